@@ -1,0 +1,185 @@
+#include "browser/BrowserConnection.h"
+
+#include "browser/Browser.h"
+#include "engine/Host.h"
+#include "engine/RunState.h"
+#include "engine/ScriptError.h"
+#include "page/CurrentDoc.h"
+#include "page/Document.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
+
+#include <optional>
+
+namespace {
+
+// Lets the browser's own events through while a window finishes loading.
+void letEventsThrough(int milliseconds)
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, milliseconds);
+}
+
+bool showsHtmlDocument(BrowserWindow &window)
+{
+    try {
+        const auto document = window.document();
+        return document && document->kind() == DocumentKind::Html;
+    } catch (const ScriptError &) {
+        return false;
+    }
+}
+
+bool isBusy(BrowserWindow &window)
+{
+    try {
+        return window.Busy();
+    } catch (const ScriptError &) {
+        return false;
+    }
+}
+
+} // namespace
+
+BrowserConnection::BrowserConnection(Browser &browser, Host &host, RunState &state, std::function<void()> reset)
+    : m_browser(browser)
+    , m_host(host)
+    , m_state(state)
+    , m_reset(std::move(reset))
+{
+}
+
+BrowserConnection::~BrowserConnection()
+{
+    detach();
+}
+
+BrowserWindow &BrowserConnection::IE()
+{
+    if (!m_IE)
+        throw ScriptError(ObjectNotSet);
+    return *m_IE;
+}
+
+void BrowserConnection::AttachBrowser()
+{
+    detach();
+    m_reset();
+    closeOtherShellWindows();
+    SleepFor(m_host, kPauseAfterClosingMs);
+
+    bool started = false;
+    std::optional<QDeadlineTimer> busyWait;
+    for (int tries = 0; tries < kSearches;) {
+        auto window = findHtmlWindow();
+        if (window && isBusy(*window)) {
+            if (!busyWait)
+                busyWait.emplace(kBusyWaitLimitMs);
+            if (!busyWait->hasExpired()) {
+                letEventsThrough(50);
+                continue; // the busy window is looked at again, without a pause or a try counted
+            }
+        }
+        if (window) {
+            attach(std::move(window));
+            return;
+        }
+        if (!started) {
+            if (!startBrowserProgram())
+                return;
+            started = true;
+        }
+        SleepFor(m_host, kPauseAfterSearchMs);
+        ++tries;
+    }
+    m_host.messageBox(QStringLiteral("%1 can not be located.").arg(m_browser.programName()),
+                      QStringLiteral("NavRelay"));
+}
+
+void BrowserConnection::closeOtherShellWindows()
+{
+    for (int pass = 0; pass < kClosingPasses; ++pass) {
+        for (const auto &window : m_browser.ShellWindows()) {
+            try {
+                if (window->Name() != m_browser.browserName())
+                    window->Quit();
+            } catch (const ScriptError &) {
+            }
+        }
+    }
+}
+
+std::shared_ptr<BrowserWindow> BrowserConnection::findHtmlWindow()
+{
+    for (auto &window : m_browser.ShellWindows()) {
+        if (showsHtmlDocument(*window))
+            return window;
+    }
+    return nullptr;
+}
+
+bool BrowserConnection::startBrowserProgram()
+{
+    try {
+        m_browser.startProgram();
+        return true;
+    } catch (const ScriptError &) {
+        return false; // the program cannot be started: the attach ends without a browser
+    }
+}
+
+void BrowserConnection::attach(std::shared_ptr<BrowserWindow> window)
+{
+    m_IE = std::move(window);
+    try {
+        m_IE->setEventSink(this);
+        m_IE->setStatusText(QStringLiteral("NavRelay Successfully Attached."));
+        m_browser.activateWindow(m_IE->Name());
+    } catch (const ScriptError &) {
+    }
+}
+
+void BrowserConnection::detach()
+{
+    if (!m_IE)
+        return;
+    try {
+        m_IE->setEventSink(nullptr);
+    } catch (const ScriptError &) {
+    }
+    m_IE.reset();
+}
+
+void BrowserConnection::IE_BeforeNavigate2(const QString &)
+{
+    m_state.WaitingForPage = true;
+}
+
+void BrowserConnection::IE_DocumentComplete(const QString &)
+{
+    // Whatever the window shows now, the wait ends; CurrentDoc only ever holds an HTML page.
+    try {
+        auto document = IE().document();
+        CurrentDoc = document && document->kind() == DocumentKind::Html ? std::move(document) : nullptr;
+    } catch (const ScriptError &) {
+        CurrentDoc.reset();
+    }
+    m_state.WaitingForPage = false;
+}
+
+std::shared_ptr<BrowserWindow> BrowserConnection::IE_NewWindow2()
+{
+    if (m_PopupIE) {
+        try {
+            m_PopupIE->Quit();
+        } catch (const ScriptError &) {
+        }
+    }
+    m_PopupIE.reset();
+    try {
+        m_PopupIE = m_browser.createWindow();
+    } catch (const ScriptError &) {
+    }
+    return m_PopupIE;
+}

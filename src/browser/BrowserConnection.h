@@ -1,0 +1,51 @@
+#pragma once
+
+#include "browser/BrowserWindow.h"
+#include "engine/BrowserAccess.h"
+
+#include <functional>
+#include <memory>
+
+class Browser;
+class Host;
+struct RunState;
+
+// The attached browser IE and the popup browser PopupIE: finds or starts a browser window to
+// attach and handles the attached window's events for the runner.
+class BrowserConnection : public BrowserAccess, public BrowserEvents {
+public:
+    static constexpr int kClosingPasses = 3;
+    static constexpr int kPauseAfterClosingMs = 500;
+    static constexpr int kPauseAfterSearchMs = 1000;
+    static constexpr int kSearches = 30;
+    // A window that stays busy this long is attached as it is rather than waited for forever.
+    static constexpr int kBusyWaitLimitMs = 30000;
+
+    BrowserConnection(Browser &browser, Host &host, RunState &state, std::function<void()> reset);
+    ~BrowserConnection() override;
+
+    BrowserWindow &IE() override;
+    void AttachBrowser() override;
+
+    void IE_BeforeNavigate2(const QString &url) override;
+    void IE_DocumentComplete(const QString &url) override;
+    std::shared_ptr<BrowserWindow> IE_NewWindow2() override;
+
+    [[nodiscard]] std::shared_ptr<BrowserWindow> attachedWindow() const { return m_IE; }
+    [[nodiscard]] std::shared_ptr<BrowserWindow> popupWindow() const { return m_PopupIE; }
+    [[nodiscard]] Browser &browser() { return m_browser; }
+
+private:
+    void closeOtherShellWindows();
+    [[nodiscard]] std::shared_ptr<BrowserWindow> findHtmlWindow();
+    [[nodiscard]] bool startBrowserProgram();
+    void attach(std::shared_ptr<BrowserWindow> window);
+    void detach();
+
+    Browser &m_browser;
+    Host &m_host;
+    RunState &m_state;
+    std::function<void()> m_reset;
+    std::shared_ptr<BrowserWindow> m_IE;
+    std::shared_ptr<BrowserWindow> m_PopupIE;
+};

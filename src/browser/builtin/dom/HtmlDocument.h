@@ -1,0 +1,27 @@
+#pragma once
+
+#include "browser/builtin/dom/NavigationRequest.h"
+#include "page/Document.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QUrl>
+
+#include <memory>
+
+// Builds the document model of a loaded HTML page: the bytes are decoded (charset from the
+// Content-Type header, a BOM or <meta charset>, windows-1252 when none), parsed as HTML5 and
+// converted to the engine's own nodes. Clicks in the document go to the host, which may be
+// gone by then (every click then throws RemoteUnavailable).
+[[nodiscard]] std::shared_ptr<Document> buildHtmlDocument(const QByteArray &body,
+                                                          const QByteArray &contentType,
+                                                          const QUrl &url,
+                                                          std::weak_ptr<NavigationHost> host);
+
+// A document of another kind (an image, a download): it is not an HTML document.
+[[nodiscard]] std::shared_ptr<Document> buildOtherDocument(const QUrl &url, const QByteArray &contentType);
+
+// The whole document as HTML (the serialisation of its root), for a view of the page.
+[[nodiscard]] QString documentHtml(const Document &document);
+// The document's title, as the title element gives it.
+[[nodiscard]] QString documentTitle(const Document &document);

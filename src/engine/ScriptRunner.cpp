@@ -1,0 +1,112 @@
+#include "engine/ScriptRunner.h"
+
+#include "browser/BrowserWindow.h"
+#include "engine/BrowserAccess.h"
+#include "engine/Host.h"
+#include "engine/ScriptError.h"
+#include "engine/ScriptText.h"
+#include "engine/Values.h"
+#include "page/Document.h"
+
+ScriptRunner::ScriptRunner(RunState &state, Host &host, BrowserAccess &browser, PageActions &page)
+    : m_state(state)
+    , m_host(host)
+    , m_browser(browser)
+    , m_page(page)
+{
+    m_timerNav.setInterval(kTickInterval);
+    QObject::connect(&m_timerNav, &QTimer::timeout, [this] { TimerNav_Timer(); });
+}
+
+void ScriptRunner::TimerNav_Timer()
+{
+    const qsizetype lineCount = m_state.ScriptLines.size();
+    const bool lineInScript = m_state.CurrentLine >= 0 && m_state.CurrentLine < lineCount;
+    if (lineInScript && m_state.ScriptLines.at(m_state.CurrentLine).isEmpty())
+        return; // parked on an empty line until Reset or Run
+    if (m_state.WaitingForPage || m_state.ExecutingLine)
+        return;
+    if (lineCount == 0) {
+        finishRun(); // nothing to run: a Run on an empty editor ends at once
+        return;
+    }
+    m_state.ExecutingLine = true;
+    try {
+        if (!lineInScript)
+            throw ScriptError(SubscriptOutOfRange); // a "goto" left the script
+        executeLine();
+        advance();
+        m_state.ExecutingLine = false;
+    } catch (const ScriptError &error) {
+        trapError(error);
+    }
+}
+
+void ScriptRunner::executeLine()
+{
+    m_host.setStatusText(QStringLiteral("Executing Script, Line ( %1 )").arg(m_state.CurrentLine + 1));
+    m_state.Params = splitFields(m_state.ScriptLines.at(m_state.CurrentLine));
+    for (int index = 1; index <= 2 && index < m_state.Params.size(); ++index)
+        ParseCommand(m_state.Params[index]);
+    runTopLevelCommand(m_state.Params.at(0).toLower());
+}
+
+void ScriptRunner::advance()
+{
+    if (m_state.CurrentLine != m_state.ScriptLines.size() - 1)
+        ++m_state.CurrentLine;
+    else
+        finishRun();
+}
+
+void ScriptRunner::finishRun()
+{
+    m_state.CurrentLine = 0;
+    m_host.setStatusText(QStringLiteral("Finished Executing "));
+    m_timerNav.stop();
+    if (m_state.ExitWhenFinished)
+        m_host.closeMainWindow();
+}
+
+void ScriptRunner::trapError(const ScriptError &error)
+{
+    if (error.number() == ObjectNotSet || error.number() == RemoteUnavailable) {
+        // The browser or its document is gone: attach again and start over from line 1.
+        m_browser.AttachBrowser();
+        return;
+    }
+    // Anything else halts the run on this line: ExecutingLine stays set until Reset.
+    if (error.number() > 0) {
+        m_host.messageBox(QStringLiteral("%1: %2").arg(error.number()).arg(error.description()),
+                          QStringLiteral("TimerNav.Timer"), MessageIcon::Information,
+                          MessageButtons::OkHelp);
+    }
+}
+
+const QString &ScriptRunner::field(int index) const
+{
+    if (index >= m_state.Params.size())
+        throw ScriptError(SubscriptOutOfRange);
+    return m_state.Params.at(index);
+}
+
+QString ScriptRunner::bodyHtml()
+{
+    const auto body = asHtmlDocument(m_browser.IE().document()).body();
+    if (!body)
+        throw ScriptError(ObjectNotSet);
+    return body->innerHTML();
+}
+
+void ScriptRunner::runConditional(bool runWhenFound)
+{
+    const QString html = bodyHtml().toLower();
+    // An empty condition counts as found on any page whose body has some HTML.
+    const bool found = !html.isEmpty() && html.contains(field(1).toLower());
+    if (found != runWhenFound)
+        return;
+    const qsizetype fieldCount = m_state.Params.size();
+    const QString parameter = fieldCount >= 4 ? field(3) : QString();
+    const qint16 index = fieldCount >= 5 ? toInt16(field(4)) : qint16(0);
+    ExecuteCommand(field(2), parameter, index);
+}

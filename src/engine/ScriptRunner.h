@@ -1,0 +1,55 @@
+#pragma once
+
+#include "engine/RunState.h"
+
+#include <QString>
+#include <QTimer>
+
+class BrowserAccess;
+class Host;
+class PageActions;
+class ScriptError;
+
+// Runs a prepared script one line per tick of TimerNav, waiting for the browser between lines,
+// and holds the run controls (Run, Reset) that start and rewind it. The owner of the run state
+// is whoever owns the runner: the main window or the terminal runner.
+class ScriptRunner {
+public:
+    static constexpr int kTickInterval = 50; // milliseconds between lines
+
+    ScriptRunner(RunState &state, Host &host, BrowserAccess &browser, PageActions &page);
+    ScriptRunner(const ScriptRunner &) = delete;
+    ScriptRunner &operator=(const ScriptRunner &) = delete;
+
+    // One tick: runs the current line unless the run waits, parks or is halted.
+    void TimerNav_Timer();
+    // Run: prepares the editor text and starts the timer.
+    void mRunScript_Click(const QString &editorText);
+    // Reset: rewinds to line 1 and clears the waits; a running timer keeps running.
+    void mReset_Click();
+
+    [[nodiscard]] QTimer &TimerNav() { return m_timerNav; }
+    [[nodiscard]] RunState &state() { return m_state; }
+
+private:
+    void executeLine();
+    void runTopLevelCommand(const QString &word);
+    void runConditional(bool runWhenFound);
+    void ExecuteCommand(const QString &strCMD, const QString &strPARAM, qint16 iIndex);
+    void runTopLevelGoto();
+    void advance();
+    void finishRun();
+    void trapError(const ScriptError &error);
+    [[nodiscard]] QStringList PromptVariables(QStringList lines);
+    [[nodiscard]] const QString &field(int index) const;
+    [[nodiscard]] QString bodyHtml();
+
+    RunState &m_state;
+    Host &m_host;
+    BrowserAccess &m_browser;
+    PageActions &m_page;
+    QTimer m_timerNav;
+};
+
+// The time of day as the clock in status panel 2 shows it.
+[[nodiscard]] QString clockText();

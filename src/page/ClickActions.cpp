@@ -1,0 +1,152 @@
+// Clicking buttons, items, image inputs and elements, with the page waits each click implies.
+#include "page/BrowserPageActions.h"
+
+#include "engine/RunState.h"
+#include "page/CurrentDoc.h"
+#include "page/Document.h"
+#include "page/ElementSearch.h"
+
+#include <vector>
+
+namespace {
+
+const QString kSubmitImage = QStringLiteral("submit.gif");
+
+bool hasNameOrId(Element &element, const QString &name)
+{
+    if (element.id() == name)
+        return true;
+    try {
+        return element.name() == name;
+    } catch (const ScriptError &) {
+        return false; // an element kind without a name
+    }
+}
+
+// The elements whose name or id is the text, as the document's "all" answers a name.
+std::vector<std::unique_ptr<Element>> namedItems(const Collection &all, const QString &name)
+{
+    std::vector<std::unique_ptr<Element>> found;
+    const int length = all.length();
+    for (int index = 0; index < length; ++index) {
+        if (auto element = all.item(index); element && hasNameOrId(*element, name))
+            found.push_back(std::move(element));
+    }
+    return found;
+}
+
+} // namespace
+
+void BrowserPageActions::ClickButton(const QString &sValue, bool blnNavigate)
+{
+    // Every failure is dropped: an element whose type cannot be read is passed over.
+    std::unique_ptr<Collection> controls;
+    try {
+        const auto document = ownDocument();
+        const auto body = asHtmlDocument(document).body();
+        if (!body)
+            return;
+        controls = body->all();
+    } catch (const ScriptError &) {
+        return;
+    }
+    std::unique_ptr<Element> match;
+    const int length = controls->length();
+    for (int index = 0; index < length && !match; ++index) {
+        try {
+            auto element = controls->item(index);
+            if (!element)
+                continue;
+            const QString type = element->type();
+            if (type == QLatin1String("submit")) {
+                m_state.WaitingForPage = true;
+                if (element->value() == sValue) {
+                    m_state.WaitingForPage = blnNavigate;
+                    match = std::move(element);
+                }
+            } else if (type == QLatin1String("button")) {
+                m_state.WaitingForPage = blnNavigate;
+                if (element->value() == sValue)
+                    match = std::move(element);
+            }
+        } catch (const ScriptError &) {
+        }
+    }
+    if (!match)
+        return;
+    try {
+        match->click();
+    } catch (const ScriptError &) {
+    }
+}
+
+void BrowserPageActions::ClickButtonByName(const QString &sName)
+{
+    const auto document = ownDocument();
+    if (!document)
+        throw ScriptError(ObjectNotSet);
+    document->getElementsByName(sName)->click();
+}
+
+void BrowserPageActions::ClickItem(qint16 Index, const QString &sName)
+{
+    // Every failure is dropped; CurrentDoc is emptied whatever happened.
+    try {
+        const auto all = refreshCurrentDoc().all();
+        if (sName.isEmpty()) {
+            if (const auto element = all->item(Index))
+                element->click();
+        } else {
+            const auto named = namedItems(*all, sName);
+            if (Index >= 0 && std::size_t(Index) < named.size())
+                named[std::size_t(Index)]->click();
+        }
+    } catch (const ScriptError &) {
+    }
+    CurrentDoc.reset();
+}
+
+void BrowserPageActions::ClickInputImg(const QString &ImgSrc)
+{
+    const auto inputs = refreshCurrentDoc().getElementsByTagName(QStringLiteral("INPUT"));
+    const auto image = findFirst(*inputs, [&](Element &input) { return input.src() == ImgSrc; });
+    if (image)
+        image->click();
+    CurrentDoc.reset();
+}
+
+void BrowserPageActions::ClickClass(const QString &)
+{
+    // The class takes no part: the first element whose markup holds the submit image is clicked.
+    const auto all = refreshCurrentDoc().all();
+    const auto element = findFirst(*all, [](Element &candidate) {
+        return candidate.innerHTML().contains(kSubmitImage);
+    });
+    if (element)
+        element->click();
+}
+
+void BrowserPageActions::ClickElementByID(const QString &sID, bool blnNavigate)
+{
+    const auto all = refreshCurrentDoc().all();
+    const auto element = findFirst(*all, [&](Element &candidate) { return candidate.id() == sID; });
+    if (element) {
+        m_state.WaitingForPage = blnNavigate;
+        element->click();
+    }
+}
+
+void BrowserPageActions::ClickElementByName(const QString &sName, bool blnNavigate)
+{
+    // Only the elements the document gives for the name "submit" are candidates.
+    const auto candidates = asHtmlDocument(CurrentDoc).getElementsByName(QStringLiteral("submit"));
+    const int length = candidates->length();
+    for (int index = 0; index < length; ++index) {
+        const auto element = candidates->item(index);
+        if (asInputElement(element).name() == sName) {
+            m_state.WaitingForPage = blnNavigate;
+            element->click();
+            return;
+        }
+    }
+}

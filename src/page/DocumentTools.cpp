@@ -1,0 +1,80 @@
+#include "page/DocumentTools.h"
+
+#include "browser/BrowserWindow.h"
+#include "engine/BrowserAccess.h"
+#include "engine/Host.h"
+#include "page/CurrentDoc.h"
+#include "page/Document.h"
+#include "page/LinkList.h"
+
+namespace {
+
+const QString kFontName = QStringLiteral("Verdana");
+const QString kTraversedAddress = QStringLiteral("fight&id=");
+
+} // namespace
+
+DocumentTools::DocumentTools(BrowserAccess &browser, Host &host, LinkList &linkList)
+    : m_browser(browser)
+    , m_host(host)
+    , m_linkList(linkList)
+{
+}
+
+void DocumentTools::ListLinks()
+{
+    m_linkList.clear();
+    QStringList addresses;
+    try {
+        // No browser, no page or a page that is not HTML all list nothing.
+        auto document = m_browser.IE().document();
+        if (document && document->kind() != DocumentKind::Html)
+            throw ScriptError(TypeMismatch);
+        CurrentDoc = std::move(document);
+        if (CurrentDoc) {
+            const auto links = CurrentDoc->links();
+            const int length = links->length();
+            for (int index = 0; index < length; ++index) {
+                if (const auto link = links->item(index))
+                    addresses.append(link->href());
+            }
+        }
+    } catch (const ScriptError &) {
+    }
+    m_linkList.append(addresses);
+    m_host.setStatusText(QStringLiteral("%1 HREF's found in the current document.").arg(m_linkList.entries().size()));
+    m_linkList.show();
+}
+
+void DocumentTools::TraverseLinks()
+{
+    for (qsizetype position = m_linkList.entries().size() - 1; position >= 0; --position) {
+        if (!m_linkList.entries().at(position).toLower().contains(kTraversedAddress))
+            m_linkList.removeAt(position);
+    }
+}
+
+void DocumentTools::ZoomSelection(qint16 Size)
+{
+    // Without a browser or an HTML page there is nothing to zoom: the command does nothing.
+    try {
+        auto document = m_browser.IE().document();
+        Document &html = asHtmlDocument(document);
+        CurrentDoc = std::move(document);
+        html.execCommand(QStringLiteral("FontName"), true, kFontName);
+        html.execCommand(QStringLiteral("FontSize"), true, int(Size));
+    } catch (const ScriptError &) {
+    }
+}
+
+void DocumentTools::ZoomAll(qint16 Size)
+{
+    try {
+        Document &html = asHtmlDocument(CurrentDoc);
+        html.execCommand(QStringLiteral("SelectAll"));
+        html.execCommand(QStringLiteral("FontName"), false, kFontName);
+        html.execCommand(QStringLiteral("FontSize"), false, int(Size));
+        m_browser.IE().ExecWB(OLECMDID_CLEARSELECTION, OLECMDEXECOPT_DONTPROMPTUSER);
+    } catch (const ScriptError &) {
+    }
+}

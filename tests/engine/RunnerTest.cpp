@@ -1,0 +1,420 @@
+#include "EngineDoubles.h"
+#include "QtPrinters.h"
+#include "RecordingHost.h"
+
+#include "engine/RunState.h"
+#include "engine/ScriptRunner.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class Runner : public ::testing::Test {
+protected:
+    Runner()
+    {
+        // As the real connection does: attaching starts with Reset.
+        browser.onAttach = [this] { runner.mReset_Click(); };
+    }
+
+    void run(const QString &script) { runner.mRunScript_Click(script); }
+    // Ticks as the timer would: only while it is enabled.
+    void tick(int count = 1)
+    {
+        for (int i = 0; i < count && timerOn(); ++i)
+            runner.TimerNav_Timer();
+    }
+    void setBody(const QString &html) { browser.window->page = std::make_shared<BodyOnlyDocument>(html); }
+    [[nodiscard]] bool timerOn() { return runner.TimerNav().isActive(); }
+    [[nodiscard]] QStringList navigations() const { return browser.window->calls; }
+
+    RunState state;
+    RecordingHost host;
+    RecordingBrowserAccess browser;
+    RecordingPageActions page;
+    ScriptRunner runner{state, host, browser, page};
+};
+
+TEST_F(Runner, OneLineScriptRunsAndFinishesInTheSameTick)
+{
+    run(QStringLiteral("beep"));
+    EXPECT_TRUE(timerOn());
+    tick();
+    EXPECT_EQ(host.beeps, 1);
+    EXPECT_EQ(host.statusTexts, (QStringList{"Executing Script, Line ( 1 )", "Finished Executing "}));
+    EXPECT_FALSE(timerOn());
+    EXPECT_EQ(state.CurrentLine, 0);
+    EXPECT_FALSE(state.ExecutingLine);
+    EXPECT_EQ(host.closeRequests, 0);
+}
+
+TEST_F(Runner, TextEndingInCrLfParksOnTheEmptyLastLineAndNeverFinishes)
+{
+    state.ExitWhenFinished = true;
+    run(QStringLiteral("beep\r\n"));
+    tick(5);
+    EXPECT_EQ(host.beeps, 1);
+    EXPECT_EQ(state.CurrentLine, 1);
+    EXPECT_TRUE(timerOn());
+    EXPECT_FALSE(host.statusTexts.contains(QStringLiteral("Finished Executing ")));
+    EXPECT_EQ(host.closeRequests, 0);
+}
+
+TEST_F(Runner, CommandWordsIgnoreCaseButNotBlanks)
+{
+    run(QStringLiteral("NAV;http://a/\r\n nav;http://b/\r\nnav ;http://c/\r\n;nav\r\n   \r\nNaV;  http://d/"));
+    for (int i = 0; i < 6; ++i) {
+        state.WaitingForPage = false; // as the page's completion would
+        tick();
+    }
+    EXPECT_EQ(navigations(), (QStringList{"Navigate http://a/", "Navigate   http://d/"}));
+    EXPECT_FALSE(timerOn());
+}
+
+TEST_F(Runner, NavigationWaitsForThePageButTheLastLineFinishesAtOnce)
+{
+    state.ExitWhenFinished = true;
+    run(QStringLiteral("nav;http://a/\r\nbeep\r\nnav;http://b/"));
+    tick();
+    EXPECT_TRUE(state.WaitingForPage);
+    tick(3);
+    EXPECT_EQ(host.beeps, 0) << "no line runs while the page loads";
+    state.WaitingForPage = false;
+    tick();
+    EXPECT_EQ(host.beeps, 1);
+    tick();
+    EXPECT_EQ(navigations().last(), QStringLiteral("Navigate http://b/"));
+    EXPECT_FALSE(timerOn());
+    EXPECT_EQ(host.closeRequests, 1);
+}
+
+TEST_F(Runner, PageCommandsReadTheirFieldsAsTheTableSays)
+{
+    run(QStringLiteral("clickbutton\r\nclickbutton;Go\r\nclickbutton;Go;true\r\nclickbutton;Go;0\r\n"
+                       "clickbutton;Go;1;x\r\nclickitem;3\r\nclickitem;q;1\r\nclickitem;2.5\r\n"
+                       "fill; name ; value \r\nfillappend;n;v\r\nfillclass;c;t\r\nfillbyid;i;v\r\n"
+                       "fillappendbyid;i;v\r\nclickelementbyid;e;false\r\nclickelementbyname;n;-1\r\n"
+                       "clickinputimg;http://x/a.gif\r\nclinknew;More\r\nback\r\nstopie\r\nquitie"));
+    tick(20);
+    EXPECT_EQ(page.calls, (QStringList{"ClickButton Go false", "ClickButton Go true", "ClickButton Go false",
+                                       "ClickItem 3", "ClickItem 1 q", "ClickItem 2", "FillFormByName  name   value",
+                                       "FillAppend n v", "FillClass c t", "FillByID i v", "FillAppendByID i v",
+                                       "ClickElementByID e false", "ClickElementByName n true",
+                                       "ClickInputImg http://x/a.gif", "ClinkNew More"}));
+    EXPECT_EQ(navigations(), (QStringList{"GoBack", "Stop", "Quit"}));
+    EXPECT_FALSE(state.WaitingForPage) << "none of these lines sets the page wait by itself";
+    EXPECT_FALSE(timerOn());
+}
+
+TEST_F(Runner, LinkAndClickCommandsSetThePageWaitBeforeTheCall)
+{
+    for (const QString &line : {QStringLiteral("clink;Next"), QStringLiteral("clickbuttonbyname;go"),
+                               QStringLiteral("clickclass;x")}) {
+        bool waitingAtCall = false;
+        page.duringCall = [&] { waitingAtCall = state.WaitingForPage; };
+        state.WaitingForPage = false;
+        run(line);
+        tick();
+        EXPECT_TRUE(waitingAtCall) << line.toStdString();
+    }
+}
+
+TEST_F(Runner, SleepBlocksOnlyForAPositiveCount)
+{
+    run(QStringLiteral("sleep;0\r\nsleep;-5\r\nsleep;250\r\nsleep;1.5\r\nsleep;abc"));
+    tick(5);
+    EXPECT_EQ(host.sleeps, (std::vector<int>{250, 2}));
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, QStringLiteral("13: Type mismatch"));
+}
+
+TEST_F(Runner, MissingFieldHaltsWithTheMessageUntilReset)
+{
+    run(QStringLiteral("beep\r\nfill;onlyname\r\nbeep"));
+    tick(4);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, QStringLiteral("9: Subscript out of range"));
+    EXPECT_EQ(host.messages[0].title, QStringLiteral("TimerNav.Timer"));
+    EXPECT_EQ(host.messages[0].icon, MessageIcon::Information);
+    EXPECT_EQ(host.messages[0].buttons, MessageButtons::OkHelp);
+    EXPECT_EQ(host.beeps, 1);
+    EXPECT_EQ(state.CurrentLine, 1);
+    EXPECT_TRUE(state.ExecutingLine);
+    EXPECT_TRUE(timerOn());
+
+    run(QStringLiteral("beep"));
+    tick(2);
+    EXPECT_EQ(host.beeps, 1) << "Run alone does not clear a halt";
+
+    runner.mReset_Click();
+    tick();
+    EXPECT_EQ(host.beeps, 2) << "Reset starts again at line 1 at once";
+}
+
+TEST_F(Runner, TrappedErrorsHaltReattachOrStaySilentByNumber)
+{
+    const struct {
+        int number;
+        bool message;
+        bool reattaches;
+    } cases[] = {{Overflow, true, false}, {TypeMismatch, true, false}, {438, true, false},
+                 {ObjectNotSet, false, true}, {RemoteUnavailable, false, true}, {-2147467259, false, false}};
+    for (const auto &testCase : cases) {
+        SCOPED_TRACE(testCase.number);
+        host.messages.clear();
+        browser.attaches = 0;
+        runner.mReset_Click();
+        run(QStringLiteral("beep\r\nfill;a;b\r\nbeep"));
+        tick();
+        page.failWith = testCase.number;
+        tick();
+        EXPECT_EQ(host.messages.size(), testCase.message ? 1u : 0u);
+        EXPECT_EQ(browser.attaches, testCase.reattaches ? 1 : 0);
+        if (testCase.reattaches) {
+            EXPECT_EQ(state.CurrentLine, 0);
+            EXPECT_FALSE(state.ExecutingLine);
+            EXPECT_TRUE(timerOn()) << "the script starts again from line 1";
+        } else {
+            EXPECT_EQ(state.CurrentLine, 1);
+            EXPECT_TRUE(state.ExecutingLine);
+        }
+    }
+}
+
+TEST_F(Runner, TopLevelGotoJumpsFinishesOrReportsAWord)
+{
+    run(QStringLiteral("beep\r\ngoto;abc\r\nbeep"));
+    tick(3);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text,
+              QStringLiteral("Invalid parameter passed on line 1. GoTo;<Line #> Numbers instead of <Line #>!"));
+    EXPECT_EQ(host.messages[0].title, QStringLiteral("Error"));
+    EXPECT_EQ(host.messages[0].buttons, MessageButtons::Ok);
+    EXPECT_EQ(host.beeps, 2) << "the run goes on after the message";
+    EXPECT_FALSE(timerOn());
+
+    host.beeps = 0;
+    run(QStringLiteral("beep\r\ngoto;4\r\nbeep"));
+    tick(2);
+    EXPECT_FALSE(timerOn()) << "goto to the number of lines + 1 ends the run";
+    EXPECT_EQ(host.beeps, 1);
+
+    host.beeps = 0;
+    run(QStringLiteral("beep\r\ngoto; 1 "));
+    tick(9);
+    EXPECT_EQ(host.beeps, 5) << "goto 1 on the last line loops";
+    EXPECT_TRUE(timerOn());
+}
+
+TEST_F(Runner, GotoOutsideTheScriptHaltsWithSubscriptOutOfRange)
+{
+    for (const QString &script : {QStringLiteral("goto;0\r\nbeep"), QStringLiteral("goto;9\r\nbeep"),
+                                 QStringLiteral("goto;-40000")}) {
+        SCOPED_TRACE(script.toStdString());
+        host.messages.clear();
+        runner.mReset_Click();
+        run(script);
+        tick(3);
+        ASSERT_EQ(host.messages.size(), 1u);
+        EXPECT_TRUE(host.messages[0].text == QStringLiteral("9: Subscript out of range")
+                    || host.messages[0].text == QStringLiteral("6: Overflow"));
+        EXPECT_EQ(host.beeps, 0);
+    }
+}
+
+TEST_F(Runner, EmptyScriptFinishesAtTheFirstTick)
+{
+    run(QString());
+    EXPECT_TRUE(timerOn());
+    tick();
+    EXPECT_FALSE(timerOn());
+    EXPECT_EQ(host.lastStatus(), QStringLiteral("Finished Executing "));
+    EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(Runner, ConditionalLinesSearchTheBodyHtmlIgnoringCase)
+{
+    setBody(QStringLiteral("<a href=\"/Login?next=1\">Sign in</a>"));
+    run(QStringLiteral("if;LOGIN?NEXT;beep\r\nnot;login;beep\r\nnot;logout;clickitem;q;2\r\nif;sign in;clickitem;3\r\n"
+                       "if;zzz;nav;x;notanumber\r\nif;sign;nav;http://x/#top;0\r\nif;;clinknew\r\n"
+                       "if;sign;fill;user;0;alice\r\nif;sign;fill;user"));
+    for (int line = 0; line < 9; ++line) {
+        state.WaitingForPage = false;
+        tick();
+    }
+    EXPECT_EQ(host.beeps, 1);
+    EXPECT_EQ(page.calls, (QStringList{"ClickItem 2 q", "ClickItem 3", "ClinkNew", "FillFormByName user alice",
+                                       "FillFormByName user"}));
+    EXPECT_EQ(navigations(), (QStringList{"Navigate http://x/#top"}));
+    EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(Runner, ConditionalActionsWaitForThePageAfterNavigatingActions)
+{
+    setBody(QStringLiteral("x"));
+    for (const QString &line : {QStringLiteral("if;x;nav;http://a/"), QStringLiteral("if;x;clink;A"),
+                               QStringLiteral("if;x;clickbutton;Go"), QStringLiteral("if;x;clickbuttonbyname;b")}) {
+        state.WaitingForPage = false;
+        run(line + QStringLiteral("\r\nbeep"));
+        tick();
+        EXPECT_TRUE(state.WaitingForPage) << line.toStdString();
+    }
+    EXPECT_EQ(page.calls.at(1), QStringLiteral("ClickButton Go false"));
+}
+
+TEST_F(Runner, ConditionalFailuresComeOnlyWhenTheActionRuns)
+{
+    setBody(QStringLiteral("<p>hello</p>"));
+    const struct {
+        QString line;
+        QString message;
+    } cases[] = {
+        {QStringLiteral("if;hello;nav;x;abc"), QStringLiteral("13: Type mismatch")},
+        {QStringLiteral("if;hello;goto;abc"), QStringLiteral("13: Type mismatch")},
+        {QStringLiteral("if;hello"), QStringLiteral("9: Subscript out of range")},
+        {QStringLiteral("if;hello;sleep;x"), QStringLiteral("13: Type mismatch")},
+        {QStringLiteral("not;hello;nav;x;abc"), QString()},
+        {QStringLiteral("if;hello;unknownaction;x;1"), QString()},
+    };
+    for (const auto &testCase : cases) {
+        host.messages.clear();
+        runner.mReset_Click();
+        run(testCase.line);
+        tick();
+        if (testCase.message.isEmpty()) {
+            EXPECT_TRUE(host.messages.empty()) << testCase.line.toStdString();
+        } else {
+            ASSERT_EQ(host.messages.size(), 1u) << testCase.line.toStdString();
+            EXPECT_EQ(host.messages[0].text, testCase.message);
+        }
+    }
+}
+
+TEST_F(Runner, MissingDocumentOrBrowserReattachesAndRestarts)
+{
+    browser.window->page.reset();
+    run(QStringLiteral("beep\r\nif;x;beep"));
+    tick(2);
+    EXPECT_EQ(browser.attaches, 1);
+    EXPECT_EQ(state.CurrentLine, 0);
+    EXPECT_TRUE(timerOn());
+
+    browser.window->closed = true; // the user closed the browser
+    tick(2);
+    EXPECT_EQ(browser.attaches, 2);
+    EXPECT_EQ(host.beeps, 2);
+    EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(Runner, ConditionalStopscriptStopsTheRunAndBeeps)
+{
+    setBody(QStringLiteral("done"));
+    run(QStringLiteral("if;done;stopscript"));
+    tick();
+    EXPECT_FALSE(timerOn());
+    EXPECT_EQ(host.beeps, 1);
+    EXPECT_EQ(host.lastStatus(), QStringLiteral("Finished Executing "));
+
+    host.statusTexts.clear();
+    run(QStringLiteral("stopscript\r\nif;done;stopscript\r\nbeep"));
+    tick(3);
+    EXPECT_FALSE(timerOn());
+    EXPECT_EQ(host.beeps, 2) << "the top-level word does nothing; the conditional one beeps once";
+    EXPECT_EQ(host.lastStatus(), QStringLiteral("Executing Script, Line ( 2 )"));
+    EXPECT_FALSE(state.ExecutingLine);
+    runner.mReset_Click();
+    EXPECT_FALSE(timerOn()) << "Reset does not restart a stopped run";
+}
+
+TEST_F(Runner, ResetRewindsEveryStateAndKeepsTheTimerAsItWas)
+{
+    // Stopped.
+    runner.mReset_Click();
+    EXPECT_FALSE(timerOn());
+    EXPECT_EQ(state.CurrentLine, 0);
+
+    // Waiting for a page.
+    run(QStringLiteral("beep\r\nnav;http://a/\r\nbeep"));
+    tick(2);
+    ASSERT_TRUE(state.WaitingForPage);
+    runner.mReset_Click();
+    EXPECT_TRUE(timerOn());
+    EXPECT_FALSE(state.WaitingForPage);
+    EXPECT_EQ(state.CurrentLine, 0);
+    tick();
+    EXPECT_EQ(host.beeps, 2);
+
+    // Parked on an empty line.
+    run(QStringLiteral("beep\r\n"));
+    tick(3);
+    runner.mReset_Click();
+    tick();
+    EXPECT_EQ(host.beeps, 4);
+
+    // Reset reuses the prepared lines: the variable is not asked again.
+    host.inputAnswer = QStringLiteral("v");
+    run(QStringLiteral("fill;q;$$$\r\n"));
+    tick();
+    runner.mReset_Click();
+    tick();
+    EXPECT_EQ(host.prompts.size(), 1);
+    EXPECT_EQ(page.calls, (QStringList{"FillFormByName q v", "FillFormByName q v"}));
+}
+
+TEST_F(Runner, VariableIsAskedOnceWithTheClipboardAndCancelRemovesTheMarkers)
+{
+    host.clipboard = QStringLiteral("from clipboard");
+    host.inputAnswer = QStringLiteral("cats");
+    run(QStringLiteral("fill;q;$$$\r\nfill;r;$$$$\r\nbeep"));
+    EXPECT_EQ(host.prompts, (QStringList{"What is the string variable?|Set Variable|from clipboard"}));
+    tick(3);
+    EXPECT_EQ(page.calls, (QStringList{"FillFormByName q cats", "FillFormByName r cats$"}));
+
+    host.inputAnswer.clear(); // Cancel
+    page.calls.clear();
+    run(QStringLiteral("fill;q;a$$$b"));
+    tick();
+    EXPECT_EQ(page.calls, (QStringList{"FillFormByName q ab"}));
+
+    host.prompts.clear();
+    run(QStringLiteral("beep"));
+    EXPECT_TRUE(host.prompts.isEmpty());
+}
+
+TEST_F(Runner, RunDuringARunNeverExecutesALineWithItsMarkerStillIn)
+{
+    host.inputAnswer = QStringLiteral("x");
+    run(QStringLiteral("fill;old;1\r\nfill;old;2\r\nfill;old;3"));
+    host.duringInputBox = [this] { tick(); }; // the old run ticks while the prompt is open
+    run(QStringLiteral("fill;new;$$$"));
+    tick();
+    for (const QString &call : page.calls)
+        EXPECT_FALSE(call.contains(QStringLiteral("$$$"))) << call.toStdString();
+    EXPECT_EQ(page.calls.last(), QStringLiteral("FillFormByName new x"));
+}
+
+TEST_F(Runner, NestedTickDuringAMessageBoxReturnsAtTheGuard)
+{
+    int nestedBeeps = -1;
+    host.duringMessageBox = [&] {
+        tick(3);
+        nestedBeeps = host.beeps;
+    };
+    run(QStringLiteral("goto;abc\r\nbeep"));
+    tick();
+    EXPECT_EQ(nestedBeeps, 0);
+    tick();
+    EXPECT_EQ(host.beeps, 1);
+}
+
+TEST_F(Runner, RandomMarkerReachesFieldsOneAndTwoOnly)
+{
+    setBody(QStringLiteral("5"));
+    run(QStringLiteral("fill;#0#;#0.4#;#9#\r\nnav;http://x/#a\r\nbeep"));
+    tick(2);
+    EXPECT_EQ(page.calls, (QStringList{"FillFormByName 0 0"}));
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, QStringLiteral("9: Subscript out of range"));
+}
+
+} // namespace

@@ -1,0 +1,94 @@
+#include "TestServer.h"
+
+#include <algorithm>
+
+std::string TestServer::Request::header(const std::string &name) const
+{
+    for (const auto &[key, value] : headers) {
+        if (std::equal(key.begin(), key.end(), name.begin(), name.end(),
+                       [](char a, char b) { return std::tolower(a) == std::tolower(b); }))
+            return value;
+    }
+    return {};
+}
+
+TestServer::TestServer()
+{
+    // Recorded before routing, so a request is in the list before its answer leaves.
+    m_server.set_pre_routing_handler([this](const httplib::Request &request, httplib::Response &) {
+        record(request);
+        return httplib::Server::HandlerResponse::Unhandled;
+    });
+    m_server.set_keep_alive_max_count(1000);
+    m_port = m_server.bind_to_any_port("127.0.0.1");
+    m_thread = std::thread([this] { m_server.listen_after_bind(); });
+    while (!m_server.is_running())
+        std::this_thread::yield();
+}
+
+TestServer::~TestServer()
+{
+    m_server.stop();
+    m_thread.join();
+}
+
+QString TestServer::url(const std::string &path) const
+{
+    return QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(QString::fromStdString(path));
+}
+
+void TestServer::page(const std::string &path, const std::string &body, const std::string &contentType)
+{
+    const Handler serve = [body, contentType](const httplib::Request &, httplib::Response &response) {
+        response.set_content(body, contentType);
+    };
+    m_server.Get(path, serve);
+    m_server.Post(path, serve);
+}
+
+void TestServer::handle(const std::string &method, const std::string &pattern, Handler handler)
+{
+    if (method == "GET")
+        m_server.Get(pattern, std::move(handler));
+    else if (method == "POST")
+        m_server.Post(pattern, std::move(handler));
+    else if (method == "PUT")
+        m_server.Put(pattern, std::move(handler));
+    else
+        m_server.Delete(pattern, std::move(handler));
+}
+
+void TestServer::record(const httplib::Request &request)
+{
+    Request recorded;
+    recorded.method = request.method;
+    // The raw target, as the client sent it, not cpp-httplib's decoded path.
+    const auto question = request.target.find('?');
+    recorded.path = request.target.substr(0, question);
+    if (question != std::string::npos)
+        recorded.query = request.target.substr(question + 1);
+    recorded.body = request.body;
+    for (const auto &[name, value] : request.headers)
+        recorded.headers.emplace(name, value);
+    const std::lock_guard lock(m_mutex);
+    m_requests.push_back(std::move(recorded));
+}
+
+std::vector<TestServer::Request> TestServer::requests() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_requests;
+}
+
+std::vector<TestServer::Request> TestServer::pageRequests() const
+{
+    auto all = requests();
+    std::erase_if(all, [](const Request &request) { return request.path == "/favicon.ico"; });
+    return all;
+}
+
+void TestServer::clearRequests()
+{
+    const std::lock_guard lock(m_mutex);
+    m_requests.clear();
+}
