@@ -66,8 +66,9 @@ void BrowserConnection::AttachBrowser()
 {
     detach();
     m_reset();
-    closeOtherShellWindows();
-    SleepFor(m_host, kPauseAfterClosingMs);
+    // The pause lets closed windows go; with nothing closed there is nothing to wait for.
+    if (closeOtherShellWindows())
+        SleepFor(m_host, kPauseAfterClosingMs);
 
     bool started = false;
     std::optional<QDeadlineTimer> busyWait;
@@ -97,17 +98,21 @@ void BrowserConnection::AttachBrowser()
                       QStringLiteral("NavRelay"));
 }
 
-void BrowserConnection::closeOtherShellWindows()
+bool BrowserConnection::closeOtherShellWindows()
 {
+    bool closedAny = false;
     for (int pass = 0; pass < kClosingPasses; ++pass) {
         for (const auto &window : m_browser.ShellWindows()) {
             try {
-                if (window->Name() != m_browser.browserName())
+                if (window->Name() != m_browser.browserName()) {
+                    closedAny = true;
                     window->Quit();
+                }
             } catch (const ScriptError &) {
             }
         }
     }
+    return closedAny;
 }
 
 std::shared_ptr<BrowserWindow> BrowserConnection::findHtmlWindow()

@@ -36,7 +36,8 @@ public:
     [[nodiscard]] Browser &browser() { return m_browser; }
 
 private:
-    void closeOtherShellWindows();
+    // Tells every window that is not a browser window to quit; true when there was one.
+    bool closeOtherShellWindows();
     [[nodiscard]] std::shared_ptr<BrowserWindow> findHtmlWindow();
     [[nodiscard]] bool startBrowserProgram();
     void attach(std::shared_ptr<BrowserWindow> window);

@@ -41,6 +41,7 @@ void ScriptRunner::mReset_Click()
     m_state.CurrentLine = 0;
     m_state.WaitingForPage = false;
     m_state.ExecutingLine = false;
+    m_halted = false;
     if (wasEnabled)
         m_timerNav.start();
 }

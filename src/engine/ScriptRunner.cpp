@@ -76,11 +76,26 @@ void ScriptRunner::trapError(const ScriptError &error)
         return;
     }
     // Anything else halts the run on this line: ExecutingLine stays set until Reset.
+    m_halted = true;
     if (error.number() > 0) {
         m_host.messageBox(QStringLiteral("%1: %2").arg(error.number()).arg(error.description()),
                           QStringLiteral("TimerNav.Timer"), MessageIcon::Information,
                           MessageButtons::OkHelp);
     }
+}
+
+RunStatus ScriptRunner::status() const
+{
+    if (!m_timerNav.isActive())
+        return RunStatus::Stopped;
+    if (m_halted)
+        return RunStatus::Halted;
+    const qint16 line = m_state.CurrentLine;
+    if (line >= 0 && line < m_state.ScriptLines.size() && m_state.ScriptLines.at(line).isEmpty())
+        return RunStatus::Parked;
+    if (m_state.WaitingForPage)
+        return RunStatus::WaitingForPage;
+    return RunStatus::Ready;
 }
 
 const QString &ScriptRunner::field(int index) const

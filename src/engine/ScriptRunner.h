@@ -10,6 +10,9 @@ class Host;
 class PageActions;
 class ScriptError;
 
+// Where a run stands, as a host that watches it from outside sees it.
+enum class RunStatus { Stopped, Ready, WaitingForPage, Parked, Halted };
+
 // Runs a prepared script one line per tick of TimerNav, waiting for the browser between lines,
 // and holds the run controls (Run, Reset) that start and rewind it. The owner of the run state
 // is whoever owns the runner: the main window or the terminal runner.
@@ -28,6 +31,7 @@ public:
     // Reset: rewinds to line 1 and clears the waits; a running timer keeps running.
     void mReset_Click();
 
+    [[nodiscard]] RunStatus status() const;
     [[nodiscard]] QTimer &TimerNav() { return m_timerNav; }
     [[nodiscard]] RunState &state() { return m_state; }
 
@@ -49,6 +53,7 @@ private:
     BrowserAccess &m_browser;
     PageActions &m_page;
     QTimer m_timerNav;
+    bool m_halted = false; // a trapped failure holds the run on its line until Reset
 };
 
 // The time of day as the clock in status panel 2 shows it.

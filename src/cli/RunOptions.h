@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The command line of navrelay-run.
+struct RunOptions {
+    enum class BrowserKind { Builtin, Chromium };
+
+    BrowserKind browser = BrowserKind::Builtin;
+    std::optional<QString> variable; // the answer to the "$$$" prompt
+    int tickMs = 50;
+    int timeoutSeconds = 300;
+    QString devtoolsHost = QStringLiteral("127.0.0.1");
+    quint16 devtoolsPort = 9222;
+    QString chromiumPath;
+    bool show = false;
+    bool verbose = false;
+    QString scriptPath; // "-" for standard input
+};
+
+// The options, or the text of what is wrong with the arguments.
+struct ParsedOptions {
+    std::optional<RunOptions> options;
+    QString error;
+};
+
+[[nodiscard]] ParsedOptions parseRunOptions(const QStringList &arguments);
+[[nodiscard]] QString runUsage();

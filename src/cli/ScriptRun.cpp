@@ -1,0 +1,109 @@
+#include "cli/ScriptRun.h"
+
+#include "browser/Automation.h"
+#include "browser/Browser.h"
+#include "browser/builtin/BuiltinBrowser.h"
+#include "cli/TerminalHost.h"
+#include "engine/ScriptFile.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QTimer>
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kWatchIntervalMs = 10;
+
+void printError(const QString &text)
+{
+    std::fprintf(stderr, "navrelay-run: %s\n", text.toLocal8Bit().constData());
+}
+
+std::optional<QString> readScript(const QString &path)
+{
+    if (path == QLatin1String("-")) {
+        QFile input;
+        if (!input.open(stdin, QIODevice::ReadOnly))
+            return std::nullopt;
+        return scriptTextFromBytes(input.readAll());
+    }
+    return readScriptFile(path);
+}
+
+std::unique_ptr<Browser> createBrowser(const RunOptions &)
+{
+    // The built-in engine runs in this process: it is open, on a blank page, before the attach.
+    auto browser = std::make_unique<BuiltinBrowser>();
+    browser->startProgram();
+    return browser;
+}
+
+// Watches the run from outside until it ends one way or another.
+int waitForRun(ScriptRunner &runner, int timeoutSeconds)
+{
+    QEventLoop loop;
+    int exitCode = RunUnfinished;
+    const QDeadlineTimer deadline(std::chrono::seconds(timeoutSeconds));
+    QTimer watch;
+    watch.setInterval(kWatchIntervalMs);
+    QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
+        switch (runner.status()) {
+        case RunStatus::Stopped:
+            exitCode = RunFinished;
+            break;
+        case RunStatus::Halted:
+            exitCode = RunHalted;
+            break;
+        case RunStatus::Parked:
+            printError(QStringLiteral("the run stopped on an empty line (%1)").arg(runner.state().CurrentLine + 1));
+            exitCode = RunUnfinished;
+            break;
+        case RunStatus::WaitingForPage:
+        case RunStatus::Ready:
+            if (!deadline.hasExpired())
+                return;
+            printError(QStringLiteral("the run did not finish within %1 s (line %2%3)")
+                           .arg(timeoutSeconds)
+                           .arg(runner.state().CurrentLine + 1)
+                           .arg(runner.state().WaitingForPage ? QStringLiteral(", waiting for a page") : QString()));
+            exitCode = RunUnfinished;
+            break;
+        }
+        watch.stop();
+        loop.quit();
+    });
+    watch.start();
+    loop.exec();
+    return exitCode;
+}
+
+} // namespace
+
+int runScript(const RunOptions &options)
+{
+    const auto script = readScript(options.scriptPath);
+    if (!script) {
+        printError(QStringLiteral("cannot read the script %1").arg(options.scriptPath));
+        return RunBadInput;
+    }
+    const bool scriptFromTerminal = options.scriptPath == QLatin1String("-");
+    TerminalHost host(options.variable, options.verbose, !scriptFromTerminal && isatty(STDIN_FILENO));
+    const auto browser = createBrowser(options);
+    Automation automation(host, *browser);
+
+    automation.connection.AttachBrowser();
+    if (!automation.connection.attachedWindow()) {
+        printError(QStringLiteral("no browser could be attached"));
+        return RunBadInput;
+    }
+    automation.runner.TimerNav().setInterval(options.tickMs);
+    automation.runner.mRunScript_Click(*script);
+    return waitForRun(automation.runner, options.timeoutSeconds);
+}

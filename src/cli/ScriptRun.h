@@ -1,0 +1,14 @@
+#pragma once
+
+#include "cli/RunOptions.h"
+
+// Exit statuses of navrelay-run.
+enum RunExit : int {
+    RunFinished = 0,
+    RunBadInput = 1, // bad arguments, an unreadable script, or no browser
+    RunHalted = 2,   // a trapped error halted the run
+    RunUnfinished = 3, // parked on an empty line, or waiting or running at the time limit
+};
+
+// Runs one script on the chosen browser with the same runner the main window uses.
+[[nodiscard]] int runScript(const RunOptions &options);

@@ -1,0 +1,66 @@
+#include "cli/TerminalHost.h"
+
+#include <QThread>
+
+#include <iostream>
+#include <string>
+
+TerminalHost::TerminalHost(std::optional<QString> variable, bool verbose, bool canAskTerminal)
+    : m_variable(std::move(variable))
+    , m_verbose(verbose)
+    , m_canAskTerminal(canAskTerminal)
+{
+}
+
+void TerminalHost::printLine(const QString &text) const
+{
+    std::fputs(text.toLocal8Bit().constData(), stderr);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
+}
+
+void TerminalHost::setStatusText(const QString &text)
+{
+    if (m_verbose)
+        printLine(QStringLiteral("status: ") + text);
+}
+
+void TerminalHost::messageBox(const QString &text, const QString &title, MessageIcon, MessageButtons)
+{
+    ++m_messagesShown;
+    printLine(title + QStringLiteral(": ") + text);
+}
+
+QString TerminalHost::inputBox(const QString &prompt, const QString &title, const QString &defaultText)
+{
+    if (m_variable)
+        return *m_variable;
+    if (!m_canAskTerminal)
+        return {};
+    std::fputs(QStringLiteral("%1: %2 ").arg(title, prompt).toLocal8Bit().constData(), stderr);
+    std::fflush(stderr);
+    std::string answer;
+    if (!std::getline(std::cin, answer))
+        return {};
+    const QString typed = QString::fromLocal8Bit(answer);
+    return typed.isEmpty() ? defaultText : typed;
+}
+
+void TerminalHost::beep()
+{
+    std::fputc('\a', stderr);
+    if (m_verbose)
+        std::fputs("beep\n", stderr);
+    std::fflush(stderr);
+}
+
+void TerminalHost::sleep(int milliseconds)
+{
+    QThread::msleep(static_cast<unsigned long>(milliseconds));
+}
+
+void TerminalHost::closeMainWindow()
+{
+    if (m_onClose)
+        m_onClose();
+}

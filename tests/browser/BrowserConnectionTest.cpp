@@ -1,0 +1,202 @@
+#include "EngineDoubles.h"
+#include "QtPrinters.h"
+#include "RecordingHost.h"
+
+#include "browser/Browser.h"
+#include "browser/BrowserConnection.h"
+#include "engine/RunState.h"
+#include "page/CurrentDoc.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A shell window of a scripted desktop: a browser window or another kind, with or without a page.
+class ShellWindow : public RecordingWindow {
+public:
+    ShellWindow(QString name, std::shared_ptr<Document> shown, QStringList &log)
+        : m_name(std::move(name)), m_log(log)
+    {
+        page = std::move(shown);
+    }
+    QString Name() const override { return m_name; }
+    bool Busy() const override { return busyReads-- > 0; }
+    void Quit() override
+    {
+        m_log << QStringLiteral("Quit ") + m_name;
+        closed = true;
+    }
+    void setStatusText(const QString &text) override { statusText = text; }
+    void setEventSink(BrowserEvents *receiver) override { sink = receiver; }
+
+    mutable int busyReads = 0;
+    QString statusText;
+    BrowserEvents *sink = nullptr;
+
+private:
+    QString m_name;
+    QStringList &m_log;
+};
+
+class ScriptedDesktop : public Browser {
+public:
+    QString browserName() const override { return QStringLiteral("Test Browser"); }
+    QString programName() const override { return QStringLiteral("Test Browser"); }
+    std::vector<std::shared_ptr<BrowserWindow>> ShellWindows() override
+    {
+        std::vector<std::shared_ptr<BrowserWindow>> open;
+        for (const auto &window : windows) {
+            if (!window->closed)
+                open.push_back(window);
+        }
+        return open;
+    }
+    std::shared_ptr<BrowserWindow> createWindow() override
+    {
+        log << QStringLiteral("createWindow");
+        return add(browserName(), nullptr);
+    }
+    void startProgram() override
+    {
+        log << QStringLiteral("startProgram");
+        if (!programInstalled)
+            throw ScriptError(PathNotFound);
+        if (startedWindowShowsPage)
+            add(browserName(), std::make_shared<BodyOnlyDocument>(QStringLiteral("blank")));
+    }
+    void activateWindow(const QString &title) override { log << QStringLiteral("activate ") + title; }
+
+    std::shared_ptr<ShellWindow> add(const QString &name, std::shared_ptr<Document> shown)
+    {
+        windows.push_back(std::make_shared<ShellWindow>(name, std::move(shown), log));
+        return windows.back();
+    }
+    std::shared_ptr<ShellWindow> addPage(const QString &html)
+    {
+        return add(browserName(), std::make_shared<BodyOnlyDocument>(html));
+    }
+
+    std::vector<std::shared_ptr<ShellWindow>> windows;
+    QStringList log;
+    bool programInstalled = true;
+    bool startedWindowShowsPage = true;
+};
+
+class Attach : public ::testing::Test {
+protected:
+    void TearDown() override { CurrentDoc.reset(); }
+
+    ScriptedDesktop desktop;
+    RecordingHost host;
+    RunState state;
+    int resets = 0;
+    BrowserConnection connection{desktop, host, state, [this] { ++resets; }};
+};
+
+TEST_F(Attach, AttachesTheFirstWindowWithAPageAfterClosingOtherShellWindows)
+{
+    desktop.add(QStringLiteral("Folder"), nullptr);
+    const auto empty = desktop.add(desktop.browserName(), nullptr);
+    const auto first = desktop.addPage(QStringLiteral("one"));
+    desktop.addPage(QStringLiteral("two"));
+    state.WaitingForPage = true;
+
+    connection.AttachBrowser();
+
+    EXPECT_EQ(resets, 1);
+    EXPECT_EQ(connection.attachedWindow(), first);
+    EXPECT_EQ(first->statusText, QStringLiteral("NavRelay Successfully Attached."));
+    EXPECT_EQ(first->sink, &connection);
+    EXPECT_EQ(desktop.log, (QStringList{"Quit Folder", "activate Test Browser"}));
+    EXPECT_EQ(host.sleeps, (std::vector<int>{BrowserConnection::kPauseAfterClosingMs}));
+    EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(Attach, ABusyWindowIsLookedAtAgainUntilIdleWithoutCountingTries)
+{
+    const auto busy = desktop.addPage(QStringLiteral("loading"));
+    busy->busyReads = 5;
+    desktop.addPage(QStringLiteral("idle"));
+    connection.AttachBrowser();
+    EXPECT_EQ(connection.attachedWindow(), busy);
+    EXPECT_TRUE(host.sleeps.empty());
+}
+
+TEST_F(Attach, StartsTheBrowserOnceAndCountsEverySearchPause)
+{
+    desktop.startedWindowShowsPage = false;
+    connection.AttachBrowser();
+    EXPECT_EQ(desktop.log.count(QStringLiteral("startProgram")), 1);
+    EXPECT_EQ(host.sleeps, std::vector<int>(BrowserConnection::kSearches, BrowserConnection::kPauseAfterSearchMs));
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, QStringLiteral("Test Browser can not be located."));
+    EXPECT_EQ(host.messages[0].buttons, MessageButtons::Ok);
+    EXPECT_EQ(connection.attachedWindow(), nullptr);
+
+    host.messages.clear();
+    host.sleeps.clear();
+    desktop.startedWindowShowsPage = true;
+    connection.AttachBrowser();
+    ASSERT_NE(connection.attachedWindow(), nullptr);
+    EXPECT_EQ(host.sleeps, (std::vector<int>{BrowserConnection::kPauseAfterSearchMs}));
+}
+
+TEST_F(Attach, AMissingBrowserProgramEndsTheAttachSilently)
+{
+    desktop.programInstalled = false;
+    connection.AttachBrowser();
+    EXPECT_EQ(connection.attachedWindow(), nullptr);
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_TRUE(host.sleeps.empty());
+    EXPECT_EQ(resets, 1);
+    try {
+        (void)connection.IE();
+        FAIL() << "no browser is attached";
+    } catch (const ScriptError &error) {
+        EXPECT_EQ(error.number(), ObjectNotSet);
+    }
+}
+
+TEST_F(Attach, ReattachingDisconnectsTheOldWindow)
+{
+    const auto first = desktop.addPage(QStringLiteral("one"));
+    connection.AttachBrowser();
+    first->closed = true; // the user closed it
+    const auto second = desktop.addPage(QStringLiteral("two"));
+    connection.AttachBrowser();
+    EXPECT_EQ(first->sink, nullptr);
+    EXPECT_EQ(connection.attachedWindow(), second);
+    EXPECT_EQ(resets, 2);
+}
+
+TEST_F(Attach, EventsKeepTheWaitFlagAndCurrentDocUpToDate)
+{
+    const auto window = desktop.addPage(QStringLiteral("page"));
+    connection.AttachBrowser();
+    connection.IE_BeforeNavigate2(QStringLiteral("http://a/"));
+    EXPECT_TRUE(state.WaitingForPage);
+    connection.IE_DocumentComplete(QStringLiteral("http://a/"));
+    EXPECT_FALSE(state.WaitingForPage);
+    EXPECT_EQ(CurrentDoc, window->page);
+
+    window->page.reset(); // a page that is not there any more still ends the wait
+    state.WaitingForPage = true;
+    connection.IE_DocumentComplete(QString());
+    EXPECT_FALSE(state.WaitingForPage);
+    EXPECT_EQ(CurrentDoc, nullptr);
+}
+
+TEST_F(Attach, EachNewWindowRequestClosesThePreviousPopup)
+{
+    desktop.addPage(QStringLiteral("page"));
+    connection.AttachBrowser();
+    const auto firstPopup = connection.IE_NewWindow2();
+    ASSERT_NE(firstPopup, nullptr);
+    const auto secondPopup = connection.IE_NewWindow2();
+    EXPECT_NE(secondPopup, firstPopup);
+    EXPECT_EQ(connection.popupWindow(), secondPopup);
+    EXPECT_TRUE(static_cast<ShellWindow &>(*firstPopup).closed);
+    EXPECT_EQ(desktop.log.count(QStringLiteral("createWindow")), 2);
+}
+
+} // namespace

@@ -1,0 +1,156 @@
+// Every folder of tests/fixtures/scripts is one end-to-end case: navrelay-run runs its script.nrs
+// against its site/ served on 127.0.0.1, and the exit status, the requests the server saw and
+// the messages on standard error must be those its expect.txt lists.
+#include "QtPrinters.h"
+#include "TestServer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMimeDatabase>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Expectation {
+    int exitCode = 0;
+    QStringList requests;  // "METHOD target", in order
+    QStringList bodies;    // "METHOD target" -> body, for requests with a body: "target body"
+    QStringList stderrTexts;
+    QStringList ignored; // requests a browser may or may not make again (history, caches)
+    QStringList arguments;
+    bool chromium = true;
+};
+
+QString fixturesRoot()
+{
+    return QStringLiteral(NAVRELAY_FIXTURES "/scripts");
+}
+
+Expectation readExpectation(const QString &folder)
+{
+    QFile file(folder + QStringLiteral("/expect.txt"));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << folder.toStdString();
+    Expectation expectation;
+    for (const QString &line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
+        const qsizetype colon = line.indexOf(QLatin1Char(':'));
+        if (line.startsWith(QLatin1Char('#')) || colon < 0)
+            continue;
+        const QString key = line.left(colon).trimmed();
+        const QString value = line.mid(colon + 1).trimmed();
+        if (key == QLatin1String("exit"))
+            expectation.exitCode = value.toInt();
+        else if (key == QLatin1String("request"))
+            expectation.requests << value;
+        else if (key == QLatin1String("body"))
+            expectation.bodies << value;
+        else if (key == QLatin1String("ignore"))
+            expectation.ignored << value;
+        else if (key == QLatin1String("stderr"))
+            expectation.stderrTexts << value;
+        else if (key == QLatin1String("args"))
+            expectation.arguments << value.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        else if (key == QLatin1String("chromium"))
+            expectation.chromium = value != QLatin1String("no");
+    }
+    return expectation;
+}
+
+// Serves the fixture's site/ folder, and a few addresses every fixture may use.
+void serveSite(TestServer &server, const QString &siteFolder)
+{
+    server.handle("GET", "/redirect", [](const httplib::Request &request, httplib::Response &response) {
+        response.set_redirect(request.get_param_value("to"), 302);
+    });
+    server.handle("POST", "/redirect", [](const httplib::Request &request, httplib::Response &response) {
+        response.set_redirect(request.get_param_value("to"), 303);
+    });
+    server.handle("GET", "/setcookie", [](const httplib::Request &request, httplib::Response &response) {
+        response.set_header("Set-Cookie", request.get_param_value("c") + "; Path=/");
+        response.set_content("<html><body><p>cookie set</p><a href=\"/echo\">echo</a></body></html>", "text/html");
+    });
+    const httplib::Server::Handler echo = [](const httplib::Request &request, httplib::Response &response) {
+        std::string html = "<html><body><p id=\"method\">" + request.method + "</p><p id=\"cookie\">"
+            + request.get_header_value("Cookie") + "</p><pre id=\"body\">" + request.body + "</pre>"
+            + "<a href=\"/echo?again=1\">again</a></body></html>";
+        response.set_content(html, "text/html; charset=utf-8");
+    };
+    server.handle("GET", "/echo", echo);
+    server.handle("POST", "/echo", echo);
+
+    QMimeDatabase mimeTypes;
+    QDir site(siteFolder);
+    for (const QString &name : site.entryList(QDir::Files)) {
+        QFile file(site.filePath(name));
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        QString type = mimeTypes.mimeTypeForFile(name, QMimeDatabase::MatchExtension).name();
+        if (name.endsWith(QLatin1String(".html")) || !name.contains(QLatin1Char('.')))
+            type = QStringLiteral("text/html"); // the page's own charset rules apply
+        server.page("/" + name.toStdString(), file.readAll().toStdString(), type.toStdString());
+    }
+}
+
+QStringList requestLines(const std::vector<TestServer::Request> &requests, const QStringList &ignored)
+{
+    QStringList lines;
+    for (const auto &request : requests) {
+        const QString line = QString::fromStdString(request.method + " " + request.target());
+        if (!ignored.contains(line))
+            lines << line;
+    }
+    return lines;
+}
+
+QStringList bodyLines(const std::vector<TestServer::Request> &requests)
+{
+    QStringList lines;
+    for (const auto &request : requests) {
+        if (!request.body.empty())
+            lines << QString::fromStdString(request.target() + " " + request.body);
+    }
+    return lines;
+}
+
+class ScriptFixture : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(ScriptFixture, RunsAsExpected)
+{
+    const QString folder = fixturesRoot() + QLatin1Char('/') + QString::fromStdString(GetParam());
+    const Expectation expectation = readExpectation(folder);
+    TestServer server;
+    serveSite(server, folder + QStringLiteral("/site"));
+
+    QProcess run;
+    QStringList arguments{QStringLiteral("--tick"), QStringLiteral("0"), QStringLiteral("--timeout"),
+                          QStringLiteral("20"), QStringLiteral("--var"), server.url("")};
+    arguments << expectation.arguments << folder + QStringLiteral("/script.nrs");
+    run.start(QStringLiteral(NAVRELAY_RUN_PATH), arguments);
+    ASSERT_TRUE(run.waitForFinished(60000));
+    const QString errors = QString::fromLocal8Bit(run.readAllStandardError());
+
+    EXPECT_EQ(run.exitCode(), expectation.exitCode) << errors.toStdString();
+    const auto requests = server.pageRequests();
+    EXPECT_EQ(requestLines(requests, expectation.ignored), expectation.requests) << errors.toStdString();
+    EXPECT_EQ(bodyLines(requests), expectation.bodies);
+    for (const QString &text : expectation.stderrTexts)
+        EXPECT_TRUE(errors.contains(text)) << "missing on stderr: " << text.toStdString() << "\n" << errors.toStdString();
+}
+
+std::vector<std::string> fixtureNames()
+{
+    std::vector<std::string> names;
+    for (const QString &name : QDir(fixturesRoot()).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name))
+        names.push_back(name.toStdString());
+    return names;
+}
+
+INSTANTIATE_TEST_SUITE_P(Scripts, ScriptFixture, ::testing::ValuesIn(fixtureNames()),
+                         [](const auto &info) {
+                             std::string name = info.param;
+                             std::replace_if(name.begin(), name.end(), [](char c) { return !std::isalnum(c); }, '_');
+                             return name;
+                         });
+
+} // namespace
