@@ -50,7 +50,7 @@ int waitForRun(ScriptRunner &runner, int timeoutSeconds)
 {
     QEventLoop loop;
     int exitCode = RunUnfinished;
-    const QDeadlineTimer deadline(std::chrono::seconds(timeoutSeconds));
+    const QDeadlineTimer deadline{std::chrono::seconds(timeoutSeconds)};
     QTimer watch;
     watch.setInterval(kWatchIntervalMs);
     QObject::connect(&watch, &QTimer::timeout, &loop, [&] {

@@ -67,11 +67,12 @@ void serveSite(TestServer &server, const QString &siteFolder)
         response.set_redirect(request.get_param_value("to"), 303);
     });
     server.handle("GET", "/setcookie", [](const httplib::Request &request, httplib::Response &response) {
-        response.set_header("Set-Cookie", request.get_param_value("c") + "; Path=/");
+        response.set_header("Set-Cookie", request.get_param_value("name") + "=" + request.get_param_value("value") + "; Path=/");
         response.set_content("<html><body><p>cookie set</p><a href=\"/echo\">echo</a></body></html>", "text/html");
     });
     const httplib::Server::Handler echo = [](const httplib::Request &request, httplib::Response &response) {
-        std::string html = "<html><body><p id=\"method\">" + request.method + "</p><p id=\"cookie\">"
+        std::string html = "<html><body><p id=\"target\">target:" + request.target + "</p><p id=\"method\">"
+            + request.method + "</p><p id=\"cookie\">"
             + request.get_header_value("Cookie") + "</p><pre id=\"body\">" + request.body + "</pre>"
             + "<a href=\"/echo?again=1\">again</a></body></html>";
         response.set_content(html, "text/html; charset=utf-8");

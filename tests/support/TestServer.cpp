@@ -14,10 +14,11 @@ std::string TestServer::Request::header(const std::string &name) const
 
 TestServer::TestServer()
 {
-    // Recorded before routing, so a request is in the list before its answer leaves.
-    m_server.set_pre_routing_handler([this](const httplib::Request &request, httplib::Response &) {
-        record(request);
-        return httplib::Server::HandlerResponse::Unhandled;
+    // Requests are recorded before their answer leaves: by the handlers, and here the ones no
+    // handler serves.
+    m_server.set_error_handler([this](const httplib::Request &request, httplib::Response &response) {
+        if (response.status == 404)
+            record(request);
     });
     m_server.set_keep_alive_max_count(1000);
     m_port = m_server.bind_to_any_port("127.0.0.1");
@@ -42,20 +43,25 @@ void TestServer::page(const std::string &path, const std::string &body, const st
     const Handler serve = [body, contentType](const httplib::Request &, httplib::Response &response) {
         response.set_content(body, contentType);
     };
-    m_server.Get(path, serve);
-    m_server.Post(path, serve);
+    handle("GET", path, serve);
+    handle("POST", path, serve);
 }
 
 void TestServer::handle(const std::string &method, const std::string &pattern, Handler handler)
 {
+    const Handler recorded = [this, handler = std::move(handler)](const httplib::Request &request,
+                                                                  httplib::Response &response) {
+        record(request);
+        handler(request, response);
+    };
     if (method == "GET")
-        m_server.Get(pattern, std::move(handler));
+        m_server.Get(pattern, recorded);
     else if (method == "POST")
-        m_server.Post(pattern, std::move(handler));
+        m_server.Post(pattern, recorded);
     else if (method == "PUT")
-        m_server.Put(pattern, std::move(handler));
+        m_server.Put(pattern, recorded);
     else
-        m_server.Delete(pattern, std::move(handler));
+        m_server.Delete(pattern, recorded);
 }
 
 void TestServer::record(const httplib::Request &request)
