@@ -4,6 +4,7 @@
 #include "browser/Browser.h"
 #include "browser/builtin/BuiltinBrowser.h"
 #include "cli/TerminalHost.h"
+#include "engine/ScriptError.h"
 #include "engine/ScriptFile.h"
 
 #include <QCoreApplication>
@@ -45,9 +46,19 @@ std::unique_ptr<Browser> createBrowser(const RunOptions &)
     return browser;
 }
 
-// Watches the run from outside until it ends one way or another.
-int waitForRun(ScriptRunner &runner, int timeoutSeconds)
+bool browserBusy(BrowserConnection &connection)
 {
+    try {
+        return connection.attachedWindow() && connection.attachedWindow()->Busy();
+    } catch (const ScriptError &) {
+        return false;
+    }
+}
+
+// Watches the run from outside until it ends one way or another.
+int waitForRun(Automation &automation, int timeoutSeconds)
+{
+    ScriptRunner &runner = automation.runner;
     QEventLoop loop;
     int exitCode = RunUnfinished;
     const QDeadlineTimer deadline{std::chrono::seconds(timeoutSeconds)};
@@ -56,6 +67,10 @@ int waitForRun(ScriptRunner &runner, int timeoutSeconds)
     QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
         switch (runner.status()) {
         case RunStatus::Stopped:
+            // A last line that navigates has only started the load: let the browser finish it,
+            // as a browser in a process of its own would after the run.
+            if (browserBusy(automation.connection) && !deadline.hasExpired())
+                return;
             exitCode = RunFinished;
             break;
         case RunStatus::Halted:
@@ -105,5 +120,5 @@ int runScript(const RunOptions &options)
     }
     automation.runner.TimerNav().setInterval(options.tickMs);
     automation.runner.mRunScript_Click(*script);
-    return waitForRun(automation.runner, options.timeoutSeconds);
+    return waitForRun(automation, options.timeoutSeconds);
 }

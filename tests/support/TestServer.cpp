@@ -12,6 +12,21 @@ std::string TestServer::Request::header(const std::string &name) const
     return {};
 }
 
+namespace {
+
+// A part's header as browsers write it, so that tests can look for it in the recorded body.
+std::string multipartPartHeader(const httplib::MultipartFormData &part)
+{
+    std::string header = "\r\nContent-Disposition: form-data; name=\"" + part.name + "\"";
+    if (!part.filename.empty() || !part.content_type.empty())
+        header += "; filename=\"" + part.filename + "\"";
+    if (!part.content_type.empty())
+        header += "\r\nContent-Type: " + part.content_type;
+    return header + "\r\n\r\n";
+}
+
+} // namespace
+
 TestServer::TestServer()
 {
     // Requests are recorded before their answer leaves: by the handlers, and here the ones no
@@ -54,10 +69,30 @@ void TestServer::handle(const std::string &method, const std::string &pattern, H
         record(request);
         handler(request, response);
     };
+    // cpp-httplib keeps no body for multipart requests: read the body ourselves.
+    const httplib::Server::HandlerWithContentReader readingBody =
+        [recorded](const httplib::Request &request, httplib::Response &response,
+                   const httplib::ContentReader &readContent) {
+            httplib::Request withBody = request;
+            const auto append = [&](const char *data, size_t length) {
+                withBody.body.append(data, length);
+                return true;
+            };
+            if (request.is_multipart_form_data()) {
+                readContent([&](const httplib::MultipartFormData &part) {
+                    withBody.body += multipartPartHeader(part);
+                    return true;
+                }, append);
+                withBody.body += "\r\n";
+            } else {
+                readContent(append);
+            }
+            recorded(withBody, response);
+        };
     if (method == "GET")
         m_server.Get(pattern, recorded);
     else if (method == "POST")
-        m_server.Post(pattern, recorded);
+        m_server.Post(pattern, readingBody);
     else if (method == "PUT")
         m_server.Put(pattern, recorded);
     else
