@@ -3,6 +3,8 @@
 #include "browser/Automation.h"
 #include "browser/Browser.h"
 #include "browser/builtin/BuiltinBrowser.h"
+#include "browser/builtin/view/ShowBuiltinWindows.h"
+#include "browser/chromium/ChromiumBrowser.h"
 #include "cli/TerminalHost.h"
 #include "engine/ScriptError.h"
 #include "engine/ScriptFile.h"
@@ -38,10 +40,19 @@ std::optional<QString> readScript(const QString &path)
     return readScriptFile(path);
 }
 
-std::unique_ptr<Browser> createBrowser(const RunOptions &)
+std::unique_ptr<Browser> createBrowser(const RunOptions &options)
 {
+    if (options.browser == RunOptions::BrowserKind::Chromium) {
+        ChromiumSettings settings;
+        settings.address.host = options.devtoolsHost;
+        settings.address.port = options.devtoolsPort;
+        settings.program = options.chromiumPath;
+        return std::make_unique<ChromiumBrowser>(settings);
+    }
     // The built-in engine runs in this process: it is open, on a blank page, before the attach.
     auto browser = std::make_unique<BuiltinBrowser>();
+    if (options.show)
+        showBuiltinWindows(*browser);
     browser->startProgram();
     return browser;
 }

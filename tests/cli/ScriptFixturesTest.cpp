@@ -8,8 +8,12 @@
 #include <QFile>
 #include <QMimeDatabase>
 #include <QProcess>
+#include <QProcessEnvironment>
+#include <QTcpServer>
+#include <QTemporaryDir>
 
 #include <chrono>
+#include <optional>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -130,18 +134,66 @@ QStringList bodyLines(const std::vector<TestServer::Request> &requests)
     return lines;
 }
 
-class ScriptFixture : public ::testing::TestWithParam<std::string> {};
+enum class Backend { Builtin, Chromium };
+
+const QString kChromium = QStringLiteral("/usr/bin/chromium");
+
+int freePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+// A Chromium that navrelay-run starts for one case, in a profile of the case's own, and that
+// the case ends again: Chromium outlives the runner by design.
+class ChromiumForCase {
+public:
+    ChromiumForCase() : m_port(freePort()) {}
+    ~ChromiumForCase() { QProcess::execute(QStringLiteral("pkill"), {QStringLiteral("-f"), m_dataHome.path()}); }
+
+    [[nodiscard]] QStringList arguments() const
+    {
+        return {QStringLiteral("--browser"), QStringLiteral("chromium"), QStringLiteral("--devtools"),
+                QStringLiteral("127.0.0.1:%1").arg(m_port)};
+    }
+    void configure(QProcess &run) const
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), m_dataHome.path());
+        run.setProcessEnvironment(environment);
+    }
+
+private:
+    QTemporaryDir m_dataHome;
+    int m_port;
+};
+
+class ScriptFixture : public ::testing::TestWithParam<std::tuple<std::string, Backend>> {};
 
 TEST_P(ScriptFixture, RunsAsExpected)
 {
-    const QString folder = fixturesRoot() + QLatin1Char('/') + QString::fromStdString(GetParam());
+    const auto &[name, backend] = GetParam();
+    const QString folder = fixturesRoot() + QLatin1Char('/') + QString::fromStdString(name);
     const Expectation expectation = readExpectation(folder);
+    std::optional<ChromiumForCase> chromium;
+    if (backend == Backend::Chromium) {
+        if (!QFile::exists(kChromium))
+            GTEST_SKIP() << "Chromium is not installed";
+        if (!expectation.chromium)
+            GTEST_SKIP() << "the case is for the built-in engine only";
+        chromium.emplace();
+    }
     TestServer server;
     serveSite(server, folder + QStringLiteral("/site"));
 
     QProcess run;
     QStringList arguments{QStringLiteral("--tick"), QStringLiteral("0"), QStringLiteral("--timeout"),
                           QStringLiteral("20"), QStringLiteral("--var"), server.url("")};
+    if (chromium) {
+        arguments << chromium->arguments();
+        chromium->configure(run);
+    }
     arguments << expectation.arguments << folder + QStringLiteral("/script.nrs");
     run.start(QStringLiteral(NAVRELAY_RUN_PATH), arguments);
     ASSERT_TRUE(run.waitForFinished(60000));
@@ -168,11 +220,13 @@ std::vector<std::string> fixtureNames()
     return names;
 }
 
-INSTANTIATE_TEST_SUITE_P(Scripts, ScriptFixture, ::testing::ValuesIn(fixtureNames()),
+INSTANTIATE_TEST_SUITE_P(Scripts, ScriptFixture,
+                         ::testing::Combine(::testing::ValuesIn(fixtureNames()),
+                                            ::testing::Values(Backend::Builtin, Backend::Chromium)),
                          [](const auto &info) {
-                             std::string name = info.param;
+                             std::string name = std::get<0>(info.param);
                              std::replace_if(name.begin(), name.end(), [](char c) { return !std::isalnum(c); }, '_');
-                             return name;
+                             return name + (std::get<1>(info.param) == Backend::Builtin ? "_builtin" : "_chromium");
                          });
 
 } // namespace
