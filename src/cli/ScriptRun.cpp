@@ -80,7 +80,7 @@ int waitForRun(Automation &automation, int timeoutSeconds)
         case RunStatus::Stopped:
             // A last line that navigates has only started the load: let the browser finish it,
             // as a browser in a process of its own would after the run.
-            if (browserBusy(automation.connection) && !deadline.hasExpired())
+            if ((automation.state.WaitingForPage || browserBusy(automation.connection)) && !deadline.hasExpired())
                 return;
             exitCode = RunFinished;
             break;
