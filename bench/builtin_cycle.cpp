@@ -1,0 +1,94 @@
+// How long the built-in browser takes from Navigate to a built document, and how fast its
+// loader reads a body over loopback HTTP.
+#include "browser/builtin/BuiltinBrowser.h"
+#include "browser/builtin/BuiltinWindow.h"
+#include "browser/builtin/PageLoader.h"
+
+#include <QCoreApplication>
+#include <QNetworkAccessManager>
+#include <QEventLoop>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <functional>
+
+namespace {
+
+QByteArray samplePage(qsizetype bytes)
+{
+    QByteArray page = "<!DOCTYPE html><html><head><title>Sample</title></head><body><form action=\"/f\">";
+    for (int row = 0; page.size() < bytes; ++row)
+        page += "<p class=\"row\">Row " + QByteArray::number(row) + " <a href=\"/item/" + QByteArray::number(row)
+            + "\">item</a> <input name=\"f" + QByteArray::number(row) + "\" value=\"x\"></p>\n";
+    return page + "</form></body></html>";
+}
+
+void spinUntil(const std::function<bool()> &done)
+{
+    while (!done())
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+}
+
+void BM_NavigateToFilePage(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("page.html")));
+    if (!file.open(QIODevice::WriteOnly))
+        state.SkipWithError("cannot write the sample page");
+    file.write(samplePage(state.range(0) * 1024));
+    file.close();
+    const QString url = QUrl::fromLocalFile(file.fileName()).toString();
+    BuiltinBrowser browser;
+    const auto window = browser.openWindow();
+    for (auto _ : state) {
+        window->Navigate(url);
+        spinUntil([&] { return !window->Busy(); });
+    }
+    state.SetBytesProcessed(state.iterations() * file.size());
+}
+BENCHMARK(BM_NavigateToFilePage)->Arg(100)->Arg(1024)->Unit(benchmark::kMillisecond);
+
+void BM_LoadOverLoopback(benchmark::State &state)
+{
+    const QByteArray body(state.range(0) * 1024, 'x');
+    const QByteArray answer = "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nContent-Length: "
+        + QByteArray::number(body.size()) + "\r\n\r\n" + body;
+    QTcpServer server;
+    server.listen(QHostAddress::LocalHost);
+    QObject::connect(&server, &QTcpServer::newConnection, [&] {
+        while (QTcpSocket *socket = server.nextPendingConnection())
+            QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket, &answer] {
+                socket->readAll();
+                socket->write(answer);
+            });
+    });
+    QNetworkAccessManager network;
+    NavigationRequest request;
+    request.url = QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(server.serverPort()));
+    for (auto _ : state) {
+        PageLoader loader(network, LoadLimits{}, request);
+        bool finished = false;
+        QObject::connect(&loader, &PageLoader::finished, [&] { finished = true; });
+        loader.start();
+        spinUntil([&] { return finished; });
+        benchmark::DoNotOptimize(loader.response().body.size());
+    }
+    state.SetBytesProcessed(state.iterations() * body.size());
+}
+BENCHMARK(BM_LoadOverLoopback)->Arg(64)->Arg(8192)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

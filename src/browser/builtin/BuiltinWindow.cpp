@@ -1,0 +1,274 @@
+#include "browser/builtin/BuiltinWindow.h"
+
+#include "browser/builtin/BuiltinBrowser.h"
+#include "browser/builtin/NavigationAddress.h"
+#include "browser/builtin/PageDocument.h"
+#include "browser/builtin/PageLoader.h"
+#include "browser/builtin/dom/HtmlDocument.h"
+#include "engine/ScriptError.h"
+
+#include <QDebug>
+
+namespace {
+
+// What the browser answers GoBack with when there is no earlier page (E_FAIL).
+constexpr int NoEarlierPage = -2147467259;
+// What the browser answers an ExecWB command it does not know with (OLECMDERR_E_NOTSUPPORTED).
+constexpr int CommandNotSupported = -2147221248;
+
+// Keywords are matched without regard to case; window names are matched exactly.
+[[nodiscard]] bool isThisWindowTarget(const QString &target)
+{
+    return target.isEmpty() || target.compare(QLatin1String("_self"), Qt::CaseInsensitive) == 0
+        || target.compare(QLatin1String("_top"), Qt::CaseInsensitive) == 0
+        || target.compare(QLatin1String("_parent"), Qt::CaseInsensitive) == 0;
+}
+
+[[nodiscard]] bool isBlankTarget(const QString &target)
+{
+    return target.compare(QLatin1String("_blank"), Qt::CaseInsensitive) == 0;
+}
+
+[[nodiscard]] QString addressText(const QUrl &url)
+{
+    return QString::fromUtf8(url.toEncoded());
+}
+
+} // namespace
+
+void PageLoaderDisposal::operator()(PageLoader *loader) const
+{
+    loader->cancel();
+    loader->deleteLater();
+}
+
+BuiltinWindow::BuiltinWindow(BuiltinBrowser &browser)
+    : m_browser(&browser)
+{
+}
+
+BuiltinWindow::~BuiltinWindow() = default;
+
+void BuiltinWindow::Navigate(const QString &url)
+{
+    ensureOpen();
+    NavigationRequest request;
+    request.url = addressFromText(url);
+    startLoad(request, std::nullopt);
+}
+
+void BuiltinWindow::GoBack()
+{
+    ensureOpen();
+    const std::optional<int> index = m_history.backIndex();
+    if (!index)
+        throw ScriptError(NoEarlierPage, QStringLiteral("Unspecified error"));
+    const NavigationRequest entry = m_history.entry(*index);
+    // The answer to a form is not asked for again: that would send the form a second time.
+    if (entry.method != "GET")
+        startLoad(entry, index, LoadFailure{LoadFailureKind::FormNotResent, {}});
+    else
+        startLoad(entry, index);
+}
+
+void BuiltinWindow::Stop()
+{
+    ensureOpen();
+    m_loader.reset();
+    m_loadHistoryIndex.reset();
+}
+
+void BuiltinWindow::Quit()
+{
+    ensureOpen();
+    close();
+}
+
+std::shared_ptr<Document> BuiltinWindow::document()
+{
+    ensureOpen();
+    return m_document;
+}
+
+QString BuiltinWindow::LocationURL() const
+{
+    ensureOpen();
+    return m_location.isEmpty() ? QString() : addressText(m_location);
+}
+
+bool BuiltinWindow::Busy() const
+{
+    ensureOpen();
+    return m_loader != nullptr;
+}
+
+QString BuiltinWindow::Name() const
+{
+    ensureOpen();
+    return QString::fromLatin1(BuiltinBrowserName);
+}
+
+void BuiltinWindow::setStatusText(const QString &text)
+{
+    ensureOpen();
+    m_statusText = text;
+    emit statusTextChanged();
+}
+
+void BuiltinWindow::setToolBar(bool visible)
+{
+    ensureOpen();
+    m_toolBar = visible;
+    emit barsChanged();
+}
+
+void BuiltinWindow::setStatusBar(bool visible)
+{
+    ensureOpen();
+    m_statusBar = visible;
+    emit barsChanged();
+}
+
+void BuiltinWindow::ExecWB(int command, int option)
+{
+    Q_UNUSED(option);
+    ensureOpen();
+    if (command != OLECMDID_CLEARSELECTION)
+        throw ScriptError(CommandNotSupported, QStringLiteral("The command is not supported"));
+    if (m_document)
+        clearSelection(*m_document);
+}
+
+void BuiltinWindow::setEventSink(BrowserEvents *sink)
+{
+    if (sink)
+        ensureOpen();
+    m_sink = sink;
+}
+
+void BuiltinWindow::followHyperlink(const NavigationRequest &request)
+{
+    ensureOpen();
+    if (isThisWindowTarget(request.target)) {
+        load(request);
+        return;
+    }
+    if (!isBlankTarget(request.target)) {
+        if (const auto named = m_browser->windowNamed(request.target)) {
+            named->load(request);
+            return;
+        }
+    }
+    openInNewWindow(request);
+}
+
+void BuiltinWindow::load(const NavigationRequest &request)
+{
+    ensureOpen();
+    NavigationRequest normal = request;
+    normal.url = normalizedAddress(request.url);
+    startLoad(normal, std::nullopt);
+}
+
+void BuiltinWindow::showBlankPage()
+{
+    ensureOpen();
+    NavigationRequest request;
+    request.url = QUrl(QStringLiteral("about:blank"));
+    showPage(buildHtmlDocument({}, "text/html", request.url, weak_from_this()), request, std::nullopt);
+}
+
+void BuiltinWindow::close()
+{
+    if (m_closed)
+        return;
+    // The last owner may be the browser's list, which forgets the window here.
+    const auto self = weak_from_this().lock();
+    m_closed = true;
+    m_loader.reset();
+    m_sink = nullptr;
+    m_document.reset();
+    if (m_browser)
+        m_browser->forgetWindow(this);
+    m_browser = nullptr;
+    emit closed();
+}
+
+QString BuiltinWindow::title() const
+{
+    const QString browserName = QString::fromLatin1(BuiltinBrowserName);
+    if (!m_document)
+        return browserName;
+    const QString page = m_document->kind() == DocumentKind::Html ? documentTitle(*m_document).simplified()
+                                                                  : m_location.fileName();
+    return page.isEmpty() ? browserName : page + QStringLiteral(" - ") + browserName;
+}
+
+void BuiltinWindow::ensureOpen() const
+{
+    if (m_closed)
+        throw ScriptError(RemoteUnavailable);
+}
+
+void BuiltinWindow::startLoad(const NavigationRequest &request, std::optional<int> historyIndex,
+                              const std::optional<LoadFailure> &failure)
+{
+    m_loader.reset(new PageLoader(m_browser->network(), m_browser->limits(), request));
+    m_loadHistoryIndex = historyIndex;
+    connect(m_loader.get(), &PageLoader::finished, this, &BuiltinWindow::onLoadFinished);
+    if (failure)
+        m_loader->startFailed(*failure);
+    else
+        m_loader->start();
+    if (m_sink)
+        m_sink->IE_BeforeNavigate2(addressText(request.url));
+}
+
+void BuiltinWindow::onLoadFinished()
+{
+    const auto self = shared_from_this();
+    const std::unique_ptr<PageLoader, PageLoaderDisposal> loader = std::move(m_loader);
+    const std::optional<int> historyIndex = std::exchange(m_loadHistoryIndex, std::nullopt);
+    const LoadedResponse &response = loader->response();
+    // Reached from the event loop: nothing may escape into Qt.
+    try {
+        if (!response.keepsDocument)
+            showPage(pageDocument(response, weak_from_this()), response.request, historyIndex);
+        else if (!m_document)
+            showBlankPage();
+        if (m_sink)
+            m_sink->IE_DocumentComplete(LocationURL());
+    } catch (const std::exception &error) {
+        qWarning() << "Completing the load of" << response.request.url << "failed:" << error.what();
+    }
+}
+
+void BuiltinWindow::showPage(std::shared_ptr<Document> document, const NavigationRequest &request,
+                             std::optional<int> historyIndex)
+{
+    m_document = std::move(document);
+    m_location = request.url;
+    if (historyIndex)
+        m_history.revisit(*historyIndex, request);
+    else
+        m_history.push(request);
+    emit documentChanged();
+}
+
+void BuiltinWindow::openInNewWindow(const NavigationRequest &request)
+{
+    const std::shared_ptr<BrowserWindow> offered = m_sink ? m_sink->IE_NewWindow2() : nullptr;
+    auto window = std::dynamic_pointer_cast<BuiltinWindow>(offered);
+    if (offered && !window) {
+        // A window of another browser can only be sent the address.
+        offered->Navigate(addressText(request.url));
+        return;
+    }
+    if (!window || window->isClosed()) {
+        ensureOpen();
+        window = m_browser->openWindow();
+    }
+    if (!isBlankTarget(request.target))
+        window->setWindowName(request.target);
+    window->load(request);
+}

@@ -1,0 +1,101 @@
+#pragma once
+
+#include "browser/BrowserWindow.h"
+#include "browser/builtin/LoadedResponse.h"
+#include "browser/builtin/NavigationHistory.h"
+#include "browser/builtin/dom/NavigationRequest.h"
+
+#include <QObject>
+#include <QUrl>
+
+#include <memory>
+#include <optional>
+
+class BuiltinBrowser;
+class PageLoader;
+
+// Disposes of a load that may be in the middle of reporting its end: it is cancelled at once
+// and deleted from the event loop.
+struct PageLoaderDisposal {
+    void operator()(PageLoader *loader) const;
+};
+
+// One window of the built-in browser: its page, its loads and history, and what its view shows
+// (status text, bars, title). Loads are asynchronous: BeforeNavigate2 as a load starts,
+// DocumentComplete from the event loop once the document is built.
+class BuiltinWindow final : public QObject,
+                            public BrowserWindow,
+                            public NavigationHost,
+                            public std::enable_shared_from_this<BuiltinWindow> {
+    Q_OBJECT
+public:
+    explicit BuiltinWindow(BuiltinBrowser &browser);
+    ~BuiltinWindow() override;
+
+    void Navigate(const QString &url) override;
+    // Throws ScriptError(-2147467259) when there is no earlier page.
+    void GoBack() override;
+    void Stop() override;
+    void Quit() override;
+
+    [[nodiscard]] std::shared_ptr<Document> document() override;
+    [[nodiscard]] QString LocationURL() const override;
+    [[nodiscard]] bool Busy() const override;
+    [[nodiscard]] QString Name() const override;
+
+    void setStatusText(const QString &text) override;
+    void setToolBar(bool visible) override;
+    void setStatusBar(bool visible) override;
+    void ExecWB(int command, int option) override;
+    // Null is accepted on a closed window too: disconnecting needs no browser.
+    void setEventSink(BrowserEvents *sink) override;
+
+    // Navigates the window the request's target names.
+    void followHyperlink(const NavigationRequest &request) override;
+
+    // Navigates this window itself, whatever the request's target.
+    void load(const NavigationRequest &request);
+    // Shows an empty page at once, with no load and no events, as a freshly started browser does.
+    void showBlankPage();
+    // Closes the window without failing when it is closed already.
+    void close();
+
+    [[nodiscard]] bool isClosed() const { return m_closed; }
+    // The name links and forms target the window by; empty for an unnamed window.
+    [[nodiscard]] QString windowName() const { return m_windowName; }
+    void setWindowName(const QString &name) { m_windowName = name; }
+    // The title a view of the window shows: the page's title and the browser's name.
+    [[nodiscard]] QString title() const;
+    [[nodiscard]] QString statusText() const { return m_statusText; }
+    [[nodiscard]] bool toolBarVisible() const { return m_toolBar; }
+    [[nodiscard]] bool statusBarVisible() const { return m_statusBar; }
+
+signals:
+    void documentChanged();
+    void statusTextChanged();
+    void barsChanged();
+    void activationRequested();
+    void closed();
+
+private:
+    void ensureOpen() const;
+    void startLoad(const NavigationRequest &request, std::optional<int> historyIndex,
+                   const std::optional<LoadFailure> &failure = std::nullopt);
+    void onLoadFinished();
+    void showPage(std::shared_ptr<Document> document, const NavigationRequest &request,
+                  std::optional<int> historyIndex);
+    void openInNewWindow(const NavigationRequest &request);
+
+    BuiltinBrowser *m_browser;
+    BrowserEvents *m_sink = nullptr;
+    std::unique_ptr<PageLoader, PageLoaderDisposal> m_loader;
+    std::optional<int> m_loadHistoryIndex;
+    NavigationHistory m_history;
+    std::shared_ptr<Document> m_document;
+    QUrl m_location;
+    QString m_windowName;
+    QString m_statusText;
+    bool m_toolBar = true;
+    bool m_statusBar = true;
+    bool m_closed = false;
+};

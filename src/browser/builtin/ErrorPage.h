@@ -1,0 +1,13 @@
+#pragma once
+
+#include "browser/builtin/LoadedResponse.h"
+
+#include <QByteArray>
+#include <QUrl>
+
+// The Content-Type of the pages errorPageHtml writes.
+inline constexpr char ErrorPageContentType[] = "text/html; charset=utf-8";
+
+// The page a browser shows in place of one it could not load: a title and a sentence that say
+// what happened, and the address.
+[[nodiscard]] QByteArray errorPageHtml(const LoadFailure &failure, const QUrl &url);

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <chrono>
+
+// Browsers give up after about twenty hops; a loop ends there with an error page.
+inline constexpr int MaxRedirects = 20;
+// A server that accepts a connection and then sends nothing for this long is given up on.
+inline constexpr std::chrono::milliseconds TransferTimeout{30'000};
+// A body is cut here: bigger pages are downloads, not pages a script reads, and the HTML
+// parser needs many times the page's size in memory while it runs.
+inline constexpr qint64 MaxBodyBytes = 32 * 1024 * 1024;
+// Older entries are dropped so that a script looping for hours keeps a bounded history.
+inline constexpr int MaxHistoryEntries = 50;
+
+// The bounds one load respects; tests narrow them to reach them quickly.
+struct LoadLimits {
+    int maxRedirects = MaxRedirects;
+    std::chrono::milliseconds transferTimeout = TransferTimeout;
+    qint64 maxBodyBytes = MaxBodyBytes;
+};

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "browser/builtin/dom/NavigationRequest.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+// Why a load brought back no page of the server's.
+enum class LoadFailureKind {
+    InvalidAddress,
+    UnsupportedAddress,
+    HostNotFound,
+    ConnectionRefused,
+    ConnectionClosed,
+    Timeout,
+    SecureConnectionFailed,
+    InvalidResponse,
+    TooManyRedirects,
+    RedirectRefused,
+    FileNotFound,
+    FileUnreadable,
+    FormNotResent,
+    Other,
+};
+
+struct LoadFailure {
+    LoadFailureKind kind = LoadFailureKind::Other;
+    QString detail; // the network stack's own words, or the address involved
+};
+
+// What one load brought back: a page, a failure to show as an error page, or nothing to show
+// (the current document stays).
+struct LoadedResponse {
+    NavigationRequest request; // the request that was answered, after redirects
+    int httpStatus = 0;        // 0 when the answer did not come over HTTP
+    QByteArray contentType;
+    QByteArray body;
+    bool truncated = false;     // the body was cut at the size bound
+    bool keepsDocument = false; // e.g. 204 No Content: the shown page stays
+    std::optional<LoadFailure> failure;
+};

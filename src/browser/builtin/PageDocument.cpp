@@ -1,0 +1,94 @@
+#include "browser/builtin/PageDocument.h"
+
+#include "browser/builtin/ErrorPage.h"
+#include "browser/builtin/dom/EncodingSniffer.h"
+#include "browser/builtin/dom/HtmlDocument.h"
+#include "browser/builtin/dom/TextCodec.h"
+
+#include <QMimeDatabase>
+#include <QStringDecoder>
+
+namespace {
+
+constexpr char HtmlUtf8[] = "text/html; charset=utf-8";
+
+[[nodiscard]] QByteArray essenceOf(const QByteArray &contentType)
+{
+    const qsizetype semicolon = contentType.indexOf(';');
+    return (semicolon < 0 ? contentType : contentType.first(semicolon)).trimmed().toLower();
+}
+
+[[nodiscard]] ContentKind kindOfEssence(const QByteArray &essence)
+{
+    if (essence == "text/html" || essence == "application/xhtml+xml")
+        return ContentKind::Html;
+    const bool textual = essence.startsWith("text/") || essence == "application/json"
+        || essence == "application/xml" || essence == "application/javascript"
+        || essence == "application/x-javascript" || essence == "application/ecmascript"
+        || essence.endsWith("+json");
+    return textual ? ContentKind::Text : ContentKind::Other;
+}
+
+[[nodiscard]] QByteArray sniffedType(const QUrl &url, const QByteArray &body)
+{
+    const QMimeDatabase mimes;
+    // An empty answer is an empty page, whatever its name says.
+    if (body.isEmpty())
+        return "text/html";
+    const QMimeType type = url.isLocalFile() ? mimes.mimeTypeForFileNameAndData(url.fileName(), body)
+                                             : mimes.mimeTypeForData(body);
+    if (type.inherits(QStringLiteral("text/html")))
+        return "text/html";
+    return type.inherits(QStringLiteral("text/plain")) ? QByteArray("text/plain") : type.name().toLatin1();
+}
+
+[[nodiscard]] QByteArray effectiveType(const LoadedResponse &response)
+{
+    if (!essenceOf(response.contentType).isEmpty())
+        return response.contentType;
+    return sniffedType(response.request.url, response.body);
+}
+
+[[nodiscard]] QString decodedText(const QByteArray &body, const QByteArray &contentType)
+{
+    if (const auto bom = QStringConverter::encodingForData(body)) {
+        QStringDecoder decoder(*bom);
+        return decoder(body);
+    }
+    if (const auto declared = dom::encodingForLabel(dom::charsetParameter(contentType)))
+        return dom::decodeText(body, *declared);
+    QStringDecoder utf8(QStringConverter::Utf8);
+    QString text = utf8(body);
+    if (!utf8.hasError())
+        return text;
+    // Undeclared text that is not UTF-8 is read as windows-1252, as browsers in the West do.
+    return dom::decodeText(body, dom::Windows1252Encoding);
+}
+
+} // namespace
+
+ContentKind contentKindOf(const QByteArray &contentType, const QUrl &url, const QByteArray &body)
+{
+    const QByteArray essence = essenceOf(contentType);
+    return kindOfEssence(essence.isEmpty() ? sniffedType(url, body) : essence);
+}
+
+QByteArray textAsHtml(const QByteArray &body, const QByteArray &contentType)
+{
+    const QString text = decodedText(body, contentType);
+    return QStringLiteral("<html><head></head><body><pre>%1</pre></body></html>").arg(text.toHtmlEscaped()).toUtf8();
+}
+
+std::shared_ptr<Document> pageDocument(const LoadedResponse &response, std::weak_ptr<NavigationHost> host)
+{
+    const QUrl &url = response.request.url;
+    if (response.failure)
+        return buildHtmlDocument(errorPageHtml(*response.failure, url), HtmlUtf8, url, std::move(host));
+    const QByteArray type = effectiveType(response);
+    switch (kindOfEssence(essenceOf(type))) {
+    case ContentKind::Html: return buildHtmlDocument(response.body, type, url, std::move(host));
+    case ContentKind::Text: return buildHtmlDocument(textAsHtml(response.body, type), HtmlUtf8, url, std::move(host));
+    case ContentKind::Other: break;
+    }
+    return buildOtherDocument(url, type);
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "browser/builtin/LoadedResponse.h"
+#include "page/Document.h"
+
+#include <QByteArray>
+#include <QUrl>
+
+#include <memory>
+
+// How a browser shows an answer: as a page, as plain text, or as something else (an image,
+// a download).
+enum class ContentKind { Html, Text, Other };
+
+// The kind of an answer from its Content-Type; without one, from the file name and the first
+// bytes, as browsers sniff.
+[[nodiscard]] ContentKind contentKindOf(const QByteArray &contentType, const QUrl &url, const QByteArray &body);
+
+// Plain text as the HTML page a browser makes of it: the text, decoded by its charset or BOM,
+// in one <pre>. The result is UTF-8.
+[[nodiscard]] QByteArray textAsHtml(const QByteArray &body, const QByteArray &contentType);
+
+// The document the answer becomes: its page, its text, another kind of document, or the error
+// page of a failed load. `keepsDocument` answers are not passed here.
+[[nodiscard]] std::shared_ptr<Document> pageDocument(const LoadedResponse &response,
+                                                     std::weak_ptr<NavigationHost> host);

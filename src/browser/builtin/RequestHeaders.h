@@ -1,0 +1,22 @@
+#pragma once
+
+#include "browser/builtin/LoadLimits.h"
+#include "browser/builtin/dom/NavigationRequest.h"
+
+#include <QByteArray>
+#include <QNetworkRequest>
+#include <QUrl>
+
+// The User-Agent every request of the built-in browser carries.
+inline constexpr char UserAgent[] = "NavRelay/2.5 (X11; Linux x86_64)";
+
+// The Referer a navigation from the document at `referrer` to `target` sends, under the
+// default policy of current browsers (strict-origin-when-cross-origin); empty for none.
+[[nodiscard]] QByteArray refererHeader(const QUrl &referrer, const QUrl &target);
+
+// The serialised origin of the document at `url`: "scheme://host[:port]", or "null" for a
+// document without a tuple origin (file, data, about).
+[[nodiscard]] QByteArray serialisedOrigin(const QUrl &url);
+
+// The network request for one hop of a navigation, with the headers a browser sends.
+[[nodiscard]] QNetworkRequest networkRequestFor(const NavigationRequest &request, const LoadLimits &limits);

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "browser/BrowserWindow.h"
+
+#include <QByteArray>
+#include <QStringList>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <functional>
+#include <memory>
+
+// A TCP server on 127.0.0.1 in the test's own event loop that answers every whole request
+// with the same raw bytes (malformed answers included), or not at all, and keeps the raw
+// bytes it was sent.
+class RawServer {
+public:
+    enum class Close { AfterAnswer, Never };
+
+    explicit RawServer(QByteArray answer, Close close = Close::AfterAnswer)
+        : m_answer(std::move(answer))
+    {
+        m_server.listen(QHostAddress::LocalHost);
+        QObject::connect(&m_server, &QTcpServer::newConnection, [this, close] {
+            while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+                auto pending = std::make_shared<QByteArray>();
+                QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, close, pending] {
+                    const QByteArray arrived = socket->readAll();
+                    m_received += arrived;
+                    *pending += arrived;
+                    if (m_answer.isEmpty() || !isWholeRequest(*pending))
+                        return;
+                    pending->clear();
+                    socket->write(m_answer);
+                    if (close == Close::AfterAnswer)
+                        socket->disconnectFromHost();
+                });
+            }
+        });
+    }
+
+    [[nodiscard]] QString url(const QString &path = QStringLiteral("/")) const
+    {
+        return QStringLiteral("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(path);
+    }
+    [[nodiscard]] quint16 port() const { return m_server.serverPort(); }
+    // Every byte sent to the server, requests one after another.
+    [[nodiscard]] const QByteArray &received() const { return m_received; }
+
+private:
+    [[nodiscard]] static bool isWholeRequest(const QByteArray &request)
+    {
+        const qsizetype headerEnd = request.indexOf("\r\n\r\n");
+        if (headerEnd < 0)
+            return false;
+        qsizetype length = 0;
+        for (const QByteArray &line : request.left(headerEnd).split('\n')) {
+            if (line.toLower().startsWith("content-length:"))
+                length = line.mid(15).trimmed().toLongLong();
+        }
+        return request.size() >= headerEnd + 4 + length;
+    }
+
+    QByteArray m_answer;
+    QByteArray m_received;
+    QTcpServer m_server;
+};
+
+// Records the events of a window as text ("before URL", "complete URL", "newwindow"), and
+// answers NewWindow2 with the window it is given.
+class RecordingSink : public BrowserEvents {
+public:
+    void IE_BeforeNavigate2(const QString &url) override
+    {
+        events << QStringLiteral("before ") + url;
+        if (onBefore)
+            onBefore();
+    }
+    void IE_DocumentComplete(const QString &url) override { events << QStringLiteral("complete ") + url; }
+    std::shared_ptr<BrowserWindow> IE_NewWindow2() override
+    {
+        events << QStringLiteral("newwindow");
+        return newWindow;
+    }
+
+    [[nodiscard]] int completions() const { return events.filter(QStringLiteral("complete ")).size(); }
+
+    QStringList events;
+    std::shared_ptr<BrowserWindow> newWindow;
+    std::function<void()> onBefore;
+};

@@ -1,0 +1,330 @@
+#include "QtPrinters.h"
+#include "BuiltinTesting.h"
+#include "QtWait.h"
+#include "TestServer.h"
+
+#include "browser/builtin/PageLoader.h"
+#include "browser/builtin/RequestHeaders.h"
+
+#include <QFileInfo>
+#include <QNetworkAccessManager>
+#include <QSslKey>
+#include <QSslServer>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+LoadedResponse load(const NavigationRequest &request, const LoadLimits &limits = {})
+{
+    QNetworkAccessManager network;
+    PageLoader loader(network, limits, request);
+    bool finished = false;
+    QObject::connect(&loader, &PageLoader::finished, [&] { finished = true; });
+    loader.start();
+    EXPECT_FALSE(finished) << "a load never ends inside start()";
+    EXPECT_TRUE(waitUntil([&] { return finished; }, 60000));
+    return loader.response();
+}
+
+LoadedResponse load(const QString &url, const LoadLimits &limits = {})
+{
+    NavigationRequest request;
+    request.url = QUrl(url);
+    return load(request, limits);
+}
+
+LoadFailureKind failureKind(const LoadedResponse &response)
+{
+    EXPECT_TRUE(response.failure.has_value());
+    return response.failure ? response.failure->kind : LoadFailureKind::Other;
+}
+
+TEST(PageLoader, SendsTheRequestABrowserSends)
+{
+    TestServer server;
+    server.page("/page", "<p>hi</p>");
+    NavigationRequest request;
+    request.url = QUrl(server.url("/page?a=1&b=%C3%A9"));
+    request.referrer = QUrl(server.url("/from?x=1#frag"));
+
+    const LoadedResponse response = load(request);
+
+    EXPECT_FALSE(response.failure);
+    EXPECT_EQ(response.httpStatus, 200);
+    EXPECT_EQ(response.body, "<p>hi</p>");
+    EXPECT_EQ(response.contentType, "text/html; charset=utf-8");
+    const auto requests = server.pageRequests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].method, "GET");
+    EXPECT_EQ(requests[0].target(), "/page?a=1&b=%C3%A9");
+    EXPECT_EQ(requests[0].header("User-Agent"), UserAgent);
+    EXPECT_EQ(requests[0].header("Referer"), server.url("/from?x=1").toStdString());
+    EXPECT_EQ(requests[0].header("Origin"), "") << "a GET navigation sends no Origin";
+    EXPECT_NE(requests[0].header("Accept").find("text/html"), std::string::npos);
+}
+
+TEST(PageLoader, PostsTheBodyWithItsTypeAndOrigin)
+{
+    TestServer server;
+    std::string seenBody;
+    server.handle("POST", "/form", [&](const httplib::Request &request, httplib::Response &response) {
+        seenBody = request.body;
+        response.set_content("done", "text/html");
+    });
+    NavigationRequest request;
+    request.url = QUrl(server.url("/form"));
+    request.method = "POST";
+    request.body = "name=a+b&x=%26";
+    request.contentType = "application/x-www-form-urlencoded";
+    request.referrer = QUrl(server.url("/start"));
+
+    const LoadedResponse response = load(request);
+
+    EXPECT_EQ(response.body, "done");
+    EXPECT_EQ(seenBody, "name=a+b&x=%26");
+    const auto requests = server.pageRequests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].method, "POST");
+    EXPECT_EQ(requests[0].header("Content-Type"), "application/x-www-form-urlencoded");
+    EXPECT_EQ(requests[0].header("Origin"), QStringLiteral("http://127.0.0.1:%1").arg(server.port()).toStdString());
+    EXPECT_EQ(requests[0].header("Referer"), server.url("/start").toStdString());
+}
+
+TEST(PageLoader, FollowsRedirectsAsBrowsersDo)
+{
+    TestServer server;
+    server.handle("POST", "/post303", [](const httplib::Request &, httplib::Response &response) {
+        response.set_redirect("/landing", 303);
+    });
+    server.handle("POST", "/post302", [](const httplib::Request &, httplib::Response &response) {
+        response.set_redirect("landing?from=302", 302);
+    });
+    std::string body307;
+    server.handle("POST", "/post307", [](const httplib::Request &, httplib::Response &response) {
+        response.set_redirect("/keep", 307);
+    });
+    server.handle("POST", "/keep", [&](const httplib::Request &request, httplib::Response &response) {
+        body307 = request.body;
+        response.set_content("kept", "text/html");
+    });
+    server.handle("GET", "/chain", [](const httplib::Request &, httplib::Response &response) {
+        response.set_redirect("/hop", 301);
+    });
+    server.handle("GET", "/hop", [](const httplib::Request &, httplib::Response &response) {
+        response.set_redirect("/landing", 303);
+    });
+    server.page("/landing", "landed");
+
+    const struct {
+        std::string path;
+        QByteArray method;
+        std::string finalTarget;
+        QByteArray finalMethod;
+        QByteArray body;
+    } cases[] = {
+        {"/post303", "POST", "/landing", "GET", "landed"},
+        {"/post302", "POST", "/landing?from=302", "GET", "landed"},
+        {"/post307", "POST", "/keep", "POST", "kept"},
+    };
+    for (const auto &c : cases) {
+        server.clearRequests();
+        NavigationRequest request;
+        request.url = QUrl(server.url(c.path));
+        request.method = c.method;
+        request.body = "a=1";
+        request.contentType = "application/x-www-form-urlencoded";
+        const LoadedResponse response = load(request);
+        EXPECT_EQ(response.body, c.body) << c.path;
+        EXPECT_EQ(response.request.method, c.finalMethod) << c.path;
+        EXPECT_EQ(response.request.url, QUrl(server.url(c.finalTarget))) << c.path;
+        const auto requests = server.pageRequests();
+        ASSERT_EQ(requests.size(), 2u) << c.path;
+        EXPECT_EQ(requests[1].target(), c.finalTarget);
+        EXPECT_EQ(requests[1].method, std::string(c.finalMethod.constData()));
+        if (c.finalMethod == "GET") {
+            EXPECT_EQ(requests[1].header("Content-Type"), "") << c.path;
+        }
+    }
+    EXPECT_EQ(body307, "a=1");
+
+    server.clearRequests();
+    const LoadedResponse chained = load(server.url("/chain"));
+    EXPECT_EQ(chained.body, "landed");
+    EXPECT_EQ(server.pageRequests().size(), 3u);
+}
+
+TEST(PageLoader, ARedirectLoopEndsAfterTheBound)
+{
+    TestServer server;
+    server.handle("GET", "/loop", [](const httplib::Request &, httplib::Response &response) {
+        response.set_redirect("/loop", 302);
+    });
+
+    const LoadedResponse response = load(server.url("/loop"));
+
+    EXPECT_EQ(failureKind(response), LoadFailureKind::TooManyRedirects);
+    EXPECT_EQ(server.pageRequests().size(), static_cast<size_t>(MaxRedirects + 1));
+}
+
+TEST(PageLoader, RedirectsToLocalFilesAndOtherSchemesAreRefused)
+{
+    TestServer server;
+    int route = 0;
+    for (const char *location : {"file:///etc/passwd", "data:text/html,x", "qrc:/x", "ftp://example.com/"}) {
+        const std::string path = "/away" + std::to_string(++route);
+        server.handle("GET", path, [location](const httplib::Request &, httplib::Response &response) {
+            response.set_redirect(location, 302);
+        });
+        const LoadedResponse response = load(server.url(path));
+        EXPECT_EQ(failureKind(response), LoadFailureKind::RedirectRefused) << location;
+        EXPECT_TRUE(response.body.isEmpty()) << location;
+    }
+}
+
+TEST(PageLoader, ErrorStatusesAreDocumentsWithTheirBody)
+{
+    TestServer server;
+    for (int status : {404, 500, 403, 401}) {
+        const std::string path = "/status" + std::to_string(status);
+        server.handle("GET", path, [status](const httplib::Request &, httplib::Response &response) {
+            response.status = status;
+            response.set_content("<h1>status page</h1>", "text/html");
+        });
+        const LoadedResponse response = load(server.url(path));
+        EXPECT_FALSE(response.failure) << status;
+        EXPECT_EQ(response.httpStatus, status);
+        EXPECT_EQ(response.body, "<h1>status page</h1>") << status;
+    }
+    server.handle("GET", "/empty", [](const httplib::Request &, httplib::Response &response) { response.status = 204; });
+    EXPECT_TRUE(load(server.url("/empty")).keepsDocument);
+}
+
+TEST(PageLoader, ConnectionFailuresAreReportedByKind)
+{
+    TestServer server;
+    QTcpServer closedPort;
+    closedPort.listen(QHostAddress::LocalHost);
+    const quint16 unusedPort = closedPort.serverPort();
+    closedPort.close();
+    RawServer silent({}, RawServer::Close::Never);
+    RawServer garbage("\x01\x02 not http at all\r\n\r\n");
+    LoadLimits quick;
+    quick.transferTimeout = 500ms;
+
+    const struct {
+        QString url;
+        LoadFailureKind expected;
+    } cases[] = {
+        {QStringLiteral("http://127.0.0.1:%1/").arg(unusedPort), LoadFailureKind::ConnectionRefused},
+        {QStringLiteral("https://127.0.0.1:%1/").arg(server.port()), LoadFailureKind::SecureConnectionFailed},
+        {silent.url(), LoadFailureKind::Timeout},
+        {QStringLiteral("https://127.0.0.1:%1/").arg(silent.port()), LoadFailureKind::Timeout},
+        {garbage.url(), LoadFailureKind::ConnectionClosed},
+        {QStringLiteral("http://nonexistent.invalid/"), LoadFailureKind::HostNotFound},
+        {QStringLiteral("ftp://127.0.0.1/"), LoadFailureKind::UnsupportedAddress},
+        {QStringLiteral("http:///nohost"), LoadFailureKind::InvalidAddress},
+    };
+    for (const auto &c : cases) {
+        const LoadedResponse response = load(c.url, quick);
+        EXPECT_EQ(failureKind(response), c.expected) << c.url.toStdString();
+    }
+}
+
+TEST(PageLoader, CertificatesAreVerified)
+{
+    const QString here = QFileInfo(QString::fromUtf8(__FILE__)).absolutePath();
+    QFile keyFile(here + "/selfsigned-key.pem");
+    ASSERT_TRUE(keyFile.open(QIODevice::ReadOnly));
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    tls.setLocalCertificate(QSslCertificate::fromPath(here + "/selfsigned-cert.pem").value(0));
+    tls.setPrivateKey(QSslKey(&keyFile, QSsl::Rsa));
+    QSslServer server;
+    server.setSslConfiguration(tls);
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+
+    const LoadedResponse response = load(QStringLiteral("https://127.0.0.1:%1/").arg(server.serverPort()));
+
+    EXPECT_EQ(failureKind(response), LoadFailureKind::SecureConnectionFailed);
+    ASSERT_TRUE(response.failure);
+    EXPECT_TRUE(response.failure->detail.contains("self-signed", Qt::CaseInsensitive))
+        << response.failure->detail.toStdString();
+}
+
+TEST(PageLoader, CutAndBrokenBodiesNeitherCrashNorHang)
+{
+    RawServer closedMidBody("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: 1000\r\n\r\n<p>part");
+    const LoadedResponse partial = load(closedMidBody.url());
+    EXPECT_FALSE(partial.failure) << "what arrived is shown";
+    EXPECT_EQ(partial.body, "<p>part");
+
+    RawServer headersOnly("HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n");
+    EXPECT_TRUE(load(headersOnly.url()).failure.has_value());
+
+    const QByteArray binary("\x89PNG\0\0\xff\xfe<html>\0", 14);
+    RawServer nulBody("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: 14\r\n\r\n" + binary);
+    EXPECT_EQ(load(nulBody.url()).body, binary);
+
+    RawServer badHeaders("HTTP/1.1 200 OK\r\nContent-Length: -5\r\nContent-Type:\r\n\r\nbody");
+    load(badHeaders.url());
+}
+
+TEST(PageLoader, BodiesAreCutAtTheBound)
+{
+    TestServer server;
+    const std::string big(50 * 1024 * 1024, 'x');
+    server.page("/big", big, "application/octet-stream");
+
+    const LoadedResponse response = load(server.url("/big"));
+
+    EXPECT_FALSE(response.failure);
+    EXPECT_TRUE(response.truncated);
+    EXPECT_EQ(response.body.size(), MaxBodyBytes);
+
+    // A redirect with an oversized body still sends the browser on.
+    server.handle("GET", "/heavy-redirect", [](const httplib::Request &, httplib::Response &answer) {
+        answer.status = 302;
+        answer.set_header("Location", "/small");
+        answer.set_content(std::string(100000, 'r'), "text/html");
+    });
+    server.page("/small", "small");
+    LoadLimits narrow;
+    narrow.maxBodyBytes = 1000;
+    const LoadedResponse redirected = load(server.url("/heavy-redirect"), narrow);
+    EXPECT_EQ(redirected.body, "small");
+    EXPECT_FALSE(redirected.truncated);
+    EXPECT_EQ(load(server.url("/big"), narrow).body.size(), 1000);
+}
+
+TEST(PageLoader, LocalAddressesLoadWithoutANetwork)
+{
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("page.html")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("<title>local</title>");
+    file.close();
+
+    const LoadedResponse local = load(QUrl::fromLocalFile(file.fileName()).toString());
+    EXPECT_FALSE(local.failure);
+    EXPECT_EQ(local.body, "<title>local</title>");
+
+    EXPECT_EQ(failureKind(load(QUrl::fromLocalFile(dir.filePath("missing.html")).toString())),
+              LoadFailureKind::FileNotFound);
+    EXPECT_EQ(failureKind(load(QUrl::fromLocalFile(dir.path()).toString())), LoadFailureKind::FileUnreadable);
+
+    const LoadedResponse data = load(QStringLiteral("data:text/html;charset=utf-8,%3Cb%3Ehi%3C/b%3E"));
+    EXPECT_EQ(data.body, "<b>hi</b>");
+    EXPECT_EQ(data.contentType, "text/html;charset=utf-8");
+
+    const LoadedResponse blank = load(QStringLiteral("about:blank"));
+    EXPECT_FALSE(blank.failure);
+    EXPECT_TRUE(blank.body.isEmpty());
+    EXPECT_EQ(blank.contentType, "text/html");
+
+    EXPECT_TRUE(load(QStringLiteral("javascript:void(0)")).keepsDocument);
+}
+
+} // namespace
