@@ -36,6 +36,7 @@ TestServer::TestServer()
             record(request);
     });
     m_server.set_keep_alive_max_count(1000);
+    m_server.set_tcp_nodelay(true); // no Nagle delay between headers and body
     m_port = m_server.bind_to_any_port("127.0.0.1");
     m_thread = std::thread([this] { m_server.listen_after_bind(); });
     while (!m_server.is_running())
@@ -67,6 +68,8 @@ void TestServer::handle(const std::string &method, const std::string &pattern, H
     const Handler recorded = [this, handler = std::move(handler)](const httplib::Request &request,
                                                                   httplib::Response &response) {
         record(request);
+        // cpp-httplib would compress answers at brotli's slowest level, some 100 ms a page.
+        const_cast<httplib::Request &>(request).headers.erase("Accept-Encoding");
         handler(request, response);
     };
     // cpp-httplib keeps no body for multipart requests: read the body ourselves.
