@@ -1,0 +1,95 @@
+// The Scripts menu's file commands: New, Open, Save, Rename, Delete and New Folder.
+#include "library/ScriptLibrary.h"
+
+#include "engine/Host.h"
+#include "library/CommonDialog.h"
+#include "library/EditorText.h"
+#include "library/LibraryNodes.h"
+#include "library/ScriptFileAccess.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPlainTextEdit>
+#include <QTreeWidget>
+
+namespace {
+
+const QString kScriptExtension = QStringLiteral(".txt");
+
+} // namespace
+
+void ScriptLibrary::mNewScript_Click()
+{
+    setEditorText(m_editor, QString());
+}
+
+void ScriptLibrary::mOpenScript_Click()
+{
+    // A cancelled dialog must not read the file it named before over the editor's text.
+    if (!m_dialog.showOpen())
+        return;
+    const QString path = m_dialog.fileName();
+    if (path.isEmpty())
+        return;
+    if (const std::optional<QString> text = loadScriptText(path))
+        setEditorText(m_editor, *text);
+}
+
+void ScriptLibrary::mSaveScript_Click()
+{
+    // A cancelled Save changes nothing: rebuilding the tree would also empty the link list.
+    if (!m_dialog.showSave())
+        return;
+    const QString path = m_dialog.fileName();
+    if (path.isEmpty())
+        return;
+    if (const std::optional<QString> failure = writeScriptFile(path, editorText(m_editor))) {
+        m_host.messageBox(QStringLiteral("The script could not be saved to ") + QDir::toNativeSeparators(path)
+                              + QStringLiteral(": ") + *failure,
+                          programTitle());
+        return;
+    }
+    LoadScripts();
+}
+
+void ScriptLibrary::mRename_Click()
+{
+    const QTreeWidgetItem *node = selectedNode();
+    if (!node || !node->parent())
+        return;
+    // Taken before the input box: the tree may be rebuilt while it is open.
+    const QFileInfo file(scriptFilePath(*node));
+    const QString answer = m_host.inputBox(QStringLiteral("Enter the new filename"), QStringLiteral("Rename"), node->text(0));
+    const QString newName = answer + kScriptExtension;
+    if (answer.isEmpty() || !isShowableName(newName) || !file.isFile())
+        return;
+    // A new name that differs only in letter case is not applied.
+    if (newName.toLower() != file.fileName().toLower()
+        && !QFile::rename(file.filePath(), file.dir().filePath(newName)))
+        return;
+    LoadScripts();
+}
+
+void ScriptLibrary::mDelete_Click()
+{
+    QTreeWidgetItem *node = selectedNode();
+    if (!node || node->childCount() > 0 || !node->parent())
+        return;
+    if (!removeScriptFile(scriptFilePath(*node)))
+        return;
+    delete node;
+    // Else the tree selects a neighbour, and a second Delete would remove that script too.
+    m_tree.clearSelection();
+}
+
+void ScriptLibrary::mNewFolder_Click()
+{
+    const QString answer = m_host.inputBox(QStringLiteral("What would you like to call this folder?"), programTitle());
+    if (!isShowableName(answer))
+        return;
+    const QString path = m_libraryRoot + QLatin1Char('/') + answer;
+    if (DirExists(path) || !QDir().mkdir(path))
+        return;
+    LoadScripts();
+}

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+class CommonDialog;
+class Host;
+class LinkList;
+class QMenu;
+class QPlainTextEdit;
+class QPoint;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+// The Scripts library shown as a two-level tree (folders, then their scripts), the commands of
+// the Scripts menu that work on script files, and the repeat generators of the editor.
+// The owner connects the tree's itemClicked, itemDoubleClicked and right-button release to the
+// three TreeView1 handlers; the library sets the tree up (one column, single selection, no label
+// editing) and keeps a right-button press from moving the selection.
+class ScriptLibrary : public QObject {
+    Q_OBJECT
+public:
+    // runScript is the main window's Run: it runs the editor text.
+    ScriptLibrary(QTreeWidget &TreeView1, QPlainTextEdit &txtScript, CommonDialog &CDL1, Host &host,
+                  LinkList &linkList, QString libraryRoot, std::function<void()> runScript);
+
+    [[nodiscard]] const QString &libraryRoot() const { return m_libraryRoot; }
+    [[nodiscard]] const QString &SelectedScript() const { return m_selectedScript; }
+
+    void LoadScripts();
+    void TreeView1_Click();
+    void TreeView1_DblClick();
+    // A right click pops up the Scripts menu at the pointer; the selection does not move.
+    void TreeView1_MouseUp(Qt::MouseButton button, const QPoint &globalPosition, QMenu &mScripts);
+    // Selects the first node, in the order nodes were added, whose text is exactly the given
+    // one, without loading it; false when there is none.
+    bool selectFirstNodeNamed(const QString &text);
+
+    void mNewScript_Click();
+    void mOpenScript_Click();
+    void mSaveScript_Click();
+    void mRename_Click();
+    void mDelete_Click();
+    void mNewFolder_Click();
+    void mRepeatLast_Click();
+    void mRepeatAll_Click();
+
+    // The caption of the program's own message and input boxes.
+    [[nodiscard]] static QString programTitle() { return QStringLiteral("NavRelay"); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    enum class RepeatPiece { LastLine, WholeText };
+
+    void setUpTree();
+    void repeat(RepeatPiece piece);
+    [[nodiscard]] QTreeWidgetItem *selectedNode() const;
+    [[nodiscard]] std::vector<QTreeWidgetItem *> nodesInOrderAdded() const;
+    // The file a script node stands for: its folder, its text and ".txt".
+    [[nodiscard]] QString scriptFilePath(const QTreeWidgetItem &scriptNode) const;
+
+    QTreeWidget &m_tree;
+    QPlainTextEdit &m_editor;
+    CommonDialog &m_dialog;
+    Host &m_host;
+    LinkList &m_linkList;
+    QString m_libraryRoot;
+    std::function<void()> m_runScript;
+    QString m_selectedScript;
+};
+
+// True when the folder exists; never changes the process's current directory.
+[[nodiscard]] bool DirExists(const QString &strDir);
+// Where the Scripts library lives: beside the executable when that folder already holds
+// "Scripts" or is writable, else under the per-user data folder.
+[[nodiscard]] QString defaultLibraryRoot();
+// Creates the library root with Default/Default.txt ("Beep") when the root is missing.
+void createFirstRunLibrary(const QString &libraryRoot);
