@@ -1,0 +1,108 @@
+#pragma once
+
+#include "app/FormLayout.h"
+#include "app/SelectableBrowser.h"
+#include "app/WindowPosition.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QTimer>
+
+#include <chrono>
+#include <memory>
+
+class BrowserCommands;
+class FileDialog;
+class LinkListView;
+class QLabel;
+class QListWidget;
+class QPlainTextEdit;
+class QSettings;
+class QTreeWidget;
+class ScriptLibrary;
+class WindowHost;
+class frmAbout;
+struct Automation;
+struct MainMenus;
+
+// What the program is started with.
+struct MainWindowOptions {
+    QString settingsApplication; // the settings store's application name
+    QString libraryRoot;         // the Scripts folder
+    QString commandLine;         // the arguments joined by single blanks
+    std::chrono::milliseconds countdownTick{1000}; // the command-line countdown's second; tests shorten it
+};
+
+// The options of a program started with these arguments (the program's path first).
+[[nodiscard]] MainWindowOptions defaultMainWindowOptions(const QStringList &arguments);
+
+// fMain: the script tree, the editor, the link list and the status bar, the menus, the
+// browser connection and the runner. Form_Load starts it up; closing it saves its place and
+// ends the program (programEnded).
+class fMain final : public QMainWindow {
+    Q_OBJECT
+public:
+    static constexpr int kClockInterval = 1000;
+    // The client area the window opens with while no size is stored, in twips.
+    static constexpr int kDesignedClientWidth = 6405;
+    static constexpr int kDesignedClientHeight = 2655;
+
+    explicit fMain(MainWindowOptions options);
+    ~fMain() override;
+
+    void Form_Load();
+
+    void mRunScript_Click();
+    void mReset_Click();
+    void TimerTime_Timer();
+    void mToolbars_Click();
+    void mCloseAll_Click();
+    void mOnTop_Click();
+    void mCommands_Click();
+    void mAbout_Click();
+    // Drives the given engine from now on, keeping the choice in the settings store.
+    void selectBrowserEngine(BrowserEngine engine);
+
+    [[nodiscard]] Automation &automation() { return *m_automation; }
+    [[nodiscard]] FileDialog &CDL1() { return *m_dialog; }
+    [[nodiscard]] QTimer &TimerTime() { return m_timerTime; }
+    [[nodiscard]] QString editorText() const;
+    [[nodiscard]] frmAbout *aboutBox() const;
+
+signals:
+    // The window has closed: the program ends.
+    void programEnded();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void createControls();
+    void connectMenus();
+    void Form_Resize();
+    void restorePosition();
+
+    MainWindowOptions m_options;
+    std::unique_ptr<QSettings> m_settings;
+    QTreeWidget *m_tree = nullptr;
+    QPlainTextEdit *m_editor = nullptr;
+    QListWidget *m_list = nullptr;
+    QLabel *m_panel1 = nullptr;
+    QLabel *m_panel2 = nullptr;
+    std::unique_ptr<MainMenus> m_menus;
+    FormBoxes m_boxes;
+    QTimer m_timerTime;
+    std::unique_ptr<WindowHost> m_host;
+    std::unique_ptr<SelectableBrowser> m_browser;
+    std::unique_ptr<Automation> m_automation;
+    std::unique_ptr<BrowserCommands> m_commands;
+    std::unique_ptr<FileDialog> m_dialog;
+    std::unique_ptr<LinkListView> m_linkListView;
+    std::unique_ptr<ScriptLibrary> m_library;
+    QPointer<frmAbout> m_about;
+    StoredPosition m_storedPosition;
+    bool m_shownOnce = false;
+};

@@ -1,0 +1,74 @@
+#include "app/SelectableBrowser.h"
+
+#include "browser/builtin/BuiltinBrowser.h"
+#include "browser/builtin/view/ShowBuiltinWindows.h"
+#include "browser/chromium/ChromiumBrowser.h"
+
+#include <QSettings>
+
+namespace {
+
+const QString kEngineKey = QStringLiteral("Browser/Engine");
+const QString kBuiltinValue = QStringLiteral("builtin");
+const QString kChromiumValue = QStringLiteral("chromium");
+
+std::unique_ptr<Browser> createBackend(BrowserEngine engine)
+{
+    if (engine == BrowserEngine::Chromium)
+        return std::make_unique<ChromiumBrowser>();
+    auto builtin = std::make_unique<BuiltinBrowser>();
+    showBuiltinWindows(*builtin);
+    // The engine is part of this program: it is open, on an empty page, before any attach, as
+    // a browser the user had started would be.
+    builtin->startProgram();
+    return builtin;
+}
+
+} // namespace
+
+BrowserEngine storedBrowserEngine(QSettings &settings)
+{
+    const QString value = settings.value(kEngineKey).toString().trimmed().toLower();
+    return value == kChromiumValue ? BrowserEngine::Chromium : BrowserEngine::Builtin;
+}
+
+void storeBrowserEngine(QSettings &settings, BrowserEngine engine)
+{
+    settings.setValue(kEngineKey, engine == BrowserEngine::Chromium ? kChromiumValue : kBuiltinValue);
+    settings.sync();
+}
+
+SelectableBrowser::SelectableBrowser(BrowserEngine engine)
+    : m_engine(engine)
+    , m_backend(createBackend(engine))
+{
+}
+
+SelectableBrowser::~SelectableBrowser() = default;
+
+std::unique_ptr<Browser> SelectableBrowser::select(BrowserEngine engine)
+{
+    auto previous = std::exchange(m_backend, createBackend(engine));
+    m_engine = engine;
+    return previous;
+}
+
+std::vector<std::shared_ptr<BrowserWindow>> SelectableBrowser::ShellWindows()
+{
+    return m_backend->ShellWindows();
+}
+
+std::shared_ptr<BrowserWindow> SelectableBrowser::createWindow()
+{
+    return m_backend->createWindow();
+}
+
+void SelectableBrowser::startProgram()
+{
+    m_backend->startProgram();
+}
+
+void SelectableBrowser::activateWindow(const QString &title)
+{
+    m_backend->activateWindow(title);
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "engine/Host.h"
+
+#include <functional>
+
+class QLabel;
+class QWidget;
+
+// The Host of the main window: status panel 1, modal message and input boxes over the window,
+// the clipboard, the beep, a blocking sleep, and closing the window.
+class WindowHost : public Host {
+public:
+    // openCommandReference is what a message box's Help button does.
+    WindowHost(QWidget &mainWindow, QLabel &statusPanel, std::function<void()> openCommandReference);
+
+    void setStatusText(const QString &text) override;
+    void messageBox(const QString &text, const QString &title, MessageIcon icon,
+                    MessageButtons buttons) override;
+    QString inputBox(const QString &prompt, const QString &title, const QString &defaultText) override;
+    QString clipboardText() override;
+    void beep() override;
+    void sleep(int milliseconds) override;
+    void closeMainWindow() override;
+
+private:
+    QWidget &m_window;
+    QLabel &m_statusPanel;
+    std::function<void()> m_openCommandReference;
+};

@@ -1,0 +1,16 @@
+#include "app/MainWindow.h"
+
+#include <QApplication>
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    // The program ends when the main window closes, whatever other windows are open.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    fMain window(defaultMainWindowOptions(QApplication::arguments()));
+    QObject::connect(&window, &fMain::programEnded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    window.Form_Load();
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,212 @@
+#include "AppTesting.h"
+#include "QtPrinters.h"
+#include "QtWait.h"
+#include "TestServer.h"
+
+#include "app/FileDialog.h"
+#include "browser/Automation.h"
+#include "browser/builtin/BuiltinWindow.h"
+#include "engine/ScriptRunner.h"
+#include "library/CommandLineStart.h"
+#include "library/EditorText.h"
+
+#include <QApplication>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+
+namespace {
+
+void typeScript(fMain &window, const QString &scriptText)
+{
+    auto *editor = window.findChild<QPlainTextEdit *>("txtScript");
+    editor->clear();
+    editor->setFocus();
+    // Typed as a user would: Enter for every line break.
+    const QStringList lines = scriptText.split(QStringLiteral("\r\n"));
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i > 0)
+            QTest::keyClick(editor, Qt::Key_Return);
+        QTest::keyClicks(editor, lines.at(i));
+    }
+}
+
+bool requested(const TestServer &server, const std::string &path)
+{
+    for (const auto &request : server.pageRequests()) {
+        if (request.path == path)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+TEST_F(AppTest, F5RunsTheEditorsScriptAgainstTheBrowser)
+{
+    TestServer &server = this->server();
+    server.page("/start", "<html><body><a href=\"/next\">Next page</a></body></html>");
+    server.page("/next", "<html><body>arrived</body></html>");
+    start();
+    typeScript(*window, "nav;" + server.url("/start") + "\r\nclink;Next page\r\n");
+    EXPECT_EQ(window->editorText(), "nav;" + server.url("/start") + "\r\nclink;Next page\r\n");
+
+    QTest::keyClick(window.get(), Qt::Key_F5);
+    EXPECT_TRUE(window->automation().runner.TimerNav().isActive());
+    // The text ends in a line break: the run stops on the empty last line with line 2 shown.
+    ASSERT_TRUE(waitUntil([&] { return requested(server, "/next"); }));
+    ASSERT_TRUE(waitUntil([&] { return window->automation().runner.status() == RunStatus::Parked; }));
+    EXPECT_EQ(panel1(), "Executing Script, Line ( 2 )");
+
+    choose("mReset");
+    EXPECT_EQ(window->automation().state.CurrentLine, 0);
+    typeScript(*window, "nav;" + server.url("/next"));
+    choose("mRunScript");
+    ASSERT_TRUE(waitUntil([&] { return !window->automation().runner.TimerNav().isActive(); }));
+    EXPECT_EQ(panel1(), "Finished Executing ");
+}
+
+TEST_F(AppTest, AGotoWithAWordShowsItsMessageAndTheRunGoesOnAfterOk)
+{
+    TestServer &server = this->server();
+    server.page("/after", "<html><body>after</body></html>");
+    start();
+    setEditorText(*window->findChild<QPlainTextEdit *>("txtScript"), "goto;abc\r\nnav;" + server.url("/after"));
+    QString title;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    {
+        ModalAnswers answers({[&](QWidget &dialog) {
+            if (auto *box = qobject_cast<QMessageBox *>(&dialog)) {
+                title = box->windowTitle();
+                text = box->text();
+                icon = box->icon();
+            }
+            pressMessageButton(dialog, QMessageBox::Ok);
+        }});
+        choose("mRunScript");
+        ASSERT_TRUE(waitUntil([&] { return !window->automation().runner.TimerNav().isActive(); }));
+    }
+    EXPECT_EQ(title, "Error");
+    EXPECT_EQ(text, "Invalid parameter passed on line 0. GoTo;<Line #> Numbers instead of <Line #>!");
+    EXPECT_EQ(icon, QMessageBox::Information);
+    EXPECT_TRUE(waitUntil([&] { return requested(server, "/after"); }));
+    EXPECT_EQ(panel1(), "Finished Executing ");
+}
+
+TEST_F(AppTest, AnErrorMessagesHelpButtonOpensTheCommandReferenceAndKeepsTheMessage)
+{
+    start();
+    setEditorText(*window->findChild<QPlainTextEdit *>("txtScript"), "fill;onlyone");
+    QString title;
+    QString text;
+    bool stillOpenAfterHelp = false;
+    {
+        ModalAnswers answers({[&](QWidget &dialog) {
+            auto *box = qobject_cast<QMessageBox *>(&dialog);
+            if (!box)
+                return;
+            title = box->windowTitle();
+            text = box->text();
+            QAbstractButton *help = box->button(QMessageBox::Help);
+            if (!help)
+                return;
+            help->click();
+            stillOpenAfterHelp = box->isVisible();
+            box->button(QMessageBox::Ok)->click();
+        }});
+        choose("mRunScript");
+        ASSERT_TRUE(waitUntil([&] { return window->automation().runner.status() == RunStatus::Halted; }));
+    }
+    EXPECT_EQ(title, "TimerNav.Timer");
+    EXPECT_TRUE(text.startsWith("9: ")) << text.toStdString();
+    EXPECT_TRUE(stillOpenAfterHelp);
+    EXPECT_TRUE(waitUntil([&] { return attachedWindow().LocationURL().endsWith("/docs/commands.html"); }));
+}
+
+TEST_F(AppTest, TreeClicksLoadAndRunScriptsAndARightClickShowsTheScriptsMenu)
+{
+    TestServer &server = this->server();
+    server.page("/login", "<html><body>login</body></html>");
+    writeFile(libraryRoot() + "/Web/Login.txt", ("nav;" + server.url("/login")).toUtf8() + "\r\n");
+    writeFile(libraryRoot() + "/Web/Other.txt", "beep\r\n");
+    start();
+    auto *tree = window->findChild<QTreeWidget *>("TreeView1");
+    ASSERT_EQ(tree->topLevelItemCount(), 1);
+    tree->expandAll();
+    QTreeWidgetItem *login = tree->topLevelItem(0)->child(0);
+    QTreeWidgetItem *other = tree->topLevelItem(0)->child(1);
+    ASSERT_EQ(login->text(0), "Login");
+
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(login).center());
+    EXPECT_EQ(window->editorText(), "nav;" + server.url("/login"));
+    EXPECT_EQ(window->CDL1().fileName(), libraryRoot() + "/Web/Login.txt");
+
+    QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(login).center());
+    ASSERT_TRUE(waitUntil([&] { return requested(server, "/login"); }));
+
+    auto &scripts = menu("mScripts");
+    QTest::mouseClick(tree->viewport(), Qt::RightButton, {}, tree->visualItemRect(other).center());
+    EXPECT_TRUE(waitUntil([&] { return scripts.isVisible(); }));
+    scripts.close();
+    EXPECT_EQ(tree->currentItem(), login) << "a right click does not move the selection";
+}
+
+TEST_F(AppTest, AnAbortedCommandLineStartBeepsAndEndsTheProgram)
+{
+    CommandLineAborted = false;
+    bool ended = false;
+    {
+        ModalAnswers answers({[](QWidget &countdown) {
+            if (auto *abort = countdown.findChild<QPushButton *>("btnAbort"))
+                abort->click();
+        }});
+        window = std::make_unique<fMain>([&] {
+            MainWindowOptions options = defaultMainWindowOptions({QCoreApplication::applicationFilePath()});
+            options.libraryRoot = libraryRoot();
+            options.commandLine = "Default";
+            return options;
+        }());
+        QObject::connect(window.get(), &fMain::programEnded, [&] { ended = true; });
+        window->Form_Load();
+        EXPECT_EQ(answers.answered(), 1);
+    }
+    EXPECT_TRUE(CommandLineAborted);
+    EXPECT_TRUE(window->automation().state.ExitWhenFinished);
+    EXPECT_EQ(window->editorText(), "Beep");
+    EXPECT_TRUE(waitUntil([&] { return ended; }));
+    CommandLineAborted = false;
+}
+
+TEST_F(AppTest, ACommandLineStartRunsTheNamedScriptAfterTheWholeStartUp)
+{
+    server().page("/login", "<html><body>login</body></html>");
+    writeFile(libraryRoot() + "/Web/Login.txt", ("nav;" + server().url("/login")).toUtf8() + "\r\n");
+    MainWindowOptions options = defaultMainWindowOptions({QCoreApplication::applicationFilePath()});
+    options.libraryRoot = libraryRoot();
+    options.commandLine = "Login";
+    options.countdownTick = std::chrono::milliseconds(1);
+    window = std::make_unique<fMain>(options);
+    bool ended = false;
+    QObject::connect(window.get(), &fMain::programEnded, [&] { ended = true; });
+    window->Form_Load();
+
+    // The script was found in the tree, loaded over the start text and the dialog's start name.
+    EXPECT_EQ(window->editorText(), "nav;" + server().url("/login"));
+    EXPECT_EQ(window->CDL1().fileName(), libraryRoot() + "/Web/Login.txt");
+    EXPECT_TRUE(waitUntil([&] { return ended; }));
+    EXPECT_TRUE(waitUntil([&] { return requested(server(), "/login"); }));
+}
+
+TEST_F(AppTest, TheClockShowsTheTimeInPanelTwo)
+{
+    start();
+    EXPECT_TRUE(waitUntil([&] { return !panel2().isEmpty(); })) << "the clock ticks by itself";
+    const QString before = clockText();
+    window->TimerTime_Timer();
+    const QString after = clockText();
+    EXPECT_TRUE(panel2() == before || panel2() == after) << panel2().toStdString();
+}

@@ -1,0 +1,221 @@
+#include "AppTesting.h"
+#include "QtPrinters.h"
+
+#include "app/FileDialog.h"
+#include "app/Twips.h"
+#include "app/WindowPosition.h"
+#include "browser/Automation.h"
+#include "browser/builtin/BuiltinWindow.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QTreeWidget>
+
+namespace {
+
+// A menu's items as "name:Caption|Shortcut|checked" ("-" for a separator), hidden ones in brackets.
+QStringList describe(const QMenu &menu)
+{
+    QStringList items;
+    for (const QAction *item : menu.actions()) {
+        QString text = item->isSeparator() ? QStringLiteral("-") : item->objectName() + QLatin1Char(':') + item->text();
+        if (!item->shortcut().isEmpty())
+            text += QLatin1Char('|') + item->shortcut().toString();
+        if (item->isChecked())
+            text += QStringLiteral("|checked");
+        items.append(item->isVisible() ? text : QLatin1Char('(') + text + QLatin1Char(')'));
+    }
+    return items;
+}
+
+QRect twipsFrame(const QWidget &window)
+{
+    const int dpi = logicalDpi(window);
+    const QRect frame = window.frameGeometry();
+    return {pixelsToTwips(frame.left(), dpi), pixelsToTwips(frame.top(), dpi), pixelsToTwips(frame.width(), dpi),
+            pixelsToTwips(frame.height(), dpi)};
+}
+
+QSize designedClientSize(const QWidget &window)
+{
+    const int dpi = logicalDpi(window);
+    return {twipsToPixels(fMain::kDesignedClientWidth, dpi), twipsToPixels(fMain::kDesignedClientHeight, dpi)};
+}
+
+} // namespace
+
+TEST_F(AppTest, MenusHaveTheirCaptionsOrderShortcutsChecksAndVisibility)
+{
+    start();
+    QStringList titles;
+    for (const QAction *item : window->menuBar()->actions())
+        titles.append(item->objectName() + QLatin1Char('=') + item->text());
+    EXPECT_EQ(titles, (QStringList{"mList=List", "mIE=IE", "mDoc=Doc", "mScripts=Scripts", "mSettings=Settings",
+                                   "mHelp=Help"}));
+
+    const std::pair<const char *, QStringList> menus[] = {
+        {"mList", {"mOpenList:Open", "mSaveList:Save", "mClearList:Clear", "(-)", "(mHideLink:Hide Link List)"}},
+        {"mIE", {"mToolbars:Toolbars|checked"}},
+        {"mDoc", {"mCloseAll:Close All", "mLinks:Links", "mForms:Forms", "mTraverseLinks:Traverse Links"}},
+        {"mScripts", {"mRunScript:Run|F5", "mReset:Reset", "-", "mNewScript:New", "mOpenScript:Open|Ctrl+O",
+                      "mSaveScript:Save|Ctrl+S", "mRename:Rename", "mDelete:Delete", "-", "mNewFolder:New Folder",
+                      "-", "mRepeatLast:Repeat Last", "mRepeatAll:Repeat All"}},
+        {"mSettings", {"mOnTop:On Top", "mZoomS:Zoom", "-", "mBrowser:Browser"}},
+        {"mZoomS", {"mSelection3:Selection size=3|Shift+F1", "mSelection4:Selection size=4|Shift+F2",
+                    "mSelection5:Selection size=5|Shift+F3", "-", "mAll3:All size=3|Ctrl+F1",
+                    "mAll4:All size=4|Ctrl+F2", "mAll5:All size=5|Ctrl+F3"}},
+        {"mBrowser", {"mBuiltinEngine:Built-in Engine|checked", "mChromium:Chromium"}},
+        {"mHelp", {"mCommands:Commands", "-", "mAbout:About"}},
+    };
+    EXPECT_EQ(action("m08").parent(), &menu("mList"));
+    for (const auto &[name, items] : menus)
+        EXPECT_EQ(describe(menu(name)), items) << name;
+}
+
+TEST_F(AppTest, StartUpBuildsTheWindowAsDesigned)
+{
+    start();
+    EXPECT_EQ(window->windowTitle(), "NavRelay");
+    EXPECT_EQ(window->size(), designedClientSize(*window)) << "no size is stored";
+
+    // First run: the library with its one script, shown in the tree.
+    EXPECT_EQ(fileBytes(libraryRoot() + "/Default/Default.txt"), "Beep\r\n");
+    auto *tree = window->findChild<QTreeWidget *>("TreeView1");
+    ASSERT_EQ(tree->topLevelItemCount(), 1);
+    EXPECT_EQ(tree->topLevelItem(0)->text(0), "Default");
+    ASSERT_EQ(tree->topLevelItem(0)->childCount(), 1);
+    EXPECT_EQ(tree->topLevelItem(0)->child(0)->text(0), "Default");
+    EXPECT_FALSE(tree->topLevelItem(0)->isExpanded());
+
+    // The browser is attached and says so in its own status bar.
+    EXPECT_EQ(attachedWindow().statusText(), "NavRelay Successfully Attached.");
+
+    EXPECT_EQ(window->CDL1().nameFilters(), (QStringList{"Text Files (*.txt)", "Script Files (*.scr)"}));
+    EXPECT_EQ(window->CDL1().fileName(), QDir(libraryRoot()).filePath("ScriptName"));
+    EXPECT_EQ(window->editorText(), "Nav;");
+    EXPECT_FALSE(window->findChild<QListWidget *>("lstURL")->isVisible());
+    EXPECT_FALSE(window->automation().runner.TimerNav().isActive());
+    EXPECT_EQ(window->automation().runner.TimerNav().interval(), 50);
+    EXPECT_EQ(window->automation().runner.TimerNav().objectName(), "TimerNav");
+    EXPECT_TRUE(window->TimerTime().isActive());
+    EXPECT_EQ(window->TimerTime().interval(), 1000);
+    EXPECT_FALSE(window->automation().state.ExitWhenFinished);
+
+    EXPECT_EQ(window->findChild<QListWidget *>("lstURL")->font().pointSizeF(), 8.25);
+    EXPECT_EQ(tree->font().pointSizeF(), 8.25);
+    EXPECT_EQ(window->findChild<QStatusBar *>("StatusBar1")->font().pointSizeF(), 8.25);
+    EXPECT_EQ(window->findChild<QPlainTextEdit *>("txtScript")->font().pointSizeF(), 9.0);
+}
+
+TEST_F(AppTest, PositionIsSavedOnCloseAndRestoredAtTheNextStart)
+{
+    start();
+    window->move(40, 60);
+    window->resize(500, 300);
+    const QRect before = twipsFrame(*window);
+    bool ended = false;
+    QObject::connect(window.get(), &fMain::programEnded, [&] { ended = true; });
+    closeWindow();
+    EXPECT_TRUE(ended);
+
+    const auto stored = settings();
+    EXPECT_EQ(stored->value("Pos/Top").toString(), QString::number(before.top()));
+    EXPECT_EQ(stored->value("Pos/Left").toString(), QString::number(before.left()));
+    EXPECT_EQ(stored->value("Pos/Height").toString(), QString::number(before.height()));
+    EXPECT_EQ(stored->value("Pos/Width").toString(), QString::number(before.width()));
+    EXPECT_TRUE(stored->fileName().startsWith(qEnvironmentVariable("XDG_CONFIG_HOME") + "/NavRelay/"))
+        << stored->fileName().toStdString();
+
+    window.reset();
+    start();
+    EXPECT_EQ(twipsFrame(*window), before);
+}
+
+TEST_F(AppTest, OnlyTheStoredAndNumericDimensionsAreRestored)
+{
+    struct Case {
+        std::map<QString, QString> stored;
+        bool topRestored, leftRestored, heightRestored, widthRestored;
+    };
+    const Case cases[] = {
+        {{}, false, false, false, false},
+        {{{"Top", "1500"}}, true, false, false, false},
+        {{{"Top", "1500"}, {"Left", "1200"}, {"Height", "4500"}, {"Width", "abc"}}, true, true, true, false},
+        {{{"Top", "nan"}, {"Left", "1e300"}, {"Height", "-600"}, {"Width", "9000"}}, false, false, false, true},
+    };
+    for (const Case &c : cases) {
+        settings()->clear();
+        for (const auto &[key, value] : c.stored)
+            storePosition(key, value);
+        start();
+        const QRect frame = twipsFrame(*window);
+        const QSize designed = designedClientSize(*window);
+        EXPECT_EQ(frame.top() == 1500, c.topRestored);
+        EXPECT_EQ(frame.left() == 1200, c.leftRestored);
+        EXPECT_EQ(frame.height() == 4500, c.heightRestored);
+        EXPECT_EQ(frame.width() == 9000, c.widthRestored);
+        if (!c.heightRestored) {
+            EXPECT_EQ(window->height(), designed.height());
+        }
+        if (!c.widthRestored) {
+            EXPECT_EQ(window->width(), designed.width());
+        }
+        window.reset();
+    }
+}
+
+TEST_F(AppTest, APositionOffEveryScreenIsBroughtBackOntoTheScreen)
+{
+    storePosition("Top", "3000000");
+    storePosition("Left", "-3000000");
+    start();
+    const QRect screen = window->screen()->availableGeometry();
+    EXPECT_TRUE(screen.intersects(window->frameGeometry()));
+}
+
+TEST(WindowPosition, StoredTextsGiveWholeTwipsOrNothing)
+{
+    const std::tuple<QString, std::optional<int>, std::optional<int>> cases[] = {
+        {"", std::nullopt, std::nullopt},
+        {"abc", std::nullopt, std::nullopt},
+        {"1440", 1440, 1440},
+        {" 1440 ", 1440, 1440},
+        {"1440.6", 1441, 1441},
+        {"-600", -600, std::nullopt},
+        {"1e3", 1000, 1000},
+        {"inf", std::nullopt, std::nullopt},
+        {"1e300", std::nullopt, std::nullopt},
+        {"12abc", std::nullopt, std::nullopt},
+    };
+    for (const auto &[text, position, size] : cases) {
+        EXPECT_EQ(positionFromText(text), position) << text.toStdString();
+        EXPECT_EQ(sizeFromText(text), size) << text.toStdString();
+    }
+}
+
+TEST_F(AppTest, CommandLineIsTheArgumentsJoinedBySingleBlanks)
+{
+    const MainWindowOptions options =
+        defaultMainWindowOptions({QStringLiteral("/opt/navrelay"), QStringLiteral("Daily"), QStringLiteral("Login")});
+    EXPECT_EQ(options.commandLine, "Daily Login");
+    EXPECT_EQ(options.settingsApplication, "test_app");
+    EXPECT_EQ(defaultMainWindowOptions({QStringLiteral("/opt/navrelay")}).commandLine, "");
+}
+
+TEST(FileDialogFilter, PairsBecomeQtNameFilters)
+{
+    const std::pair<QString, QStringList> cases[] = {
+        {"Text Files (*.txt)|*.txt|Script Files (*.scr)|*.scr", {"Text Files (*.txt)", "Script Files (*.scr)"}},
+        {"Pages|*.htm;*.html", {"Pages (*.htm *.html)"}},
+        {"All Files (*.*)|*.*|Lonely", {"All Files (*.*)"}},
+        {"", {}},
+    };
+    for (const auto &[filter, expected] : cases)
+        EXPECT_EQ(nameFiltersFromPairs(filter), expected) << filter.toStdString();
+}
