@@ -8,7 +8,7 @@
 #include "app/HelpPages.h"
 #include "app/LinkListView.h"
 #include "app/MainMenus.h"
-#include "app/TopMost.h"
+#include "library/TopMost.h"
 #include "app/Twips.h"
 #include "app/WindowHost.h"
 #include "browser/Automation.h"

@@ -1,5 +1,6 @@
 #include "library/CountdownWindow.h"
 
+#include "library/TopMost.h"
 #include "library/Twips.h"
 
 #include <QFont>
@@ -28,8 +29,7 @@ QFont fittingFont(QFont font, const QString &text, int width)
 } // namespace
 
 fTimeout::fTimeout(QWidget *owner, std::chrono::milliseconds tick)
-    : QDialog(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
-                         | Qt::WindowStaysOnTopHint)
+    : QDialog(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
     , m_lblSec(new QLabel(secondsText(kSeconds), this))
     , m_btnAbort(new QPushButton(QStringLiteral("Abort"), this))
 {
@@ -43,6 +43,7 @@ fTimeout::fTimeout(QWidget *owner, std::chrono::milliseconds tick)
     connect(&m_timer1, &QTimer::timeout, this, &fTimeout::Timer1_Timer);
     connect(m_btnAbort, &QPushButton::clicked, this, &fTimeout::btnAbort_Click);
     placeControls();
+    MakeTopMost(*this);
     Form_Load();
 }
 

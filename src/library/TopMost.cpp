@@ -1,4 +1,4 @@
-#include "app/TopMost.h"
+#include "library/TopMost.h"
 
 #include <QWidget>
 

@@ -1,0 +1,164 @@
+#include "browser/builtin/dom/Activation.h"
+
+#include "browser/builtin/dom/AsciiText.h"
+#include "browser/builtin/dom/FormControls.h"
+#include "browser/builtin/dom/FormSubmission.h"
+#include "browser/builtin/dom/TreeWalk.h"
+#include "browser/builtin/dom/UrlParsing.h"
+
+#include <QRegularExpression>
+
+namespace dom {
+namespace {
+
+[[nodiscard]] bool isLink(const Element &element)
+{
+    return (element.is(QLatin1StringView("a")) || element.is(QLatin1StringView("area"))) && element.hasAttribute(u"href");
+}
+
+// Inputs whose click does something of its own (checks, submits, resets, opens a picker);
+// a click on a text field goes on to the link or label around it.
+[[nodiscard]] bool isActivatableInput(const Element &element)
+{
+    if (!element.is(QLatin1StringView("input")))
+        return false;
+    const QString type = inputType(element);
+    for (const char *activatable : {"checkbox", "radio", "submit", "image", "reset", "button", "file", "color"})
+        if (type == QLatin1StringView(activatable))
+            return true;
+    return false;
+}
+
+[[nodiscard]] bool isSummaryOfDetails(const Element &element)
+{
+    if (!element.is(QLatin1StringView("summary")))
+        return false;
+    const Element *details = element.parentElement();
+    if (!details || !details->is(QLatin1StringView("details")))
+        return false;
+    for (const auto &child : details->children())
+        if (const Element *summary = child->asElement(); summary && summary->is(QLatin1StringView("summary")))
+            return summary == &element;
+    return false;
+}
+
+[[nodiscard]] bool hasActivationBehavior(const Element &element)
+{
+    return isLink(element) || isActivatableInput(element) || element.is(QLatin1StringView("button"))
+        || element.is(QLatin1StringView("label")) || isSummaryOfDetails(element);
+}
+
+[[nodiscard]] bool isLabelable(const Element &element)
+{
+    if (element.is(QLatin1StringView("input")))
+        return inputType(element) != QLatin1StringView("hidden");
+    return element.isAnyOf({"button", "meter", "output", "progress", "select", "textarea"});
+}
+
+// The control a label is for: the element its for attribute names, else the first labelable
+// element inside it.
+[[nodiscard]] Element *labeledControl(Element &label)
+{
+    if (const QString *id = label.attribute(u"for")) {
+        Element *control = elementById(treeRoot(label), *id);
+        return control && isLabelable(*control) ? control : nullptr;
+    }
+    Element *found = nullptr;
+    forEachElement(label, [&found](Element &element) {
+        if (!isLabelable(element))
+            return Walk::Continue;
+        found = &element;
+        return Walk::Stop;
+    });
+    return found;
+}
+
+void followHyperlink(const Element &link, DocumentModel &model)
+{
+    const auto url = parseUrl(link.attributeOrEmpty(u"href"), model.baseUrl());
+    // No scripts run here, so a javascript: link does nothing.
+    if (!url || url->scheme() == QLatin1StringView("javascript"))
+        return;
+    NavigationRequest request;
+    request.url = *url;
+    request.target = elementTarget(link.attribute(u"target"), model);
+    const QStringList relations = asciiLowercase(link.attributeOrEmpty(u"rel"))
+                                      .split(QRegularExpression(QStringLiteral("[\\t\\n\\f\\r ]+")), Qt::SkipEmptyParts);
+    const bool noReferrer = relations.contains(QStringLiteral("noreferrer"));
+    if (!noReferrer)
+        request.referrer = documentReferrer(model);
+    model.host()->followHyperlink(request);
+}
+
+void submitFormOwner(const Element &submitter, DocumentModel &model)
+{
+    const Element *form = formOwner(submitter);
+    if (!form)
+        return;
+    if (const auto request = formSubmission(*form, submitter, model))
+        model.host()->followHyperlink(*request);
+}
+
+void resetFormOwner(const Element &control)
+{
+    Element *form = formOwner(control);
+    if (!form)
+        return;
+    for (Element *field : formControls(*form))
+        resetControl(*field);
+}
+
+void activateInput(Element &input, DocumentModel &model)
+{
+    const QString type = inputType(input);
+    if (type == QLatin1StringView("checkbox"))
+        setCheckedness(input, !checkedness(input));
+    else if (type == QLatin1StringView("radio"))
+        setCheckedness(input, true);
+    else if (type == QLatin1StringView("submit") || type == QLatin1StringView("image"))
+        submitFormOwner(input, model);
+    else if (type == QLatin1StringView("reset"))
+        resetFormOwner(input);
+}
+
+void activate(Element &target, DocumentModel &model)
+{
+    if (isLink(target)) {
+        followHyperlink(target, model);
+    } else if (target.is(QLatin1StringView("input"))) {
+        activateInput(target, model);
+    } else if (target.is(QLatin1StringView("button"))) {
+        const QString type = buttonType(target);
+        if (type == QLatin1StringView("submit"))
+            submitFormOwner(target, model);
+        else if (type == QLatin1StringView("reset"))
+            resetFormOwner(target);
+    } else if (target.is(QLatin1StringView("label"))) {
+        // The control is clicked as a user's click on it would be; it is never a label itself.
+        if (Element *control = labeledControl(target); control && !isDisabled(*control) && hasActivationBehavior(*control))
+            activate(*control, model);
+    } else if (isSummaryOfDetails(target)) {
+        Element &details = *target.parentElement();
+        if (details.hasAttribute(u"open"))
+            details.removeAttribute(u"open");
+        else
+            details.setAttribute(QStringLiteral("open"), QString());
+    }
+}
+
+} // namespace
+
+void clickElement(Element &element, DocumentModel &model)
+{
+    // The window must still be there, whatever the click would do.
+    (void)model.host();
+    if (isDisabled(element))
+        return;
+    Element *target = &element;
+    while (target && !hasActivationBehavior(*target))
+        target = target->parentElement();
+    if (target && !isDisabled(*target))
+        activate(*target, model);
+}
+
+} // namespace dom

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "browser/builtin/dom/DocumentModel.h"
+
+namespace dom {
+
+// A user's click on the element in a page without scripts: the activation behaviour of the
+// element or of the nearest ancestor that has one (a link, a button, a checkbox, a label, a
+// summary) runs, unless that is a disabled control. Throws ScriptError(RemoteUnavailable)
+// when the window that showed the document is gone.
+void clickElement(Element &element, DocumentModel &model);
+
+} // namespace dom

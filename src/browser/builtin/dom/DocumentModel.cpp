@@ -1,0 +1,66 @@
+#include "browser/builtin/dom/DocumentModel.h"
+
+#include "browser/builtin/dom/FormControls.h"
+#include "browser/builtin/dom/TreeWalk.h"
+#include "browser/builtin/dom/UrlParsing.h"
+#include "engine/ScriptError.h"
+
+namespace dom {
+
+DocumentModel::DocumentModel(std::unique_ptr<Document> tree, QUrl url, QByteArray encoding,
+                             std::weak_ptr<NavigationHost> host)
+    : m_tree(std::move(tree))
+    , m_url(std::move(url))
+    , m_encoding(std::move(encoding))
+    , m_host(std::move(host))
+{
+    initialiseControls(*m_tree);
+    updateBase();
+}
+
+std::shared_ptr<NavigationHost> DocumentModel::host() const
+{
+    auto host = m_host.lock();
+    if (!host)
+        throw ScriptError(RemoteUnavailable);
+    return host;
+}
+
+void DocumentModel::replaceChildren(Node &parent, std::vector<std::unique_ptr<Node>> children)
+{
+    std::vector<std::unique_ptr<Node>> removed = parent.takeChildren();
+    for (auto &child : children)
+        parent.appendChild(std::move(child));
+    keepRemoved(std::move(removed));
+}
+
+void DocumentModel::keepRemoved(std::vector<std::unique_ptr<Node>> removed)
+{
+    for (auto &node : removed)
+        m_removed.push_back(std::move(node));
+    updateBase();
+}
+
+void DocumentModel::updateBase()
+{
+    m_baseUrl = m_url;
+    m_baseTarget.clear();
+    bool foundHref = false;
+    bool foundTarget = false;
+    forEachElement(*m_tree, [&](const Element &element) {
+        if (!element.is(QLatin1StringView("base")))
+            return Walk::Continue;
+        if (const QString *href = element.attribute(u"href"); href && !foundHref) {
+            foundHref = true;
+            if (const auto url = parseUrl(*href, m_url))
+                m_baseUrl = *url;
+        }
+        if (const QString *target = element.attribute(u"target"); target && !foundTarget) {
+            foundTarget = true;
+            m_baseTarget = *target;
+        }
+        return foundHref && foundTarget ? Walk::Stop : Walk::Continue;
+    });
+}
+
+} // namespace dom

@@ -1,0 +1,149 @@
+#include "browser/builtin/dom/HtmlSerializer.h"
+
+#include <vector>
+
+namespace dom {
+namespace {
+
+[[nodiscard]] bool isVoidElement(const Element &element)
+{
+    return element.isAnyOf({"area", "base", "basefont", "bgsound", "br", "col", "embed", "frame", "hr", "img",
+                             "input", "keygen", "link", "meta", "param", "source", "track", "wbr"});
+}
+
+// Text in these elements is written as it is. noscript is not among them: without scripts
+// its content is parsed as markup.
+[[nodiscard]] bool isRawTextParent(const Node *parent)
+{
+    const Element *element = parent ? parent->asElement() : nullptr;
+    return element && element->isAnyOf({"style", "script", "xmp", "iframe", "noembed", "noframes", "plaintext"});
+}
+
+enum class EscapeMode { Text, Attribute };
+
+// "Escaping a string": &, no-break space, < and > always; " in attribute values.
+void appendEscaped(QString &out, const QString &text, EscapeMode mode)
+{
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case u'&': out += QLatin1StringView("&amp;"); break;
+        case 0xA0: out += QLatin1StringView("&nbsp;"); break;
+        case u'<': out += QLatin1StringView("&lt;"); break;
+        case u'>': out += QLatin1StringView("&gt;"); break;
+        case u'"':
+            if (mode == EscapeMode::Attribute)
+                out += QLatin1StringView("&quot;");
+            else
+                out += c;
+            break;
+        default: out += c;
+        }
+    }
+}
+
+void appendAttributeName(QString &out, const Attribute &attribute)
+{
+    switch (attribute.ns) {
+    case AttributeNamespace::None: break;
+    case AttributeNamespace::Xml: out += QLatin1StringView("xml:"); break;
+    case AttributeNamespace::XLink: out += QLatin1StringView("xlink:"); break;
+    case AttributeNamespace::Xmlns:
+        if (attribute.name != QLatin1StringView("xmlns"))
+            out += QLatin1StringView("xmlns:");
+        break;
+    }
+    out += attribute.name;
+}
+
+void appendStartTag(QString &out, const Element &element)
+{
+    out += u'<';
+    out += element.localName();
+    for (const Attribute &attribute : element.attributes()) {
+        out += u' ';
+        appendAttributeName(out, attribute);
+        out += QLatin1StringView("=\"");
+        appendEscaped(out, attribute.value, EscapeMode::Attribute);
+        out += u'"';
+    }
+    out += u'>';
+}
+
+// The serialisation runs over the tree with its own stack: each frame is a node whose children
+// are being written, and the element whose end tag follows them (null for the starting node).
+class Serializer {
+public:
+    [[nodiscard]] QString serialize(const Node &root)
+    {
+        push(root, nullptr);
+        while (!m_stack.empty()) {
+            Frame &frame = m_stack.back();
+            if (frame.next == frame.node->children().size()) {
+                if (frame.element)
+                    m_out += QLatin1StringView("</") + frame.element->localName() + u'>';
+                m_stack.pop_back();
+                continue;
+            }
+            writeNode(*frame.node->children()[frame.next++]);
+        }
+        return m_out;
+    }
+
+private:
+    struct Frame {
+        const Node *node;
+        const Element *element;
+        size_t next = 0;
+    };
+
+    void push(const Node &node, const Element *element)
+    {
+        const Element *asTemplate = node.asElement();
+        if (asTemplate && asTemplate->is(QLatin1StringView("template")) && asTemplate->templateContentIfAny()) {
+            m_stack.push_back({asTemplate->templateContentIfAny(), element});
+            return;
+        }
+        m_stack.push_back({&node, element});
+    }
+
+    void writeNode(const Node &node)
+    {
+        switch (node.type()) {
+        case NodeType::Element: {
+            const Element &element = static_cast<const Element &>(node);
+            appendStartTag(m_out, element);
+            if (!isVoidElement(element))
+                push(element, &element);
+            break;
+        }
+        case NodeType::Text: {
+            const QString &data = static_cast<const Text &>(node).data();
+            if (isRawTextParent(node.parent()))
+                m_out += data;
+            else
+                appendEscaped(m_out, data, EscapeMode::Text);
+            break;
+        }
+        case NodeType::Comment:
+            m_out += QLatin1StringView("<!--") + static_cast<const Comment &>(node).data() + QLatin1StringView("-->");
+            break;
+        case NodeType::DocumentType:
+            m_out += QLatin1StringView("<!DOCTYPE ") + static_cast<const DocumentType &>(node).name() + u'>';
+            break;
+        case NodeType::Document:
+        case NodeType::DocumentFragment: break;
+        }
+    }
+
+    QString m_out;
+    std::vector<Frame> m_stack;
+};
+
+} // namespace
+
+QString serializeChildren(const Node &node)
+{
+    return Serializer().serialize(node);
+}
+
+} // namespace dom

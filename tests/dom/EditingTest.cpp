@@ -1,0 +1,58 @@
+#include "DomTestPage.h"
+
+namespace {
+
+TEST(ExecCommand, FontCommandsWrapTheSelection)
+{
+    const struct {
+        QStringList commands; // "Command" or "Command=value"; "Clear" clears the selection
+        QString expectedBody;
+    } cases[] = {
+        {{"SelectAll", "FontName=Verdana", "FontSize=4"}, "<font face=\"Verdana\" size=\"4\"><p>Hello</p> <b>all</b></font>"},
+        {{"selectall", "fontsize=+2"}, "<font size=\"5\"><p>Hello</p> <b>all</b></font>"},
+        {{"SelectAll", "FontSize=9"}, "<font size=\"7\"><p>Hello</p> <b>all</b></font>"},
+        {{"SelectAll", "FontSize=-5"}, "<font size=\"1\"><p>Hello</p> <b>all</b></font>"},
+        {{"SelectAll", "FontSize=big"}, "<p>Hello</p> <b>all</b>"},
+        {{"SelectAll", "FontName="}, "<p>Hello</p> <b>all</b>"},
+        {{"FontName=Verdana", "FontSize=3"}, "<p>Hello</p> <b>all</b>"},
+        {{"SelectAll", "Clear", "FontSize=3"}, "<p>Hello</p> <b>all</b>"},
+        {{"SelectAll", "Bold", "Unknown=1"}, "<p>Hello</p> <b>all</b>"},
+        {{"SelectAll", "FontSize=3", "SelectAll", "FontSize=5"}, "<font size=\"5\"><p>Hello</p> <b>all</b></font>"},
+    };
+    for (const auto &c : cases) {
+        const DomTestPage page("<body><p>Hello</p> <b>all</b></body>");
+        for (const QString &command : c.commands) {
+            if (command == QLatin1StringView("Clear")) {
+                clearSelection(*page.document);
+                continue;
+            }
+            const QStringList parts = command.split(u'=');
+            page.document->execCommand(parts[0], false, parts.size() > 1 ? QVariant(parts[1]) : QVariant());
+        }
+        EXPECT_EQ(page.bodyHtml(), c.expectedBody) << c.commands.join(u' ').toStdString();
+    }
+}
+
+TEST(ExecCommand, NumericSizeAndPagesWithoutBody)
+{
+    const DomTestPage page("<p>x</p>");
+    page.document->execCommand("SelectAll");
+    page.document->execCommand("FontSize", true, QVariant(4));
+    EXPECT_EQ(page.bodyHtml(), "<font size=\"4\"><p>x</p></font>");
+    const DomTestPage frames("<frameset></frameset>");
+    frames.document->execCommand("SelectAll");
+    frames.document->execCommand("FontSize", false, QVariant(4));
+    EXPECT_EQ(documentHtml(*frames.document), "<html><head></head><frameset></frameset></html>");
+}
+
+TEST(ExecCommand, SelectionInsideRemovedContentChangesNothing)
+{
+    const DomTestPage page("<div id=d><p>x</p></div>");
+    page.document->execCommand("SelectAll");
+    page.document->execCommand("FontName", false, "Verdana");
+    page.document->body()->setInnerText("replaced");
+    page.document->execCommand("FontSize", false, 4);
+    EXPECT_EQ(page.bodyHtml(), "replaced");
+}
+
+} // namespace

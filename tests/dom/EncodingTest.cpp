@@ -1,0 +1,81 @@
+#include "DomTestPage.h"
+
+#include "browser/builtin/dom/EncodingSniffer.h"
+#include "browser/builtin/dom/TextCodec.h"
+
+namespace {
+
+struct CharsetCase {
+    QByteArray body;
+    QByteArray contentType;
+    QString expectedText;
+    QString expectedCharset;
+};
+
+TEST(Charset, IsFoundAsBrowsersFindIt)
+{
+    const QByteArray utf8Euro = "\xE2\x82\xAC";
+    const QByteArray filler(1100, ' ');
+    const CharsetCase cases[] = {
+        {"<p id=t>\x80</p>", "text/html", QStringLiteral(u"\u20ac"), "windows-1252"},
+        {"<p id=t>\x93q\x94</p>", "text/html; charset=ISO-8859-1", QStringLiteral(u"\u201cq\u201d"), "windows-1252"},
+        {"<p id=t>" + utf8Euro + "</p>", "text/html; charset=utf-8", QStringLiteral(u"\u20ac"), "UTF-8"},
+        {"<p id=t>" + utf8Euro + "</p>", "text/html; charset=\"UTF-8\"", QStringLiteral(u"\u20ac"), "UTF-8"},
+        {"\xEF\xBB\xBF<p id=t>\xC3\xA9</p>", "text/html; charset=iso-8859-1", QStringLiteral(u"\u00e9"), "UTF-8"},
+        {QByteArray("\xFF\xFE<\0p\0 \0i\0d\0=\0t\0>\0h\0i\0", 22), "text/html", "hi", "UTF-16LE"},
+        {"<meta charset='utf-8'><p id=t>" + utf8Euro, "text/html", QStringLiteral(u"\u20ac"), "UTF-8"},
+        {"<meta http-equiv=Content-Type content='text/html; charset=iso-8859-1'><p id=t>\xE9", "text/html",
+         QStringLiteral(u"\u00e9"), "windows-1252"},
+        {"<meta content='text/html; charset=utf-8'><p id=t>\x80", "text/html", QStringLiteral(u"\u20ac"), "windows-1252"},
+        {"<!-- <meta charset=utf-8> --><p id=t>\x80", "text/html", QStringLiteral(u"\u20ac"), "windows-1252"},
+        {"<meta charset=utf-16><p id=t>" + utf8Euro, "text/html", QStringLiteral(u"\u20ac"), "UTF-8"},
+        {"<p id=t>x</p>" + filler + "<meta charset=utf-8>", "text/html", "x", "windows-1252"},
+        {"<meta charset=bogus><p id=t>\x80", "", QStringLiteral(u"\u20ac"), "windows-1252"},
+        {"<meta charset=utf-8><p id=t>\x80", "text/html; charset=windows-1252", QStringLiteral(u"\u20ac"), "windows-1252"},
+        {"<p id=t>\x93\xFA\x96\x7B</p>", "text/html; charset=Shift_JIS", QStringLiteral(u"\u65e5\u672c"), "Shift_JIS"},
+        {"<p id=t>\xC3(</p>", "text/html; charset=utf-8", QStringLiteral(u"\ufffd("), "UTF-8"},
+    };
+    for (const CharsetCase &c : cases) {
+        const DomTestPage page(c.body, c.contentType);
+        EXPECT_EQ(page.byId("t")->innerText(), c.expectedText) << c.body.toStdString();
+        EXPECT_EQ(documentCharset(*page.document), c.expectedCharset) << c.body.toStdString();
+    }
+}
+
+TEST(Charset, MetaContentAndHeaderParameters)
+{
+    const struct {
+        QByteArray content;
+        std::optional<QByteArray> expected;
+    } metaCases[] = {
+        {"text/html; charset=utf-8", "utf-8"},
+        {"text/html;charset = 'koi8-r' ", "koi8-r"},
+        {"text/html; CHARSET=\"big5\"", "big5"},
+        {"text/html; charset=\"unterminated", std::nullopt},
+        {"text/html", std::nullopt},
+        {"charset;charset=x", "x"},
+    };
+    for (const auto &c : metaCases)
+        EXPECT_EQ(dom::charsetFromMetaContent(c.content), c.expected) << c.content.toStdString();
+    EXPECT_EQ(dom::charsetParameter("text/html; q=1; Charset=\"a\\\"b\""), "a\"b");
+    EXPECT_EQ(dom::charsetParameter("text/html"), "");
+}
+
+TEST(Charset, Windows1252CoversTheWholeByteRange)
+{
+    QByteArray bytes;
+    for (int b = 0; b < 256; ++b)
+        bytes += char(b);
+    const QString text = dom::decodeText(bytes, dom::Windows1252Encoding);
+    ASSERT_EQ(text.size(), 256);
+    EXPECT_EQ(text[0x80], QChar(0x20AC));
+    EXPECT_EQ(text[0x9F], QChar(0x0178));
+    EXPECT_EQ(text[0xA0], QChar(0xA0));
+    EXPECT_EQ(text[0xFF], QChar(0xFF));
+    EXPECT_EQ(dom::encodeWithCharacterReferences(text, dom::Windows1252Encoding), bytes);
+    EXPECT_EQ(dom::encodeWithCharacterReferences(QStringLiteral(u"a\u65e5\U0001F600"), dom::Windows1252Encoding),
+              "a&#26085;&#128512;");
+    EXPECT_EQ(dom::encodeWithCharacterReferences(QStringLiteral(u"\u00e9\u65e5"), "Shift_JIS"), "&#233;\x93\xFA");
+}
+
+} // namespace

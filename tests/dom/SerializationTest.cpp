@@ -1,0 +1,46 @@
+#include "DomTestPage.h"
+
+namespace {
+
+TEST(InnerHtml, SerialisesByTheHtmlFragmentRules)
+{
+    const struct {
+        const char *html;
+        QString expected;
+    } cases[] = {
+        {"<div id=t>a &amp; b &lt; c &gt; d</div>", "a &amp; b &lt; c &gt; d"},
+        {"<div id=t>&nbsp;\"q\" 'a'</div>", "&nbsp;\"q\" 'a'"},
+        {"<div id=t><input disabled value='x\"y&amp;'></div>", "<input disabled=\"\" value=\"x&quot;y&amp;\">"},
+        {"<div id=t><br><img src=a.png alt='<>'></div>", "<br><img src=\"a.png\" alt=\"&lt;&gt;\">"},
+        {"<div id=t><script>if (a < b && c) {}</script></div>", "<script>if (a < b && c) {}</script>"},
+        {"<div id=t><style>p > a {}</style></div>", "<style>p > a {}</style>"},
+        {"<div id=t><xmp><b></xmp></div>", "<xmp><b></xmp>"},
+        {"<div id=t><textarea>a<b></textarea></div>", "<textarea>a&lt;b&gt;</textarea>"},
+        {"<div id=t><noscript><b>x</b></noscript></div>", "<noscript><b>x</b></noscript>"},
+        {"<div id=t><template><b>x</b></template></div>", "<template><b>x</b></template>"},
+        {"<template id=t><b>x</b>y</template>", "<b>x</b>y"},
+        {"<div id=t><!-- note --><p>x</div>", "<!-- note --><p>x</p>"},
+        {"<div id=t><p>unclosed<p>two</div>", "<p>unclosed</p><p>two</p>"},
+        {"<div id=t><P CLASS=A>x</P></div>", "<p class=\"A\">x</p>"},
+        {"<div id=t><svg viewBox='0 0 1 1'><foreignObject></foreignObject></svg></div>",
+         "<svg viewBox=\"0 0 1 1\"><foreignObject></foreignObject></svg>"},
+        {"<svg id=t><use xlink:href='#a'/></svg>", "<use xlink:href=\"#a\"></use>"},
+        {"<table id=t><tr><td>1</table>", "<tbody><tr><td>1</td></tr></tbody>"},
+        {"<div id=t><custom-el x=1>c</custom-el></div>", "<custom-el x=\"1\">c</custom-el>"},
+    };
+    for (const auto &c : cases) {
+        const DomTestPage page(c.html);
+        EXPECT_EQ(page.byId("t")->innerHTML(), c.expected) << c.html;
+    }
+}
+
+TEST(DocumentHtml, GivesDoctypeAndRootAndTheCollapsedTitle)
+{
+    const DomTestPage page("<!DOCTYPE html><title>  My \n  Title </title><p>x");
+    EXPECT_EQ(documentHtml(*page.document),
+              "<!DOCTYPE html><html><head><title>  My \n  Title </title></head><body><p>x</p></body></html>");
+    EXPECT_EQ(documentTitle(*page.document), "My Title");
+    EXPECT_EQ(documentTitle(*DomTestPage("<p>no title").document), "");
+}
+
+} // namespace
