@@ -13,9 +13,14 @@ configure: setup
 build: configure
 	@cmake --build $(BUILD_DIR) -j$(JOBS)
 
-# Runs the demo script against the demo site shipped in examples/, on the built-in engine.
+# With a display: the main window on the built-in engine. Without one: the demo script against
+# the demo site shipped in examples/, through the terminal runner.
 run: build
+ifneq ($(DISPLAY)$(WAYLAND_DISPLAY),)
+	$(BUILD_DIR)/navrelay
+else
 	$(BUILD_DIR)/navrelay-run --verbose --var "file://$(CURDIR)/examples/demo/site" examples/demo/demo.nrs
+endif
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j2
