@@ -2,7 +2,6 @@
 // must grow linearly with the size of the page's body.
 #include "browser/BrowserWindow.h"
 #include "engine/BrowserAccess.h"
-#include "engine/Host.h"
 #include "engine/PageActions.h"
 #include "engine/RunState.h"
 #include "engine/ScriptRunner.h"
@@ -10,20 +9,11 @@
 
 #include <QCoreApplication>
 
+#include "SilentHost.h"
+
 #include <benchmark/benchmark.h>
 
 namespace {
-
-class SilentHost : public Host {
-public:
-    void setStatusText(const QString &) override {}
-    void messageBox(const QString &, const QString &, MessageIcon, MessageButtons) override {}
-    QString inputBox(const QString &, const QString &, const QString &) override { return {}; }
-    QString clipboardText() override { return {}; }
-    void beep() override {}
-    void sleep(int) override {}
-    void closeMainWindow() override {}
-};
 
 class BodyElement : public Element {
 public:

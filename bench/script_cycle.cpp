@@ -2,10 +2,11 @@
 // --tick 0: nav, clink, fill, clickbutton; reported as pages per second.
 #include "browser/Automation.h"
 #include "browser/builtin/BuiltinBrowser.h"
-#include "engine/Host.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
+
+#include "SilentHost.h"
 
 #include <benchmark/benchmark.h>
 #include <httplib.h>
@@ -13,17 +14,6 @@
 #include <thread>
 
 namespace {
-
-class SilentHost : public Host {
-public:
-    void setStatusText(const QString &) override {}
-    void messageBox(const QString &, const QString &, MessageIcon, MessageButtons) override {}
-    QString inputBox(const QString &, const QString &, const QString &) override { return {}; }
-    QString clipboardText() override { return {}; }
-    void beep() override {}
-    void sleep(int) override {}
-    void closeMainWindow() override {}
-};
 
 // A page of realistic size: about 25 KB with a hundred links and a search form.
 std::string sitePage(const std::string &title)
