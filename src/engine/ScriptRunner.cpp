@@ -24,7 +24,7 @@ void ScriptRunner::TimerNav_Timer()
     const bool lineInScript = m_state.CurrentLine >= 0 && m_state.CurrentLine < lineCount;
     if (lineInScript && m_state.ScriptLines.at(m_state.CurrentLine).isEmpty())
         return; // parked on an empty line until Reset or Run
-    if (m_state.WaitingForPage || m_state.ExecutingLine)
+    if (m_state.WaitingForPage || m_state.ExecutingLine || m_attaching)
         return;
     if (lineCount == 0) {
         finishRun(); // nothing to run: a Run on an empty editor ends at once
@@ -71,8 +71,11 @@ void ScriptRunner::finishRun()
 void ScriptRunner::trapError(const ScriptError &error)
 {
     if (error.number() == ObjectNotSet || error.number() == RemoteUnavailable) {
-        // The browser or its document is gone: attach again and start over from line 1.
+        // The browser or its document is gone: attach again and start over from line 1. The
+        // attach resets the run first and may wait in event loops: no line runs until it ends.
+        m_attaching = true;
         m_browser.AttachBrowser();
+        m_attaching = false;
         return;
     }
     // Anything else halts the run on this line: ExecutingLine stays set until Reset.

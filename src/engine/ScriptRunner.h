@@ -54,6 +54,7 @@ private:
     PageActions &m_page;
     QTimer m_timerNav;
     bool m_halted = false; // a trapped failure holds the run on its line until Reset
+    bool m_attaching = false; // the runner is re-attaching the browser after a lost one
 };
 
 // The time of day as the clock in status panel 2 shows it.

@@ -306,6 +306,27 @@ TEST_F(Runner, MissingDocumentOrBrowserReattachesAndRestarts)
     EXPECT_TRUE(host.messages.empty());
 }
 
+TEST_F(Runner, NoLineRunsWhileTheLostBrowserIsAttachedAgain)
+{
+    // An attach may wait in event loops, where the timer goes on ticking.
+    int nestedAttaches = 0;
+    browser.onAttach = [&] {
+        runner.mReset_Click();
+        if (browser.attaches == 1) {
+            tick(3);
+            nestedAttaches = browser.attaches - 1;
+        }
+    };
+    browser.window->closed = true;
+    run(QStringLiteral("beep\r\nnav;http://a/"));
+    tick(2);
+    EXPECT_EQ(nestedAttaches, 0);
+    EXPECT_EQ(host.beeps, 1) << "the ticks inside the attach ran nothing";
+    browser.window->closed = false;
+    tick(2);
+    EXPECT_EQ(host.beeps, 2) << "after the attach the script starts again at line 1";
+}
+
 TEST_F(Runner, ConditionalStopscriptStopsTheRunAndBeeps)
 {
     setBody(QStringLiteral("done"));

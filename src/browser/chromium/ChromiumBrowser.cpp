@@ -1,0 +1,320 @@
+#include "browser/chromium/ChromiumBrowser.h"
+
+#include "browser/chromium/ChromiumLauncher.h"
+#include "browser/chromium/ChromiumWindow.h"
+#include "browser/chromium/DevToolsConnection.h"
+#include "browser/chromium/NestedWait.h"
+#include "browser/chromium/PageSession.h"
+#include "engine/ScriptError.h"
+
+#include <QDeadlineTimer>
+#include <QJsonArray>
+
+#include <algorithm>
+#include <functional>
+#include <utility>
+
+namespace {
+
+constexpr int kSettlePollMs = 20;
+
+QString text(const QJsonObject &object, const char *key)
+{
+    return object.value(QLatin1String(key)).toString();
+}
+
+// Attach to pages only: not to the browser's own user interface, workers or extensions.
+QJsonArray pageTargetsOnly()
+{
+    return {QJsonObject{{QStringLiteral("type"), QStringLiteral("page")}, {QStringLiteral("exclude"), false}},
+            QJsonObject{{QStringLiteral("exclude"), true}}};
+}
+
+} // namespace
+
+ChromiumBrowser::ChromiumBrowser(ChromiumSettings settings)
+    : m_settings(std::move(settings))
+    , m_endpoint(m_settings.address)
+{
+    if (m_settings.profileFolder.isEmpty())
+        m_settings.profileFolder = defaultChromiumProfileFolder();
+}
+
+ChromiumBrowser::~ChromiumBrowser()
+{
+    settleNavigations();
+    for (auto &[id, window] : m_windows)
+        window->markClosed();
+    if (m_connection) {
+        m_connection->setEventHandler({});
+        m_connection->disconnect(this);
+    }
+}
+
+QString ChromiumBrowser::browserName() const
+{
+    return QString::fromLatin1(ChromiumWindow::kName);
+}
+
+QString ChromiumBrowser::programName() const
+{
+    return QStringLiteral("Chromium");
+}
+
+void ChromiumBrowser::settleNavigations()
+{
+    const auto pending = [this] {
+        return std::any_of(m_windows.begin(), m_windows.end(), [](const auto &entry) { return entry.second->awaitsDocument(); });
+    };
+    const QDeadlineTimer deadline(kSettleTimeoutMs);
+    while (pending() && !deadline.hasExpired()) {
+        NestedWait pause(kSettlePollMs);
+        (void)pause.wait();
+    }
+}
+
+bool ChromiumBrowser::endpointAnswers()
+{
+    return m_endpoint.browserSocketUrl().has_value();
+}
+
+bool ChromiumBrowser::ensureConnected()
+{
+    if (m_connection && m_connection->isOpen())
+        return true;
+    onDisconnected();
+    m_connection.reset();
+    const auto socketUrl = m_endpoint.browserSocketUrl();
+    if (!socketUrl)
+        return false;
+    auto connection = std::make_shared<DevToolsConnection>();
+    connection->setEventHandler([this](const QString &sessionId, const QString &method, const QJsonObject &params) {
+        handleEvent(sessionId, method, params);
+    });
+    DevToolsConnection *raw = connection.get();
+    connect(raw, &DevToolsConnection::disconnected, this, [this, raw] {
+        if (m_connection.get() == raw)
+            onDisconnected();
+    });
+    m_connection = connection;
+    try {
+        if (!connection->open(*socketUrl))
+            throw ScriptError(RemoteUnavailable);
+        connection->call(QStringLiteral("Target.setDiscoverTargets"), {{QStringLiteral("discover"), true}});
+        // Pages opened from now on wait for us before their first request, so that a popup is
+        // seen from its very beginning; pages already open are attached as they are.
+        connection->call(QStringLiteral("Target.setAutoAttach"), {{QStringLiteral("autoAttach"), true},
+                                                                  {QStringLiteral("waitForDebuggerOnStart"), true},
+                                                                  {QStringLiteral("flatten"), true},
+                                                                  {QStringLiteral("filter"), pageTargetsOnly()}});
+    } catch (const ScriptError &) {
+        onDisconnected();
+        m_connection.reset();
+        return false;
+    }
+    return true;
+}
+
+void ChromiumBrowser::handleEvent(const QString &sessionId, const QString &method, const QJsonObject &params)
+{
+    if (!sessionId.isEmpty()) {
+        if (const auto window = windowForSession(sessionId))
+            window->handleEvent(sessionId, method, params);
+        return;
+    }
+    if (method == QLatin1String("Target.attachedToTarget")) {
+        onAttached(params);
+    } else if (method == QLatin1String("Target.detachedFromTarget")) {
+        const QString sessionId = text(params, "sessionId");
+        for (const auto &[targetId, window] : m_windows) {
+            if (window->sessionId() == sessionId) {
+                onTargetGone(targetId);
+                break;
+            }
+        }
+    } else if (method == QLatin1String("Target.targetDestroyed") || method == QLatin1String("Target.targetCrashed")) {
+        onTargetGone(text(params, "targetId"));
+    }
+}
+
+void ChromiumBrowser::onAttached(const QJsonObject &params)
+{
+    const QJsonObject info = params.value(QStringLiteral("targetInfo")).toObject();
+    const QString sessionId = text(params, "sessionId");
+    const QString targetId = text(info, "targetId");
+    const bool waiting = params.value(QStringLiteral("waitingForDebugger")).toBool();
+    if (const auto existing = windowForTarget(targetId)) {
+        if (existing->sessionId() != sessionId) { // a second session to a page already followed
+            if (waiting)
+                m_connection->post(QStringLiteral("Runtime.runIfWaitingForDebugger"), {}, sessionId);
+            m_connection->post(QStringLiteral("Target.detachFromTarget"), {{QStringLiteral("sessionId"), sessionId}});
+        }
+        return;
+    }
+    const auto window = addWindow(targetId, sessionId, waiting);
+    if (!waiting)
+        return;
+    const auto opener = windowForTarget(text(info, "openerId"));
+    if (!opener) {
+        window->resume();
+        return;
+    }
+    // The opener's event sink may call back into the browser: ask it from the event loop.
+    QMetaObject::invokeMethod(
+        this, [this, weakOpener = std::weak_ptr<ChromiumWindow>(opener), window] { openPopup(weakOpener, window); },
+        Qt::QueuedConnection);
+}
+
+void ChromiumBrowser::openPopup(const std::weak_ptr<ChromiumWindow> &opener, const std::shared_ptr<ChromiumWindow> &popup)
+{
+    const auto openerWindow = opener.lock();
+    if (!openerWindow || popup->isClosed()) {
+        popup->resume();
+        return;
+    }
+    m_adoptablePopup = popup;
+    const std::shared_ptr<BrowserWindow> chosen = openerWindow->requestNewWindow();
+    m_adoptablePopup.reset();
+    if (!chosen || chosen.get() == static_cast<BrowserWindow *>(popup.get())) {
+        popup->resume();
+        return;
+    }
+    // Another window takes the page: the one Chromium opened goes before it asked for anything.
+    try {
+        popup->Quit();
+        const QString url = openerWindow->lastWindowOpenUrl();
+        if (!url.isEmpty())
+            chosen->Navigate(url);
+    } catch (const ScriptError &) {
+    }
+}
+
+std::shared_ptr<ChromiumWindow> ChromiumBrowser::addWindow(const QString &targetId, const QString &sessionId,
+                                                           bool waitingForDebugger)
+{
+    auto window = std::make_shared<ChromiumWindow>(std::make_shared<PageSession>(m_connection, targetId, sessionId));
+    m_windows[targetId] = window;
+    window->start(waitingForDebugger);
+    return window;
+}
+
+void ChromiumBrowser::onTargetGone(const QString &targetId)
+{
+    const auto found = m_windows.find(targetId);
+    if (found == m_windows.end())
+        return;
+    const auto window = found->second; // the window may be in use further up the stack
+    m_windows.erase(found);
+    window->markClosed();
+}
+
+void ChromiumBrowser::onDisconnected()
+{
+    auto windows = std::move(m_windows);
+    m_windows.clear();
+    for (auto &[id, window] : windows)
+        window->markClosed();
+}
+
+std::shared_ptr<ChromiumWindow> ChromiumBrowser::windowForTarget(const QString &targetId) const
+{
+    const auto found = m_windows.find(targetId);
+    return found == m_windows.end() ? nullptr : found->second;
+}
+
+std::shared_ptr<ChromiumWindow> ChromiumBrowser::windowForSession(const QString &sessionId) const
+{
+    for (const auto &[id, window] : m_windows) {
+        if (window->ownsSession(sessionId))
+            return window;
+    }
+    return nullptr;
+}
+
+std::shared_ptr<ChromiumWindow> ChromiumBrowser::attachTarget(const QString &targetId)
+{
+    const QJsonObject attached = m_connection->call(QStringLiteral("Target.attachToTarget"),
+                                                    {{QStringLiteral("targetId"), targetId},
+                                                     {QStringLiteral("flatten"), true}});
+    if (auto window = windowForTarget(targetId))
+        return window;
+    return addWindow(targetId, text(attached, "sessionId"), false);
+}
+
+std::vector<std::shared_ptr<BrowserWindow>> ChromiumBrowser::ShellWindows()
+{
+    std::vector<std::shared_ptr<BrowserWindow>> windows;
+    if (!ensureConnected())
+        return windows;
+    const auto targets = m_endpoint.targets();
+    if (!targets)
+        return windows;
+    for (const DevToolsTarget &target : *targets) {
+        if (target.type != QLatin1String("page"))
+            continue;
+        try {
+            auto window = windowForTarget(target.id);
+            if (!window)
+                window = attachTarget(target.id);
+            if (!window->isClosed())
+                windows.push_back(std::move(window));
+        } catch (const ScriptError &) {
+            // closed between the listing and the attach
+        }
+    }
+    return windows;
+}
+
+std::shared_ptr<BrowserWindow> ChromiumBrowser::createWindow()
+{
+    if (m_adoptablePopup)
+        return std::exchange(m_adoptablePopup, nullptr);
+    if (!ensureConnected())
+        throw ScriptError(RemoteUnavailable);
+    const QJsonObject created = m_connection->call(QStringLiteral("Target.createTarget"),
+                                                   {{QStringLiteral("url"), QStringLiteral("about:blank")},
+                                                    {QStringLiteral("newWindow"), true}});
+    const QString targetId = text(created, "targetId");
+    if (auto window = windowForTarget(targetId))
+        return window;
+    return attachTarget(targetId);
+}
+
+void ChromiumBrowser::startProgram()
+{
+    if (ensureConnected()) {
+        try {
+            (void)createWindow();
+            return;
+        } catch (const ScriptError &) {
+            // the browser went away meanwhile: start it anew
+        }
+    }
+    launchChromium(m_settings.program, m_settings.address.port, m_settings.profileFolder);
+}
+
+void ChromiumBrowser::activateWindow(const QString &title)
+{
+    if (title.isEmpty() || !ensureConnected())
+        return;
+    const auto targets = m_endpoint.targets();
+    if (!targets)
+        return;
+    const QString suffix = QStringLiteral(" - ") + browserName();
+    const std::vector<std::function<bool(const QString &)>> tests = {
+        [&title](const QString &windowTitle) { return windowTitle == title; },
+        [&title](const QString &windowTitle) { return windowTitle.startsWith(title); },
+        [&title](const QString &windowTitle) { return windowTitle.endsWith(title); },
+    };
+    for (const auto &matches : tests) {
+        for (const DevToolsTarget &target : *targets) {
+            if (target.type != QLatin1String("page") || !matches(target.title + suffix))
+                continue;
+            try {
+                m_connection->call(QStringLiteral("Target.activateTarget"), {{QStringLiteral("targetId"), target.id}});
+            } catch (const ScriptError &) {
+            }
+            return;
+        }
+    }
+}

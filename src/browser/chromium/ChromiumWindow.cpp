@@ -1,0 +1,393 @@
+#include "browser/chromium/ChromiumWindow.h"
+
+#include "browser/chromium/ChromiumErrors.h"
+#include "browser/chromium/NestedWait.h"
+#include "browser/chromium/PageScripts.h"
+#include "browser/chromium/PageSession.h"
+#include "browser/chromium/RemoteCall.h"
+#include "browser/chromium/RemoteDocument.h"
+#include "engine/ScriptError.h"
+
+#include <QJsonArray>
+#include <QUrl>
+
+#include <algorithm>
+
+namespace {
+
+// A frame of another site runs in a process of its own, as a target of its own: its loads are
+// followed there, from before its first request.
+QJsonObject frameTargetsAutoAttach()
+{
+    const QJsonArray framesOnly{QJsonObject{{QStringLiteral("type"), QStringLiteral("iframe")}, {QStringLiteral("exclude"), false}},
+                                QJsonObject{{QStringLiteral("exclude"), true}}};
+    return {{QStringLiteral("autoAttach"), true},
+            {QStringLiteral("waitForDebuggerOnStart"), true},
+            {QStringLiteral("flatten"), true},
+            {QStringLiteral("filter"), framesOnly}};
+}
+
+} // namespace
+
+ChromiumWindow::ChromiumWindow(std::shared_ptr<PageSession> session)
+    : m_session(std::move(session))
+    , m_frames(m_session->targetId())
+{
+}
+
+ChromiumWindow::~ChromiumWindow() = default;
+
+const QString &ChromiumWindow::targetId() const
+{
+    return m_session->targetId();
+}
+
+const QString &ChromiumWindow::sessionId() const
+{
+    return m_session->sessionId();
+}
+
+bool ChromiumWindow::isClosed() const
+{
+    return m_session->isClosed();
+}
+
+void ChromiumWindow::start(bool waitingForDebugger)
+{
+    m_session->setAfterClick([weak = weak_from_this()] {
+        if (const auto self = weak.lock())
+            self->waitForNavigationStart();
+    });
+    m_session->post(QStringLiteral("Page.enable"));
+    m_session->post(QStringLiteral("Page.setLifecycleEventsEnabled"), {{QStringLiteral("enabled"), true}});
+    m_session->post(QStringLiteral("Runtime.enable"));
+    m_session->post(QStringLiteral("Target.setAutoAttach"), frameTargetsAutoAttach());
+    if (waitingForDebugger) {
+        // A new page: it answers nothing until it runs, and the end of its empty first
+        // document's load, coming late, would otherwise pass for the end of the first navigation.
+        m_newPageSettling = true;
+        return;
+    }
+    // A page that was already open: what it shows, and whether it is still loading.
+    const std::weak_ptr<ChromiumWindow> weak = weak_from_this();
+    m_startRepliesPending = 2;
+    m_session->post(QStringLiteral("Page.getFrameTree"), {}, [weak](const DevToolsReply &reply) {
+        if (const auto self = weak.lock()) {
+            self->m_frames.seedFrameTree(reply.result.value(QStringLiteral("frameTree")).toObject());
+            self->onStartReply();
+        }
+    });
+    m_session->post(QStringLiteral("Runtime.evaluate"),
+                    {{QStringLiteral("expression"), QLatin1String(PageScripts::kReadyState)},
+                     {QStringLiteral("returnByValue"), true}},
+                    [weak](const DevToolsReply &reply) {
+                        if (const auto self = weak.lock()) {
+                            const QString state = reply.result.value(QStringLiteral("result")).toObject().value(QStringLiteral("value")).toString();
+                            if (!state.isEmpty() && state != QLatin1String("complete") && !self->m_frames.isLoading())
+                                self->m_frames.assumeMainFrameLoading();
+                            self->onStartReply();
+                        }
+                    });
+}
+
+void ChromiumWindow::onStartReply()
+{
+    if (--m_startRepliesPending == 0)
+        finishReadyWaits();
+}
+
+void ChromiumWindow::finishReadyWaits() const
+{
+    for (NestedWait *wait : m_readyWaits)
+        wait->finish();
+}
+
+void ChromiumWindow::resume()
+{
+    m_session->post(QStringLiteral("Runtime.runIfWaitingForDebugger"));
+}
+
+bool ChromiumWindow::ownsSession(const QString &sessionId) const
+{
+    if (m_session->sessionId() == sessionId)
+        return true;
+    return std::any_of(m_frameSessions.begin(), m_frameSessions.end(),
+                       [&sessionId](const PageSession &frame) { return frame.sessionId() == sessionId; });
+}
+
+void ChromiumWindow::followFrameTarget(const QJsonObject &params)
+{
+    const QJsonObject info = params.value(QStringLiteral("targetInfo")).toObject();
+    const PageSession &frame = m_frameSessions.emplace_back(m_session->innerSession(
+        info.value(QStringLiteral("targetId")).toString(), params.value(QStringLiteral("sessionId")).toString()));
+    frame.post(QStringLiteral("Page.enable"));
+    frame.post(QStringLiteral("Page.setLifecycleEventsEnabled"), {{QStringLiteral("enabled"), true}});
+    frame.post(QStringLiteral("Target.setAutoAttach"), frameTargetsAutoAttach());
+    frame.post(QStringLiteral("Runtime.runIfWaitingForDebugger"));
+}
+
+void ChromiumWindow::handleEvent(const QString &sessionId, const QString &method, const QJsonObject &params)
+{
+    if (method == QLatin1String("Page.javascriptDialogOpening")) {
+        // A dialog would hold the page, and every call to it, until someone answers.
+        m_session->innerSession(targetId(), sessionId)
+            .post(QStringLiteral("Page.handleJavaScriptDialog"),
+                  {{QStringLiteral("accept"), true},
+                   {QStringLiteral("promptText"), params.value(QStringLiteral("defaultPrompt")).toString()}});
+        return;
+    }
+    if (method == QLatin1String("Target.attachedToTarget")) {
+        followFrameTarget(params);
+        return;
+    }
+    if (method == QLatin1String("Target.detachedFromTarget")) {
+        const QString detached = params.value(QStringLiteral("sessionId")).toString();
+        std::erase_if(m_frameSessions, [&detached](const PageSession &frame) { return frame.sessionId() == detached; });
+        return;
+    }
+    if (method == QLatin1String("Page.windowOpen")) {
+        m_lastWindowOpenUrl = params.value(QStringLiteral("url")).toString();
+        return;
+    }
+    if (method == QLatin1String("Page.frameRequestedNavigation") && !m_requestedAfter
+        && params.value(QStringLiteral("disposition")).toString() == QLatin1String("currentTab"))
+        m_requestedAfter = m_starts;
+    const std::weak_ptr<ChromiumWindow> weak = weak_from_this();
+    const auto notifications = m_frames.apply(method, params);
+    if (m_newPageSettling && m_frames.mainFrameContext()) {
+        m_newPageSettling = false; // its document has a script context: its load is over
+        finishReadyWaits();
+    }
+    if (notifications.empty())
+        return;
+    const auto startsBefore = m_starts;
+    m_starts += int(std::count_if(notifications.begin(), notifications.end(), [](const PageNotification &notification) {
+        return notification.kind == PageNotification::Kind::BeforeNavigate2;
+    }));
+    // One delivery for all that one event means: nothing runs between a frame's completion and
+    // its page's.
+    QMetaObject::invokeMethod(
+        this,
+        [weak, notifications, startsBefore] {
+            if (const auto self = weak.lock())
+                self->deliver(notifications, startsBefore);
+        },
+        Qt::QueuedConnection);
+}
+
+void ChromiumWindow::waitForNavigationStart()
+{
+    if (!m_requestedAfter || isClosed())
+        return;
+    NestedWait wait(kNavigationStartTimeoutMs);
+    m_navigationStartWaits.push_back(&wait);
+    (void)wait.wait(); // a navigation that does not start in time goes on, or not, without us
+    std::erase(m_navigationStartWaits, &wait);
+}
+
+void ChromiumWindow::onStartDelivered(int start)
+{
+    if (m_requestedAfter && start > *m_requestedAfter)
+        endNavigationStartWaits();
+}
+
+void ChromiumWindow::endNavigationStartWaits()
+{
+    m_requestedAfter.reset();
+    for (NestedWait *wait : m_navigationStartWaits)
+        wait->finish();
+}
+
+void ChromiumWindow::deliver(const std::vector<PageNotification> &notifications, int startsBefore)
+{
+    int start = startsBefore;
+    for (const PageNotification &notification : notifications) {
+        const bool isStart = notification.kind == PageNotification::Kind::BeforeNavigate2;
+        if (m_sink && !isClosed()) {
+            try {
+                if (isStart)
+                    m_sink->IE_BeforeNavigate2(notification.url);
+                else
+                    m_sink->IE_DocumentComplete(notification.url);
+            } catch (const std::exception &) {
+                // The handler's failure stays with it: it is called from the event loop.
+            }
+        }
+        if (isStart)
+            onStartDelivered(++start); // whoever waits for the start sees BeforeNavigate2 first
+    }
+}
+
+std::shared_ptr<BrowserWindow> ChromiumWindow::requestNewWindow()
+{
+    if (!m_sink || isClosed())
+        return nullptr;
+    try {
+        return m_sink->IE_NewWindow2();
+    } catch (const std::exception &) {
+        return nullptr;
+    }
+}
+
+void ChromiumWindow::markClosed()
+{
+    m_session->markClosed();
+    finishReadyWaits();
+    endNavigationStartWaits();
+}
+
+void ChromiumWindow::ensureUsable() const
+{
+    if (isClosed())
+        throw ScriptError(RemoteUnavailable);
+    if (m_startRepliesPending > 0 || m_newPageSettling) {
+        NestedWait wait(m_startRepliesPending > 0 ? DevToolsConnection::kCallTimeoutMs : kNewPageSettleTimeoutMs);
+        m_readyWaits.push_back(&wait);
+        const bool ready = wait.wait();
+        std::erase(m_readyWaits, &wait);
+        if (!ready && m_startRepliesPending > 0)
+            throw ScriptError(RemoteUnavailable);
+        m_newPageSettling = false; // settled, or as settled as it gets
+    }
+    if (isClosed())
+        throw ScriptError(RemoteUnavailable);
+}
+
+void ChromiumWindow::Navigate(const QString &url)
+{
+    ensureUsable();
+    // An address without a scheme is taken as a browser's address bar takes it.
+    const QUrl address = QUrl::fromUserInput(url);
+    // The answer waits for the server's: the wait is for the start of the load only.
+    startNavigation(QStringLiteral("Page.navigate"),
+                    {{QStringLiteral("url"), address.isValid() ? address.toString(QUrl::FullyEncoded) : url}});
+}
+
+void ChromiumWindow::startNavigation(const QString &method, const QJsonObject &params)
+{
+    m_requestedAfter = m_starts;
+    m_session->post(method, params, [weak = weak_from_this()](const DevToolsReply &reply) {
+        const auto self = weak.lock();
+        if (self && (reply.error || reply.connectionLost || reply.result.contains(QStringLiteral("errorText"))))
+            self->endNavigationStartWaits(); // refused: nothing is going to start
+    });
+    waitForNavigationStart();
+}
+
+void ChromiumWindow::GoBack()
+{
+    ensureUsable();
+    const QJsonObject history = m_session->call(QStringLiteral("Page.getNavigationHistory"));
+    const int current = history.value(QStringLiteral("currentIndex")).toInt();
+    const QJsonArray entries = history.value(QStringLiteral("entries")).toArray();
+    if (current <= 0 || current > entries.size())
+        throw ScriptError(kUnspecifiedError, QStringLiteral("Unspecified error"));
+    const int entryId = entries.at(current - 1).toObject().value(QStringLiteral("id")).toInt();
+    startNavigation(QStringLiteral("Page.navigateToHistoryEntry"), {{QStringLiteral("entryId"), entryId}});
+}
+
+void ChromiumWindow::Stop()
+{
+    ensureUsable();
+    m_session->call(QStringLiteral("Page.stopLoading"));
+}
+
+void ChromiumWindow::Quit()
+{
+    if (isClosed())
+        throw ScriptError(RemoteUnavailable);
+    // Chromium ends its session (and forgets its session cookies) with its last page: an
+    // empty page stays in its place, where the next attach finds it.
+    if (isLastPage())
+        (void)m_session->callBrowser(QStringLiteral("Target.createTarget"), {{QStringLiteral("url"), QStringLiteral("about:blank")}});
+    m_session->callBrowser(QStringLiteral("Target.closeTarget"), {{QStringLiteral("targetId"), targetId()}});
+    markClosed();
+}
+
+bool ChromiumWindow::isLastPage() const
+{
+    const QJsonArray targets = m_session->callBrowser(QStringLiteral("Target.getTargets"), {})
+                                   .value(QStringLiteral("targetInfos")).toArray();
+    return std::none_of(targets.begin(), targets.end(), [this](const QJsonValue &target) {
+        const QJsonObject info = target.toObject();
+        return info.value(QStringLiteral("type")).toString() == QLatin1String("page")
+            && info.value(QStringLiteral("targetId")).toString() != targetId();
+    });
+}
+
+std::shared_ptr<Document> ChromiumWindow::document()
+{
+    ensureUsable();
+    auto context = m_frames.mainFrameContext();
+    if (!context) {
+        // A page's first document gets its script context on first use; the event announcing
+        // it comes before the answer.
+        (void)m_session->call(QStringLiteral("Runtime.evaluate"), {{QStringLiteral("expression"), QStringLiteral("0")}});
+        context = m_frames.mainFrameContext();
+    }
+    if (!context)
+        return nullptr; // between two documents
+    return std::make_shared<RemoteDocument>(m_session, *context, documentKindOf(m_frames.mainFrameMimeType()));
+}
+
+QString ChromiumWindow::LocationURL() const
+{
+    ensureUsable();
+    return m_frames.mainFrameUrl();
+}
+
+bool ChromiumWindow::Busy() const
+{
+    ensureUsable();
+    return m_frames.isLoading();
+}
+
+QString ChromiumWindow::Name() const
+{
+    if (isClosed())
+        throw ScriptError(RemoteUnavailable);
+    return QString::fromLatin1(kName);
+}
+
+// Chromium lets no one write its status bar or hide its toolbars: the values are kept, and
+// nothing on the screen changes.
+void ChromiumWindow::setStatusText(const QString &text)
+{
+    if (isClosed())
+        throw ScriptError(RemoteUnavailable);
+    m_statusText = text;
+}
+
+void ChromiumWindow::setToolBar(bool visible)
+{
+    if (isClosed())
+        throw ScriptError(RemoteUnavailable);
+    m_toolBar = visible;
+}
+
+void ChromiumWindow::setStatusBar(bool visible)
+{
+    if (isClosed())
+        throw ScriptError(RemoteUnavailable);
+    m_statusBar = visible;
+}
+
+void ChromiumWindow::ExecWB(int command, int)
+{
+    ensureUsable();
+    if (command != OLECMDID_CLEARSELECTION)
+        throw ScriptError(NotSupported);
+    const auto context = m_frames.mainFrameContext();
+    if (!context)
+        return;
+    RemoteTarget target;
+    target.contextId = *context;
+    (void)callRemoteFunction(*m_session, target, PageScripts::kClearSelection);
+}
+
+void ChromiumWindow::setEventSink(BrowserEvents *sink)
+{
+    if (sink && isClosed())
+        throw ScriptError(RemoteUnavailable);
+    m_sink = sink;
+}

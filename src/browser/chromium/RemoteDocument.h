@@ -1,0 +1,37 @@
+#pragma once
+
+#include "page/Document.h"
+
+#include <QJsonArray>
+
+#include <memory>
+
+class PageSession;
+
+// The document a Chromium page showed when the handle was taken, reached through that
+// document's script context: once the page has moved on to another document, every operation
+// throws ScriptError(RemoteUnavailable).
+class RemoteDocument : public Document {
+public:
+    RemoteDocument(std::shared_ptr<PageSession> session, int contextId, DocumentKind kind);
+
+    DocumentKind kind() const override { return m_kind; }
+    std::unique_ptr<Element> body() const override;
+    std::unique_ptr<Collection> all() const override;
+    std::unique_ptr<Collection> links() const override;
+    std::unique_ptr<Collection> getElementsByName(const QString &name) const override;
+    std::unique_ptr<Element> getElementById(const QString &id) const override;
+    std::unique_ptr<Collection> getElementsByTagName(const QString &tagName) const override;
+    void execCommand(const QString &command, bool showUserInterface = false, const QVariant &value = {}) override;
+
+private:
+    [[nodiscard]] std::unique_ptr<Element> element(const char *function, const QJsonArray &arguments = {}) const;
+    [[nodiscard]] std::unique_ptr<Collection> collection(const char *function, const QJsonArray &arguments = {}) const;
+
+    std::shared_ptr<PageSession> m_session;
+    int m_contextId;
+    DocumentKind m_kind;
+};
+
+// The kind of document a MIME type names: HTML for text/html and XHTML.
+[[nodiscard]] DocumentKind documentKindOf(const QString &mimeType);

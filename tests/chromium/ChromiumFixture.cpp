@@ -1,0 +1,50 @@
+#include "ChromiumFixture.h"
+
+#include "engine/ScriptError.h"
+
+void ChromiumFixture::SetUp()
+{
+    if (!ChromiumProcess::installed())
+        GTEST_SKIP() << ChromiumProcess::kProgram << " is not installed: the Chromium backend is not tested";
+    m_chromium = std::make_unique<ChromiumProcess>();
+    ASSERT_GT(m_chromium->port(), 0) << "Chromium did not start";
+    m_server = std::make_unique<TestServer>();
+    ChromiumSettings settings;
+    settings.address.port = m_chromium->port();
+    m_browser = std::make_unique<ChromiumBrowser>(settings);
+}
+
+void ChromiumFixture::TearDown()
+{
+    m_browser.reset();
+    if (m_chromium)
+        m_chromium->kill();
+}
+
+std::shared_ptr<BrowserWindow> ChromiumFixture::firstWindow()
+{
+    const auto windows = m_browser->ShellWindows();
+    if (windows.empty())
+        return nullptr;
+    windows.front()->setEventSink(&m_sink);
+    return windows.front();
+}
+
+void ChromiumFixture::load(BrowserWindow &window, const QString &url)
+{
+    window.Navigate(url);
+    ASSERT_TRUE(waitForEvent(QStringLiteral("DocumentComplete ") + url)) << m_sink.events.join(QLatin1Char('\n')).toStdString();
+}
+
+bool ChromiumFixture::waitForEvent(const QString &event, int timeoutMs)
+{
+    return waitUntil([&] { return m_sink.events.contains(event); }, timeoutMs);
+}
+
+int ChromiumFixture::requestsFor(const std::string &method, const std::string &path) const
+{
+    int count = 0;
+    for (const auto &request : m_server->pageRequests())
+        count += request.method == method && request.path == path ? 1 : 0;
+    return count;
+}

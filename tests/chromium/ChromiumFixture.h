@@ -1,0 +1,66 @@
+#pragma once
+
+#include "ChromiumProcess.h"
+#include "QtPrinters.h"
+#include "QtWait.h"
+#include "TestServer.h"
+#include "browser/BrowserWindow.h"
+#include "browser/chromium/ChromiumBrowser.h"
+#include "engine/ScriptError.h"
+
+#include <gtest/gtest.h>
+
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+// Records a window's events as "BeforeNavigate2 URL" and "DocumentComplete URL".
+class RecordingSink : public BrowserEvents {
+public:
+    void IE_BeforeNavigate2(const QString &url) override { events << QStringLiteral("BeforeNavigate2 ") + url; }
+    void IE_DocumentComplete(const QString &url) override { events << QStringLiteral("DocumentComplete ") + url; }
+    std::shared_ptr<BrowserWindow> IE_NewWindow2() override
+    {
+        ++newWindowRequests;
+        return newWindow ? newWindow() : nullptr;
+    }
+
+    QStringList events;
+    int newWindowRequests = 0;
+    std::function<std::shared_ptr<BrowserWindow>()> newWindow;
+};
+
+// A real headless Chromium, a loopback server for its pages, and the backend connected to it.
+class ChromiumFixture : public ::testing::Test {
+protected:
+    static constexpr int kPageTimeoutMs = 20000;
+
+    void SetUp() override;
+    void TearDown() override;
+
+    // The first window the endpoint lists, with the sink connected.
+    [[nodiscard]] std::shared_ptr<BrowserWindow> firstWindow();
+    // Navigates and waits until the top-level document at that address is complete.
+    void load(BrowserWindow &window, const QString &url);
+    [[nodiscard]] bool waitForEvent(const QString &event, int timeoutMs = kPageTimeoutMs);
+    // The page requests the server has seen for a path.
+    [[nodiscard]] int requestsFor(const std::string &method, const std::string &path) const;
+
+    std::unique_ptr<ChromiumProcess> m_chromium;
+    std::unique_ptr<TestServer> m_server;
+    std::unique_ptr<ChromiumBrowser> m_browser;
+    RecordingSink m_sink;
+};
+
+// Runs the statement and gives the ScriptError number it throws, 0 when it throws none.
+template<typename Statement>
+int errorNumberOf(Statement &&statement)
+{
+    try {
+        statement();
+    } catch (const ScriptError &error) {
+        return error.number();
+    }
+    return 0;
+}

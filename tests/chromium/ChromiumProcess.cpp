@@ -1,0 +1,61 @@
+#include "ChromiumProcess.h"
+
+#include "QtWait.h"
+#include "browser/chromium/ChromiumLauncher.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <csignal>
+#include <unistd.h>
+
+bool ChromiumProcess::installed()
+{
+    return QFileInfo(QString::fromLatin1(kProgram)).isExecutable();
+}
+
+ChromiumProcess::ChromiumProcess()
+{
+    LaunchEnvironment environment;
+    environment.isRoot = ::geteuid() == 0;
+    // Port 0: Chromium picks a free one and writes it to DevToolsActivePort in the profile.
+    m_process.setProgram(QString::fromLatin1(kProgram));
+    m_process.setArguments(chromiumArguments(0, m_profile.path(), environment));
+    m_process.setStandardOutputFile(QProcess::nullDevice());
+    m_process.setStandardErrorFile(QProcess::nullDevice());
+    m_process.setChildProcessModifier([] { ::setsid(); });
+    m_process.start();
+    QFile portFile(m_profile.filePath(QStringLiteral("DevToolsActivePort")));
+    waitUntil([&] {
+        if (!portFile.open(QIODevice::ReadOnly))
+            return false;
+        m_port = portFile.readLine().trimmed().toInt();
+        portFile.close();
+        return m_port > 0;
+    }, kStartTimeoutMs);
+}
+
+ChromiumProcess::~ChromiumProcess()
+{
+    kill();
+}
+
+void ChromiumProcess::kill()
+{
+    if (m_process.state() == QProcess::NotRunning)
+        return;
+    const auto group = static_cast<pid_t>(m_process.processId());
+    ::kill(-group, SIGKILL);
+    m_process.waitForFinished(5000);
+    // Its helpers die on their own a moment later; the profile is removed only after them.
+    waitUntil([group] { return ::kill(-group, 0) != 0; }, 5000);
+}
+
+void killProcessGroupOf(qint64 pid)
+{
+    const pid_t group = ::getpgid(static_cast<pid_t>(pid));
+    if (group > 1 && group != ::getpgrp())
+        ::kill(-group, SIGKILL);
+    else
+        ::kill(static_cast<pid_t>(pid), SIGKILL);
+}
