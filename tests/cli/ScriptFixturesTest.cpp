@@ -109,7 +109,7 @@ void serveSite(TestServer &server, const QString &siteFolder)
         QString type = mimeTypes.mimeTypeForFile(name, QMimeDatabase::MatchExtension).name();
         if (name.endsWith(QLatin1String(".html")) || !name.contains(QLatin1Char('.')))
             type = QStringLiteral("text/html"); // the page's own charset rules apply
-        server.page("/" + name.toStdString(), file.readAll().toStdString(), type.toStdString());
+        server.page(QStringLiteral("/%1").arg(name).toStdString(), file.readAll().toStdString(), type.toStdString());
     }
 }
 
