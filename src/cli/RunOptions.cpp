@@ -11,19 +11,6 @@ std::optional<int> wholeNumber(const QString &text, int minimum, int maximum)
     return number;
 }
 
-bool parseDevtools(const QString &text, RunOptions &options)
-{
-    const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
-    if (colon <= 0)
-        return false;
-    const auto port = wholeNumber(text.mid(colon + 1), 1, 65535);
-    if (!port)
-        return false;
-    options.devtoolsHost = text.left(colon);
-    options.devtoolsPort = quint16(*port);
-    return true;
-}
-
 } // namespace
 
 QString runUsage()
@@ -66,8 +53,10 @@ ParsedOptions parseRunOptions(const QStringList &arguments)
                 return {std::nullopt, QStringLiteral("--timeout takes seconds from 1: %1").arg(value)};
             options.timeoutSeconds = *timeout;
         } else if (argument == QLatin1String("--devtools")) {
-            if (!parseDevtools(value, options))
+            const auto address = DevToolsAddress::parse(value);
+            if (!address)
                 return {std::nullopt, QStringLiteral("--devtools takes HOST:PORT: %1").arg(value)};
+            options.devtools = *address;
         } else if (argument == QLatin1String("--chromium")) {
             options.chromiumPath = value;
         } else if (argument == QLatin1String("--show")) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "browser/chromium/DevToolsEndpoint.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -13,8 +15,7 @@ struct RunOptions {
     std::optional<QString> variable; // the answer to the "$$$" prompt
     int tickMs = 50;
     int timeoutSeconds = 300;
-    QString devtoolsHost = QStringLiteral("127.0.0.1");
-    quint16 devtoolsPort = 9222;
+    DevToolsAddress devtools;
     QString chromiumPath;
     bool show = false;
     bool verbose = false;

@@ -44,8 +44,7 @@ std::unique_ptr<Browser> createBrowser(const RunOptions &options)
 {
     if (options.browser == RunOptions::BrowserKind::Chromium) {
         ChromiumSettings settings;
-        settings.address.host = options.devtoolsHost;
-        settings.address.port = options.devtoolsPort;
+        settings.address = options.devtools;
         settings.program = options.chromiumPath;
         return std::make_unique<ChromiumBrowser>(settings);
     }

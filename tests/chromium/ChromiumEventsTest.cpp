@@ -55,3 +55,24 @@ TEST_F(ChromiumFixture, FrameOfAnotherSiteIsFollowedInItsOwnProcess)
     };
     EXPECT_EQ(m_sink.events, expected);
 }
+
+TEST_F(ChromiumFixture, FrameNavigatingOnItsOwnReportsTheFramesEvents)
+{
+    m_server->page("/frames", kFramesPage);
+    m_server->page("/inner", "<html><body>inner<script>setTimeout(() => location = '/deeper', 200)</script></body></html>");
+    m_server->page("/deeper", "<html><body>deeper</body></html>");
+    const auto window = firstWindow();
+    ASSERT_TRUE(window);
+    load(*window, m_server->url("/frames"));
+    m_sink.events.clear();
+
+    ASSERT_TRUE(waitForEvent(QStringLiteral("DocumentComplete ") + m_server->url("/deeper")));
+
+    const QStringList expected{
+        QStringLiteral("BeforeNavigate2 ") + m_server->url("/deeper"),
+        QStringLiteral("DocumentComplete ") + m_server->url("/deeper"),
+    };
+    EXPECT_EQ(m_sink.events, expected);
+    EXPECT_FALSE(window->Busy());
+    EXPECT_EQ(window->LocationURL(), m_server->url("/frames"));
+}

@@ -27,6 +27,32 @@ int unusedPort()
     return server.serverPort();
 }
 
+// Closes the Chromium the product started for a test, whatever the test's outcome: through its
+// own endpoint, else by its process id.
+class StartedChromium {
+public:
+    explicit StartedChromium(const ChromiumSettings &settings) : m_settings(settings) {}
+    StartedChromium(const StartedChromium &) = delete;
+    StartedChromium &operator=(const StartedChromium &) = delete;
+
+    ~StartedChromium()
+    {
+        const auto pid = chromiumOfProfile(m_settings.profileFolder);
+        DevToolsEndpoint endpoint(m_settings.address);
+        DevToolsConnection connection;
+        if (const auto socketUrl = endpoint.browserSocketUrl(); socketUrl && connection.open(*socketUrl))
+            connection.post(QStringLiteral("Browser.close"));
+        const auto gone = [&pid] { return !pid || ::kill(static_cast<pid_t>(*pid), 0) != 0; };
+        if (!waitUntil(gone, ChromiumProcess::kStartTimeoutMs)) {
+            ADD_FAILURE() << "Chromium did not close";
+            killProcessGroupOf(*pid);
+        }
+    }
+
+private:
+    ChromiumSettings m_settings;
+};
+
 int errorNumberOfLaunch(const QString &program)
 {
     try {
@@ -161,6 +187,7 @@ TEST(ChromiumBrowser, StartedProgramOpensTheEndpointAndOutlivesTheBackend)
     settings.address.port = unusedPort();
     settings.program = QString::fromLatin1(ChromiumProcess::kProgram);
     settings.profileFolder = profile.filePath(QStringLiteral("profile"));
+    const StartedChromium started(settings);
     {
         ChromiumBrowser browser(settings);
         browser.startProgram();
@@ -168,17 +195,5 @@ TEST(ChromiumBrowser, StartedProgramOpensTheEndpointAndOutlivesTheBackend)
         EXPECT_TRUE(waitUntil([&] { return !browser.ShellWindows().empty(); }));
     }
     EXPECT_TRUE(devToolsEndpointAnswers(settings.address));
-
-    // Closed through its own endpoint: the test leaves no Chromium behind.
-    const qint64 pid = chromiumOfProfile(settings.profileFolder).value_or(0);
-    ASSERT_GT(pid, 1);
-    DevToolsEndpoint endpoint(settings.address);
-    DevToolsConnection connection;
-    if (const auto socketUrl = endpoint.browserSocketUrl(); socketUrl && connection.open(*socketUrl))
-        connection.post(QStringLiteral("Browser.close"));
-    const auto gone = [pid] { return ::kill(static_cast<pid_t>(pid), 0) != 0; };
-    if (!waitUntil(gone, ChromiumProcess::kStartTimeoutMs)) {
-        ADD_FAILURE() << "Chromium did not close";
-        killProcessGroupOf(pid);
-    }
+    EXPECT_GT(chromiumOfProfile(settings.profileFolder).value_or(0), 1);
 }

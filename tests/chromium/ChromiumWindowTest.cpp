@@ -4,6 +4,9 @@
 #include "browser/chromium/ChromiumWindow.h"
 #include "page/Document.h"
 
+#include <chrono>
+#include <thread>
+
 namespace {
 
 const std::string kFormPage = R"html(<html><body><form action="/submit" method="post">
@@ -271,4 +274,20 @@ TEST_F(ChromiumFixture, StartingTheProgramWhileChromiumAnswersOpensAWindow)
     ASSERT_EQ(windows.size(), 2u);
     EXPECT_TRUE(windows.front()->document());
     EXPECT_TRUE(windows.back()->document());
+}
+
+TEST_F(ChromiumFixture, LettingGoOfTheBrowserWaitsForAStartedNavigationToReachItsServer)
+{
+    m_server->handle("GET", "/slow", [](const httplib::Request &, httplib::Response &response) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        response.set_content("<html><body>slow</body></html>", "text/html");
+    });
+    const auto window = firstWindow();
+    ASSERT_TRUE(window);
+    window->Navigate(m_server->url("/slow"));
+    window->setEventSink(nullptr);
+
+    m_browser.reset();
+
+    EXPECT_EQ(requestsFor("GET", "/slow"), 1);
 }

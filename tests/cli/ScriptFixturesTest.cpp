@@ -176,6 +176,8 @@ TEST_P(ScriptFixture, RunsAsExpected)
     const auto &[name, backend] = GetParam();
     const QString folder = fixturesRoot() + QLatin1Char('/') + QString::fromStdString(name);
     const Expectation expectation = readExpectation(folder);
+    // Chromium goes before the server does: its open connections would hold the server's stop.
+    TestServer server;
     std::optional<ChromiumForCase> chromium;
     if (backend == Backend::Chromium) {
         if (!QFile::exists(kChromium))
@@ -184,7 +186,6 @@ TEST_P(ScriptFixture, RunsAsExpected)
             GTEST_SKIP() << "the case is for the built-in engine only";
         chromium.emplace();
     }
-    TestServer server;
     serveSite(server, folder + QStringLiteral("/site"));
 
     QProcess run;

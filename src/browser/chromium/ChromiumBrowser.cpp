@@ -5,6 +5,7 @@
 #include "browser/chromium/DevToolsConnection.h"
 #include "browser/chromium/NestedWait.h"
 #include "browser/chromium/PageSession.h"
+#include "browser/chromium/ProtocolJson.h"
 #include "engine/ScriptError.h"
 
 #include <QDeadlineTimer>
@@ -17,11 +18,6 @@
 namespace {
 
 constexpr int kSettlePollMs = 20;
-
-QString text(const QJsonObject &object, const char *key)
-{
-    return object.value(QLatin1String(key)).toString();
-}
 
 // Attach to pages only: not to the browser's own user interface, workers or extensions.
 QJsonArray pageTargetsOnly()
@@ -125,7 +121,7 @@ void ChromiumBrowser::handleEvent(const QString &sessionId, const QString &metho
     if (method == QLatin1String("Target.attachedToTarget")) {
         onAttached(params);
     } else if (method == QLatin1String("Target.detachedFromTarget")) {
-        const QString sessionId = text(params, "sessionId");
+        const QString sessionId = jsonText(params, "sessionId");
         for (const auto &[targetId, window] : m_windows) {
             if (window->sessionId() == sessionId) {
                 onTargetGone(targetId);
@@ -133,15 +129,15 @@ void ChromiumBrowser::handleEvent(const QString &sessionId, const QString &metho
             }
         }
     } else if (method == QLatin1String("Target.targetDestroyed") || method == QLatin1String("Target.targetCrashed")) {
-        onTargetGone(text(params, "targetId"));
+        onTargetGone(jsonText(params, "targetId"));
     }
 }
 
 void ChromiumBrowser::onAttached(const QJsonObject &params)
 {
     const QJsonObject info = params.value(QStringLiteral("targetInfo")).toObject();
-    const QString sessionId = text(params, "sessionId");
-    const QString targetId = text(info, "targetId");
+    const QString sessionId = jsonText(params, "sessionId");
+    const QString targetId = jsonText(info, "targetId");
     const bool waiting = params.value(QStringLiteral("waitingForDebugger")).toBool();
     if (const auto existing = windowForTarget(targetId)) {
         if (existing->sessionId() != sessionId) { // a second session to a page already followed
@@ -154,7 +150,7 @@ void ChromiumBrowser::onAttached(const QJsonObject &params)
     const auto window = addWindow(targetId, sessionId, waiting);
     if (!waiting)
         return;
-    const auto opener = windowForTarget(text(info, "openerId"));
+    const auto opener = windowForTarget(jsonText(info, "openerId"));
     if (!opener) {
         window->resume();
         return;
@@ -231,14 +227,22 @@ std::shared_ptr<ChromiumWindow> ChromiumBrowser::windowForSession(const QString 
     return nullptr;
 }
 
+QJsonObject ChromiumBrowser::callBrowser(const QString &method, const QJsonObject &params)
+{
+    // A reconnect during the wait replaces m_connection: the one waited on stays alive meanwhile.
+    const auto connection = m_connection;
+    if (!connection)
+        throw ScriptError(RemoteUnavailable);
+    return connection->call(method, params);
+}
+
 std::shared_ptr<ChromiumWindow> ChromiumBrowser::attachTarget(const QString &targetId)
 {
-    const QJsonObject attached = m_connection->call(QStringLiteral("Target.attachToTarget"),
-                                                    {{QStringLiteral("targetId"), targetId},
-                                                     {QStringLiteral("flatten"), true}});
+    const QJsonObject attached = callBrowser(QStringLiteral("Target.attachToTarget"),
+                                             {{QStringLiteral("targetId"), targetId}, {QStringLiteral("flatten"), true}});
     if (auto window = windowForTarget(targetId))
         return window;
-    return addWindow(targetId, text(attached, "sessionId"), false);
+    return addWindow(targetId, jsonText(attached, "sessionId"), false);
 }
 
 std::vector<std::shared_ptr<BrowserWindow>> ChromiumBrowser::ShellWindows()
@@ -271,10 +275,10 @@ std::shared_ptr<BrowserWindow> ChromiumBrowser::createWindow()
         return std::exchange(m_adoptablePopup, nullptr);
     if (!ensureConnected())
         throw ScriptError(RemoteUnavailable);
-    const QJsonObject created = m_connection->call(QStringLiteral("Target.createTarget"),
-                                                   {{QStringLiteral("url"), QStringLiteral("about:blank")},
-                                                    {QStringLiteral("newWindow"), true}});
-    const QString targetId = text(created, "targetId");
+    const QJsonObject created = callBrowser(QStringLiteral("Target.createTarget"),
+                                            {{QStringLiteral("url"), QStringLiteral("about:blank")},
+                                             {QStringLiteral("newWindow"), true}});
+    const QString targetId = jsonText(created, "targetId");
     if (auto window = windowForTarget(targetId))
         return window;
     return attachTarget(targetId);
@@ -311,7 +315,7 @@ void ChromiumBrowser::activateWindow(const QString &title)
             if (target.type != QLatin1String("page") || !matches(target.title + suffix))
                 continue;
             try {
-                m_connection->call(QStringLiteral("Target.activateTarget"), {{QStringLiteral("targetId"), target.id}});
+                (void)callBrowser(QStringLiteral("Target.activateTarget"), {{QStringLiteral("targetId"), target.id}});
             } catch (const ScriptError &) {
             }
             return;

@@ -54,6 +54,7 @@ public:
 
 private:
     [[nodiscard]] bool ensureConnected();
+    QJsonObject callBrowser(const QString &method, const QJsonObject &params);
     void settleNavigations();
     void handleEvent(const QString &sessionId, const QString &method, const QJsonObject &params);
     void onAttached(const QJsonObject &params);

@@ -1,13 +1,10 @@
 #include "browser/chromium/FrameTracker.h"
 
+#include "browser/chromium/ProtocolJson.h"
+
 #include <QJsonArray>
 
 namespace {
-
-QString text(const QJsonObject &object, const char *key)
-{
-    return object.value(QLatin1String(key)).toString();
-}
 
 bool isSameDocument(const QString &navigationType)
 {
@@ -30,27 +27,27 @@ FrameTracker::FrameTracker(QString mainFrameId)
 std::vector<PageNotification> FrameTracker::apply(const QString &method, const QJsonObject &params)
 {
     std::vector<PageNotification> out;
-    const QString frameId = text(params, "frameId");
+    const QString frameId = jsonText(params, "frameId");
     if (method == QLatin1String("Page.frameStartedNavigating")) {
         onStartedNavigating(params, out);
     } else if (method == QLatin1String("Page.frameStartedLoading")) {
         onStartedLoading(frameId, out);
     } else if (method == QLatin1String("Page.frameRequestedNavigation")
                || method == QLatin1String("Page.frameScheduledNavigation")) {
-        frame(frameId).requestedUrl = text(params, "url");
+        frame(frameId).requestedUrl = jsonText(params, "url");
     } else if (method == QLatin1String("Page.frameNavigated")) {
         onNavigated(params, out);
     } else if (method == QLatin1String("Page.navigatedWithinDocument")) {
-        frame(frameId).url = text(params, "url");
+        frame(frameId).url = jsonText(params, "url");
     } else if (method == QLatin1String("Page.lifecycleEvent")) {
         onLifecycle(params, out);
     } else if (method == QLatin1String("Page.frameStoppedLoading")) {
         onStoppedLoading(frameId, out);
     } else if (method == QLatin1String("Page.frameAttached")) {
-        frame(frameId).parentId = text(params, "parentFrameId");
+        frame(frameId).parentId = jsonText(params, "parentFrameId");
     } else if (method == QLatin1String("Page.frameDetached")) {
         // A frame swapped into a process of its own goes on loading there.
-        if (text(params, "reason") != QLatin1String("swap"))
+        if (jsonText(params, "reason") != QLatin1String("swap"))
             removeFrame(frameId);
     } else if (method == QLatin1String("Runtime.executionContextCreated")) {
         onContextCreated(params.value(QLatin1String("context")).toObject());
@@ -104,7 +101,7 @@ bool FrameTracker::isLoading() const
 bool FrameTracker::awaitsDocument() const
 {
     for (const auto &[id, each] : m_frames) {
-        if (each.navigating && !each.committed && each.loading)
+        if (each.navigating && !each.committed)
             return true;
     }
     return false;
@@ -123,13 +120,13 @@ const FrameTracker::Frame *FrameTracker::findFrame(const QString &id) const
 
 void FrameTracker::takeFrame(const QJsonObject &description)
 {
-    Frame &taken = frame(text(description, "id"));
-    taken.parentId = text(description, "parentId");
-    const QString unreachable = text(description, "unreachableUrl");
+    Frame &taken = frame(jsonText(description, "id"));
+    taken.parentId = jsonText(description, "parentId");
+    const QString unreachable = jsonText(description, "unreachableUrl");
     // An error page stands for the address that could not be reached, as the address bar shows.
-    taken.url = unreachable.isEmpty() ? text(description, "url") + text(description, "urlFragment") : unreachable;
-    taken.mimeType = text(description, "mimeType");
-    taken.expectedLoaderId = text(description, "loaderId");
+    taken.url = unreachable.isEmpty() ? jsonText(description, "url") + jsonText(description, "urlFragment") : unreachable;
+    taken.mimeType = jsonText(description, "mimeType");
+    taken.expectedLoaderId = jsonText(description, "loaderId");
     taken.requestedUrl.clear();
 }
 
@@ -149,20 +146,20 @@ void FrameTracker::removeFrame(const QString &id)
 
 void FrameTracker::onStartedNavigating(const QJsonObject &params, std::vector<PageNotification> &out)
 {
-    const QString frameId = text(params, "frameId");
+    const QString frameId = jsonText(params, "frameId");
     if (frameId == m_mainFrameId)
         releaseHeldCompletions(out); // of the document the page leaves
     Frame &navigating = frame(frameId);
-    navigating.navigationType = text(params, "navigationType");
+    navigating.navigationType = jsonText(params, "navigationType");
     // Lifecycle events of the document being replaced may still come: only the new one counts.
     if (!isSameDocument(navigating.navigationType)) {
-        navigating.expectedLoaderId = text(params, "loaderId");
-        navigating.navigationUrl = text(params, "url");
+        navigating.expectedLoaderId = jsonText(params, "loaderId");
+        navigating.navigationUrl = jsonText(params, "url");
         navigating.committed = false;
         navigating.staleLoads = 0;
     }
     navigating.navigating = true;
-    out.push_back({PageNotification::Kind::BeforeNavigate2, text(params, "url")});
+    out.push_back({PageNotification::Kind::BeforeNavigate2, jsonText(params, "url")});
 }
 
 void FrameTracker::onStartedLoading(const QString &frameId, std::vector<PageNotification> &out)
@@ -197,19 +194,19 @@ void FrameTracker::onNavigated(const QJsonObject &params, std::vector<PageNotifi
 {
     const QJsonObject description = params.value(QLatin1String("frame")).toObject();
     takeFrame(description);
-    Frame &shown = frame(text(description, "id"));
+    Frame &shown = frame(jsonText(description, "id"));
     shown.committed = true;
-    if (shown.navigating && !shown.loading && text(params, "type") == QLatin1String("BackForwardCacheRestore"))
+    if (shown.navigating && !shown.loading && jsonText(params, "type") == QLatin1String("BackForwardCacheRestore"))
         complete(shown, out);
 }
 
 void FrameTracker::onLifecycle(const QJsonObject &params, std::vector<PageNotification> &out)
 {
-    Frame &loaded = frame(text(params, "frameId"));
-    const QString name = text(params, "name");
+    Frame &loaded = frame(jsonText(params, "frameId"));
+    const QString name = jsonText(params, "name");
     if (!loaded.navigating)
         return;
-    if (text(params, "loaderId") != loaded.expectedLoaderId) {
+    if (jsonText(params, "loaderId") != loaded.expectedLoaderId) {
         if (name == QLatin1String("load") && !loaded.committed)
             ++loaded.staleLoads;
         return;
@@ -228,7 +225,7 @@ void FrameTracker::onContextCreated(const QJsonObject &context)
 {
     const QJsonObject auxData = context.value(QLatin1String("auxData")).toObject();
     if (auxData.value(QLatin1String("isDefault")).toBool())
-        frame(text(auxData, "frameId")).contextId = context.value(QLatin1String("id")).toInt();
+        frame(jsonText(auxData, "frameId")).contextId = context.value(QLatin1String("id")).toInt();
 }
 
 void FrameTracker::onContextDestroyed(int contextId)
