@@ -171,6 +171,7 @@ void BrowserConnection::IE_DocumentComplete(const QString &)
         CurrentDoc.reset();
     }
     m_state.WaitingForPage = false;
+    ++m_state.PagesCompleted;
 }
 
 std::shared_ptr<BrowserWindow> BrowserConnection::IE_NewWindow2()

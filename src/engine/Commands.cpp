@@ -8,6 +8,22 @@
 #include "engine/ScriptError.h"
 #include "engine/Values.h"
 
+#include <functional>
+
+namespace {
+
+// The wait for the page starts after the action, unless the page completed while the action
+// ran: a backend whose calls wait in event loops may hear a whole quick load before it returns.
+void waitForPageAfter(RunState &state, const std::function<void()> &action)
+{
+    const quint64 completedBefore = state.PagesCompleted;
+    action();
+    if (state.PagesCompleted == completedBefore)
+        state.WaitingForPage = true;
+}
+
+} // namespace
+
 void ScriptRunner::runTopLevelCommand(const QString &word)
 {
     const qsizetype parameterCount = m_state.Params.size() - 1;
@@ -90,21 +106,17 @@ void ScriptRunner::ExecuteCommand(const QString &strCMD, const QString &strPARAM
     if (action == QLatin1String("beep")) {
         m_host.beep();
     } else if (action == QLatin1String("nav")) {
-        m_browser.IE().Navigate(strPARAM);
-        m_state.WaitingForPage = true;
+        waitForPageAfter(m_state, [&] { m_browser.IE().Navigate(strPARAM); });
     } else if (action == QLatin1String("clink")) {
-        m_page.Clink(strPARAM);
-        m_state.WaitingForPage = true;
+        waitForPageAfter(m_state, [&] { m_page.Clink(strPARAM); });
     } else if (action == QLatin1String("fill")) {
         // The action has no value field of its own: the value is the line's sixth field.
         const QString value = m_state.Params.size() > 5 ? m_state.Params.at(5) : QString();
         m_page.FillFormByName(strPARAM, value);
     } else if (action == QLatin1String("clickbutton")) {
-        m_page.ClickButton(strPARAM, false);
-        m_state.WaitingForPage = true;
+        waitForPageAfter(m_state, [&] { m_page.ClickButton(strPARAM, false); });
     } else if (action == QLatin1String("clickbuttonbyname")) {
-        m_page.ClickButtonByName(strPARAM);
-        m_state.WaitingForPage = true;
+        waitForPageAfter(m_state, [&] { m_page.ClickButtonByName(strPARAM); });
     } else if (action == QLatin1String("clickitem")) {
         if (iIndex != 0)
             m_page.ClickItem(iIndex, strPARAM);

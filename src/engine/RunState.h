@@ -10,4 +10,5 @@ struct RunState {
     bool WaitingForPage = false;
     bool ExecutingLine = false;
     bool ExitWhenFinished = false;
+    quint64 PagesCompleted = 0; // page completions heard: tells an action whether its page came already
 };

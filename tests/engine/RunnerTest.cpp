@@ -262,6 +262,27 @@ TEST_F(Runner, ConditionalActionsWaitForThePageAfterNavigatingActions)
     EXPECT_EQ(page.calls.at(1), QStringLiteral("ClickButton Go false"));
 }
 
+TEST_F(Runner, ConditionalActionsDoNotWaitForAPageThatCompletedWhileTheyRan)
+{
+    setBody(QStringLiteral("x"));
+    // As a backend whose calls wait in event loops may deliver a quick page's whole load.
+    const auto completeThePage = [this] {
+        state.WaitingForPage = false;
+        ++state.PagesCompleted;
+    };
+    browser.window->duringNavigate = completeThePage;
+    page.duringCall = completeThePage;
+    for (const QString &line : {QStringLiteral("if;x;nav;http://a/"), QStringLiteral("not;y;clink;A"),
+                               QStringLiteral("if;x;clickbutton;Go"), QStringLiteral("if;x;clickbuttonbyname;b")}) {
+        const int beepsBefore = host.beeps;
+        run(line + QStringLiteral("\r\nbeep"));
+        tick();
+        EXPECT_FALSE(state.WaitingForPage) << line.toStdString();
+        tick();
+        EXPECT_EQ(host.beeps, beepsBefore + 1) << line.toStdString();
+    }
+}
+
 TEST_F(Runner, ConditionalFailuresComeOnlyWhenTheActionRuns)
 {
     setBody(QStringLiteral("<p>hello</p>"));

@@ -31,7 +31,13 @@ public:
 // A browser window that records the operations the engine asks of it.
 class RecordingWindow : public BrowserWindow {
 public:
-    void Navigate(const QString &url) override { check(); calls << QStringLiteral("Navigate ") + url; }
+    void Navigate(const QString &url) override
+    {
+        check();
+        calls << QStringLiteral("Navigate ") + url;
+        if (duringNavigate)
+            duringNavigate();
+    }
     void GoBack() override { check(); calls << QStringLiteral("GoBack"); }
     void Stop() override { check(); calls << QStringLiteral("Stop"); }
     void Quit() override { check(); calls << QStringLiteral("Quit"); closed = true; }
@@ -53,6 +59,7 @@ public:
 
     QStringList calls;
     bool closed = false;
+    std::function<void()> duringNavigate;
     std::shared_ptr<Document> page = std::make_shared<BodyOnlyDocument>(QString());
 };
 

@@ -5,8 +5,12 @@
 #include "engine/ScriptError.h"
 
 #include <QJsonDocument>
+#include <QLoggingCategory>
 #include <QNetworkProxy>
 #include <QWebSocket>
+
+// The protocol's messages both ways, shown with QT_LOGGING_RULES="navrelay.devtools.debug=true".
+Q_LOGGING_CATEGORY(lcDevTools, "navrelay.devtools", QtWarningMsg)
 
 DevToolsConnection::DevToolsConnection()
     : m_socket(std::make_unique<QWebSocket>())
@@ -75,12 +79,15 @@ qint64 DevToolsConnection::send(const QString &method, const QJsonObject &params
     if (!sessionId.isEmpty())
         message.insert(QStringLiteral("sessionId"), sessionId);
     m_pending.emplace(id, std::move(onReply));
-    m_socket->sendTextMessage(QString::fromUtf8(QJsonDocument(message).toJson(QJsonDocument::Compact)));
+    const QString text = QString::fromUtf8(QJsonDocument(message).toJson(QJsonDocument::Compact));
+    qCDebug(lcDevTools).noquote() << "->" << text;
+    m_socket->sendTextMessage(text);
     return id;
 }
 
 void DevToolsConnection::receive(const QString &text)
 {
+    qCDebug(lcDevTools).noquote() << "<-" << text.left(2000);
     const QJsonObject message = QJsonDocument::fromJson(text.toUtf8()).object();
     if (message.contains(QStringLiteral("id"))) {
         const auto pending = m_pending.find(message.value(QStringLiteral("id")).toInteger());
