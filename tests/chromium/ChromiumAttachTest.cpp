@@ -53,7 +53,7 @@ TEST_F(ChromiumAttach, WindowStillLoadingIsWaitedForBeforeItIsAttached)
     const auto window = firstWindow();
     ASSERT_TRUE(window);
     window->Navigate(m_server->url("/slow"));
-    ASSERT_TRUE(window->Busy());
+    ASSERT_TRUE(waitUntil([&] { return window->Busy(); }));
 
     m_connection->AttachBrowser();
 
