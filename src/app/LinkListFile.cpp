@@ -52,7 +52,9 @@ bool writeLinkFile(const QString &path, const QStringList &entries)
     if (!file.open(QIODevice::WriteOnly))
         return false;
     const QByteArray bytes = linkFileBytes(entries);
-    if (file.write(bytes) != bytes.size())
-        return false; // the temporary file is removed and the old file stays as it was
+    // The temporary file is removed and the old file stays as it was. commit() would rename a
+    // file whose buffered bytes never reached the disk (a full disk): a failed flush cancels it.
+    if (file.write(bytes) != bytes.size() || !file.flush())
+        return false;
     return file.commit();
 }

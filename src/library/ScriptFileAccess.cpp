@@ -48,7 +48,13 @@ std::optional<QString> writeScriptFile(const QString &path, const QString &text)
 {
     const QByteArray bytes = scriptFileBytes(text);
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    if (!file.open(QIODevice::WriteOnly))
+        return file.errorString();
+    // commit() would rename a file whose buffered bytes never reached the disk (a full disk)
+    // over the old one: a failed flush must cancel it.
+    if (file.write(bytes) != bytes.size() || !file.flush())
+        file.cancelWriting();
+    if (!file.commit())
         return file.errorString();
     return std::nullopt;
 }

@@ -89,7 +89,13 @@ void pressMessageButton(QWidget &dialog, int standardButton)
         dialog.close();
         return;
     }
-    box->button(QMessageBox::StandardButton(standardButton))->click();
+    QAbstractButton *button = box->button(QMessageBox::StandardButton(standardButton));
+    if (!button) {
+        ADD_FAILURE() << "the message box has no such button: " << box->text().toStdString();
+        box->close();
+        return;
+    }
+    button->click();
 }
 
 void chooseFile(QWidget &dialog, const QString &path)

@@ -1,0 +1,154 @@
+// navrelay-run on the built-in engine against a server that lets it down: a body cut off, an
+// answer that trickles or stalls, an error status. The run goes on or ends with a clear
+// message; it never crashes or hangs.
+#include "QtPrinters.h"
+#include "TestServer.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// A stalled answer waits for at most this long, or until the test lets it go.
+constexpr auto kLongestStall = 30s;
+
+struct RunResult {
+    int exitCode = -1;
+    QString errors;
+};
+
+RunResult runScript(const TestServer &server, const QString &script, const QStringList &extraArguments = {})
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath("script.nrs");
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return {};
+    file.write(script.toUtf8());
+    file.close();
+    QProcess run;
+    run.start(QStringLiteral(NAVRELAY_RUN_PATH), QStringList{"--tick", "0", "--timeout", "20", "--var", server.url("")}
+                                                      + extraArguments + QStringList{path});
+    if (!run.waitForFinished(90000)) {
+        run.kill();
+        run.waitForFinished();
+        return {-1, QStringLiteral("navrelay-run did not end")};
+    }
+    return {run.exitStatus() == QProcess::NormalExit ? run.exitCode() : -1, QString::fromLocal8Bit(run.readAllStandardError())};
+}
+
+QStringList requested(const TestServer &server)
+{
+    QStringList targets;
+    for (const auto &request : server.pageRequests())
+        targets << QString::fromStdString(request.target());
+    return targets;
+}
+
+class ServerFaults : public ::testing::Test {
+protected:
+    ServerFaults()
+    {
+        server.page("/after", "<html><body>after</body></html>");
+        // Content-Length promises more than is sent before the connection closes.
+        server.handle("GET", "/cut", [](const httplib::Request &, httplib::Response &response) {
+            response.set_content_provider(1000, "text/html", [](size_t, size_t, httplib::DataSink &sink) {
+                const std::string part = "<html><body><p>part of the page";
+                sink.write(part.data(), part.size());
+                return false;
+            });
+        });
+        // A chunked body that ends without its last chunk.
+        server.handle("GET", "/chunkcut", [](const httplib::Request &, httplib::Response &response) {
+            response.set_chunked_content_provider("text/html", [](size_t offset, httplib::DataSink &sink) {
+                if (offset > 0)
+                    return false;
+                const std::string part = "<html><body><p>first chunk of the page";
+                sink.write(part.data(), part.size());
+                return true;
+            });
+        });
+        server.handle("GET", "/error", [](const httplib::Request &, httplib::Response &response) {
+            response.status = 500;
+            response.set_content("<html><body><p>the server failed</p></body></html>", "text/html");
+        });
+        // Pieces a while apart: slow, but always within the transfer timeout.
+        server.handle("GET", "/trickle", [](const httplib::Request &, httplib::Response &response) {
+            response.set_chunked_content_provider("text/html", [](size_t offset, httplib::DataSink &sink) {
+                static const std::string pieces[] = {"<html><body><p>slow ", "page ", "at its end</p></body></html>"};
+                size_t sent = 0;
+                for (const std::string &piece : pieces) {
+                    if (sent == offset) {
+                        std::this_thread::sleep_for(300ms);
+                        sink.write(piece.data(), piece.size());
+                        return true;
+                    }
+                    sent += piece.size();
+                }
+                sink.done();
+                return true;
+            });
+        });
+        // The headers and a first piece, then nothing until the test lets go.
+        server.handle("GET", "/stall", [this](const httplib::Request &, httplib::Response &response) {
+            response.set_chunked_content_provider("text/html", [this](size_t offset, httplib::DataSink &sink) {
+                if (offset == 0) {
+                    const std::string part = "<html><body><p>before the stall";
+                    sink.write(part.data(), part.size());
+                    return true;
+                }
+                const auto until = std::chrono::steady_clock::now() + kLongestStall;
+                while (!released && std::chrono::steady_clock::now() < until)
+                    std::this_thread::sleep_for(20ms);
+                return false;
+            });
+        });
+    }
+    ~ServerFaults() override { released = true; }
+
+    std::atomic<bool> released = false;
+    TestServer server;
+};
+
+TEST_F(ServerFaults, BrokenAndErrorAnswersAreShownAndTheRunGoesOn)
+{
+    const struct {
+        const char *path;
+        const char *shownText;
+    } cases[] = {
+        {"/cut", "part of the page"},
+        {"/chunkcut", "first chunk of the page"},
+        {"/error", "the server failed"},
+        {"/trickle", "slow page at its end"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.path);
+        server.clearRequests();
+        // The next page is loaded only when the document shows what the server sent.
+        const RunResult result = runScript(server, QStringLiteral("nav;$$$%1\r\nif;%2;nav;$$$/after\r\n").arg(c.path, c.shownText));
+        EXPECT_EQ(result.exitCode, 0) << result.errors.toStdString();
+        // The network stack may ask once more for an answer cut off.
+        const QStringList targets = requested(server);
+        ASSERT_FALSE(targets.isEmpty());
+        EXPECT_EQ(targets.first(), c.path);
+        EXPECT_EQ(targets.last(), "/after") << result.errors.toStdString();
+    }
+}
+
+TEST_F(ServerFaults, AStalledAnswerEndsTheRunAtItsTimeoutWithAMessage)
+{
+    const RunResult result = runScript(server, "nav;$$$/stall\r\nnav;$$$/after\r\n", {"--timeout", "3"});
+    EXPECT_EQ(result.exitCode, 3) << result.errors.toStdString();
+    EXPECT_TRUE(result.errors.contains("waiting for a page")) << result.errors.toStdString();
+    EXPECT_EQ(requested(server), QStringList{"/stall"});
+}
+
+} // namespace
