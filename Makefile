@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: setup configure build run test clean
+.PHONY: setup configure build run test test-asan fuzz bench-peers clean
 
 setup:
 	@tools/setup-deps
@@ -25,5 +25,44 @@ endif
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j2
 
+# Every test built and run under AddressSanitizer and UndefinedBehaviorSanitizer, in a build of
+# its own; the first finding fails the test that made it.
+ASAN_BUILD_DIR ?= build-asan
+SANITIZER_ENV = ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+
+test-asan: setup
+	@cmake -S . -B $(ASAN_BUILD_DIR) -DCMAKE_BUILD_TYPE=Debug -DNAVRELAY_SANITIZE=ON -DNAVRELAY_BENCHMARKS=OFF > /dev/null
+	@cmake --build $(ASAN_BUILD_DIR) -j$(JOBS)
+	cd $(ASAN_BUILD_DIR) && $(SANITIZER_ENV) ctest --output-on-failure -j2
+
+# libFuzzer over script text and HTML pages (clang), each target for FUZZ_SECONDS on a copy of its
+# seed corpus in the build dir; a crash, hang or sanitizer report fails the target and leaves
+# the input in $(FUZZ_BUILD_DIR)/crashes/ (replay: $(FUZZ_BUILD_DIR)/fuzz/fuzz_TARGET FILE).
+# A smaller quarantine than ASan's default keeps the fuzzers' memory under libFuzzer's limit.
+FUZZ_BUILD_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS = script html
+
+fuzz:
+	@tools/setup-deps --fuzz
+	@cmake -S . -B $(FUZZ_BUILD_DIR) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ -DNAVRELAY_FUZZ=ON \
+		-DBUILD_TESTING=OFF -DNAVRELAY_BENCHMARKS=OFF > /dev/null
+	@cmake --build $(FUZZ_BUILD_DIR) --target $(addprefix fuzz_,$(FUZZ_TARGETS)) -j$(JOBS)
+	@mkdir -p $(FUZZ_BUILD_DIR)/crashes
+	@for target in $(FUZZ_TARGETS); do \
+		corpus=$(FUZZ_BUILD_DIR)/corpus/$$target; log=$(FUZZ_BUILD_DIR)/fuzz_$$target.log; \
+		mkdir -p $$corpus && cp -n fuzz/corpus/$$target/* $$corpus/; \
+		echo "fuzz_$$target: $(FUZZ_SECONDS) s, log in $$log"; \
+		if ! ASAN_OPTIONS=quarantine_size_mb=64 $(FUZZ_BUILD_DIR)/fuzz/fuzz_$$target -max_total_time=$(FUZZ_SECONDS) -timeout=60 -print_final_stats=1 \
+			-dict=fuzz/$$target.dict -artifact_prefix=$(FUZZ_BUILD_DIR)/crashes/$$target- $$corpus 2> $$log; then \
+			tail -n 60 $$log; exit 1; \
+		fi; \
+		grep -E '^#[0-9]+[[:space:]]+DONE|^stat::(average_exec_per_sec|new_units_added)' $$log; \
+	done
+
+# NavRelay beside its peers on one loopback site: time, CPU and memory per tool (bench/peers/run).
+bench-peers: build
+	bench/peers/run $(BUILD_DIR)
+
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_BUILD_DIR) $(FUZZ_BUILD_DIR)

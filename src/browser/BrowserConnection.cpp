@@ -42,11 +42,13 @@ bool isBusy(BrowserWindow &window)
 
 } // namespace
 
-BrowserConnection::BrowserConnection(Browser &browser, Host &host, RunState &state, std::function<void()> reset)
+BrowserConnection::BrowserConnection(Browser &browser, Host &host, RunState &state, std::function<void()> reset,
+                                     std::function<void()> pageCompleted)
     : m_browser(browser)
     , m_host(host)
     , m_state(state)
     , m_reset(std::move(reset))
+    , m_pageCompleted(std::move(pageCompleted))
 {
 }
 
@@ -172,6 +174,8 @@ void BrowserConnection::IE_DocumentComplete(const QString &)
     }
     m_state.WaitingForPage = false;
     ++m_state.PagesCompleted;
+    if (m_pageCompleted)
+        m_pageCompleted();
 }
 
 std::shared_ptr<BrowserWindow> BrowserConnection::IE_NewWindow2()

@@ -21,7 +21,10 @@ public:
     // A window that stays busy this long is attached as it is rather than waited for forever.
     static constexpr int kBusyWaitLimitMs = 30000;
 
-    BrowserConnection(Browser &browser, Host &host, RunState &state, std::function<void()> reset);
+    // `reset` rewinds the run when a browser is attached; `pageCompleted` hears of every page
+    // that ends a wait.
+    BrowserConnection(Browser &browser, Host &host, RunState &state, std::function<void()> reset,
+                      std::function<void()> pageCompleted = {});
     ~BrowserConnection() override;
 
     BrowserWindow &IE() override;
@@ -47,6 +50,7 @@ private:
     Host &m_host;
     RunState &m_state;
     std::function<void()> m_reset;
+    std::function<void()> m_pageCompleted;
     std::shared_ptr<BrowserWindow> m_IE;
     std::shared_ptr<BrowserWindow> m_PopupIE;
 };

@@ -27,6 +27,10 @@ std::optional<QString> readScriptFile(const QString &path)
 
 QByteArray scriptFileBytes(const QString &editorText)
 {
-    QStringEncoder encode(QStringConverter::System);
+    // Loading drops a leading byte order mark, so a text that starts with one itself is saved
+    // behind a mark of the file's own and loads back unchanged.
+    const bool startsWithMark = editorText.startsWith(QChar(QChar::ByteOrderMark));
+    QStringEncoder encode(QStringConverter::System,
+                          startsWithMark ? QStringConverter::Flag::WriteBom : QStringConverter::Flag::Default);
     return encode(editorText + QStringLiteral("\r\n"));
 }

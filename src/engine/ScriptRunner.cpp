@@ -8,6 +8,8 @@
 #include "engine/Values.h"
 #include "page/Document.h"
 
+#include <utility>
+
 ScriptRunner::ScriptRunner(RunState &state, Host &host, BrowserAccess &browser, PageActions &page)
     : m_state(state)
     , m_host(host)
@@ -24,8 +26,15 @@ void ScriptRunner::TimerNav_Timer()
     const bool lineInScript = m_state.CurrentLine >= 0 && m_state.CurrentLine < lineCount;
     if (lineInScript && m_state.ScriptLines.at(m_state.CurrentLine).isEmpty())
         return; // parked on an empty line until Reset or Run
-    if (m_state.WaitingForPage || m_state.ExecutingLine || m_attaching)
+    if (m_state.WaitingForPage) {
+        idleThroughPageWait();
+        watchPageWait();
         return;
+    }
+    if (m_state.ExecutingLine || m_attaching)
+        return;
+    // The wait may have ended without a page (Reset, stopscript): tick at the chosen pace again.
+    pageCompleted();
     if (lineCount == 0) {
         finishRun(); // nothing to run: a Run on an empty editor ends at once
         return;
@@ -40,6 +49,35 @@ void ScriptRunner::TimerNav_Timer()
     } catch (const ScriptError &error) {
         trapError(error);
     }
+}
+
+// A 0 ms tick would spin the event loop for as long as the page loads, taking the processor
+// from the browser and the server it waits for.
+void ScriptRunner::idleThroughPageWait()
+{
+    if (m_timerNav.interval() != 0)
+        return;
+    m_idlingZeroTick = true;
+    m_timerNav.setInterval(kTickInterval);
+}
+
+// A window closed or killed during the wait never completes its page: it is taken as the lost
+// browser it is, as a failed line would find it, instead of waiting for ever.
+void ScriptRunner::watchPageWait()
+{
+    if (m_state.ExecutingLine || m_attaching)
+        return;
+    try {
+        (void)m_browser.IE().Busy();
+    } catch (const ScriptError &error) {
+        trapError(error);
+    }
+}
+
+void ScriptRunner::pageCompleted()
+{
+    if (std::exchange(m_idlingZeroTick, false))
+        m_timerNav.setInterval(0);
 }
 
 void ScriptRunner::executeLine()
@@ -118,9 +156,9 @@ QString ScriptRunner::bodyHtml()
 
 void ScriptRunner::runConditional(bool runWhenFound)
 {
-    const QString html = bodyHtml().toLower();
+    const QString html = lowerCased(bodyHtml());
     // An empty condition counts as found on any page whose body has some HTML.
-    const bool found = !html.isEmpty() && html.contains(field(1).toLower());
+    const bool found = !html.isEmpty() && html.contains(lowerCased(field(1)));
     if (found != runWhenFound)
         return;
     const qsizetype fieldCount = m_state.Params.size();

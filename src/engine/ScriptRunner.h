@@ -30,6 +30,9 @@ public:
     void mRunScript_Click(const QString &editorText);
     // Reset: rewinds to line 1 and clears the waits; a running timer keeps running.
     void mReset_Click();
+    // The browser finished a page: a run ticking every 0 ms that idled through the wait for it
+    // ticks again at once.
+    void pageCompleted();
 
     [[nodiscard]] RunStatus status() const;
     [[nodiscard]] QTimer &TimerNav() { return m_timerNav; }
@@ -41,6 +44,8 @@ private:
     void runConditional(bool runWhenFound);
     void ExecuteCommand(const QString &strCMD, const QString &strPARAM, qint16 iIndex);
     void runTopLevelGoto();
+    void idleThroughPageWait();
+    void watchPageWait();
     void advance();
     void finishRun();
     void trapError(const ScriptError &error);
@@ -55,6 +60,7 @@ private:
     QTimer m_timerNav;
     bool m_halted = false; // a trapped failure holds the run on its line until Reset
     bool m_attaching = false; // the runner is re-attaching the browser after a lost one
+    bool m_idlingZeroTick = false; // a 0 ms tick runs at kTickInterval until the page comes
 };
 
 // The time of day as the clock in status panel 2 shows it.

@@ -3,6 +3,7 @@
 #include "engine/ScriptError.h"
 #include "engine/Values.h"
 
+#include <algorithm>
 #include <chrono>
 #include <random>
 
@@ -53,4 +54,32 @@ QString substituteVariable(const QString &line, const QString &text)
 bool hasVariableMarker(const QString &line)
 {
     return line.contains(kVariableMarker);
+}
+
+QString lowerCased(QStringView text)
+{
+    // Qt's reading of surrogates, paired or not, depends on what came before: leave them to it.
+    if (std::any_of(text.begin(), text.end(), [](QChar c) { return c.isSurrogate(); }))
+        return text.toString().toLower();
+    const auto isAscii = [](QChar c) { return c.unicode() < 0x80; };
+    QString lower;
+    lower.reserve(text.size());
+    while (!text.isEmpty()) {
+        // Case mappings have no context here, so a run of other characters is lowered on its own.
+        const qsizetype ascii = std::find_if_not(text.begin(), text.end(), isAscii) - text.begin();
+        if (ascii == 0) {
+            const qsizetype other = std::find_if(text.begin(), text.end(), isAscii) - text.begin();
+            lower += text.first(other).toString().toLower();
+            text = text.sliced(other);
+            continue;
+        }
+        const qsizetype start = lower.size();
+        lower += text.first(ascii);
+        QChar *written = lower.data() + start;
+        std::transform(written, written + ascii, written, [](QChar c) {
+            return c >= u'A' && c <= u'Z' ? QChar(c.unicode() + (u'a' - u'A')) : c;
+        });
+        text = text.sliced(ascii);
+    }
+    return lower;
 }

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 // The script text format: lines at CR LF, fields at ";", the "#" and "$$$" markers.
 
@@ -18,3 +19,7 @@ QString ParseCommand(QString &field);
 // Puts the text in place of every "$$$", left to right without overlaps.
 [[nodiscard]] QString substituteVariable(const QString &line, const QString &text);
 [[nodiscard]] bool hasVariableMarker(const QString &line);
+
+// The text as QString::toLower gives it, without a look-up in the Unicode tables for ASCII:
+// the "if" and "not" lines lower-case a whole page.
+[[nodiscard]] QString lowerCased(QStringView text);

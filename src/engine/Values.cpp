@@ -47,8 +47,10 @@ std::optional<double> parseNumericText(const QString &text)
         return std::nullopt;
     bool ok = false;
     const double number = trimmed.toDouble(&ok);
+    // The text has the form of a number, so a failed reading is out of the double's range:
+    // too large reads as infinity (an overflow once converted), too small as zero.
     if (!ok && !std::isinf(number))
-        return std::nullopt;
+        return 0.0;
     return number;
 }
 

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 
 // A shell window of a scripted desktop: a browser window or another kind, with or without a page.
@@ -90,7 +92,9 @@ protected:
     RecordingHost host;
     RunState state;
     int resets = 0;
-    BrowserConnection connection{desktop, host, state, [this] { ++resets; }};
+    std::vector<bool> waitAtPageCompletions; // the wait flag as each page completion was heard
+    BrowserConnection connection{desktop, host, state, [this] { ++resets; },
+                                 [this] { waitAtPageCompletions.push_back(state.WaitingForPage); }};
 };
 
 TEST_F(Attach, AttachesTheFirstWindowWithAPageAfterClosingOtherShellWindows)
@@ -184,6 +188,7 @@ TEST_F(Attach, EventsKeepTheWaitFlagAndCurrentDocUpToDate)
     connection.IE_DocumentComplete(QString());
     EXPECT_FALSE(state.WaitingForPage);
     EXPECT_EQ(CurrentDoc, nullptr);
+    EXPECT_EQ(waitAtPageCompletions, (std::vector<bool>{false, false}));
 }
 
 TEST_F(Attach, EachNewWindowRequestClosesThePreviousPopup)

@@ -65,6 +65,8 @@ TEST(FormSubmission, EncodesInTheDocumentsOrTheFormsCharset)
         {"<form action=/s><input name=q value='\x80 &#26085;'><input type=submit id=go></form>", "text/html", "q=%80+%26%2326085%3B"},
         {"<form action=/s accept-charset='bogus ISO-8859-1'><input name=q value='\xC3\xA9'><input type=submit id=go></form>",
          "text/html; charset=utf-8", "q=%E9"},
+        {"<form action=/s accept-charset='\n bogus\tISO-8859-1 '><input name=q value='\xC3\xA9'><input type=submit id=go></form>",
+         "text/html; charset=utf-8", "q=%E9"},
         {"<form action=/s><input type=hidden name=_CHARSET_><input type=submit id=go></form>", "text/html", "_CHARSET_=windows-1252"},
         {"<form action=/s><input name=q value='\xC3\xA9'><input type=submit id=go></form>", "text/html; charset=utf-16le", "q=%C3%A9"},
     };

@@ -1,6 +1,7 @@
 #include "DomTestPage.h"
 
 #include "browser/builtin/dom/HtmlParser.h"
+#include "browser/builtin/dom/HtmlSerializer.h"
 #include "browser/builtin/dom/NestingLimiter.h"
 #include "browser/builtin/dom/TreeWalk.h"
 
@@ -107,6 +108,22 @@ TEST(Robustness, HundredThousandDeepNestingIsCappedWithoutLosingContent)
         page.document->execCommand("SelectAll");
         page.document->execCommand("FontSize", false, 4);
     }
+}
+
+// Pages of ordinary size and very large ones are parsed with different memory for gumbo: both
+// give the same tree, and a very large deep one is released without deep recursion.
+TEST(Robustness, VeryLargePagesParseAsSmallOnes)
+{
+    const QByteArray page = "<!DOCTYPE html><title>t</title><p class=a>one<b>two<i>three</b>four</i>"
+                            "<table><td>cell<select><option>o</table><svg><circle r=1></svg><a href=/x>link</a>";
+    const qsizetype fill = 5 * 1024 * 1024;
+    QString large = dom::serializeChildren(*dom::parseHtml(page + "<!--" + QByteArray(fill, 'x') + "-->"));
+    large.replace(QString(fill, u'x'), QStringLiteral("x"));
+    EXPECT_EQ(large, dom::serializeChildren(*dom::parseHtml(page + "<!--x-->")));
+
+    const auto deep = dom::parseHtml(nested("span", 800000));
+    EXPECT_LT(treeDepth(*deep), dom::MaxNestingDepth + 10);
+    EXPECT_TRUE(dom::serializeChildren(*deep).contains(QStringLiteral("<a id=\"deep\" href=\"/d\">deep</a></span>")));
 }
 
 TEST(Robustness, NestingLimitKeepsOrdinaryPagesUntouched)

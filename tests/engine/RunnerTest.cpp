@@ -88,6 +88,38 @@ TEST_F(Runner, NavigationWaitsForThePageButTheLastLineFinishesAtOnce)
     EXPECT_EQ(host.closeRequests, 1);
 }
 
+TEST_F(Runner, ZeroTickIdlesThroughPageWaitsAndResumesWhenThePageCompletes)
+{
+    QTimer &timer = runner.TimerNav();
+    timer.setInterval(0);
+    run(QStringLiteral("nav;http://a/\r\nbeep\r\nnav;http://b/\r\nbeep\r\nbeep"));
+    tick(2);
+    EXPECT_TRUE(state.WaitingForPage);
+    EXPECT_EQ(timer.interval(), ScriptRunner::kTickInterval);
+    EXPECT_TRUE(timer.isActive());
+    tick();
+    EXPECT_EQ(timer.interval(), ScriptRunner::kTickInterval);
+
+    state.WaitingForPage = false;
+    runner.pageCompleted();
+    EXPECT_EQ(timer.interval(), 0);
+    tick(3);
+    EXPECT_EQ(host.beeps, 1);
+    EXPECT_EQ(timer.interval(), ScriptRunner::kTickInterval);
+
+    // A wait that ends without a page brings the chosen pace back at the next tick.
+    runner.mReset_Click();
+    tick();
+    EXPECT_EQ(timer.interval(), 0);
+    EXPECT_EQ(navigations(), (QStringList{"Navigate http://a/", "Navigate http://b/", "Navigate http://a/"}));
+
+    // A run at its usual pace keeps it, and a completion it did not wait for changes nothing.
+    timer.setInterval(ScriptRunner::kTickInterval);
+    runner.pageCompleted();
+    tick(2);
+    EXPECT_EQ(timer.interval(), ScriptRunner::kTickInterval);
+}
+
 TEST_F(Runner, PageCommandsReadTheirFieldsAsTheTableSays)
 {
     run(QStringLiteral("clickbutton\r\nclickbutton;Go\r\nclickbutton;Go;true\r\nclickbutton;Go;0\r\n"

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <set>
 
 namespace {
@@ -93,6 +94,36 @@ TEST(ScriptText, VariableMarkerIsReplacedLeftToRightWithoutOverlap)
     EXPECT_EQ(substituteVariable(QStringLiteral("$$$$"), QStringLiteral("T")), QStringLiteral("T$"));
     EXPECT_EQ(substituteVariable(QStringLiteral("$$$;$$$"), QString()), QStringLiteral(";"));
     EXPECT_FALSE(hasVariableMarker(QStringLiteral("$$")));
+}
+
+TEST(ScriptText, LowerCasingAgreesWithQtOnEveryKindOfText)
+{
+    const QString texts[] = {
+        QString(),
+        QStringLiteral("<A HREF=\"/Login?Next=1\">Sign IN</A> @[`{"),
+        QString::fromUtf16(u"\u00C9T\u00C9 \u00A9 2024 \u2014 ZURICH \u00DCBER"),
+        // Expands to two characters; the Greek capitals; a capital outside the basic plane.
+        QString::fromUtf16(u"I\u0130I \u03A3\u039F\u03A3 A\U00010400Z \U00010400"),
+        QString::fromUtf16(u"\u0130"),
+        // Lone surrogates: before a letter, at the end, alone.
+        QString::fromUtf16(u"AB") + QChar(0xD801) + QStringLiteral("CD"),
+        QStringLiteral("AB") + QChar(0xD801),
+        QChar(0xDC01) + QStringLiteral("CD") + QChar(0xD801) + QChar(0xD801) + QStringLiteral("E"),
+    };
+    for (const QString &text : texts)
+        EXPECT_EQ(lowerCased(text), text.toLower()) << text.toStdString();
+    EXPECT_EQ(lowerCased(QStringLiteral("MiXeD")), QStringLiteral("mixed"));
+
+    // Mixtures of ASCII with Latin, Greek, Cyrillic, Armenian and letterlike characters.
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> pick(0x20, 0x5FF);
+    for (int round = 0; round < 500; ++round) {
+        QString text;
+        for (int i = int(random() % 24); i > 0; --i)
+            text += QChar(random() % 3 ? char16_t(pick(random) % 0x80) : char16_t(pick(random)));
+        text += QChar(char16_t(0x2120 + random() % 0x40));
+        ASSERT_EQ(lowerCased(text), text.toLower()) << text.toStdString();
+    }
 }
 
 TEST(Values, WholeNumbersRoundHalfToEvenAndOverflowAsError6)

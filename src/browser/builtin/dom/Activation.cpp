@@ -6,7 +6,6 @@
 #include "browser/builtin/dom/TreeWalk.h"
 #include "browser/builtin/dom/UrlParsing.h"
 
-#include <QRegularExpression>
 
 namespace dom {
 namespace {
@@ -82,8 +81,7 @@ void followHyperlink(const Element &link, DocumentModel &model)
     NavigationRequest request;
     request.url = *url;
     request.target = elementTarget(link.attribute(u"target"), model);
-    const QStringList relations = asciiLowercase(link.attributeOrEmpty(u"rel"))
-                                      .split(QRegularExpression(QStringLiteral("[\\t\\n\\f\\r ]+")), Qt::SkipEmptyParts);
+    const QStringList relations = splitOnAsciiWhitespace(asciiLowercase(link.attributeOrEmpty(u"rel")));
     const bool noReferrer = relations.contains(QStringLiteral("noreferrer"));
     if (!noReferrer)
         request.referrer = documentReferrer(model);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 // The ASCII text operations of the web standards: their white space is ASCII white space only
@@ -38,6 +39,23 @@ namespace dom {
         out += c;
     }
     return out;
+}
+
+// "Split a string on ASCII whitespace": the pieces between runs of it, none of them empty.
+[[nodiscard]] inline QStringList splitOnAsciiWhitespace(QStringView text)
+{
+    QStringList pieces;
+    qsizetype start = -1;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        const bool space = i == text.size() || isAsciiWhitespace(text[i]);
+        if (!space && start < 0)
+            start = i;
+        if (space && start >= 0) {
+            pieces << text.sliced(start, i - start).toString();
+            start = -1;
+        }
+    }
+    return pieces;
 }
 
 [[nodiscard]] inline QString asciiLowercase(QString text)

@@ -8,7 +8,6 @@
 #include "browser/builtin/dom/TextCodec.h"
 #include "browser/builtin/dom/UrlParsing.h"
 
-#include <QRegularExpression>
 
 namespace dom {
 namespace {
@@ -47,7 +46,7 @@ enum class Enctype { UrlEncoded, Multipart, TextPlain };
 [[nodiscard]] QByteArray formEncoding(const Element &form, const DocumentModel &model)
 {
     if (const QString *labels = form.attribute(u"accept-charset")) {
-        for (const QString &label : labels->split(QRegularExpression(QStringLiteral("[\\t\\n\\f\\r ]+")), Qt::SkipEmptyParts))
+        for (const QString &label : splitOnAsciiWhitespace(*labels))
             if (const auto encoding = encodingForLabel(label.toLatin1()))
                 return outputEncoding(*encoding);
     }

@@ -21,24 +21,32 @@ namespace {
 
 enum class EscapeMode { Text, Attribute };
 
-// "Escaping a string": &, no-break space, < and > always; " in attribute values.
-void appendEscaped(QString &out, const QString &text, EscapeMode mode)
+[[nodiscard]] QLatin1StringView entityFor(char16_t c, EscapeMode mode)
 {
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-        case u'&': out += QLatin1StringView("&amp;"); break;
-        case 0xA0: out += QLatin1StringView("&nbsp;"); break;
-        case u'<': out += QLatin1StringView("&lt;"); break;
-        case u'>': out += QLatin1StringView("&gt;"); break;
-        case u'"':
-            if (mode == EscapeMode::Attribute)
-                out += QLatin1StringView("&quot;");
-            else
-                out += c;
-            break;
-        default: out += c;
-        }
+    switch (c) {
+    case u'&': return QLatin1StringView("&amp;");
+    case 0xA0: return QLatin1StringView("&nbsp;");
+    case u'<': return QLatin1StringView("&lt;");
+    case u'>': return QLatin1StringView("&gt;");
+    case u'"': return mode == EscapeMode::Attribute ? QLatin1StringView("&quot;") : QLatin1StringView();
+    default: return {};
     }
+}
+
+// "Escaping a string": &, no-break space, < and > always; " in attribute values. The text
+// between two escaped characters is appended in one piece.
+void appendEscaped(QString &out, QStringView text, EscapeMode mode)
+{
+    qsizetype plainFrom = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QLatin1StringView entity = entityFor(text[i].unicode(), mode);
+        if (entity.isEmpty())
+            continue;
+        out += text.sliced(plainFrom, i - plainFrom);
+        out += entity;
+        plainFrom = i + 1;
+    }
+    out += text.sliced(plainFrom);
 }
 
 void appendAttributeName(QString &out, const Attribute &attribute)

@@ -69,14 +69,20 @@ namespace {
     if (maximum < minimum)
         maximum = minimum;
     const auto given = parseFloatingPointNumber(value);
-    double number = given ? *given : minimum + (maximum - minimum) / 2;
+    // Halves first: the width of a range near the largest doubles overflows.
+    double number = given ? *given : minimum / 2 + maximum / 2;
     const QString stepText = input.attributeOrEmpty(u"step");
     if (stepText.compare(QLatin1StringView("any"), Qt::CaseInsensitive) != 0) {
         const auto parsedStep = parseFloatingPointNumber(stepText);
         const double step = parsedStep && *parsedStep > 0 ? *parsedStep : 1;
-        number = minimum + std::round((number - minimum) / step) * step;
-        if (number > maximum)
-            number -= step * std::ceil((number - maximum) / step);
+        // A step too fine for the distance from the minimum has no step count a double holds:
+        // the value then stays as it is rather than becoming NaN.
+        const double onStep = minimum + std::round((number - minimum) / step) * step;
+        if (std::isfinite(onStep)) {
+            number = onStep;
+            if (number > maximum)
+                number -= step * std::ceil((number - maximum) / step);
+        }
     }
     return numberText(std::clamp(number, minimum, maximum));
 }

@@ -2,7 +2,6 @@
 
 #include "browser/builtin/dom/AsciiText.h"
 
-#include <QRegularExpression>
 
 namespace dom {
 namespace {
@@ -47,8 +46,8 @@ std::optional<QUrl> parseUrl(const QString &input, const QUrl &base)
     QString text = cleaned(input);
     const QString scheme = schemeOf(text);
     if (isSpecialScheme(scheme.isEmpty() ? base.scheme() : scheme)) {
-        const qsizetype end = text.indexOf(QRegularExpression(QStringLiteral("[?#]")));
-        for (qsizetype i = 0; i < (end < 0 ? text.size() : end); ++i)
+        // Back slashes are slashes up to the query or fragment.
+        for (qsizetype i = 0; i < text.size() && text[i] != u'?' && text[i] != u'#'; ++i)
             if (text[i] == u'\\')
                 text[i] = u'/';
     }
