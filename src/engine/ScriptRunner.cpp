@@ -8,6 +8,7 @@
 #include "engine/Values.h"
 #include "page/Document.h"
 
+#include <limits>
 #include <utility>
 
 ScriptRunner::ScriptRunner(RunState &state, Host &host, BrowserAccess &browser, PageActions &page)
@@ -91,10 +92,14 @@ void ScriptRunner::executeLine()
 
 void ScriptRunner::advance()
 {
-    if (m_state.CurrentLine != m_state.ScriptLines.size() - 1)
-        ++m_state.CurrentLine;
-    else
+    if (m_state.CurrentLine == m_state.ScriptLines.size() - 1) {
         finishRun();
+        return;
+    }
+    // The line number is a 16-bit integer: a script longer than it can count overflows.
+    if (m_state.CurrentLine == std::numeric_limits<qint16>::max())
+        throw ScriptError(Overflow);
+    ++m_state.CurrentLine;
 }
 
 void ScriptRunner::finishRun()

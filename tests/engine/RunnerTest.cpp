@@ -213,6 +213,21 @@ TEST_F(Runner, TrappedErrorsHaltReattachOrStaySilentByNumber)
     }
 }
 
+TEST_F(Runner, ScriptLongerThanTheLineCounterHaltsWithOverflow)
+{
+    QStringList lines;
+    for (int i = 0; i < 32770; ++i)
+        lines << QStringLiteral("beep");
+    run(lines.join(QStringLiteral("\r\n")));
+    tick(32768);
+    EXPECT_EQ(host.beeps, 32768);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_TRUE(host.messages.front().text.contains(QStringLiteral("Overflow"))) << host.messages.front().text.toStdString();
+    EXPECT_EQ(state.CurrentLine, 32767);
+    tick(3);
+    EXPECT_EQ(host.beeps, 32768) << "the run stays halted";
+}
+
 TEST_F(Runner, TopLevelGotoJumpsFinishesOrReportsAWord)
 {
     run(QStringLiteral("beep\r\ngoto;abc\r\nbeep"));
