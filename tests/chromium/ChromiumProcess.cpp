@@ -3,10 +3,14 @@
 #include "QtWait.h"
 #include "browser/chromium/ChromiumLauncher.h"
 
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
 
+#include <chrono>
 #include <csignal>
+#include <thread>
+
 #include <unistd.h>
 
 bool ChromiumProcess::installed()
@@ -47,8 +51,11 @@ void ChromiumProcess::kill()
     const auto group = static_cast<pid_t>(m_process.processId());
     ::kill(-group, SIGKILL);
     m_process.waitForFinished(5000);
-    // Its helpers die on their own a moment later; the profile is removed only after them.
-    waitUntil([group] { return ::kill(-group, 0) != 0; }, 5000);
+    // Its helpers die on their own a moment later; the profile is removed only after them. No
+    // events are handled meanwhile: the backend learns of the loss only when it next looks.
+    const QDeadlineTimer deadline(5000);
+    while (::kill(-group, 0) == 0 && !deadline.hasExpired())
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
 }
 
 void killProcessGroupOf(qint64 pid)

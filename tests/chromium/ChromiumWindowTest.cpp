@@ -217,6 +217,8 @@ TEST_F(ChromiumFixture, KilledChromiumMakesEverythingUnavailable)
 
     m_chromium->kill();
 
+    // A navigation asked for before the loss is noticed fails as one asked for after it.
+    EXPECT_EQ(errorNumberOf([&] { window->Navigate(m_server->url("/a")); }), RemoteUnavailable);
     EXPECT_TRUE(waitUntil([&] { return errorNumberOf([&] { (void)window->Busy(); }) == RemoteUnavailable; }));
     EXPECT_EQ(errorNumberOf([&] { (void)body->innerText(); }), RemoteUnavailable);
     EXPECT_EQ(errorNumberOf([&] { (void)document->links(); }), RemoteUnavailable);

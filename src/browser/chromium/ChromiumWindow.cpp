@@ -272,6 +272,9 @@ void ChromiumWindow::startNavigation(const QString &method, const QJsonObject &p
             self->endNavigationStartWaits(); // refused: nothing is going to start
     });
     waitForNavigationStart();
+    // A browser that went away before it could start the navigation: the call failed.
+    if (isClosed())
+        throw ScriptError(RemoteUnavailable);
 }
 
 void ChromiumWindow::GoBack()
