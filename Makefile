@@ -28,11 +28,17 @@ test: build
 # Every test built and run under AddressSanitizer and UndefinedBehaviorSanitizer, in a build of
 # its own; the first finding fails the test that made it.
 ASAN_BUILD_DIR ?= build-asan
-SANITIZER_ENV = ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+# LeakSanitizer cannot run under ptrace or in some containers, where it fails every program:
+# there the leak checks alone are left out, and the run says so.
+SANITIZER_ENV = ASAN_OPTIONS=halt_on_error=1:detect_leaks=$$leaks UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
 test-asan: setup
 	@cmake -S . -B $(ASAN_BUILD_DIR) -DCMAKE_BUILD_TYPE=Debug -DNAVRELAY_SANITIZE=ON -DNAVRELAY_BENCHMARKS=OFF > /dev/null
 	@cmake --build $(ASAN_BUILD_DIR) -j$(JOBS)
+	@leaks=1; \
+	if ASAN_OPTIONS=detect_leaks=1 $(ASAN_BUILD_DIR)/tests/test_engine --gtest_list_tests 2>&1 | grep -q "LeakSanitizer has encountered a fatal error"; then \
+		leaks=0; echo "test-asan: LeakSanitizer cannot run on this machine: leak checks are OFF for this run" >&2; \
+	fi; \
 	cd $(ASAN_BUILD_DIR) && $(SANITIZER_ENV) ctest --output-on-failure -j2
 
 # libFuzzer over script text and HTML pages (clang), each target for FUZZ_SECONDS on a copy of its
