@@ -81,14 +81,3 @@ void BM_LoadOverLoopback(benchmark::State &state)
 BENCHMARK(BM_LoadOverLoopback)->Arg(64)->Arg(8192)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -7,7 +7,6 @@
 #include "engine/ScriptRunner.h"
 #include "page/Document.h"
 
-#include <QCoreApplication>
 
 #include "SilentHost.h"
 
@@ -151,12 +150,3 @@ void IfLinesAgainstBody(benchmark::State &state)
 BENCHMARK(IfLinesAgainstBody)->RangeMultiplier(4)->Range(16 << 10, 1 << 20)->Complexity(benchmark::oN)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

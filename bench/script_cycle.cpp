@@ -79,12 +79,3 @@ void NavClinkFillClickbutton(benchmark::State &state)
 BENCHMARK(NavClinkFillClickbutton)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
