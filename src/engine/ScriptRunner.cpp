@@ -136,11 +136,12 @@ RunStatus ScriptRunner::status() const
         return RunStatus::Stopped;
     if (m_halted)
         return RunStatus::Halted;
+    // The page a line asked for is still loading even when the next line is empty.
+    if (m_state.WaitingForPage)
+        return RunStatus::WaitingForPage;
     const qint16 line = m_state.CurrentLine;
     if (line >= 0 && line < m_state.ScriptLines.size() && m_state.ScriptLines.at(line).isEmpty())
         return RunStatus::Parked;
-    if (m_state.WaitingForPage)
-        return RunStatus::WaitingForPage;
     return RunStatus::Ready;
 }
 

@@ -58,6 +58,19 @@ TEST_F(Runner, TextEndingInCrLfParksOnTheEmptyLastLineAndNeverFinishes)
     EXPECT_TRUE(timerOn());
     EXPECT_FALSE(host.statusTexts.contains(QStringLiteral("Finished Executing ")));
     EXPECT_EQ(host.closeRequests, 0);
+    EXPECT_EQ(runner.status(), RunStatus::Parked);
+}
+
+TEST_F(Runner, RunIsParkedOnlyOnceThePageBeforeTheEmptyLineHasCompleted)
+{
+    run(QStringLiteral("nav;http://a/\r\n\r\nnav;http://b/"));
+    tick();
+    EXPECT_EQ(state.CurrentLine, 1);
+    EXPECT_EQ(runner.status(), RunStatus::WaitingForPage) << "the page of line 1 is still loading";
+    state.WaitingForPage = false;
+    tick(3);
+    EXPECT_EQ(runner.status(), RunStatus::Parked);
+    EXPECT_EQ(navigations(), QStringList{QStringLiteral("Navigate http://a/")});
 }
 
 TEST_F(Runner, CommandWordsIgnoreCaseButNotBlanks)
