@@ -118,12 +118,22 @@ void BrowserPageActions::ClickInputImg(const QString &ImgSrc)
 void BrowserPageActions::ClickClass(const QString &)
 {
     // The class takes no part: the first element whose markup holds the submit image is clicked.
+    // An element's markup holds that of every element inside it, so the elements inside one
+    // whose markup lacks the image are passed over unread.
     const auto all = refreshCurrentDoc().all();
-    const auto element = findFirst(*all, [](Element &candidate) {
-        return candidate.innerHTML().contains(kSubmitImage);
-    });
-    if (element)
-        element->click();
+    const int length = all->length();
+    for (int index = 0; index < length;) {
+        const auto element = all->item(index);
+        if (!element) {
+            ++index;
+            continue;
+        }
+        if (element->innerHTML().contains(kSubmitImage)) {
+            element->click();
+            return;
+        }
+        index += 1 + element->all()->length();
+    }
 }
 
 void BrowserPageActions::ClickElementByID(const QString &sID, bool blnNavigate)
