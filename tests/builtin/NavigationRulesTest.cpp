@@ -1,3 +1,4 @@
+#include "EngineDoubles.h"
 #include "QtPrinters.h"
 #include "browser/builtin/NavigationAddress.h"
 #include "browser/builtin/NavigationHistory.h"
@@ -129,18 +130,18 @@ TEST(NavigationHistory, BackSteppingAndForwardTruncation)
 {
     NavigationHistory history;
     EXPECT_FALSE(history.backIndex());
-    history.push(requestFor("http://a.test/1"));
+    history.push(requestFor("http://a.test/1"), nullptr);
     EXPECT_FALSE(history.backIndex());
-    history.push(requestFor("http://a.test/2", "POST"));
-    history.push(requestFor("http://a.test/3"));
+    history.push(requestFor("http://a.test/2", "POST"), nullptr);
+    history.push(requestFor("http://a.test/3"), nullptr);
     ASSERT_EQ(history.backIndex(), 1);
     EXPECT_EQ(history.entry(1).method, "POST");
     EXPECT_TRUE(history.entry(1).body.isEmpty()) << "form bodies are not kept";
 
-    history.revisit(1, requestFor("http://a.test/2b"));
+    history.revisit(1, requestFor("http://a.test/2b"), nullptr);
     EXPECT_EQ(history.currentIndex(), 1);
     EXPECT_EQ(history.backIndex(), 0);
-    history.push(requestFor("http://a.test/4"));
+    history.push(requestFor("http://a.test/4"), nullptr);
     EXPECT_EQ(history.size(), 3) << "the entry after the current one is dropped";
     EXPECT_EQ(history.entry(2).url, QUrl("http://a.test/4"));
 }
@@ -149,10 +150,32 @@ TEST(NavigationHistory, OldestEntriesDropPastTheBound)
 {
     NavigationHistory history(3);
     for (const char *url : {"http://a.test/1", "http://a.test/2", "http://a.test/3", "http://a.test/4"})
-        history.push(requestFor(url));
+        history.push(requestFor(url), nullptr);
     EXPECT_EQ(history.size(), 3);
     EXPECT_EQ(history.entry(0).url, QUrl("http://a.test/2"));
     EXPECT_EQ(history.currentIndex(), 2);
+}
+
+TEST(NavigationHistory, OnlyTheCurrentPageAndTheFewBeforeItKeepTheirDocuments)
+{
+    NavigationHistory history(50, 2);
+    std::vector<std::shared_ptr<Document>> documents;
+    for (int page = 0; page < 5; ++page) {
+        documents.push_back(std::make_shared<BodyOnlyDocument>(QString::number(page)));
+        history.push(requestFor(QStringLiteral("http://a.test/%1").arg(page).toUtf8().constData()), documents.back());
+    }
+    history.push(requestFor("http://a.test/refused"), nullptr);
+    EXPECT_EQ(history.keptDocument(5), nullptr) << "a page that may not be kept";
+    EXPECT_EQ(history.keptDocument(4), documents[4]);
+    EXPECT_EQ(history.keptDocument(3), documents[3]);
+    EXPECT_EQ(history.keptDocument(2), nullptr) << "too far back";
+
+    history.revisit(3, requestFor("http://a.test/3"), documents[3]);
+    EXPECT_EQ(history.keptDocument(4), nullptr) << "nothing goes forward";
+    EXPECT_EQ(history.keptDocument(3), documents[3]);
+    history.revisit(2, requestFor("http://a.test/2"), nullptr);
+    EXPECT_EQ(history.keptDocument(3), nullptr);
+    EXPECT_EQ(history.keptDocument(1), nullptr) << "a document once let go is loaded again";
 }
 
 } // namespace

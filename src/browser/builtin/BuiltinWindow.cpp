@@ -34,6 +34,13 @@ constexpr int CommandNotSupported = -2147221248;
     return QString::fromUtf8(url.toEncoded());
 }
 
+// Error pages and cut pages are loaded again on going back, as are pages the server asked
+// browsers not to keep.
+[[nodiscard]] bool mayBeKept(const LoadedResponse &response)
+{
+    return !response.failure && !response.truncated && !response.noStore;
+}
+
 } // namespace
 
 void PageLoaderDisposal::operator()(PageLoader *loader) const
@@ -64,8 +71,10 @@ void BuiltinWindow::GoBack()
     if (!index)
         throw ScriptError(NoEarlierPage, QStringLiteral("Unspecified error"));
     const NavigationRequest entry = m_history.entry(*index);
+    if (auto document = m_history.keptDocument(*index))
+        startLoad(entry, index, std::nullopt, std::move(document));
     // The answer to a form is not asked for again: that would send the form a second time.
-    if (entry.method != "GET")
+    else if (entry.method != "GET")
         startLoad(entry, index, LoadFailure{LoadFailureKind::FormNotResent, {}});
     else
         startLoad(entry, index);
@@ -76,6 +85,7 @@ void BuiltinWindow::Stop()
     ensureOpen();
     m_loader.reset();
     m_loadHistoryIndex.reset();
+    m_keptDocumentLoad.reset();
 }
 
 void BuiltinWindow::Quit()
@@ -175,7 +185,7 @@ void BuiltinWindow::showBlankPage()
     ensureOpen();
     NavigationRequest request;
     request.url = QUrl(QStringLiteral("about:blank"));
-    showPage(buildHtmlDocument({}, "text/html", request.url, weak_from_this()), request, std::nullopt);
+    showPage(buildHtmlDocument({}, "text/html", request.url, weak_from_this()), request, std::nullopt, true);
 }
 
 void BuiltinWindow::close()
@@ -186,8 +196,10 @@ void BuiltinWindow::close()
     const auto self = weak_from_this().lock();
     m_closed = true;
     m_loader.reset();
+    m_keptDocumentLoad.reset();
     m_sink = nullptr;
     m_document.reset();
+    m_history = NavigationHistory();
     if (m_browser)
         m_browser->forgetWindow(this);
     m_browser = nullptr;
@@ -211,13 +223,16 @@ void BuiltinWindow::ensureOpen() const
 }
 
 void BuiltinWindow::startLoad(const NavigationRequest &request, std::optional<int> historyIndex,
-                              const std::optional<LoadFailure> &failure)
+                              const std::optional<LoadFailure> &failure, std::shared_ptr<Document> keptDocument)
 {
     m_loader.reset(new PageLoader(m_browser->network(), m_browser->limits(), request));
     m_loadHistoryIndex = historyIndex;
+    m_keptDocumentLoad = std::move(keptDocument);
     connect(m_loader.get(), &PageLoader::finished, this, &BuiltinWindow::onLoadFinished);
     if (failure)
         m_loader->startFailed(*failure);
+    else if (m_keptDocumentLoad)
+        m_loader->startWithoutRequest();
     else
         m_loader->start();
     if (m_sink)
@@ -232,8 +247,10 @@ void BuiltinWindow::onLoadFinished()
     const LoadedResponse &response = loader->response();
     // Reached from the event loop: nothing may escape into Qt.
     try {
-        if (!response.keepsDocument)
-            showPage(pageDocument(response, weak_from_this()), response.request, historyIndex);
+        if (auto kept = std::exchange(m_keptDocumentLoad, nullptr))
+            showPage(std::move(kept), response.request, historyIndex, true);
+        else if (!response.keepsDocument)
+            showPage(pageDocument(response, weak_from_this()), response.request, historyIndex, mayBeKept(response));
         else if (!m_document)
             showBlankPage();
         if (m_sink)
@@ -244,14 +261,15 @@ void BuiltinWindow::onLoadFinished()
 }
 
 void BuiltinWindow::showPage(std::shared_ptr<Document> document, const NavigationRequest &request,
-                             std::optional<int> historyIndex)
+                             std::optional<int> historyIndex, bool keepForBack)
 {
     m_document = std::move(document);
     m_location = request.url;
+    auto kept = keepForBack ? m_document : nullptr;
     if (historyIndex)
-        m_history.revisit(*historyIndex, request);
+        m_history.revisit(*historyIndex, request, std::move(kept));
     else
-        m_history.push(request);
+        m_history.push(request, std::move(kept));
     emit documentChanged();
 }
 

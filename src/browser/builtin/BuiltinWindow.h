@@ -79,17 +79,20 @@ signals:
 
 private:
     void ensureOpen() const;
+    // A kept document is shown again without a request, through the same events as a load.
     void startLoad(const NavigationRequest &request, std::optional<int> historyIndex,
-                   const std::optional<LoadFailure> &failure = std::nullopt);
+                   const std::optional<LoadFailure> &failure = std::nullopt,
+                   std::shared_ptr<Document> keptDocument = nullptr);
     void onLoadFinished();
     void showPage(std::shared_ptr<Document> document, const NavigationRequest &request,
-                  std::optional<int> historyIndex);
+                  std::optional<int> historyIndex, bool keepForBack);
     void openInNewWindow(const NavigationRequest &request);
 
     BuiltinBrowser *m_browser;
     BrowserEvents *m_sink = nullptr;
     std::unique_ptr<PageLoader, PageLoaderDisposal> m_loader;
     std::optional<int> m_loadHistoryIndex;
+    std::shared_ptr<Document> m_keptDocumentLoad;
     NavigationHistory m_history;
     std::shared_ptr<Document> m_document;
     QUrl m_location;

@@ -13,6 +13,9 @@ inline constexpr std::chrono::milliseconds TransferTimeout{30'000};
 inline constexpr qint64 MaxBodyBytes = 32 * 1024 * 1024;
 // Older entries are dropped so that a script looping for hours keeps a bounded history.
 inline constexpr int MaxHistoryEntries = 50;
+// Going back shows the last few pages as they were left, as a browser's cache would, without
+// asking the server again; older pages are loaded again.
+inline constexpr int MaxKeptDocuments = 3;
 
 // The bounds one load respects; tests narrow them to reach them quickly.
 struct LoadLimits {

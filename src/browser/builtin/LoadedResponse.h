@@ -39,5 +39,6 @@ struct LoadedResponse {
     QByteArray body;
     bool truncated = false;     // the body was cut at the size bound
     bool keepsDocument = false; // e.g. 204 No Content: the shown page stays
+    bool noStore = false;       // Cache-Control: no-store: going back asks the server again
     std::optional<LoadFailure> failure;
 };

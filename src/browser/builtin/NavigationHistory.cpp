@@ -1,25 +1,30 @@
 #include "browser/builtin/NavigationHistory.h"
 
-NavigationHistory::NavigationHistory(int maxEntries)
+#include "page/Document.h"
+
+NavigationHistory::NavigationHistory(int maxEntries, int maxKeptDocuments)
     : m_maxEntries(maxEntries)
+    , m_maxKeptDocuments(maxKeptDocuments)
 {
 }
 
-void NavigationHistory::push(const NavigationRequest &request)
+void NavigationHistory::push(const NavigationRequest &request, std::shared_ptr<Document> document)
 {
     m_entries.erase(m_entries.begin() + (m_current + 1), m_entries.end());
-    m_entries.push_back(kept(request));
+    m_entries.push_back(kept(request, std::move(document)));
     if (static_cast<int>(m_entries.size()) > m_maxEntries)
         m_entries.pop_front();
     m_current = static_cast<int>(m_entries.size()) - 1;
+    forgetDistantDocuments();
 }
 
-void NavigationHistory::revisit(int index, const NavigationRequest &request)
+void NavigationHistory::revisit(int index, const NavigationRequest &request, std::shared_ptr<Document> document)
 {
     if (index < 0 || index >= size())
         return;
-    m_entries[index] = kept(request);
+    m_entries[index] = kept(request, std::move(document));
     m_current = index;
+    forgetDistantDocuments();
 }
 
 std::optional<int> NavigationHistory::backIndex() const
@@ -29,10 +34,19 @@ std::optional<int> NavigationHistory::backIndex() const
     return m_current - 1;
 }
 
-NavigationRequest NavigationHistory::kept(const NavigationRequest &request)
+NavigationHistory::Entry NavigationHistory::kept(const NavigationRequest &request, std::shared_ptr<Document> document)
 {
-    NavigationRequest entry = request;
-    entry.body.clear();
-    entry.target.clear();
+    Entry entry{request, std::move(document)};
+    entry.request.body.clear();
+    entry.request.target.clear();
     return entry;
+}
+
+void NavigationHistory::forgetDistantDocuments()
+{
+    // Nothing goes forward in history, so the pages after the current one are not needed either.
+    for (int index = 0; index < size(); ++index) {
+        if (index < m_current - m_maxKeptDocuments || index > m_current)
+            m_entries[index].document.reset();
+    }
 }

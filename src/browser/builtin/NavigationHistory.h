@@ -4,29 +4,44 @@
 #include "browser/builtin/dom/NavigationRequest.h"
 
 #include <deque>
+#include <memory>
 #include <optional>
 
-// A window's session history: the requests of the pages it has shown, oldest first.
+class Document;
+
+// A window's session history: the requests of the pages it has shown, oldest first, and the
+// documents of the current page and the few before it, kept to be shown again on going back.
 // Form bodies are not kept: a page that answered a form is never asked for again by history.
 class NavigationHistory {
 public:
-    explicit NavigationHistory(int maxEntries = MaxHistoryEntries);
+    explicit NavigationHistory(int maxEntries = MaxHistoryEntries, int maxKeptDocuments = MaxKeptDocuments);
 
-    // A new page after the current one; the entries after it are dropped.
-    void push(const NavigationRequest &request);
+    // A new page after the current one; the entries after it are dropped. A null document is
+    // one that may not be kept.
+    void push(const NavigationRequest &request, std::shared_ptr<Document> document);
     // The entry at `index` has been shown again (after redirects, possibly at a new address).
-    void revisit(int index, const NavigationRequest &request);
+    void revisit(int index, const NavigationRequest &request, std::shared_ptr<Document> document);
 
     // The entry before the current one, if any.
     [[nodiscard]] std::optional<int> backIndex() const;
-    [[nodiscard]] const NavigationRequest &entry(int index) const { return m_entries.at(index); }
+    [[nodiscard]] const NavigationRequest &entry(int index) const { return m_entries.at(index).request; }
+    // The document the entry was left with, or null when it has to be loaded again.
+    [[nodiscard]] std::shared_ptr<Document> keptDocument(int index) const { return m_entries.at(index).document; }
     [[nodiscard]] int size() const { return static_cast<int>(m_entries.size()); }
     [[nodiscard]] int currentIndex() const { return m_current; }
 
 private:
-    [[nodiscard]] static NavigationRequest kept(const NavigationRequest &request);
+    struct Entry {
+        NavigationRequest request;
+        std::shared_ptr<Document> document;
+    };
+
+    [[nodiscard]] static Entry kept(const NavigationRequest &request, std::shared_ptr<Document> document);
+    // Only the current page and the few before it keep their documents: history stays small.
+    void forgetDistantDocuments();
 
     int m_maxEntries;
-    std::deque<NavigationRequest> m_entries;
+    int m_maxKeptDocuments;
+    std::deque<Entry> m_entries;
     int m_current = -1;
 };

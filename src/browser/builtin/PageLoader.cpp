@@ -55,6 +55,11 @@ void PageLoader::startFailed(const LoadFailure &failure)
     finishLater();
 }
 
+void PageLoader::startWithoutRequest()
+{
+    finishLater();
+}
+
 void PageLoader::cancel()
 {
     m_done = true;
@@ -117,6 +122,7 @@ void PageLoader::takeAnswer(int httpStatus)
     m_response.httpStatus = httpStatus;
     m_response.contentType = m_reply->rawHeader("Content-Type");
     m_response.keepsDocument = httpStatus == 204 || httpStatus == 205;
+    m_response.noStore = m_reply->rawHeader("Cache-Control").toLower().contains("no-store");
     finish();
 }
 

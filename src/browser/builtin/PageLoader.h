@@ -21,6 +21,9 @@ public:
     void start();
     // Ends the load with this failure, without a request; finished() follows from the event loop.
     void startFailed(const LoadFailure &failure);
+    // Ends the load with no answer and no request, for a page the window still holds;
+    // finished() follows from the event loop.
+    void startWithoutRequest();
     // Stops the load for good: finished() is not emitted after this.
     void cancel();
 
