@@ -2,7 +2,8 @@
 // gumbo's bare parse of the pages the round loads, and fetching each of them once over a
 // kept-alive loopback connection from the site the flow runs against.
 //   PEERS_PAGES=DIR PEERS_SITE=http://127.0.0.1:PORT peers_limit
-// DIR holds the round's pages in the order they load; bench/peers/run sets both.
+// DIR holds the round's pages in the order they load; bench/peers/run sets both, and
+// PEERS_BACK_LOADS=0 where going back loads nothing (pages the engine may keep).
 #include <benchmark/benchmark.h>
 #include <gumbo.h>
 #include <httplib.h>
@@ -58,21 +59,22 @@ void BareParseOfARound(benchmark::State &state)
     state.counters["pages"] = double(pages.size());
 }
 
-// The requests of one round: the start page, the search page, the form's answer, the search
-// page again on the way back.
+// The requests of one round: the start page, the search page, the form's answer, and the search
+// page again on the way back unless it is kept.
 void LoopbackFetchesOfARound(benchmark::State &state)
 {
+    const bool backLoads = environment("PEERS_BACK_LOADS") != "0";
     httplib::Client client(environment("PEERS_SITE"));
     client.set_keep_alive(true);
     client.set_tcp_nodelay(true);
     size_t bytes = 0;
     for (auto _ : state) {
-        const httplib::Result answers[] = {
-            client.Get("/index.html"),
-            client.Get("/search.html"),
-            client.Post("/results", "q=desk+lamp&colour=blue&sort=relevance", "application/x-www-form-urlencoded"),
-            client.Get("/search.html"),
-        };
+        std::vector<httplib::Result> answers;
+        answers.push_back(client.Get("/index.html"));
+        answers.push_back(client.Get("/search.html"));
+        answers.push_back(client.Post("/results", "q=desk+lamp&colour=blue&sort=relevance", "application/x-www-form-urlencoded"));
+        if (backLoads)
+            answers.push_back(client.Get("/search.html"));
         for (const auto &answer : answers) {
             if (!answer || answer->status != 200) {
                 state.SkipWithError("the site did not answer");

@@ -1,7 +1,10 @@
 """The loopback test site of the peer comparison: a shop of three pages of realistic size
 (20-30 KB, about a hundred links each), a search form of two fields and the answer to it.
 
-Run alone it serves the site and prints its address:  python3 testsite.py [PORT]
+Every page says Cache-Control: no-store, so that each tool that honours it loads the page it goes
+back to again; with --keepable it says nothing about caching.
+
+Run alone it serves the site and prints its address:  python3 testsite.py [PORT] [--keepable]
 """
 import html
 import os
@@ -126,16 +129,18 @@ class Handler(BaseHTTPRequestHandler):
         head = (f'HTTP/1.1 {status} {self.responses[status][0]}\r\n'
                 'Content-Type: text/html; charset=utf-8\r\n'
                 f'Content-Length: {len(body)}\r\n'
-                'Cache-Control: no-store\r\n\r\n').encode('ascii')
+                + ('Cache-Control: no-store\r\n' if self.server.no_store else '')
+                + '\r\n').encode('ascii')
         self.wfile.write(head + body)
 
 
 class SiteServer(ThreadingHTTPServer):
     daemon_threads = True
 
-    def __init__(self, port=0):
+    def __init__(self, port=0, no_store=True):
         super().__init__(('127.0.0.1', port), Handler)
         self.site = Site()
+        self.no_store = no_store
 
     @property
     def base(self):
@@ -147,17 +152,20 @@ class SiteServer(ThreadingHTTPServer):
         return self
 
 
-def write_round_pages(folder):
+def write_round_pages(folder, back_loads):
     """Writes the pages one round loads, in the order it loads them, for the parse measurement."""
     site = Site()
     pages = [('1-index.html', site.index), ('2-search.html', site.search),
-             ('3-results.html', site.results(QUERY_VALUE, COLOUR_VALUE)), ('4-search.html', site.search)]
+             ('3-results.html', site.results(QUERY_VALUE, COLOUR_VALUE))]
+    if back_loads:
+        pages.append(('4-search.html', site.search))
     for name, data in pages:
         with open(os.path.join(folder, name), 'wb') as out:
             out.write(data)
 
 
 if __name__ == '__main__':
-    server = SiteServer(int(sys.argv[1]) if len(sys.argv) > 1 else 0)
+    arguments = [argument for argument in sys.argv[1:] if argument != '--keepable']
+    server = SiteServer(int(arguments[0]) if arguments else 0, no_store='--keepable' not in sys.argv)
     print(server.base, flush=True)
     server.serve_forever()
