@@ -71,10 +71,12 @@ void BuiltinWindow::GoBack()
     if (!index)
         throw ScriptError(NoEarlierPage, QStringLiteral("Unspecified error"));
     const NavigationRequest entry = m_history.entry(*index);
-    if (auto document = m_history.keptDocument(*index))
+    if (auto document = m_history.keptDocument(*index)) {
         startLoad(entry, index, std::nullopt, std::move(document));
+        return;
+    }
     // The answer to a form is not asked for again: that would send the form a second time.
-    else if (entry.method != "GET")
+    if (entry.method != "GET")
         startLoad(entry, index, LoadFailure{LoadFailureKind::FormNotResent, {}});
     else
         startLoad(entry, index);
