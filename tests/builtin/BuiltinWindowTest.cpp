@@ -105,6 +105,7 @@ TEST_F(BuiltinWindowTest, GoBackShowsRecentPagesAsLeftAndLoadsOlderOnesAgain)
     server.page("/b", "<p>B</p>");
     server.page("/c", "<p>C</p><input id=q>");
     server.page("/d", "<p>D</p>");
+    server.page("/big", "<p>Big</p>" + std::string(MaxKeptPageBytes, ' '));
     server.handle("GET", "/n", [](const httplib::Request &, httplib::Response &response) {
         response.set_header("Cache-Control", "private, no-store");
         response.set_content("<p>N</p>", "text/html");
@@ -129,7 +130,7 @@ TEST_F(BuiltinWindowTest, GoBackShowsRecentPagesAsLeftAndLoadsOlderOnesAgain)
     window->load(post);
     waitForCompletions(2);
     EXPECT_EQ(bodyText(*window), "posted");
-    for (const char *path : {"/b", "/n", "/c", "/d"})
+    for (const char *path : {"/b", "/big", "/n", "/c", "/d"})
         open(server.url(path));
     server.clearRequests();
 
@@ -143,6 +144,8 @@ TEST_F(BuiltinWindowTest, GoBackShowsRecentPagesAsLeftAndLoadsOlderOnesAgain)
     back();
     EXPECT_EQ(bodyText(*window), "N");
     back();
+    EXPECT_EQ(bodyText(*window), "Big");
+    back();
     EXPECT_EQ(bodyText(*window), "B");
     back();
     EXPECT_TRUE(bodyText(*window).contains("not sent again")) << "a form is never sent again by history";
@@ -153,7 +156,8 @@ TEST_F(BuiltinWindowTest, GoBackShowsRecentPagesAsLeftAndLoadsOlderOnesAgain)
     QStringList asked;
     for (const auto &request : server.pageRequests())
         asked << QString::fromStdString(request.method + " " + request.target());
-    EXPECT_EQ(asked, (QStringList{"GET /n", "GET /a"})) << "only a page the server said not to keep and one too far back";
+    EXPECT_EQ(asked, (QStringList{"GET /n", "GET /big", "GET /b", "GET /a"}))
+        << "only a page the server said not to keep, a big one and those too far back";
 }
 
 TEST_F(BuiltinWindowTest, AQuitWindowAnswersEveryOperationWith462)

@@ -16,6 +16,8 @@ inline constexpr int MaxHistoryEntries = 50;
 // Going back shows the last few pages as they were left, as a browser's cache would, without
 // asking the server again; older pages are loaded again.
 inline constexpr int MaxKeptDocuments = 3;
+// A document takes several times its page's size in memory: bigger pages are not kept.
+inline constexpr qint64 MaxKeptPageBytes = 2 * 1024 * 1024;
 
 // The bounds one load respects; tests narrow them to reach them quickly.
 struct LoadLimits {
