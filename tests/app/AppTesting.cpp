@@ -149,6 +149,17 @@ fMain &AppTest::start(const QString &commandLine)
     return *window;
 }
 
+fMain &AppTest::loadCommandLineStart(const QString &scriptName)
+{
+    MainWindowOptions options = testOptions(libraryRoot(), scriptName);
+    options.countdownTick = std::chrono::milliseconds(1);
+    window = std::make_unique<fMain>(options);
+    programEnded = false;
+    QObject::connect(window.get(), &fMain::programEnded, [this] { programEnded = true; });
+    window->Form_Load();
+    return *window;
+}
+
 void AppTest::closeWindow()
 {
     window->close();

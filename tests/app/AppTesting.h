@@ -55,6 +55,10 @@ protected:
 
     // Creates the window and runs Form_Load; shows it unless told not to.
     fMain &start(const QString &commandLine = {});
+    // Creates the window for a command-line start of the named script, with a countdown that
+    // ends at once, and runs Form_Load without showing it; programEnded turns true when the run
+    // ends the program.
+    fMain &loadCommandLineStart(const QString &scriptName);
     void closeWindow();
     // The settings store the window uses, read afresh.
     [[nodiscard]] std::unique_ptr<QSettings> settings() const;
@@ -74,6 +78,7 @@ protected:
     [[nodiscard]] TestServer &server();
 
     std::unique_ptr<fMain> window;
+    bool programEnded = false;
 
 private:
     std::unique_ptr<TestServer> m_server;

@@ -178,17 +178,9 @@ TEST_F(DiskFaultsTest, AnUnwritableSettingsStoreStopsNeitherTheStartNorTheRunNor
             ASSERT_EQ(probe.status(), QSettings::AccessError) << "the store can be written after all";
         }
         writeFile(libraryRoot() + "/Web/Login.txt", "beep\r\n");
-        MainWindowOptions options = defaultMainWindowOptions({QCoreApplication::applicationFilePath()});
-        options.libraryRoot = libraryRoot();
-        options.commandLine = "Login";
-        options.countdownTick = std::chrono::milliseconds(1);
-        window = std::make_unique<fMain>(options);
-        bool ended = false;
-        QObject::connect(window.get(), &fMain::programEnded, [&] { ended = true; });
-        window->Form_Load();
-        window->show();
+        loadCommandLineStart("Login").show();
 
-        EXPECT_TRUE(waitUntil([&] { return ended; })) << "the command-line run ends the program";
+        EXPECT_TRUE(waitUntil([&] { return programEnded; })) << "the command-line run ends the program";
         EXPECT_EQ(panel1(), "Finished Executing ");
         window.reset();
     }

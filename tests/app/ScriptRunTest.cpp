@@ -185,19 +185,12 @@ TEST_F(AppTest, ACommandLineStartRunsTheNamedScriptAfterTheWholeStartUp)
 {
     server().page("/login", "<html><body>login</body></html>");
     writeFile(libraryRoot() + "/Web/Login.txt", ("nav;" + server().url("/login")).toUtf8() + "\r\n");
-    MainWindowOptions options = defaultMainWindowOptions({QCoreApplication::applicationFilePath()});
-    options.libraryRoot = libraryRoot();
-    options.commandLine = "Login";
-    options.countdownTick = std::chrono::milliseconds(1);
-    window = std::make_unique<fMain>(options);
-    bool ended = false;
-    QObject::connect(window.get(), &fMain::programEnded, [&] { ended = true; });
-    window->Form_Load();
+    loadCommandLineStart("Login");
 
     // The script was found in the tree, loaded over the start text and the dialog's start name.
     EXPECT_EQ(window->editorText(), "nav;" + server().url("/login"));
     EXPECT_EQ(window->CDL1().fileName(), libraryRoot() + "/Web/Login.txt");
-    EXPECT_TRUE(waitUntil([&] { return ended; }));
+    EXPECT_TRUE(waitUntil([&] { return programEnded; }));
     EXPECT_TRUE(waitUntil([&] { return requested(server(), "/login"); }));
 }
 
