@@ -44,8 +44,8 @@ void BM_NavigateToFilePage(benchmark::State &state)
     BuiltinBrowser browser;
     const auto window = browser.openWindow();
     for (auto _ : state) {
-        window->Navigate(url);
-        spinUntil([&] { return !window->Busy(); });
+        window->navigate(url);
+        spinUntil([&] { return !window->isBusy(); });
     }
     state.SetBytesProcessed(state.iterations() * file.size());
 }

@@ -83,9 +83,9 @@ private:
 // Counts the window's completed top-level documents.
 class CompletionCounter : public BrowserEvents {
 public:
-    void IE_BeforeNavigate2(const QString &) override {}
-    void IE_DocumentComplete(const QString &url) override { lastComplete = url; ++completed; }
-    std::shared_ptr<BrowserWindow> IE_NewWindow2() override { return nullptr; }
+    void navigationStarted(const QString &) override {}
+    void documentCompleted(const QString &url) override { lastComplete = url; ++completed; }
+    std::shared_ptr<BrowserWindow> newWindowRequested() override { return nullptr; }
 
     QString lastComplete;
     int completed = 0;
@@ -122,7 +122,7 @@ public:
         m_settings.profileFolder = m_profile.path();
         m_pid = launchChromium({}, m_settings.address.port, m_settings.profileFolder);
         m_browser = std::make_unique<ChromiumBrowser>(m_settings);
-        spinUntil([this] { return !m_browser->ShellWindows().empty(); });
+        spinUntil([this] { return !m_browser->windows().empty(); });
     }
 
     ~BenchChromium()
@@ -138,7 +138,7 @@ public:
 
     [[nodiscard]] std::shared_ptr<BrowserWindow> window() const
     {
-        const auto windows = m_browser->ShellWindows();
+        const auto windows = m_browser->windows();
         return windows.empty() ? nullptr : windows.front();
     }
 
@@ -152,7 +152,7 @@ private:
 bool navigateAndWait(BrowserWindow &window, CompletionCounter &counter, const QString &url)
 {
     const int before = counter.completed;
-    window.Navigate(url);
+    window.navigate(url);
     return spinUntil([&] { return counter.completed > before && counter.lastComplete == url; });
 }
 

@@ -1,10 +1,11 @@
 // How fast the runner executes lines: unknown words at interval 0, and "if" lines whose cost
 // must grow linearly with the size of the page's body.
-#include "browser/BrowserWindow.h"
+#include "engine/BrowserWindow.h"
 #include "engine/BrowserAccess.h"
 #include "engine/PageActions.h"
 #include "engine/RunState.h"
 #include "engine/ScriptRunner.h"
+#include "page/BrowserPageActions.h"
 #include "page/Document.h"
 
 
@@ -56,18 +57,18 @@ private:
 
 class PageWindow : public BrowserWindow {
 public:
-    void Navigate(const QString &) override {}
-    void GoBack() override {}
-    void Stop() override {}
-    void Quit() override {}
+    void navigate(const QString &) override {}
+    void goBack() override {}
+    void stop() override {}
+    void quit() override {}
     std::shared_ptr<Document> document() override { return page; }
-    QString LocationURL() const override { return {}; }
-    bool Busy() const override { return false; }
-    QString Name() const override { return {}; }
+    QString locationUrl() const override { return {}; }
+    bool isBusy() const override { return false; }
+    QString name() const override { return {}; }
     void setStatusText(const QString &) override {}
     void setToolBar(bool) override {}
     void setStatusBar(bool) override {}
-    void ExecWB(int, int) override {}
+    void clearSelection() override {}
     void setEventSink(BrowserEvents *) override {}
 
     std::shared_ptr<Document> page;
@@ -75,34 +76,40 @@ public:
 
 class OneWindow : public BrowserAccess {
 public:
-    BrowserWindow &IE() override { return window; }
-    void AttachBrowser() override {}
-    PageWindow window;
+    BrowserWindow &window() override { return pageWindow; }
+    void attachBrowser() override {}
+    PageWindow pageWindow;
 };
 
 class NoPageActions : public PageActions {
 public:
-    void Clink(const QString &) override {}
-    void ClinkNew(const QString &) override {}
-    void FillFormByName(const QString &, const QString &) override {}
-    void FillAppend(const QString &, const QString &) override {}
-    void FillClass(const QString &, const QString &) override {}
-    void FillByID(const QString &, const QString &) override {}
-    void FillAppendByID(const QString &, const QString &) override {}
-    void ClickButton(const QString &, bool) override {}
-    void ClickButtonByName(const QString &) override {}
-    void ClickItem(qint16, const QString &) override {}
-    void ClickInputImg(const QString &) override {}
-    void ClickClass(const QString &) override {}
-    void ClickElementByID(const QString &, bool) override {}
-    void ClickElementByName(const QString &, bool) override {}
+    explicit NoPageActions(BrowserAccess &browser) : m_browser(browser) {}
+
+    void clickLink(const QString &) override {}
+    void clickLinkInNewWindow(const QString &) override {}
+    void fillByName(const QString &, const QString &) override {}
+    void appendByName(const QString &, const QString &) override {}
+    void fillByClass(const QString &, const QString &) override {}
+    void fillById(const QString &, const QString &) override {}
+    void appendById(const QString &, const QString &) override {}
+    void clickButton(const QString &, bool) override {}
+    void clickButtonByName(const QString &) override {}
+    void clickItem(qint16, const QString &) override {}
+    void clickImageInput(const QString &) override {}
+    void clickByClass(const QString &) override {}
+    void clickElementById(const QString &, bool) override {}
+    void clickElementByName(const QString &, bool) override {}
+    QString bodyHtml() override { return bodyHtmlOf(m_browser.window()); }
+
+private:
+    BrowserAccess &m_browser;
 };
 
 struct Bench {
     RunState state;
     SilentHost host;
     OneWindow browser;
-    NoPageActions page;
+    NoPageActions page{browser};
     ScriptRunner runner{state, host, browser, page};
 };
 
@@ -119,9 +126,9 @@ void UnknownWordLines(benchmark::State &state)
     Bench bench;
     const QString script = repeatedLines(QStringLiteral("remark%1;first field;second field;third"), 10000);
     for (auto _ : state) {
-        bench.runner.mRunScript_Click(script);
-        while (bench.runner.TimerNav().isActive())
-            bench.runner.TimerNav_Timer();
+        bench.runner.runScript(script);
+        while (bench.runner.tickTimer().isActive())
+            bench.runner.tick();
     }
     state.SetItemsProcessed(state.iterations() * 10000);
     state.counters["lines/s"] = benchmark::Counter(double(state.iterations()) * 10000, benchmark::Counter::kIsRate);
@@ -137,12 +144,12 @@ void IfLinesAgainstBody(benchmark::State &state)
     while (body.size() < bodySize)
         body += QStringLiteral("<div class=\"row\"><a href=\"/item\">Item</a> text text text</div>\n");
     body.truncate(bodySize);
-    bench.browser.window.page = std::make_shared<BodyDocument>(body);
+    bench.browser.pageWindow.page = std::make_shared<BodyDocument>(body);
     const QString script = repeatedLines(QStringLiteral("if;not on the page %1;beep"), 10);
     for (auto _ : state) {
-        bench.runner.mRunScript_Click(script);
-        while (bench.runner.TimerNav().isActive())
-            bench.runner.TimerNav_Timer();
+        bench.runner.runScript(script);
+        while (bench.runner.tickTimer().isActive())
+            bench.runner.tick();
     }
     state.SetComplexityN(bodySize);
     state.SetBytesProcessed(state.iterations() * 10 * bodySize * qsizetype(sizeof(QChar)));

@@ -1,5 +1,5 @@
 // How fast the script library grows and shows scripts: Repeat All and Repeat Last with large
-// counts, up to the final editor text, and LoadScripts on a library of 10,000 scripts.
+// counts, up to the final editor text, and loadScripts on a library of 10,000 scripts.
 #include "engine/Host.h"
 #include "library/CommonDialog.h"
 #include "library/EditorText.h"
@@ -70,9 +70,9 @@ void RepeatCommand(benchmark::State &state, bool all)
         setEditorText(bench.editor, script);
         state.ResumeTiming();
         if (all)
-            bench.library.mRepeatAll_Click();
+            bench.library.repeatWholeText();
         else
-            bench.library.mRepeatLast_Click();
+            bench.library.repeatLastLine();
     }
     state.SetLabel(bench.host.status.toStdString());
 }
@@ -98,7 +98,7 @@ void RepeatAllText(benchmark::State &state)
 }
 BENCHMARK(RepeatAllText)->Args({50, 10000})->Unit(benchmark::kMillisecond);
 
-void LoadScripts(benchmark::State &state)
+void loadScripts(benchmark::State &state)
 {
     QTemporaryDir folder;
     const QString root = folder.path() + QStringLiteral("/Scripts");
@@ -114,10 +114,10 @@ void LoadScripts(benchmark::State &state)
     }
     Library bench(root);
     for (auto _ : state)
-        bench.library.LoadScripts();
+        bench.library.loadScripts();
     state.counters["nodes"] = double(count) * (count + 1);
 }
-BENCHMARK(LoadScripts)->Arg(100)->Unit(benchmark::kMillisecond);
+BENCHMARK(loadScripts)->Arg(100)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -65,12 +65,12 @@ void NavClinkFillClickbutton(benchmark::State &state)
     BuiltinBrowser browser;
     browser.startProgram();
     Automation automation(host, browser);
-    automation.connection.AttachBrowser();
-    automation.runner.TimerNav().setInterval(0);
+    automation.connection.attachBrowser();
+    automation.runner.tickTimer().setInterval(0);
     const QString script = QStringLiteral("nav;%1/index.html\r\nclink;Search\r\nfill;q;lamp\r\nclickbutton;Go;true\r\nbeep")
                                .arg(site.url());
     for (auto _ : state) {
-        automation.runner.mRunScript_Click(script);
+        automation.runner.runScript(script);
         while (automation.runner.status() != RunStatus::Stopped)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "browser/BrowserWindow.h"
+#include "engine/BrowserWindow.h"
 #include "browser/builtin/dom/HtmlDocument.h"
 #include "engine/BrowserAccess.h"
 #include "engine/RunState.h"
@@ -31,19 +31,19 @@ public:
 
     void show(std::shared_ptr<Document> document) { m_document = std::move(document); }
 
-    void Navigate(const QString &url) override
+    void navigate(const QString &url) override
     {
         check();
         lastAddress = url;
         beginNavigation();
     }
-    void GoBack() override
+    void goBack() override
     {
         check();
         beginNavigation();
     }
-    void Stop() override { check(); }
-    void Quit() override
+    void stop() override { check(); }
+    void quit() override
     {
         check();
         closed = true;
@@ -53,17 +53,17 @@ public:
         check();
         return m_document;
     }
-    QString LocationURL() const override { return lastAddress; }
-    bool Busy() const override { return false; }
-    QString Name() const override { return QStringLiteral("Fuzz Browser"); }
+    QString locationUrl() const override { return lastAddress; }
+    bool isBusy() const override { return false; }
+    QString name() const override { return QStringLiteral("Fuzz Browser"); }
     void setStatusText(const QString &) override {}
     void setToolBar(bool) override {}
     void setStatusBar(bool) override {}
-    void ExecWB(int command, int) override
+    void clearSelection() override
     {
         check();
-        if (command == OLECMDID_CLEARSELECTION && m_document)
-            clearSelection(*m_document);
+        if (m_document)
+            clearDocumentSelection(*m_document);
     }
     void setEventSink(BrowserEvents *) override {}
 
@@ -92,7 +92,7 @@ private:
     void beginNavigation()
     {
         ++navigations;
-        m_state.WaitingForPage = true;
+        m_state.waitingForPage = true;
     }
 
     RunState &m_state;
@@ -102,18 +102,18 @@ private:
 // The browser connection over one FuzzWindow; attaching reopens a closed window.
 class FuzzBrowserAccess : public BrowserAccess {
 public:
-    explicit FuzzBrowserAccess(RunState &state) : window(std::make_shared<FuzzWindow>(state)) {}
+    explicit FuzzBrowserAccess(RunState &state) : fuzzWindow(std::make_shared<FuzzWindow>(state)) {}
 
-    BrowserWindow &IE() override { return *window; }
-    void AttachBrowser() override
+    BrowserWindow &window() override { return *fuzzWindow; }
+    void attachBrowser() override
     {
         ++attaches;
         if (onAttach)
             onAttach();
-        window->closed = false;
+        fuzzWindow->closed = false;
     }
 
-    std::shared_ptr<FuzzWindow> window;
+    std::shared_ptr<FuzzWindow> fuzzWindow;
     int attaches = 0;
     std::function<void()> onAttach; // the Reset the real attach starts with
 };

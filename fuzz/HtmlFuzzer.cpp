@@ -155,7 +155,7 @@ void changeDocument(Document &document, std::uint8_t seed)
     document.execCommand(QStringLiteral("FontName"), false, QStringLiteral("Verdana"));
     document.execCommand(QStringLiteral("fontsize"), true, QStringLiteral("+2"));
     document.execCommand(QStringLiteral("Bold"));
-    clearSelection(document);
+    clearDocumentSelection(document);
     document.execCommand(QStringLiteral("FontSize"), false, 7);
 }
 
@@ -166,34 +166,34 @@ void runPageActions(FuzzBrowserAccess &browser, RunState &state, const Names &na
     RecordingHost host;
     LinkList linkList;
     DocumentTools tools(browser, host, linkList);
-    tools.ListLinks();
-    tools.TraverseLinks();
-    tools.ZoomSelection(4);
-    tools.ZoomAll(5);
+    tools.listLinks();
+    tools.traverseLinks();
+    tools.zoomSelection(4);
+    tools.zoomAll(5);
     for (const QString &text : names.linkTexts) {
-        allowingScriptErrors([&] { page.Clink(text); });
-        allowingScriptErrors([&] { page.ClinkNew(text); });
+        allowingScriptErrors([&] { page.clickLink(text); });
+        allowingScriptErrors([&] { page.clickLinkInNewWindow(text); });
     }
     for (const QString &name : names.names) {
-        allowingScriptErrors([&] { page.FillFormByName(name, name); });
-        allowingScriptErrors([&] { page.FillAppend(name, QStringLiteral("+")); });
-        allowingScriptErrors([&] { page.ClickItem(1, name); });
-        allowingScriptErrors([&] { page.ClickButtonByName(name); });
-        allowingScriptErrors([&] { page.ClickElementByName(name, true); });
+        allowingScriptErrors([&] { page.fillByName(name, name); });
+        allowingScriptErrors([&] { page.appendByName(name, QStringLiteral("+")); });
+        allowingScriptErrors([&] { page.clickItem(1, name); });
+        allowingScriptErrors([&] { page.clickButtonByName(name); });
+        allowingScriptErrors([&] { page.clickElementByName(name, true); });
     }
     for (const QString &id : names.ids) {
-        allowingScriptErrors([&] { page.FillByID(id, id); });
-        allowingScriptErrors([&] { page.FillAppendByID(id, id); });
-        allowingScriptErrors([&] { page.FillClass(id, id); });
-        allowingScriptErrors([&] { page.ClickElementByID(id, false); });
+        allowingScriptErrors([&] { page.fillById(id, id); });
+        allowingScriptErrors([&] { page.appendById(id, id); });
+        allowingScriptErrors([&] { page.fillByClass(id, id); });
+        allowingScriptErrors([&] { page.clickElementById(id, false); });
     }
     for (const QString &value : names.values) {
-        allowingScriptErrors([&] { page.ClickButton(value, true); });
-        allowingScriptErrors([&] { page.ClickInputImg(value); });
+        allowingScriptErrors([&] { page.clickButton(value, true); });
+        allowingScriptErrors([&] { page.clickImageInput(value); });
     }
-    allowingScriptErrors([&] { page.ClickClass(QString()); });
-    allowingScriptErrors([&] { page.ClickItem(-1, QString()); });
-    allowingScriptErrors([&] { page.ClickItem(3, QString()); });
+    allowingScriptErrors([&] { page.clickByClass(QString()); });
+    allowingScriptErrors([&] { page.clickItem(-1, QString()); });
+    allowingScriptErrors([&] { page.clickItem(3, QString()); });
     CurrentDoc.reset();
 }
 
@@ -214,13 +214,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     RunState state;
     FuzzBrowserAccess browser(state);
     auto document = buildHtmlDocument(html, kContentTypes[choice & 7u], kAddresses[(choice >> 3) & 1u],
-                                      browser.window);
-    browser.window->show(document);
+                                      browser.fuzzWindow);
+    browser.fuzzWindow->show(document);
     const Names names = readDocument(*document);
     runPageActions(browser, state, names);
     changeDocument(*document, choice);
     (void)readDocument(*document);
     const QByteArray serialized = documentHtml(*document).toUtf8();
-    (void)readDocument(*buildHtmlDocument(serialized, kContentTypes[0], kAddresses[0], browser.window));
+    (void)readDocument(*buildHtmlDocument(serialized, kContentTypes[0], kAddresses[0], browser.fuzzWindow));
     return 0;
 }

@@ -67,8 +67,8 @@ void checkRandomRule(QString field)
 {
     const QString original = field;
     try {
-        const QString result = ParseCommand(field);
-        require(result == field, "ParseCommand leaves its result in the field");
+        const QString result = parseCommand(field);
+        require(result == field, "parseCommand leaves its result in the field");
         if (!original.contains(QLatin1Char('#'))) {
             require(result == original, "a field without # is left as it is");
             return;
@@ -124,12 +124,12 @@ public:
         : m_options(options)
         , m_script(std::move(script))
     {
-        m_browser.onAttach = [this] { m_runner.mReset_Click(); };
+        m_browser.onAttach = [this] { m_runner.resetRun(); };
         m_host.inputAnswer = options.answer;
         m_host.clipboard = QStringLiteral("clip;board");
-        m_state.ExitWhenFinished = true;
+        m_state.exitWhenFinished = true;
         m_shown = options.firstPage;
-        m_browser.window->show(options.startOnOtherDocument ? buildOtherDocument(kPageAddress, "image/png")
+        m_browser.fuzzWindow->show(options.startOnOtherDocument ? buildOtherDocument(kPageAddress, "image/png")
                                                             : nextPage());
     }
     ~ScriptRun() { CurrentDoc.reset(); }
@@ -137,14 +137,14 @@ public:
     void run()
     {
         start();
-        for (int tick = 0; tick < kTicks && m_runner.TimerNav().isActive(); ++tick) {
-            m_runner.TimerNav_Timer();
-            require(!m_state.ExecutingLine || m_runner.status() == RunStatus::Halted,
+        for (int tick = 0; tick < kTicks && m_runner.tickTimer().isActive(); ++tick) {
+            m_runner.tick();
+            require(!m_state.executingLine || m_runner.status() == RunStatus::Halted,
                     "a line is left executing only by a halt");
-            if (m_state.WaitingForPage && m_options.pagesComplete)
+            if (m_state.waitingForPage && m_options.pagesComplete)
                 completePage();
             if (tick == kTicks / 2 && m_options.resetHalfway)
-                m_runner.mReset_Click();
+                m_runner.resetRun();
             if (tick == kTicks / 2 && m_options.runAgainHalfway)
                 start();
         }
@@ -153,24 +153,24 @@ public:
 private:
     void start()
     {
-        m_runner.mRunScript_Click(m_script);
+        m_runner.runScript(m_script);
         if (m_options.answer.contains(QLatin1Char('$')))
             return;
-        for (const QString &line : m_state.ScriptLines)
+        for (const QString &line : m_state.scriptLines)
             require(!hasVariableMarker(line), "every $$$ is replaced");
     }
     // The document-complete event of the navigation under way.
     void completePage()
     {
         auto page = nextPage();
-        m_browser.window->show(page);
+        m_browser.fuzzWindow->show(page);
         CurrentDoc = std::move(page);
-        m_state.WaitingForPage = false;
+        m_state.waitingForPage = false;
     }
     std::shared_ptr<Document> nextPage()
     {
         const QByteArray &html = ScriptPages[m_shown++ % ScriptPages.size()];
-        return buildHtmlDocument(html, "text/html; charset=utf-8", kPageAddress, m_browser.window);
+        return buildHtmlDocument(html, "text/html; charset=utf-8", kPageAddress, m_browser.fuzzWindow);
     }
 
     const RunOptions m_options;

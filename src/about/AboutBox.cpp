@@ -28,11 +28,11 @@ QFrame *horizontalLine()
 
 } // namespace
 
-frmAbout::frmAbout(std::function<void()> openHomePage, QStringList systemInfoFolders)
+AboutBox::AboutBox(std::function<void()> openHomePage, QStringList systemInfoFolders)
     : m_openHomePage(std::move(openHomePage))
     , m_systemInfoFolders(std::move(systemInfoFolders))
 {
-    setObjectName(QStringLiteral("frmAbout"));
+    setObjectName(QStringLiteral("AboutBox"));
     setWindowTitle(QStringLiteral("About ") + kApplicationTitle);
     setWindowIcon(programIcon());
     setFont(QFont(QStringList{QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans")}, -1));
@@ -42,7 +42,7 @@ frmAbout::frmAbout(std::function<void()> openHomePage, QStringList systemInfoFol
     picture->setPixmap(programIcon().pixmap(kIconSize, kIconSize));
     picture->setAlignment(Qt::AlignTop);
 
-    QLabel *title = addLabel("lblTitle", QStringLiteral("NavRelay 2.5"));
+    QLabel *title = addLabel("titleLabel", QStringLiteral("NavRelay 2.5"));
     QFont titleFont = title->font();
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.5);
     titleFont.setBold(true);
@@ -50,15 +50,15 @@ frmAbout::frmAbout(std::function<void()> openHomePage, QStringList systemInfoFol
 
     auto *details = new QVBoxLayout;
     details->addWidget(title);
-    details->addWidget(addLabel("lblBuild", QStringLiteral("Build: %1").arg(revisionOf(QStringLiteral(NAVRELAY_VERSION)))));
+    details->addWidget(addLabel("buildLabel", QStringLiteral("Build: %1").arg(revisionOf(QStringLiteral(NAVRELAY_VERSION)))));
     details->addWidget(addLabel("Label1", QStringLiteral("Released: July 4, 2006")));
-    details->addWidget(addLabel("lblBy", QStringLiteral("Written by the NavRelay developers.")));
+    details->addWidget(addLabel("authorLabel", QStringLiteral("Written by the NavRelay developers.")));
 
     auto *header = new QHBoxLayout;
     header->addWidget(picture);
     header->addLayout(details, 1);
 
-    QLabel *warning = addLabel("lblWarning", QStringLiteral("NavRelay is provided as it is, without warranty of any "
+    QLabel *warning = addLabel("warningLabel", QStringLiteral("NavRelay is provided as it is, without warranty of any "
                                                             "kind.\nIts user guide opens in the attached browser from "
                                                             "the link below."));
     warning->setWordWrap(true);
@@ -68,10 +68,10 @@ frmAbout::frmAbout(std::function<void()> openHomePage, QStringList systemInfoFol
     connect(here, &QLabel::linkActivated, this, [this] { m_openHomePage(); });
 
     auto *sysInfo = new QPushButton(QStringLiteral("&System Info..."));
-    sysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
-    connect(sysInfo, &QPushButton::clicked, this, &frmAbout::StartSysInfo);
+    sysInfo->setObjectName(QStringLiteral("systemInfoButton"));
+    connect(sysInfo, &QPushButton::clicked, this, &AboutBox::startSystemInformation);
     auto *ok = new QPushButton(QStringLiteral("OK"));
-    ok->setObjectName(QStringLiteral("cmdOK"));
+    ok->setObjectName(QStringLiteral("okButton"));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::close);
 
@@ -90,19 +90,19 @@ frmAbout::frmAbout(std::function<void()> openHomePage, QStringList systemInfoFol
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-QLabel *frmAbout::addLabel(const char *name, const QString &text)
+QLabel *AboutBox::addLabel(const char *name, const QString &text)
 {
     auto *label = new QLabel(text, this);
     label->setObjectName(QLatin1String(name));
     return label;
 }
 
-int frmAbout::revisionOf(const QString &version)
+int AboutBox::revisionOf(const QString &version)
 {
     return QVersionNumber::fromString(version).segmentAt(3);
 }
 
-void frmAbout::StartSysInfo()
+void AboutBox::startSystemInformation()
 {
     const auto program = findSystemInformationProgram(m_systemInfoFolders);
     if (program && QProcess::startDetached(*program, {}))

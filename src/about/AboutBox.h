@@ -8,19 +8,19 @@
 class QLabel;
 class QPushButton;
 
-// frmAbout: the product's name, build and release date, a short notice, the System Info button
+// AboutBox: the product's name, build and release date, a short notice, the System Info button
 // and the HERE link that opens the product's home page in the attached browser.
-class frmAbout final : public QDialog {
+class AboutBox final : public QDialog {
     Q_OBJECT
 public:
     // openHomePage opens the home page in the attached browser (its failures are its own).
     // systemInfoFolders are where the System Information stand-in is looked for (PATH when empty).
-    explicit frmAbout(std::function<void()> openHomePage, QStringList systemInfoFolders = {});
+    explicit AboutBox(std::function<void()> openHomePage, QStringList systemInfoFolders = {});
 
     // The revision number of the program's version: its fourth part ("2.5.0.7" gives 7).
     [[nodiscard]] static int revisionOf(const QString &version);
 
-    void StartSysInfo();
+    void startSystemInformation();
 
 private:
     QLabel *addLabel(const char *name, const QString &text);

@@ -21,7 +21,7 @@ void BrowserCommands::reportNoBrowser(int errorNumber)
 bool BrowserCommands::navigate(const QString &url, Failure failure)
 {
     try {
-        m_connection.IE().Navigate(url);
+        m_connection.window().navigate(url);
         return true;
     } catch (const ScriptError &error) {
         if (failure == Failure::Report)
@@ -30,10 +30,10 @@ bool BrowserCommands::navigate(const QString &url, Failure failure)
     }
 }
 
-bool BrowserCommands::mToolbars_Click(bool checked)
+bool BrowserCommands::toggleToolbars(bool checked)
 {
     try {
-        BrowserWindow &window = m_connection.IE();
+        BrowserWindow &window = m_connection.window();
         window.setToolBar(!checked);
         window.setStatusBar(!checked);
         return !checked;
@@ -43,22 +43,22 @@ bool BrowserCommands::mToolbars_Click(bool checked)
     }
 }
 
-void BrowserCommands::mCloseAll_Click()
+void BrowserCommands::closeAllWindows()
 {
     QString attachedAddress;
     try {
-        attachedAddress = m_connection.IE().LocationURL();
+        attachedAddress = m_connection.window().locationUrl();
     } catch (const ScriptError &error) {
         // Without the attached address every window would count as different and be closed.
         reportNoBrowser(error.number());
         return;
     }
     for (int pass = 0; pass < kCloseAllPasses; ++pass) {
-        for (const auto &window : m_connection.browser().ShellWindows()) {
+        for (const auto &window : m_connection.browser().windows()) {
             try {
                 const auto document = window->document();
-                if (document && document->kind() == DocumentKind::Html && window->LocationURL() != attachedAddress)
-                    window->Quit();
+                if (document && document->kind() == DocumentKind::Html && window->locationUrl() != attachedAddress)
+                    window->quit();
             } catch (const ScriptError &) {
                 // A window that cannot be asked or refuses to quit stays; the others go on.
             }

@@ -20,9 +20,9 @@ public:
     bool navigate(const QString &url, Failure failure = Failure::Report);
     // Shows or hides the attached browser's toolbar and status bar; the new check state of
     // Toolbars, or the old one when there is no browser.
-    [[nodiscard]] bool mToolbars_Click(bool checked);
+    [[nodiscard]] bool toggleToolbars(bool checked);
     // Closes every other browser window that shows an HTML page at a different address.
-    void mCloseAll_Click();
+    void closeAllWindows();
 
 private:
     void reportNoBrowser(int errorNumber);

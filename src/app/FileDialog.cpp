@@ -55,7 +55,7 @@ bool FileDialog::showSave()
 bool FileDialog::show(Mode mode)
 {
     QFileDialog dialog(&m_parent);
-    dialog.setObjectName(QStringLiteral("CDL1"));
+    dialog.setObjectName(QStringLiteral("fileDialog"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(mode == Mode::Open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     dialog.setFileMode(mode == Mode::Open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);

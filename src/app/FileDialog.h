@@ -11,7 +11,7 @@ class QWidget;
 // listed with blanks; a description without its patterns gets them in brackets.
 [[nodiscard]] QStringList nameFiltersFromPairs(const QString &filter);
 
-// CDL1: the Open and Save dialogs over Qt's own file dialog (the same on every desktop),
+// fileDialog: the Open and Save dialogs over Qt's own file dialog (the same on every desktop),
 // remembering the file name and the chosen filter from one use to the next.
 class FileDialog : public CommonDialog {
 public:

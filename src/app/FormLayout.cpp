@@ -20,7 +20,7 @@ QRect pixelRect(const ControlBox &box, int dpi)
 
 } // namespace
 
-void FormLayout::Form_Resize(FormBoxes &boxes, int W, int H, int S)
+void FormLayout::layoutControls(FormBoxes &boxes, int W, int H, int S)
 {
     boxes.tree.width = kTreeWidth;
     boxes.editor.top = 0;

@@ -26,7 +26,7 @@ struct FormLayout {
     static constexpr int kGap = 40;
     static constexpr int kRightMargin = 150;
 
-    static void Form_Resize(FormBoxes &boxes, int W, int H, int S);
+    static void layoutControls(FormBoxes &boxes, int W, int H, int S);
 };
 
 // Puts the controls where the boxes say, converted to pixels at the given DPI.

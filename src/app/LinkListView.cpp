@@ -10,20 +10,20 @@
 #include <QFileInfo>
 #include <QListWidget>
 
-LinkListView::LinkListView(LinkList &model, QListWidget &lstURL, QAction &m08, QAction &mHideLink,
-                           CommonDialog &CDL1, BrowserCommands &browser, Host &host)
+LinkListView::LinkListView(LinkList &model, QListWidget &linkListWidget, QAction &hideLinkSeparator, QAction &hideLinkAction,
+                           CommonDialog &fileDialog, BrowserCommands &browser, Host &host)
     : m_model(model)
-    , m_list(lstURL)
-    , m_separator(m08)
-    , m_hideItem(mHideLink)
-    , m_dialog(CDL1)
+    , m_list(linkListWidget)
+    , m_separator(hideLinkSeparator)
+    , m_hideItem(hideLinkAction)
+    , m_dialog(fileDialog)
     , m_browser(browser)
     , m_host(host)
 {
     connect(&m_model, &LinkList::entriesChanged, this, &LinkListView::showEntries);
     connect(&m_model, &LinkList::visibilityChanged, this, &LinkListView::showVisibility);
-    connect(&m_list, &QListWidget::itemClicked, this, &LinkListView::lstURL_Click);
-    connect(&m_list, &QListWidget::itemDoubleClicked, this, &LinkListView::lstURL_DblClick);
+    connect(&m_list, &QListWidget::itemClicked, this, &LinkListView::openSelectedLink);
+    connect(&m_list, &QListWidget::itemDoubleClicked, this, &LinkListView::openSelectedLinkAndHide);
     showEntries();
     showVisibility();
 }
@@ -43,7 +43,7 @@ void LinkListView::showVisibility()
     m_hideItem.setVisible(m_model.isHideItemVisible());
 }
 
-void LinkListView::mOpenList_Click()
+void LinkListView::openLinkList()
 {
     if (!m_dialog.showOpen())
         return;
@@ -58,7 +58,7 @@ void LinkListView::mOpenList_Click()
     m_model.append(*entries);
 }
 
-void LinkListView::mSaveList_Click()
+void LinkListView::saveLinkList()
 {
     if (!m_dialog.showSave())
         return;
@@ -67,12 +67,12 @@ void LinkListView::mSaveList_Click()
         m_host.messageBox(QStringLiteral("The link list could not be saved to %1.").arg(path), QStringLiteral("NavRelay"));
 }
 
-void LinkListView::mClearList_Click()
+void LinkListView::clearLinkList()
 {
     m_model.clear();
 }
 
-void LinkListView::mHideLink_Click()
+void LinkListView::hideLinkList()
 {
     m_model.hide();
 }
@@ -87,12 +87,12 @@ bool LinkListView::navigateToSelected()
     return true;
 }
 
-void LinkListView::lstURL_Click()
+void LinkListView::openSelectedLink()
 {
     navigateToSelected();
 }
 
-void LinkListView::lstURL_DblClick()
+void LinkListView::openSelectedLinkAndHide()
 {
     if (navigateToSelected())
         m_model.hideListOnly();

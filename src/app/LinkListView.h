@@ -9,22 +9,22 @@ class LinkList;
 class QAction;
 class QListWidget;
 
-// lstURL: shows the link list and the List menu's Hide Link List item and its separator as the
+// linkListWidget: shows the link list and the List menu's Hide Link List item and its separator as the
 // list model says, and handles the List menu and the clicks on entries.
 class LinkListView : public QObject {
     Q_OBJECT
 public:
-    LinkListView(LinkList &model, QListWidget &lstURL, QAction &m08, QAction &mHideLink, CommonDialog &CDL1,
+    LinkListView(LinkList &model, QListWidget &linkListWidget, QAction &hideLinkSeparator, QAction &hideLinkAction, CommonDialog &fileDialog,
                  BrowserCommands &browser, Host &host);
 
     // Appends the lines of a chosen file; a cancelled dialog does nothing.
-    void mOpenList_Click();
+    void openLinkList();
     // Writes the entries to a chosen file; a cancelled dialog writes nothing.
-    void mSaveList_Click();
-    void mClearList_Click();
-    void mHideLink_Click();
-    void lstURL_Click();
-    void lstURL_DblClick();
+    void saveLinkList();
+    void clearLinkList();
+    void hideLinkList();
+    void openSelectedLink();
+    void openSelectedLinkAndHide();
 
 private:
     void showEntries();

@@ -68,62 +68,62 @@ MainWindowOptions defaultMainWindowOptions(const QStringList &arguments)
     return options;
 }
 
-fMain::fMain(MainWindowOptions options)
+MainWindow::MainWindow(MainWindowOptions options)
     : m_options(std::move(options))
     , m_settings(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, kCaption,
                                              m_options.settingsApplication))
 {
-    setObjectName(QStringLiteral("fMain"));
+    setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(kCaption);
     setWindowIcon(programIcon());
     createControls();
     m_menus = std::make_unique<MainMenus>(*this);
 
-    m_host = std::make_unique<WindowHost>(*this, *m_panel1, [this] { mCommands_Click(); });
+    m_host = std::make_unique<WindowHost>(*this, *m_panel1, [this] { showCommands(); });
     m_browser = std::make_unique<SelectableBrowser>(storedBrowserEngine(*m_settings));
     m_automation = std::make_unique<Automation>(*m_host, *m_browser);
-    m_automation->runner.TimerNav().setObjectName(QStringLiteral("TimerNav"));
+    m_automation->runner.tickTimer().setObjectName(QStringLiteral("tickTimer"));
     m_commands = std::make_unique<BrowserCommands>(m_automation->connection, *m_host);
     m_dialog = std::make_unique<FileDialog>(*this);
-    m_linkListView = std::make_unique<LinkListView>(m_automation->linkList, *m_list, *m_menus->m08,
-                                                    *m_menus->mHideLink, *m_dialog, *m_commands, *m_host);
+    m_linkListView = std::make_unique<LinkListView>(m_automation->linkList, *m_list, *m_menus->hideLinkSeparator,
+                                                    *m_menus->hideLinkAction, *m_dialog, *m_commands, *m_host);
     m_library = std::make_unique<ScriptLibrary>(*m_tree, *m_editor, *m_dialog, *m_host, m_automation->linkList,
-                                                m_options.libraryRoot, [this] { mRunScript_Click(); });
+                                                m_options.libraryRoot, [this] { runScript(); });
     connectMenus();
 
-    m_timerTime.setObjectName(QStringLiteral("TimerTime"));
-    m_timerTime.setInterval(kClockInterval);
-    connect(&m_timerTime, &QTimer::timeout, this, &fMain::TimerTime_Timer);
-    m_timerTime.start();
+    m_clockTimer.setObjectName(QStringLiteral("clockTimer"));
+    m_clockTimer.setInterval(kClockInterval);
+    connect(&m_clockTimer, &QTimer::timeout, this, &MainWindow::updateClock);
+    m_clockTimer.start();
 
     const int dpi = logicalDpi(*this);
     resize(twipsToPixels(kDesignedClientWidth, dpi), twipsToPixels(kDesignedClientHeight, dpi));
 }
 
-fMain::~fMain()
+MainWindow::~MainWindow()
 {
     delete m_about.data();
 }
 
-void fMain::createControls()
+void MainWindow::createControls()
 {
     auto *client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
     setCentralWidget(client);
 
     m_tree = new QTreeWidget(client);
-    m_tree->setObjectName(QStringLiteral("TreeView1"));
+    m_tree->setObjectName(QStringLiteral("scriptTree"));
     m_tree->setFont(designedFont({QStringLiteral("Verdana")}, 8.25));
     m_tree->viewport()->installEventFilter(this);
 
     m_editor = new QPlainTextEdit(client);
-    m_editor->setObjectName(QStringLiteral("txtScript"));
+    m_editor->setObjectName(QStringLiteral("scriptEditor"));
     m_editor->setFont(designedFont({QStringLiteral("Arial Unicode MS"), QStringLiteral("Arial")}, 9));
     m_editor->setLineWrapMode(QPlainTextEdit::NoWrap);
     setEditorText(*m_editor, kDesignedEditorText);
 
     m_list = new QListWidget(client);
-    m_list->setObjectName(QStringLiteral("lstURL"));
+    m_list->setObjectName(QStringLiteral("linkListWidget"));
     m_list->setFont(designedFont({QStringLiteral("Tahoma")}, 8.25));
     m_list->hide();
 
@@ -139,56 +139,56 @@ void fMain::createControls()
     bar->addPermanentWidget(m_panel2);
 }
 
-void fMain::connectMenus()
+void MainWindow::connectMenus()
 {
     const MainMenus &m = *m_menus;
     LinkListView &list = *m_linkListView;
-    connect(m.mOpenList, &QAction::triggered, this, [&list] { list.mOpenList_Click(); });
-    connect(m.mSaveList, &QAction::triggered, this, [&list] { list.mSaveList_Click(); });
-    connect(m.mClearList, &QAction::triggered, this, [&list] { list.mClearList_Click(); });
-    connect(m.mHideLink, &QAction::triggered, this, [&list] { list.mHideLink_Click(); });
+    connect(m.openListAction, &QAction::triggered, this, [&list] { list.openLinkList(); });
+    connect(m.saveListAction, &QAction::triggered, this, [&list] { list.saveLinkList(); });
+    connect(m.clearListAction, &QAction::triggered, this, [&list] { list.clearLinkList(); });
+    connect(m.hideLinkAction, &QAction::triggered, this, [&list] { list.hideLinkList(); });
 
-    connect(m.mToolbars, &QAction::triggered, this, &fMain::mToolbars_Click);
-    connect(m.mCloseAll, &QAction::triggered, this, &fMain::mCloseAll_Click);
+    connect(m.toolbarsAction, &QAction::triggered, this, &MainWindow::toggleToolbars);
+    connect(m.closeAllAction, &QAction::triggered, this, &MainWindow::closeAllWindows);
     DocumentTools &tools = m_automation->documentTools;
-    connect(m.mLinks, &QAction::triggered, this, [&tools] { tools.ListLinks(); });
-    connect(m.mTraverseLinks, &QAction::triggered, this, [&tools] { tools.TraverseLinks(); });
+    connect(m.linksAction, &QAction::triggered, this, [&tools] { tools.listLinks(); });
+    connect(m.traverseLinksAction, &QAction::triggered, this, [&tools] { tools.traverseLinks(); });
 
     ScriptLibrary &library = *m_library;
-    connect(m.mRunScript, &QAction::triggered, this, &fMain::mRunScript_Click);
-    connect(m.mReset, &QAction::triggered, this, &fMain::mReset_Click);
-    connect(m.mNewScript, &QAction::triggered, this, [&library] { library.mNewScript_Click(); });
-    connect(m.mOpenScript, &QAction::triggered, this, [&library] { library.mOpenScript_Click(); });
-    connect(m.mSaveScript, &QAction::triggered, this, [&library] { library.mSaveScript_Click(); });
-    connect(m.mRename, &QAction::triggered, this, [&library] { library.mRename_Click(); });
-    connect(m.mDelete, &QAction::triggered, this, [&library] { library.mDelete_Click(); });
-    connect(m.mNewFolder, &QAction::triggered, this, [&library] { library.mNewFolder_Click(); });
-    connect(m.mRepeatLast, &QAction::triggered, this, [&library] { library.mRepeatLast_Click(); });
-    connect(m.mRepeatAll, &QAction::triggered, this, [&library] { library.mRepeatAll_Click(); });
-    connect(m_tree, &QTreeWidget::itemClicked, this, [&library] { library.TreeView1_Click(); });
-    connect(m_tree, &QTreeWidget::itemDoubleClicked, this, [&library] { library.TreeView1_DblClick(); });
+    connect(m.runAction, &QAction::triggered, this, &MainWindow::runScript);
+    connect(m.resetAction, &QAction::triggered, this, &MainWindow::resetRun);
+    connect(m.newScriptAction, &QAction::triggered, this, [&library] { library.newScript(); });
+    connect(m.openScriptAction, &QAction::triggered, this, [&library] { library.openScript(); });
+    connect(m.saveScriptAction, &QAction::triggered, this, [&library] { library.saveScript(); });
+    connect(m.renameAction, &QAction::triggered, this, [&library] { library.renameSelected(); });
+    connect(m.deleteAction, &QAction::triggered, this, [&library] { library.deleteSelected(); });
+    connect(m.newFolderAction, &QAction::triggered, this, [&library] { library.newFolder(); });
+    connect(m.repeatLastAction, &QAction::triggered, this, [&library] { library.repeatLastLine(); });
+    connect(m.repeatAllAction, &QAction::triggered, this, [&library] { library.repeatWholeText(); });
+    connect(m_tree, &QTreeWidget::itemClicked, this, [&library] { library.loadSelectedScript(); });
+    connect(m_tree, &QTreeWidget::itemDoubleClicked, this, [&library] { library.runSelectedScript(); });
 
-    connect(m.mOnTop, &QAction::triggered, this, &fMain::mOnTop_Click);
-    const std::pair<QAction *, qint16> selections[] = {{m.mSelection3, 3}, {m.mSelection4, 4}, {m.mSelection5, 5}};
+    connect(m.onTopAction, &QAction::triggered, this, &MainWindow::toggleOnTop);
+    const std::pair<QAction *, qint16> selections[] = {{m.selectionSize3Action, 3}, {m.selectionSize4Action, 4}, {m.selectionSize5Action, 5}};
     for (const auto &[action, size] : selections)
-        connect(action, &QAction::triggered, this, [&tools, size] { tools.ZoomSelection(size); });
-    const std::pair<QAction *, qint16> wholePage[] = {{m.mAll3, 3}, {m.mAll4, 4}, {m.mAll5, 5}};
+        connect(action, &QAction::triggered, this, [&tools, size] { tools.zoomSelection(size); });
+    const std::pair<QAction *, qint16> wholePage[] = {{m.allSize3Action, 3}, {m.allSize4Action, 4}, {m.allSize5Action, 5}};
     for (const auto &[action, size] : wholePage)
-        connect(action, &QAction::triggered, this, [&tools, size] { tools.ZoomAll(size); });
-    m.mBuiltinEngine->setChecked(m_browser->engine() == BrowserEngine::Builtin);
-    m.mChromium->setChecked(m_browser->engine() == BrowserEngine::Chromium);
-    connect(m.mBuiltinEngine, &QAction::triggered, this, [this] { selectBrowserEngine(BrowserEngine::Builtin); });
-    connect(m.mChromium, &QAction::triggered, this, [this] { selectBrowserEngine(BrowserEngine::Chromium); });
+        connect(action, &QAction::triggered, this, [&tools, size] { tools.zoomAll(size); });
+    m.builtinEngineAction->setChecked(m_browser->engine() == BrowserEngine::Builtin);
+    m.chromiumAction->setChecked(m_browser->engine() == BrowserEngine::Chromium);
+    connect(m.builtinEngineAction, &QAction::triggered, this, [this] { selectBrowserEngine(BrowserEngine::Builtin); });
+    connect(m.chromiumAction, &QAction::triggered, this, [this] { selectBrowserEngine(BrowserEngine::Chromium); });
 
-    connect(m.mCommands, &QAction::triggered, this, &fMain::mCommands_Click);
-    connect(m.mAbout, &QAction::triggered, this, &fMain::mAbout_Click);
+    connect(m.commandsAction, &QAction::triggered, this, &MainWindow::showCommands);
+    connect(m.aboutAction, &QAction::triggered, this, &MainWindow::showAbout);
 }
 
-void fMain::Form_Load()
+void MainWindow::startUp()
 {
     runStep([this] { createFirstRunLibrary(m_options.libraryRoot); });
     runStep([this] { restorePosition(); });
-    runStep([this] { m_automation->connection.AttachBrowser(); });
+    runStep([this] { m_automation->connection.attachBrowser(); });
     runStep([this] { m_dialog->setFilter(kDialogFilter); });
     runStep([this] { m_dialog->setFileName(QDir(m_options.libraryRoot).filePath(QStringLiteral("ScriptName"))); });
     runStep([this] {
@@ -196,74 +196,74 @@ void fMain::Form_Load()
         if (text.endsWith(QStringLiteral("\r\n")))
             setEditorText(*m_editor, text.chopped(2));
     });
-    runStep([this] { m_library->LoadScripts(); });
+    runStep([this] { m_library->loadScripts(); });
     runStep([this] {
-        CommandScript(m_options.commandLine, *this, *m_library, *m_editor, m_automation->state,
-                      [this] { mRunScript_Click(); }, m_options.countdownTick);
+        runCommandLineScript(m_options.commandLine, *this, *m_library, *m_editor, m_automation->state,
+                      [this] { runScript(); }, m_options.countdownTick);
     });
 }
 
-void fMain::restorePosition()
+void MainWindow::restorePosition()
 {
     winId(); // the frame's measures are known once the window exists
     m_storedPosition = readStoredPosition(*m_settings);
     restoreWindowPosition(*this, m_storedPosition);
 }
 
-QString fMain::editorText() const
+QString MainWindow::editorText() const
 {
     return ::editorText(*m_editor);
 }
 
-void fMain::mRunScript_Click()
+void MainWindow::runScript()
 {
-    m_automation->runner.mRunScript_Click(editorText());
+    m_automation->runner.runScript(editorText());
 }
 
-void fMain::mReset_Click()
+void MainWindow::resetRun()
 {
-    m_automation->runner.mReset_Click();
+    m_automation->runner.resetRun();
 }
 
-void fMain::TimerTime_Timer()
+void MainWindow::updateClock()
 {
     m_panel2->setText(clockText());
 }
 
-void fMain::mToolbars_Click()
+void MainWindow::toggleToolbars()
 {
     // The item's own toggle is undone: the check mark follows what the browser was told.
-    const bool wasChecked = !m_menus->mToolbars->isChecked();
-    m_menus->mToolbars->setChecked(m_commands->mToolbars_Click(wasChecked));
+    const bool wasChecked = !m_menus->toolbarsAction->isChecked();
+    m_menus->toolbarsAction->setChecked(m_commands->toggleToolbars(wasChecked));
 }
 
-void fMain::mCloseAll_Click()
+void MainWindow::closeAllWindows()
 {
-    m_commands->mCloseAll_Click();
+    m_commands->closeAllWindows();
 }
 
-void fMain::mOnTop_Click()
+void MainWindow::toggleOnTop()
 {
-    if (m_menus->mOnTop->isChecked())
-        MakeTopMost(*this);
+    if (m_menus->onTopAction->isChecked())
+        makeTopMost(*this);
     else
-        MakeNotTopMost(*this);
+        makeNotTopMost(*this);
 }
 
-void fMain::mCommands_Click()
+void MainWindow::showCommands()
 {
     m_commands->navigate(commandReferenceUrl());
 }
 
-frmAbout *fMain::aboutBox() const
+AboutBox *MainWindow::aboutBox() const
 {
     return m_about.data();
 }
 
-void fMain::mAbout_Click()
+void MainWindow::showAbout()
 {
     if (!m_about) {
-        m_about = new frmAbout([this] { m_commands->navigate(userGuideUrl(), BrowserCommands::Failure::Ignore); });
+        m_about = new AboutBox([this] { m_commands->navigate(userGuideUrl(), BrowserCommands::Failure::Ignore); });
         m_about->setAttribute(Qt::WA_DeleteOnClose);
     }
     m_about->show();
@@ -271,55 +271,55 @@ void fMain::mAbout_Click()
     m_about->activateWindow();
 }
 
-void fMain::selectBrowserEngine(BrowserEngine engine)
+void MainWindow::selectBrowserEngine(BrowserEngine engine)
 {
-    m_menus->mBuiltinEngine->setChecked(engine == BrowserEngine::Builtin);
-    m_menus->mChromium->setChecked(engine == BrowserEngine::Chromium);
+    m_menus->builtinEngineAction->setChecked(engine == BrowserEngine::Builtin);
+    m_menus->chromiumAction->setChecked(engine == BrowserEngine::Chromium);
     if (engine == m_browser->engine())
         return;
     storeBrowserEngine(*m_settings, engine);
     // The old engine's windows are let go by the attach before the engine itself ends.
     const std::unique_ptr<Browser> previous = m_browser->select(engine);
     CurrentDoc.reset();
-    m_automation->connection.AttachBrowser();
+    m_automation->connection.attachBrowser();
     if (isVisible())
         placeBrowserWindowsBeside(*this);
 }
 
-void fMain::closeEvent(QCloseEvent *event)
+void MainWindow::closeEvent(QCloseEvent *event)
 {
     runStep([this] { writeWindowPosition(*m_settings, *this); });
     event->accept();
     hide();
     runStep([this] {
-        MakeNotTopMost(*this);
-        m_menus->mOnTop->setChecked(false);
+        makeNotTopMost(*this);
+        m_menus->onTopAction->setChecked(false);
     });
     if (m_about)
         m_about->close();
     emit programEnded();
 }
 
-void fMain::resizeEvent(QResizeEvent *event)
+void MainWindow::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
-    Form_Resize();
+    layoutControls();
 }
 
-void fMain::Form_Resize()
+void MainWindow::layoutControls()
 {
     const int dpi = logicalDpi(*this);
     const int W = pixelsToTwips(frameGeometry().width(), dpi);
     const int H = pixelsToTwips(height() - centralWidget()->y(), dpi);
     const int S = pixelsToTwips(statusBar()->isVisible() ? statusBar()->height() : 0, dpi);
-    FormLayout::Form_Resize(m_boxes, W, H, S);
+    FormLayout::layoutControls(m_boxes, W, H, S);
     applyFormBoxes(m_boxes, dpi, *m_tree, *m_editor, *m_list);
 }
 
-void fMain::showEvent(QShowEvent *event)
+void MainWindow::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
-    Form_Resize();
+    layoutControls();
     if (m_shownOnce)
         return;
     m_shownOnce = true;
@@ -332,13 +332,13 @@ void fMain::showEvent(QShowEvent *event)
     });
 }
 
-bool fMain::eventFilter(QObject *watched, QEvent *event)
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
     // The library keeps the right button's press from moving the selection; its release pops up
     // the Scripts menu for the node selected before.
     if (watched == m_tree->viewport() && event->type() == QEvent::MouseButtonRelease) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
-        m_library->TreeView1_MouseUp(mouse->button(), mouse->globalPosition().toPoint(), *m_menus->mScripts);
+        m_library->showContextMenu(mouse->button(), mouse->globalPosition().toPoint(), *m_menus->scriptsMenu);
     }
     return QMainWindow::eventFilter(watched, event);
 }

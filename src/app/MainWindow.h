@@ -21,7 +21,7 @@ class QSettings;
 class QTreeWidget;
 class ScriptLibrary;
 class WindowHost;
-class frmAbout;
+class AboutBox;
 struct Automation;
 struct MainMenus;
 
@@ -36,10 +36,10 @@ struct MainWindowOptions {
 // The options of a program started with these arguments (the program's path first).
 [[nodiscard]] MainWindowOptions defaultMainWindowOptions(const QStringList &arguments);
 
-// fMain: the script tree, the editor, the link list and the status bar, the menus, the
-// browser connection and the runner. Form_Load starts it up; closing it saves its place and
+// MainWindow: the script tree, the editor, the link list and the status bar, the menus, the
+// browser connection and the runner. startUp starts it up; closing it saves its place and
 // ends the program (programEnded).
-class fMain final : public QMainWindow {
+class MainWindow final : public QMainWindow {
     Q_OBJECT
 public:
     static constexpr int kClockInterval = 1000;
@@ -47,27 +47,27 @@ public:
     static constexpr int kDesignedClientWidth = 6405;
     static constexpr int kDesignedClientHeight = 2655;
 
-    explicit fMain(MainWindowOptions options);
-    ~fMain() override;
+    explicit MainWindow(MainWindowOptions options);
+    ~MainWindow() override;
 
-    void Form_Load();
+    void startUp();
 
-    void mRunScript_Click();
-    void mReset_Click();
-    void TimerTime_Timer();
-    void mToolbars_Click();
-    void mCloseAll_Click();
-    void mOnTop_Click();
-    void mCommands_Click();
-    void mAbout_Click();
+    void runScript();
+    void resetRun();
+    void updateClock();
+    void toggleToolbars();
+    void closeAllWindows();
+    void toggleOnTop();
+    void showCommands();
+    void showAbout();
     // Drives the given engine from now on, keeping the choice in the settings store.
     void selectBrowserEngine(BrowserEngine engine);
 
     [[nodiscard]] Automation &automation() { return *m_automation; }
-    [[nodiscard]] FileDialog &CDL1() { return *m_dialog; }
-    [[nodiscard]] QTimer &TimerTime() { return m_timerTime; }
+    [[nodiscard]] FileDialog &fileDialog() { return *m_dialog; }
+    [[nodiscard]] QTimer &clockTimer() { return m_clockTimer; }
     [[nodiscard]] QString editorText() const;
-    [[nodiscard]] frmAbout *aboutBox() const;
+    [[nodiscard]] AboutBox *aboutBox() const;
 
 signals:
     // The window has closed: the program ends.
@@ -82,7 +82,7 @@ protected:
 private:
     void createControls();
     void connectMenus();
-    void Form_Resize();
+    void layoutControls();
     void restorePosition();
 
     MainWindowOptions m_options;
@@ -94,7 +94,7 @@ private:
     QLabel *m_panel2 = nullptr;
     std::unique_ptr<MainMenus> m_menus;
     FormBoxes m_boxes;
-    QTimer m_timerTime;
+    QTimer m_clockTimer;
     std::unique_ptr<WindowHost> m_host;
     std::unique_ptr<SelectableBrowser> m_browser;
     std::unique_ptr<Automation> m_automation;
@@ -102,7 +102,7 @@ private:
     std::unique_ptr<FileDialog> m_dialog;
     std::unique_ptr<LinkListView> m_linkListView;
     std::unique_ptr<ScriptLibrary> m_library;
-    QPointer<frmAbout> m_about;
+    QPointer<AboutBox> m_about;
     StoredPosition m_storedPosition;
     bool m_shownOnce = false;
 };

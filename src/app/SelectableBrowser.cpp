@@ -53,9 +53,9 @@ std::unique_ptr<Browser> SelectableBrowser::select(BrowserEngine engine)
     return previous;
 }
 
-std::vector<std::shared_ptr<BrowserWindow>> SelectableBrowser::ShellWindows()
+std::vector<std::shared_ptr<BrowserWindow>> SelectableBrowser::windows()
 {
-    return m_backend->ShellWindows();
+    return m_backend->windows();
 }
 
 std::shared_ptr<BrowserWindow> SelectableBrowser::createWindow()

@@ -30,7 +30,7 @@ public:
 
     [[nodiscard]] QString browserName() const override { return m_backend->browserName(); }
     [[nodiscard]] QString programName() const override { return m_backend->programName(); }
-    [[nodiscard]] std::vector<std::shared_ptr<BrowserWindow>> ShellWindows() override;
+    [[nodiscard]] std::vector<std::shared_ptr<BrowserWindow>> windows() override;
     [[nodiscard]] std::shared_ptr<BrowserWindow> createWindow() override;
     void startProgram() override;
     void activateWindow(const QString &title) override;

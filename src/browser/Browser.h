@@ -1,6 +1,6 @@
 #pragma once
 
-#include "browser/BrowserWindow.h"
+#include "engine/BrowserWindow.h"
 
 #include <QString>
 
@@ -19,7 +19,7 @@ public:
     [[nodiscard]] virtual QString programName() const = 0;
 
     // Every open window, in the backend's own enumeration order.
-    [[nodiscard]] virtual std::vector<std::shared_ptr<BrowserWindow>> ShellWindows() = 0;
+    [[nodiscard]] virtual std::vector<std::shared_ptr<BrowserWindow>> windows() = 0;
     // A new, separate window that can take a page another window asks to open.
     [[nodiscard]] virtual std::shared_ptr<BrowserWindow> createWindow() = 0;
     // Starts the browser program; throws ScriptError when it cannot be started.

@@ -34,7 +34,7 @@ bool showsHtmlDocument(BrowserWindow &window)
 bool isBusy(BrowserWindow &window)
 {
     try {
-        return window.Busy();
+        return window.isBusy();
     } catch (const ScriptError &) {
         return false;
     }
@@ -57,20 +57,20 @@ BrowserConnection::~BrowserConnection()
     detach();
 }
 
-BrowserWindow &BrowserConnection::IE()
+BrowserWindow &BrowserConnection::window()
 {
-    if (!m_IE)
+    if (!m_attached)
         throw ScriptError(ObjectNotSet);
-    return *m_IE;
+    return *m_attached;
 }
 
-void BrowserConnection::AttachBrowser()
+void BrowserConnection::attachBrowser()
 {
     detach();
     m_reset();
     // The pause lets closed windows go; with nothing closed there is nothing to wait for.
     if (closeOtherShellWindows())
-        SleepFor(m_host, kPauseAfterClosingMs);
+        sleepFor(m_host, kPauseAfterClosingMs);
 
     bool started = false;
     std::optional<QDeadlineTimer> busyWait;
@@ -93,7 +93,7 @@ void BrowserConnection::AttachBrowser()
                 return;
             started = true;
         }
-        SleepFor(m_host, kPauseAfterSearchMs);
+        sleepFor(m_host, kPauseAfterSearchMs);
         ++tries;
     }
     m_host.messageBox(QStringLiteral("%1 can not be located.").arg(m_browser.programName()),
@@ -104,11 +104,11 @@ bool BrowserConnection::closeOtherShellWindows()
 {
     bool closedAny = false;
     for (int pass = 0; pass < kClosingPasses; ++pass) {
-        for (const auto &window : m_browser.ShellWindows()) {
+        for (const auto &window : m_browser.windows()) {
             try {
-                if (window->Name() != m_browser.browserName()) {
+                if (window->name() != m_browser.browserName()) {
                     closedAny = true;
-                    window->Quit();
+                    window->quit();
                 }
             } catch (const ScriptError &) {
             }
@@ -119,7 +119,7 @@ bool BrowserConnection::closeOtherShellWindows()
 
 std::shared_ptr<BrowserWindow> BrowserConnection::findHtmlWindow()
 {
-    for (auto &window : m_browser.ShellWindows()) {
+    for (auto &window : m_browser.windows()) {
         if (showsHtmlDocument(*window))
             return window;
     }
@@ -138,58 +138,58 @@ bool BrowserConnection::startBrowserProgram()
 
 void BrowserConnection::attach(std::shared_ptr<BrowserWindow> window)
 {
-    m_IE = std::move(window);
+    m_attached = std::move(window);
     try {
-        m_IE->setEventSink(this);
-        m_IE->setStatusText(QStringLiteral("NavRelay Successfully Attached."));
-        m_browser.activateWindow(m_IE->Name());
+        m_attached->setEventSink(this);
+        m_attached->setStatusText(QStringLiteral("NavRelay Successfully Attached."));
+        m_browser.activateWindow(m_attached->name());
     } catch (const ScriptError &) {
     }
 }
 
 void BrowserConnection::detach()
 {
-    if (!m_IE)
+    if (!m_attached)
         return;
     try {
-        m_IE->setEventSink(nullptr);
+        m_attached->setEventSink(nullptr);
     } catch (const ScriptError &) {
     }
-    m_IE.reset();
+    m_attached.reset();
 }
 
-void BrowserConnection::IE_BeforeNavigate2(const QString &)
+void BrowserConnection::navigationStarted(const QString &)
 {
-    m_state.WaitingForPage = true;
+    m_state.waitingForPage = true;
 }
 
-void BrowserConnection::IE_DocumentComplete(const QString &)
+void BrowserConnection::documentCompleted(const QString &)
 {
     // Whatever the window shows now, the wait ends; CurrentDoc only ever holds an HTML page.
     try {
-        auto document = IE().document();
+        auto document = window().document();
         CurrentDoc = document && document->kind() == DocumentKind::Html ? std::move(document) : nullptr;
     } catch (const ScriptError &) {
         CurrentDoc.reset();
     }
-    m_state.WaitingForPage = false;
-    ++m_state.PagesCompleted;
+    m_state.waitingForPage = false;
+    ++m_state.pagesCompleted;
     if (m_pageCompleted)
         m_pageCompleted();
 }
 
-std::shared_ptr<BrowserWindow> BrowserConnection::IE_NewWindow2()
+std::shared_ptr<BrowserWindow> BrowserConnection::newWindowRequested()
 {
-    if (m_PopupIE) {
+    if (m_popup) {
         try {
-            m_PopupIE->Quit();
+            m_popup->quit();
         } catch (const ScriptError &) {
         }
     }
-    m_PopupIE.reset();
+    m_popup.reset();
     try {
-        m_PopupIE = m_browser.createWindow();
+        m_popup = m_browser.createWindow();
     } catch (const ScriptError &) {
     }
-    return m_PopupIE;
+    return m_popup;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "browser/BrowserWindow.h"
+#include "engine/BrowserWindow.h"
 #include "engine/BrowserAccess.h"
 
 #include <functional>
@@ -10,7 +10,7 @@ class Browser;
 class Host;
 struct RunState;
 
-// The attached browser IE and the popup browser PopupIE: finds or starts a browser window to
+// The attached browser window and the popup window: finds or starts a browser window to
 // attach and handles the attached window's events for the runner.
 class BrowserConnection : public BrowserAccess, public BrowserEvents {
 public:
@@ -27,15 +27,15 @@ public:
                       std::function<void()> pageCompleted = {});
     ~BrowserConnection() override;
 
-    BrowserWindow &IE() override;
-    void AttachBrowser() override;
+    BrowserWindow &window() override;
+    void attachBrowser() override;
 
-    void IE_BeforeNavigate2(const QString &url) override;
-    void IE_DocumentComplete(const QString &url) override;
-    std::shared_ptr<BrowserWindow> IE_NewWindow2() override;
+    void navigationStarted(const QString &url) override;
+    void documentCompleted(const QString &url) override;
+    std::shared_ptr<BrowserWindow> newWindowRequested() override;
 
-    [[nodiscard]] std::shared_ptr<BrowserWindow> attachedWindow() const { return m_IE; }
-    [[nodiscard]] std::shared_ptr<BrowserWindow> popupWindow() const { return m_PopupIE; }
+    [[nodiscard]] std::shared_ptr<BrowserWindow> attachedWindow() const { return m_attached; }
+    [[nodiscard]] std::shared_ptr<BrowserWindow> popupWindow() const { return m_popup; }
     [[nodiscard]] Browser &browser() { return m_browser; }
 
 private:
@@ -51,6 +51,6 @@ private:
     RunState &m_state;
     std::function<void()> m_reset;
     std::function<void()> m_pageCompleted;
-    std::shared_ptr<BrowserWindow> m_IE;
-    std::shared_ptr<BrowserWindow> m_PopupIE;
+    std::shared_ptr<BrowserWindow> m_attached;
+    std::shared_ptr<BrowserWindow> m_popup;
 };

@@ -59,7 +59,7 @@ std::unique_ptr<Browser> createBrowser(const RunOptions &options)
 bool browserBusy(BrowserConnection &connection)
 {
     try {
-        return connection.attachedWindow() && connection.attachedWindow()->Busy();
+        return connection.attachedWindow() && connection.attachedWindow()->isBusy();
     } catch (const ScriptError &) {
         return false;
     }
@@ -79,7 +79,7 @@ int waitForRun(Automation &automation, int timeoutSeconds)
         case RunStatus::Stopped:
             // A last line that navigates has only started the load: let the browser finish it,
             // as a browser in a process of its own would after the run.
-            if ((automation.state.WaitingForPage || browserBusy(automation.connection)) && !deadline.hasExpired())
+            if ((automation.state.waitingForPage || browserBusy(automation.connection)) && !deadline.hasExpired())
                 return;
             exitCode = RunFinished;
             break;
@@ -87,7 +87,7 @@ int waitForRun(Automation &automation, int timeoutSeconds)
             exitCode = RunHalted;
             break;
         case RunStatus::Parked:
-            printError(QStringLiteral("the run stopped on an empty line (%1)").arg(runner.state().CurrentLine + 1));
+            printError(QStringLiteral("the run stopped on an empty line (%1)").arg(runner.state().currentLine + 1));
             exitCode = RunUnfinished;
             break;
         case RunStatus::WaitingForPage:
@@ -96,8 +96,8 @@ int waitForRun(Automation &automation, int timeoutSeconds)
                 return;
             printError(QStringLiteral("the run did not finish within %1 s (line %2%3)")
                            .arg(timeoutSeconds)
-                           .arg(runner.state().CurrentLine + 1)
-                           .arg(runner.state().WaitingForPage ? QStringLiteral(", waiting for a page") : QString()));
+                           .arg(runner.state().currentLine + 1)
+                           .arg(runner.state().waitingForPage ? QStringLiteral(", waiting for a page") : QString()));
             exitCode = RunUnfinished;
             break;
         }
@@ -123,12 +123,12 @@ int runScript(const RunOptions &options)
     const auto browser = createBrowser(options);
     Automation automation(host, *browser);
 
-    automation.connection.AttachBrowser();
+    automation.connection.attachBrowser();
     if (!automation.connection.attachedWindow()) {
         printError(QStringLiteral("no browser could be attached"));
         return RunBadInput;
     }
-    automation.runner.TimerNav().setInterval(options.tickMs);
-    automation.runner.mRunScript_Click(*script);
+    automation.runner.tickTimer().setInterval(options.tickMs);
+    automation.runner.runScript(*script);
     return waitForRun(automation, options.timeoutSeconds);
 }

@@ -8,7 +8,7 @@ public:
     virtual ~BrowserAccess() = default;
 
     // The attached browser window; throws ScriptError(ObjectNotSet) when none is attached.
-    [[nodiscard]] virtual BrowserWindow &IE() = 0;
+    [[nodiscard]] virtual BrowserWindow &window() = 0;
     // Resets the run and finds or starts a browser to attach.
-    virtual void AttachBrowser() = 0;
+    virtual void attachBrowser() = 0;
 };

@@ -27,7 +27,7 @@ public:
 };
 
 // Sleeps only for a positive count, as the "sleep" command and the browser search do.
-inline void SleepFor(Host &host, qint32 milliseconds)
+inline void sleepFor(Host &host, qint32 milliseconds)
 {
     if (milliseconds > 0)
         host.sleep(milliseconds);

@@ -7,20 +7,23 @@ class PageActions {
 public:
     virtual ~PageActions() = default;
 
-    virtual void Clink(const QString &LinkText) = 0;
-    virtual void ClinkNew(const QString &LinkText) = 0;
+    virtual void clickLink(const QString &linkText) = 0;
+    virtual void clickLinkInNewWindow(const QString &linkText) = 0;
 
-    virtual void FillFormByName(const QString &sName, const QString &sValue) = 0;
-    virtual void FillAppend(const QString &sName, const QString &sValue) = 0;
-    virtual void FillClass(const QString &sClass, const QString &sText) = 0;
-    virtual void FillByID(const QString &sID, const QString &sValue) = 0;
-    virtual void FillAppendByID(const QString &sID, const QString &sValue) = 0;
+    virtual void fillByName(const QString &name, const QString &value) = 0;
+    virtual void appendByName(const QString &name, const QString &value) = 0;
+    virtual void fillByClass(const QString &className, const QString &text) = 0;
+    virtual void fillById(const QString &id, const QString &value) = 0;
+    virtual void appendById(const QString &id, const QString &value) = 0;
 
-    virtual void ClickButton(const QString &sValue, bool blnNavigate) = 0;
-    virtual void ClickButtonByName(const QString &sName) = 0;
-    virtual void ClickItem(qint16 Index, const QString &sName) = 0;
-    virtual void ClickInputImg(const QString &ImgSrc) = 0;
-    virtual void ClickClass(const QString &sClass) = 0;
-    virtual void ClickElementByID(const QString &sID, bool blnNavigate) = 0;
-    virtual void ClickElementByName(const QString &sName, bool blnNavigate) = 0;
+    virtual void clickButton(const QString &value, bool navigates) = 0;
+    virtual void clickButtonByName(const QString &name) = 0;
+    virtual void clickItem(qint16 Index, const QString &name) = 0;
+    virtual void clickImageInput(const QString &imageSource) = 0;
+    virtual void clickByClass(const QString &className) = 0;
+    virtual void clickElementById(const QString &id, bool navigates) = 0;
+    virtual void clickElementByName(const QString &name, bool navigates) = 0;
+
+    // The HTML inside the attached page's body, as the conditional lines search it.
+    [[nodiscard]] virtual QString bodyHtml() = 0;
 };

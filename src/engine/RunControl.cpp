@@ -7,17 +7,17 @@
 #include <QLocale>
 #include <QTime>
 
-void ScriptRunner::mRunScript_Click(const QString &editorText)
+void ScriptRunner::runScript(const QString &editorText)
 {
     // The markers are replaced before the lines are stored, so that a run already ticking
     // never executes a line with "$$$" still in it.
-    const QStringList lines = PromptVariables(splitLines(editorText));
-    m_state.CurrentLine = 0;
-    m_state.ScriptLines = lines;
-    m_timerNav.start();
+    const QStringList lines = promptVariables(splitLines(editorText));
+    m_state.currentLine = 0;
+    m_state.scriptLines = lines;
+    m_tickTimer.start();
 }
 
-QStringList ScriptRunner::PromptVariables(QStringList lines)
+QStringList ScriptRunner::promptVariables(QStringList lines)
 {
     bool asked = false;
     QString variable;
@@ -34,16 +34,16 @@ QStringList ScriptRunner::PromptVariables(QStringList lines)
     return lines;
 }
 
-void ScriptRunner::mReset_Click()
+void ScriptRunner::resetRun()
 {
-    const bool wasEnabled = m_timerNav.isActive();
-    m_timerNav.stop();
-    m_state.CurrentLine = 0;
-    m_state.WaitingForPage = false;
-    m_state.ExecutingLine = false;
+    const bool wasEnabled = m_tickTimer.isActive();
+    m_tickTimer.stop();
+    m_state.currentLine = 0;
+    m_state.waitingForPage = false;
+    m_state.executingLine = false;
     m_halted = false;
     if (wasEnabled)
-        m_timerNav.start();
+        m_tickTimer.start();
 }
 
 QString clockText()

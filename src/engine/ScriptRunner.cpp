@@ -1,12 +1,12 @@
 #include "engine/ScriptRunner.h"
 
-#include "browser/BrowserWindow.h"
+#include "engine/BrowserWindow.h"
 #include "engine/BrowserAccess.h"
 #include "engine/Host.h"
+#include "engine/PageActions.h"
 #include "engine/ScriptError.h"
 #include "engine/ScriptText.h"
 #include "engine/Values.h"
-#include "page/Document.h"
 
 #include <limits>
 #include <utility>
@@ -17,22 +17,22 @@ ScriptRunner::ScriptRunner(RunState &state, Host &host, BrowserAccess &browser, 
     , m_browser(browser)
     , m_page(page)
 {
-    m_timerNav.setInterval(kTickInterval);
-    QObject::connect(&m_timerNav, &QTimer::timeout, [this] { TimerNav_Timer(); });
+    m_tickTimer.setInterval(kTickInterval);
+    QObject::connect(&m_tickTimer, &QTimer::timeout, [this] { tick(); });
 }
 
-void ScriptRunner::TimerNav_Timer()
+void ScriptRunner::tick()
 {
-    const qsizetype lineCount = m_state.ScriptLines.size();
-    const bool lineInScript = m_state.CurrentLine >= 0 && m_state.CurrentLine < lineCount;
-    if (lineInScript && m_state.ScriptLines.at(m_state.CurrentLine).isEmpty())
+    const qsizetype lineCount = m_state.scriptLines.size();
+    const bool lineInScript = m_state.currentLine >= 0 && m_state.currentLine < lineCount;
+    if (lineInScript && m_state.scriptLines.at(m_state.currentLine).isEmpty())
         return; // parked on an empty line until Reset or Run
-    if (m_state.WaitingForPage) {
+    if (m_state.waitingForPage) {
         idleThroughPageWait();
         watchPageWait();
         return;
     }
-    if (m_state.ExecutingLine || m_attaching)
+    if (m_state.executingLine || m_attaching)
         return;
     // The wait may have ended without a page (Reset, stopscript): tick at the chosen pace again.
     pageCompleted();
@@ -40,13 +40,13 @@ void ScriptRunner::TimerNav_Timer()
         finishRun(); // nothing to run: a Run on an empty editor ends at once
         return;
     }
-    m_state.ExecutingLine = true;
+    m_state.executingLine = true;
     try {
         if (!lineInScript)
             throw ScriptError(SubscriptOutOfRange); // a "goto" left the script
         executeLine();
         advance();
-        m_state.ExecutingLine = false;
+        m_state.executingLine = false;
     } catch (const ScriptError &error) {
         trapError(error);
     }
@@ -56,20 +56,20 @@ void ScriptRunner::TimerNav_Timer()
 // from the browser and the server it waits for.
 void ScriptRunner::idleThroughPageWait()
 {
-    if (m_timerNav.interval() != 0)
+    if (m_tickTimer.interval() != 0)
         return;
     m_idlingZeroTick = true;
-    m_timerNav.setInterval(kTickInterval);
+    m_tickTimer.setInterval(kTickInterval);
 }
 
 // A window closed or killed during the wait never completes its page: it is taken as the lost
 // browser it is, as a failed line would find it, instead of waiting for ever.
 void ScriptRunner::watchPageWait()
 {
-    if (m_state.ExecutingLine || m_attaching)
+    if (m_state.executingLine || m_attaching)
         return;
     try {
-        (void)m_browser.IE().Busy();
+        (void)m_browser.window().isBusy();
     } catch (const ScriptError &error) {
         trapError(error);
     }
@@ -78,36 +78,36 @@ void ScriptRunner::watchPageWait()
 void ScriptRunner::pageCompleted()
 {
     if (std::exchange(m_idlingZeroTick, false))
-        m_timerNav.setInterval(0);
+        m_tickTimer.setInterval(0);
 }
 
 void ScriptRunner::executeLine()
 {
-    m_host.setStatusText(QStringLiteral("Executing Script, Line ( %1 )").arg(m_state.CurrentLine + 1));
-    m_state.Params = splitFields(m_state.ScriptLines.at(m_state.CurrentLine));
-    for (int index = 1; index <= 2 && index < m_state.Params.size(); ++index)
-        ParseCommand(m_state.Params[index]);
-    runTopLevelCommand(m_state.Params.at(0).toLower());
+    m_host.setStatusText(QStringLiteral("Executing Script, Line ( %1 )").arg(m_state.currentLine + 1));
+    m_state.params = splitFields(m_state.scriptLines.at(m_state.currentLine));
+    for (int index = 1; index <= 2 && index < m_state.params.size(); ++index)
+        parseCommand(m_state.params[index]);
+    runTopLevelCommand(m_state.params.at(0).toLower());
 }
 
 void ScriptRunner::advance()
 {
-    if (m_state.CurrentLine == m_state.ScriptLines.size() - 1) {
+    if (m_state.currentLine == m_state.scriptLines.size() - 1) {
         finishRun();
         return;
     }
     // The line number is a 16-bit integer: a script longer than it can count overflows.
-    if (m_state.CurrentLine == std::numeric_limits<qint16>::max())
+    if (m_state.currentLine == std::numeric_limits<qint16>::max())
         throw ScriptError(Overflow);
-    ++m_state.CurrentLine;
+    ++m_state.currentLine;
 }
 
 void ScriptRunner::finishRun()
 {
-    m_state.CurrentLine = 0;
+    m_state.currentLine = 0;
     m_host.setStatusText(QStringLiteral("Finished Executing "));
-    m_timerNav.stop();
-    if (m_state.ExitWhenFinished)
+    m_tickTimer.stop();
+    if (m_state.exitWhenFinished)
         m_host.closeMainWindow();
 }
 
@@ -117,7 +117,7 @@ void ScriptRunner::trapError(const ScriptError &error)
         // The browser or its document is gone: attach again and start over from line 1. The
         // attach resets the run first and may wait in event loops: no line runs until it ends.
         m_attaching = true;
-        m_browser.AttachBrowser();
+        m_browser.attachBrowser();
         m_attaching = false;
         return;
     }
@@ -132,43 +132,35 @@ void ScriptRunner::trapError(const ScriptError &error)
 
 RunStatus ScriptRunner::status() const
 {
-    if (!m_timerNav.isActive())
+    if (!m_tickTimer.isActive())
         return RunStatus::Stopped;
     if (m_halted)
         return RunStatus::Halted;
     // The page a line asked for is still loading even when the next line is empty.
-    if (m_state.WaitingForPage)
+    if (m_state.waitingForPage)
         return RunStatus::WaitingForPage;
-    const qint16 line = m_state.CurrentLine;
-    if (line >= 0 && line < m_state.ScriptLines.size() && m_state.ScriptLines.at(line).isEmpty())
+    const qint16 line = m_state.currentLine;
+    if (line >= 0 && line < m_state.scriptLines.size() && m_state.scriptLines.at(line).isEmpty())
         return RunStatus::Parked;
     return RunStatus::Ready;
 }
 
 const QString &ScriptRunner::field(int index) const
 {
-    if (index >= m_state.Params.size())
+    if (index >= m_state.params.size())
         throw ScriptError(SubscriptOutOfRange);
-    return m_state.Params.at(index);
-}
-
-QString ScriptRunner::bodyHtml()
-{
-    const auto body = asHtmlDocument(m_browser.IE().document()).body();
-    if (!body)
-        throw ScriptError(ObjectNotSet);
-    return body->innerHTML();
+    return m_state.params.at(index);
 }
 
 void ScriptRunner::runConditional(bool runWhenFound)
 {
-    const QString html = lowerCased(bodyHtml());
+    const QString html = lowerCased(m_page.bodyHtml());
     // An empty condition counts as found on any page whose body has some HTML.
     const bool found = !html.isEmpty() && html.contains(lowerCased(field(1)));
     if (found != runWhenFound)
         return;
-    const qsizetype fieldCount = m_state.Params.size();
+    const qsizetype fieldCount = m_state.params.size();
     const QString parameter = fieldCount >= 4 ? field(3) : QString();
     const qint16 index = fieldCount >= 5 ? toInt16(field(4)) : qint16(0);
-    ExecuteCommand(field(2), parameter, index);
+    executeCommand(field(2), parameter, index);
 }

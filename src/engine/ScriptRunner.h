@@ -13,7 +13,7 @@ class ScriptError;
 // Where a run stands, as a host that watches it from outside sees it.
 enum class RunStatus { Stopped, Ready, WaitingForPage, Parked, Halted };
 
-// Runs a prepared script one line per tick of TimerNav, waiting for the browser between lines,
+// Runs a prepared script one line per tick of tickTimer, waiting for the browser between lines,
 // and holds the run controls (Run, Reset) that start and rewind it. The owner of the run state
 // is whoever owns the runner: the main window or the terminal runner.
 class ScriptRunner {
@@ -25,39 +25,38 @@ public:
     ScriptRunner &operator=(const ScriptRunner &) = delete;
 
     // One tick: runs the current line unless the run waits, parks or is halted.
-    void TimerNav_Timer();
+    void tick();
     // Run: prepares the editor text and starts the timer.
-    void mRunScript_Click(const QString &editorText);
+    void runScript(const QString &editorText);
     // Reset: rewinds to line 1 and clears the waits; a running timer keeps running.
-    void mReset_Click();
+    void resetRun();
     // The browser finished a page: a run ticking every 0 ms that idled through the wait for it
     // ticks again at once.
     void pageCompleted();
 
     [[nodiscard]] RunStatus status() const;
-    [[nodiscard]] QTimer &TimerNav() { return m_timerNav; }
+    [[nodiscard]] QTimer &tickTimer() { return m_tickTimer; }
     [[nodiscard]] RunState &state() { return m_state; }
 
 private:
     void executeLine();
     void runTopLevelCommand(const QString &word);
     void runConditional(bool runWhenFound);
-    void ExecuteCommand(const QString &strCMD, const QString &strPARAM, qint16 iIndex);
+    void executeCommand(const QString &command, const QString &parameter, qint16 index);
     void runTopLevelGoto();
     void idleThroughPageWait();
     void watchPageWait();
     void advance();
     void finishRun();
     void trapError(const ScriptError &error);
-    [[nodiscard]] QStringList PromptVariables(QStringList lines);
+    [[nodiscard]] QStringList promptVariables(QStringList lines);
     [[nodiscard]] const QString &field(int index) const;
-    [[nodiscard]] QString bodyHtml();
 
     RunState &m_state;
     Host &m_host;
     BrowserAccess &m_browser;
     PageActions &m_page;
-    QTimer m_timerNav;
+    QTimer m_tickTimer;
     bool m_halted = false; // a trapped failure holds the run on its line until Reset
     bool m_attaching = false; // the runner is re-attaching the browser after a lost one
     bool m_idlingZeroTick = false; // a 0 ms tick runs at kTickInterval until the page comes

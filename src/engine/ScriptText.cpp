@@ -34,7 +34,7 @@ QStringList splitFields(const QString &line)
     return line.split(QLatin1Char(';'));
 }
 
-QString ParseCommand(QString &field)
+QString parseCommand(QString &field)
 {
     if (!field.contains(QLatin1Char('#')))
         return field;

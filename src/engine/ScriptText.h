@@ -14,7 +14,7 @@
 // The random-number rule on one field: a field with "#" becomes R x N rounded, where N is the
 // number between its first two "#" and 0 <= R < 1. The result is also left in the field.
 // SubscriptOutOfRange (9) for a single "#", TypeMismatch (13) for a piece that is no number.
-QString ParseCommand(QString &field);
+QString parseCommand(QString &field);
 
 // Puts the text in place of every "$$$", left to right without overlaps.
 [[nodiscard]] QString substituteVariable(const QString &line, const QString &text);

@@ -1,28 +1,28 @@
 #include "library/CommandLineStart.h"
 
 #include "engine/RunState.h"
-#include "library/CountdownWindow.h"
+#include "library/CountdownDialog.h"
 #include "library/EditorText.h"
 #include "library/ScriptLibrary.h"
 
 bool CommandLineAborted = false;
 
-void CommandScript(const QString &commandLine, QWidget &mainWindow, ScriptLibrary &library,
-                   QPlainTextEdit &txtScript, RunState &state, const std::function<void()> &runScript,
+void runCommandLineScript(const QString &commandLine, QWidget &mainWindow, ScriptLibrary &library,
+                   QPlainTextEdit &scriptEditor, RunState &state, const std::function<void()> &runScript,
                    std::chrono::milliseconds countdownTick)
 {
     if (commandLine.isEmpty())
         return;
-    state.ExitWhenFinished = true;
-    fTimeout countdown(&mainWindow, countdownTick);
+    state.exitWhenFinished = true;
+    CountdownDialog countdown(&mainWindow, countdownTick);
     countdown.exec();
     if (CommandLineAborted) {
-        setEditorText(txtScript, QStringLiteral("Beep"));
+        setEditorText(scriptEditor, QStringLiteral("Beep"));
         runScript();
         return;
     }
     if (library.selectFirstNodeNamed(commandLine)) {
-        library.TreeView1_Click();
+        library.loadSelectedScript();
         runScript();
     }
 }

@@ -19,6 +19,6 @@ extern bool CommandLineAborted;
 // The start with a script named on the command line: a ten-second countdown the user can abort,
 // then the named script loaded from the tree and run; ExitWhenFinished closes the program when
 // the run ends. Does nothing for an empty command line. countdownTick is shortened only by tests.
-void CommandScript(const QString &commandLine, QWidget &mainWindow, ScriptLibrary &library,
-                   QPlainTextEdit &txtScript, RunState &state, const std::function<void()> &runScript,
+void runCommandLineScript(const QString &commandLine, QWidget &mainWindow, ScriptLibrary &library,
+                   QPlainTextEdit &scriptEditor, RunState &state, const std::function<void()> &runScript,
                    std::chrono::milliseconds countdownTick = kCountdownTick);

@@ -8,23 +8,23 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-bool DirExists(const QString &strDir)
+bool dirExists(const QString &folder)
 {
-    return !strDir.isEmpty() && QFileInfo(strDir).isDir();
+    return !folder.isEmpty() && QFileInfo(folder).isDir();
 }
 
 QString defaultLibraryRoot()
 {
     const QString programFolder = QCoreApplication::applicationDirPath();
     const QString besideProgram = programFolder + QStringLiteral("/Scripts");
-    if (DirExists(besideProgram) || QFileInfo(programFolder).isWritable())
+    if (dirExists(besideProgram) || QFileInfo(programFolder).isWritable())
         return besideProgram;
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/Scripts");
 }
 
 void createFirstRunLibrary(const QString &libraryRoot)
 {
-    if (DirExists(libraryRoot))
+    if (dirExists(libraryRoot))
         return;
     const QString defaultFolder = libraryRoot + QStringLiteral("/Default");
     // Each step is tried whatever came of the one before; a failure shows as an empty tree.

@@ -24,12 +24,12 @@ std::optional<qint16> repeatCount(double number)
 
 } // namespace
 
-void ScriptLibrary::mRepeatLast_Click()
+void ScriptLibrary::repeatLastLine()
 {
     repeat(RepeatPiece::LastLine);
 }
 
-void ScriptLibrary::mRepeatAll_Click()
+void ScriptLibrary::repeatWholeText()
 {
     repeat(RepeatPiece::WholeText);
 }

@@ -19,12 +19,12 @@ const QString kScriptExtension = QStringLiteral(".txt");
 
 } // namespace
 
-void ScriptLibrary::mNewScript_Click()
+void ScriptLibrary::newScript()
 {
     setEditorText(m_editor, QString());
 }
 
-void ScriptLibrary::mOpenScript_Click()
+void ScriptLibrary::openScript()
 {
     // A cancelled dialog must not read the file it named before over the editor's text.
     if (!m_dialog.showOpen())
@@ -36,7 +36,7 @@ void ScriptLibrary::mOpenScript_Click()
         setEditorText(m_editor, *text);
 }
 
-void ScriptLibrary::mSaveScript_Click()
+void ScriptLibrary::saveScript()
 {
     // A cancelled Save changes nothing: rebuilding the tree would also empty the link list.
     if (!m_dialog.showSave())
@@ -50,10 +50,10 @@ void ScriptLibrary::mSaveScript_Click()
                           programTitle());
         return;
     }
-    LoadScripts();
+    loadScripts();
 }
 
-void ScriptLibrary::mRename_Click()
+void ScriptLibrary::renameSelected()
 {
     const QTreeWidgetItem *node = selectedNode();
     if (!node || !node->parent())
@@ -68,10 +68,10 @@ void ScriptLibrary::mRename_Click()
     if (newName.toLower() != file.fileName().toLower()
         && !QFile::rename(file.filePath(), file.dir().filePath(newName)))
         return;
-    LoadScripts();
+    loadScripts();
 }
 
-void ScriptLibrary::mDelete_Click()
+void ScriptLibrary::deleteSelected()
 {
     QTreeWidgetItem *node = selectedNode();
     if (!node || node->childCount() > 0 || !node->parent())
@@ -83,13 +83,13 @@ void ScriptLibrary::mDelete_Click()
     m_tree.clearSelection();
 }
 
-void ScriptLibrary::mNewFolder_Click()
+void ScriptLibrary::newFolder()
 {
     const QString answer = m_host.inputBox(QStringLiteral("What would you like to call this folder?"), programTitle());
     if (!isShowableName(answer))
         return;
     const QString path = m_libraryRoot + QLatin1Char('/') + answer;
-    if (DirExists(path) || !QDir().mkdir(path))
+    if (dirExists(path) || !QDir().mkdir(path))
         return;
-    LoadScripts();
+    loadScripts();
 }

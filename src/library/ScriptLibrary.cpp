@@ -13,12 +13,12 @@
 #include <QPlainTextEdit>
 #include <QTreeWidget>
 
-ScriptLibrary::ScriptLibrary(QTreeWidget &TreeView1, QPlainTextEdit &txtScript, CommonDialog &CDL1,
+ScriptLibrary::ScriptLibrary(QTreeWidget &scriptTree, QPlainTextEdit &scriptEditor, CommonDialog &fileDialog,
                              Host &host, LinkList &linkList, QString libraryRoot,
                              std::function<void()> runScript)
-    : m_tree(TreeView1)
-    , m_editor(txtScript)
-    , m_dialog(CDL1)
+    : m_tree(scriptTree)
+    , m_editor(scriptEditor)
+    , m_dialog(fileDialog)
     , m_host(host)
     , m_linkList(linkList)
     , m_libraryRoot(std::move(libraryRoot))
@@ -48,7 +48,7 @@ bool ScriptLibrary::eventFilter(QObject *watched, QEvent *event)
     return QObject::eventFilter(watched, event);
 }
 
-void ScriptLibrary::LoadScripts()
+void ScriptLibrary::loadScripts()
 {
     m_linkList.clear();
     m_tree.clear();
@@ -68,7 +68,7 @@ void ScriptLibrary::LoadScripts()
         selectFirstNodeNamed(m_selectedScript);
 }
 
-void ScriptLibrary::TreeView1_Click()
+void ScriptLibrary::loadSelectedScript()
 {
     const QTreeWidgetItem *node = selectedNode();
     if (!node || node->childCount() > 0)
@@ -84,17 +84,17 @@ void ScriptLibrary::TreeView1_Click()
     m_dialog.setFileName(path);
 }
 
-void ScriptLibrary::TreeView1_DblClick()
+void ScriptLibrary::runSelectedScript()
 {
     const QTreeWidgetItem *node = selectedNode();
     if (node && node->parent())
         m_runScript();
 }
 
-void ScriptLibrary::TreeView1_MouseUp(Qt::MouseButton button, const QPoint &globalPosition, QMenu &mScripts)
+void ScriptLibrary::showContextMenu(Qt::MouseButton button, const QPoint &globalPosition, QMenu &scriptsMenu)
 {
     if (button == Qt::RightButton)
-        mScripts.popup(globalPosition);
+        scriptsMenu.popup(globalPosition);
 }
 
 bool ScriptLibrary::selectFirstNodeNamed(const QString &text)

@@ -18,35 +18,35 @@ class QTreeWidgetItem;
 // The Scripts library shown as a two-level tree (folders, then their scripts), the commands of
 // the Scripts menu that work on script files, and the repeat generators of the editor.
 // The owner connects the tree's itemClicked, itemDoubleClicked and right-button release to the
-// three TreeView1 handlers; the library sets the tree up (one column, single selection, no label
+// three scriptTree handlers; the library sets the tree up (one column, single selection, no label
 // editing) and keeps a right-button press from moving the selection.
 class ScriptLibrary : public QObject {
     Q_OBJECT
 public:
     // runScript is the main window's Run: it runs the editor text.
-    ScriptLibrary(QTreeWidget &TreeView1, QPlainTextEdit &txtScript, CommonDialog &CDL1, Host &host,
+    ScriptLibrary(QTreeWidget &scriptTree, QPlainTextEdit &scriptEditor, CommonDialog &fileDialog, Host &host,
                   LinkList &linkList, QString libraryRoot, std::function<void()> runScript);
 
     [[nodiscard]] const QString &libraryRoot() const { return m_libraryRoot; }
-    [[nodiscard]] const QString &SelectedScript() const { return m_selectedScript; }
+    [[nodiscard]] const QString &selectedScript() const { return m_selectedScript; }
 
-    void LoadScripts();
-    void TreeView1_Click();
-    void TreeView1_DblClick();
+    void loadScripts();
+    void loadSelectedScript();
+    void runSelectedScript();
     // A right click pops up the Scripts menu at the pointer; the selection does not move.
-    void TreeView1_MouseUp(Qt::MouseButton button, const QPoint &globalPosition, QMenu &mScripts);
+    void showContextMenu(Qt::MouseButton button, const QPoint &globalPosition, QMenu &scriptsMenu);
     // Selects the first node, in the order nodes were added, whose text is exactly the given
     // one, without loading it; false when there is none.
     bool selectFirstNodeNamed(const QString &text);
 
-    void mNewScript_Click();
-    void mOpenScript_Click();
-    void mSaveScript_Click();
-    void mRename_Click();
-    void mDelete_Click();
-    void mNewFolder_Click();
-    void mRepeatLast_Click();
-    void mRepeatAll_Click();
+    void newScript();
+    void openScript();
+    void saveScript();
+    void renameSelected();
+    void deleteSelected();
+    void newFolder();
+    void repeatLastLine();
+    void repeatWholeText();
 
     // The caption of the program's own message and input boxes.
     [[nodiscard]] static QString programTitle() { return QStringLiteral("NavRelay"); }
@@ -75,7 +75,7 @@ private:
 };
 
 // True when the folder exists; never changes the process's current directory.
-[[nodiscard]] bool DirExists(const QString &strDir);
+[[nodiscard]] bool dirExists(const QString &folder);
 // Where the Scripts library lives: beside the executable when that folder already holds
 // "Scripts" or is writable, else under the per-user data folder.
 [[nodiscard]] QString defaultLibraryRoot();

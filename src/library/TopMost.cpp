@@ -19,12 +19,12 @@ void setStaysOnTop(QWidget &window, bool onTop)
 
 } // namespace
 
-void MakeTopMost(QWidget &window)
+void makeTopMost(QWidget &window)
 {
     setStaysOnTop(window, true);
 }
 
-void MakeNotTopMost(QWidget &window)
+void makeNotTopMost(QWidget &window)
 {
     setStaysOnTop(window, false);
 }

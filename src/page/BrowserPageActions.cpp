@@ -1,6 +1,6 @@
 #include "page/BrowserPageActions.h"
 
-#include "browser/BrowserWindow.h"
+#include "engine/BrowserWindow.h"
 #include "engine/BrowserAccess.h"
 #include "page/CurrentDoc.h"
 #include "page/Document.h"
@@ -11,9 +11,22 @@ BrowserPageActions::BrowserPageActions(BrowserAccess &browser, RunState &state)
 {
 }
 
+QString bodyHtmlOf(BrowserWindow &window)
+{
+    const auto body = asHtmlDocument(window.document()).body();
+    if (!body)
+        throw ScriptError(ObjectNotSet);
+    return body->innerHTML();
+}
+
+QString BrowserPageActions::bodyHtml()
+{
+    return bodyHtmlOf(m_browser.window());
+}
+
 std::shared_ptr<Document> BrowserPageActions::ownDocument()
 {
-    return m_browser.IE().document();
+    return m_browser.window().document();
 }
 
 Document &BrowserPageActions::refreshCurrentDoc()

@@ -5,6 +5,7 @@
 #include <memory>
 
 class BrowserAccess;
+class BrowserWindow;
 class Collection;
 class Document;
 class Element;
@@ -16,30 +17,35 @@ class BrowserPageActions : public PageActions {
 public:
     BrowserPageActions(BrowserAccess &browser, RunState &state);
 
-    void Clink(const QString &LinkText) override;
-    void ClinkNew(const QString &LinkText) override;
+    void clickLink(const QString &linkText) override;
+    void clickLinkInNewWindow(const QString &linkText) override;
 
-    void FillFormByName(const QString &sName, const QString &sValue) override;
-    void FillAppend(const QString &sName, const QString &sValue) override;
-    void FillClass(const QString &sClass, const QString &sText) override;
-    void FillByID(const QString &sID, const QString &sValue) override;
-    void FillAppendByID(const QString &sID, const QString &sValue) override;
+    void fillByName(const QString &name, const QString &value) override;
+    void appendByName(const QString &name, const QString &value) override;
+    void fillByClass(const QString &className, const QString &text) override;
+    void fillById(const QString &id, const QString &value) override;
+    void appendById(const QString &id, const QString &value) override;
 
-    void ClickButton(const QString &sValue, bool blnNavigate) override;
-    void ClickButtonByName(const QString &sName) override;
-    void ClickItem(qint16 Index, const QString &sName) override;
-    void ClickInputImg(const QString &ImgSrc) override;
-    void ClickClass(const QString &sClass) override;
-    void ClickElementByID(const QString &sID, bool blnNavigate) override;
-    void ClickElementByName(const QString &sName, bool blnNavigate) override;
+    void clickButton(const QString &value, bool navigates) override;
+    void clickButtonByName(const QString &name) override;
+    void clickItem(qint16 Index, const QString &name) override;
+    void clickImageInput(const QString &imageSource) override;
+    void clickByClass(const QString &className) override;
+    void clickElementById(const QString &id, bool navigates) override;
+    void clickElementByName(const QString &name, bool navigates) override;
+
+    [[nodiscard]] QString bodyHtml() override;
 
 private:
     // The attached browser's document in a reference of the action's own.
     [[nodiscard]] std::shared_ptr<Document> ownDocument();
     // Sets CurrentDoc to the attached browser's document and returns it as an HTML document.
     Document &refreshCurrentDoc();
-    [[nodiscard]] std::unique_ptr<Element> findLink(const QString &LinkText);
+    [[nodiscard]] std::unique_ptr<Element> findLink(const QString &linkText);
 
     BrowserAccess &m_browser;
     RunState &m_state;
 };
+
+// The HTML inside the body of the window's document: ObjectNotSet (91) when it has none.
+[[nodiscard]] QString bodyHtmlOf(BrowserWindow &window);

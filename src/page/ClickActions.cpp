@@ -37,7 +37,7 @@ std::vector<std::unique_ptr<Element>> namedItems(const Collection &all, const QS
 
 } // namespace
 
-void BrowserPageActions::ClickButton(const QString &sValue, bool blnNavigate)
+void BrowserPageActions::clickButton(const QString &value, bool navigates)
 {
     // Every failure is dropped: an element whose type cannot be read is passed over.
     std::unique_ptr<Collection> controls;
@@ -59,14 +59,14 @@ void BrowserPageActions::ClickButton(const QString &sValue, bool blnNavigate)
                 continue;
             const QString type = element->type();
             if (type == QLatin1String("submit")) {
-                m_state.WaitingForPage = true;
-                if (element->value() == sValue) {
-                    m_state.WaitingForPage = blnNavigate;
+                m_state.waitingForPage = true;
+                if (element->value() == value) {
+                    m_state.waitingForPage = navigates;
                     match = std::move(element);
                 }
             } else if (type == QLatin1String("button")) {
-                m_state.WaitingForPage = blnNavigate;
-                if (element->value() == sValue)
+                m_state.waitingForPage = navigates;
+                if (element->value() == value)
                     match = std::move(element);
             }
         } catch (const ScriptError &) {
@@ -80,24 +80,24 @@ void BrowserPageActions::ClickButton(const QString &sValue, bool blnNavigate)
     }
 }
 
-void BrowserPageActions::ClickButtonByName(const QString &sName)
+void BrowserPageActions::clickButtonByName(const QString &name)
 {
     const auto document = ownDocument();
     if (!document)
         throw ScriptError(ObjectNotSet);
-    document->getElementsByName(sName)->click();
+    document->getElementsByName(name)->click();
 }
 
-void BrowserPageActions::ClickItem(qint16 Index, const QString &sName)
+void BrowserPageActions::clickItem(qint16 Index, const QString &name)
 {
     // Every failure is dropped; CurrentDoc is emptied whatever happened.
     try {
         const auto all = refreshCurrentDoc().all();
-        if (sName.isEmpty()) {
+        if (name.isEmpty()) {
             if (const auto element = all->item(Index))
                 element->click();
         } else {
-            const auto named = namedItems(*all, sName);
+            const auto named = namedItems(*all, name);
             if (Index >= 0 && std::size_t(Index) < named.size())
                 named[std::size_t(Index)]->click();
         }
@@ -106,16 +106,16 @@ void BrowserPageActions::ClickItem(qint16 Index, const QString &sName)
     CurrentDoc.reset();
 }
 
-void BrowserPageActions::ClickInputImg(const QString &ImgSrc)
+void BrowserPageActions::clickImageInput(const QString &imageSource)
 {
     const auto inputs = refreshCurrentDoc().getElementsByTagName(QStringLiteral("INPUT"));
-    const auto image = findFirst(*inputs, [&](Element &input) { return input.src() == ImgSrc; });
+    const auto image = findFirst(*inputs, [&](Element &input) { return input.src() == imageSource; });
     if (image)
         image->click();
     CurrentDoc.reset();
 }
 
-void BrowserPageActions::ClickClass(const QString &)
+void BrowserPageActions::clickByClass(const QString &)
 {
     // The class takes no part: the first element whose markup holds the submit image is clicked.
     // An element's markup holds that of every element inside it, so the elements inside one
@@ -136,25 +136,25 @@ void BrowserPageActions::ClickClass(const QString &)
     }
 }
 
-void BrowserPageActions::ClickElementByID(const QString &sID, bool blnNavigate)
+void BrowserPageActions::clickElementById(const QString &id, bool navigates)
 {
     const auto all = refreshCurrentDoc().all();
-    const auto element = findFirst(*all, [&](Element &candidate) { return candidate.id() == sID; });
+    const auto element = findFirst(*all, [&](Element &candidate) { return candidate.id() == id; });
     if (element) {
-        m_state.WaitingForPage = blnNavigate;
+        m_state.waitingForPage = navigates;
         element->click();
     }
 }
 
-void BrowserPageActions::ClickElementByName(const QString &sName, bool blnNavigate)
+void BrowserPageActions::clickElementByName(const QString &name, bool navigates)
 {
     // Only the elements the document gives for the name "submit" are candidates.
     const auto candidates = asHtmlDocument(CurrentDoc).getElementsByName(QStringLiteral("submit"));
     const int length = candidates->length();
     for (int index = 0; index < length; ++index) {
         const auto element = candidates->item(index);
-        if (asInputElement(element).name() == sName) {
-            m_state.WaitingForPage = blnNavigate;
+        if (asInputElement(element).name() == name) {
+            m_state.waitingForPage = navigates;
             element->click();
             return;
         }

@@ -1,6 +1,6 @@
 #include "page/DocumentTools.h"
 
-#include "browser/BrowserWindow.h"
+#include "engine/BrowserWindow.h"
 #include "engine/BrowserAccess.h"
 #include "engine/Host.h"
 #include "page/CurrentDoc.h"
@@ -21,13 +21,13 @@ DocumentTools::DocumentTools(BrowserAccess &browser, Host &host, LinkList &linkL
 {
 }
 
-void DocumentTools::ListLinks()
+void DocumentTools::listLinks()
 {
     m_linkList.clear();
     QStringList addresses;
     try {
         // No browser, no page or a page that is not HTML all list nothing.
-        auto document = m_browser.IE().document();
+        auto document = m_browser.window().document();
         if (document && document->kind() != DocumentKind::Html)
             throw ScriptError(TypeMismatch);
         CurrentDoc = std::move(document);
@@ -46,7 +46,7 @@ void DocumentTools::ListLinks()
     m_linkList.show();
 }
 
-void DocumentTools::TraverseLinks()
+void DocumentTools::traverseLinks()
 {
     for (qsizetype position = m_linkList.entries().size() - 1; position >= 0; --position) {
         if (!m_linkList.entries().at(position).toLower().contains(kTraversedAddress))
@@ -54,11 +54,11 @@ void DocumentTools::TraverseLinks()
     }
 }
 
-void DocumentTools::ZoomSelection(qint16 Size)
+void DocumentTools::zoomSelection(qint16 Size)
 {
     // Without a browser or an HTML page there is nothing to zoom: the command does nothing.
     try {
-        auto document = m_browser.IE().document();
+        auto document = m_browser.window().document();
         Document &html = asHtmlDocument(document);
         CurrentDoc = std::move(document);
         html.execCommand(QStringLiteral("FontName"), true, kFontName);
@@ -67,14 +67,14 @@ void DocumentTools::ZoomSelection(qint16 Size)
     }
 }
 
-void DocumentTools::ZoomAll(qint16 Size)
+void DocumentTools::zoomAll(qint16 Size)
 {
     try {
         Document &html = asHtmlDocument(CurrentDoc);
         html.execCommand(QStringLiteral("SelectAll"));
         html.execCommand(QStringLiteral("FontName"), false, kFontName);
         html.execCommand(QStringLiteral("FontSize"), false, int(Size));
-        m_browser.IE().ExecWB(OLECMDID_CLEARSELECTION, OLECMDEXECOPT_DONTPROMPTUSER);
+        m_browser.window().clearSelection();
     } catch (const ScriptError &) {
     }
 }

@@ -13,13 +13,13 @@ public:
     DocumentTools(BrowserAccess &browser, Host &host, LinkList &linkList);
 
     // Fills the link list with the current page's links and shows it.
-    void ListLinks();
+    void listLinks();
     // Keeps only the entries that name a "fight&id=" address.
-    void TraverseLinks();
+    void traverseLinks();
     // Sets the font of the page's selection.
-    void ZoomSelection(qint16 Size);
+    void zoomSelection(qint16 Size);
     // Sets the font of the whole page of CurrentDoc and leaves nothing selected.
-    void ZoomAll(qint16 Size);
+    void zoomAll(qint16 Size);
 
 private:
     BrowserAccess &m_browser;

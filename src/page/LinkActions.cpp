@@ -4,22 +4,22 @@
 #include "page/Document.h"
 #include "page/ElementSearch.h"
 
-std::unique_ptr<Element> BrowserPageActions::findLink(const QString &LinkText)
+std::unique_ptr<Element> BrowserPageActions::findLink(const QString &linkText)
 {
     const auto document = ownDocument();
     const auto links = asHtmlDocument(document).links();
-    return findFirst(*links, [&](Element &link) { return link.innerText() == LinkText; });
+    return findFirst(*links, [&](Element &link) { return link.innerText() == linkText; });
 }
 
-void BrowserPageActions::Clink(const QString &LinkText)
+void BrowserPageActions::clickLink(const QString &linkText)
 {
-    if (const auto link = findLink(LinkText))
+    if (const auto link = findLink(linkText))
         link->click();
 }
 
-void BrowserPageActions::ClinkNew(const QString &LinkText)
+void BrowserPageActions::clickLinkInNewWindow(const QString &linkText)
 {
-    if (const auto link = findLink(LinkText)) {
+    if (const auto link = findLink(linkText)) {
         link->setTarget(QStringLiteral("_blank"));
         link->click();
     }

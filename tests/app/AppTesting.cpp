@@ -140,23 +140,23 @@ AppTest::~AppTest()
     settings()->clear();
 }
 
-fMain &AppTest::start(const QString &commandLine)
+MainWindow &AppTest::start(const QString &commandLine)
 {
-    window = std::make_unique<fMain>(testOptions(libraryRoot(), commandLine));
-    window->Form_Load();
+    window = std::make_unique<MainWindow>(testOptions(libraryRoot(), commandLine));
+    window->startUp();
     window->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     return *window;
 }
 
-fMain &AppTest::loadCommandLineStart(const QString &scriptName)
+MainWindow &AppTest::loadCommandLineStart(const QString &scriptName)
 {
     MainWindowOptions options = testOptions(libraryRoot(), scriptName);
     options.countdownTick = std::chrono::milliseconds(1);
-    window = std::make_unique<fMain>(options);
+    window = std::make_unique<MainWindow>(options);
     programEnded = false;
-    QObject::connect(window.get(), &fMain::programEnded, [this] { programEnded = true; });
-    window->Form_Load();
+    QObject::connect(window.get(), &MainWindow::programEnded, [this] { programEnded = true; });
+    window->startUp();
     return *window;
 }
 

@@ -53,12 +53,12 @@ protected:
     AppTest();
     ~AppTest() override;
 
-    // Creates the window and runs Form_Load; shows it unless told not to.
-    fMain &start(const QString &commandLine = {});
+    // Creates the window and runs startUp; shows it unless told not to.
+    MainWindow &start(const QString &commandLine = {});
     // Creates the window for a command-line start of the named script, with a countdown that
-    // ends at once, and runs Form_Load without showing it; programEnded turns true when the run
+    // ends at once, and runs startUp without showing it; programEnded turns true when the run
     // ends the program.
-    fMain &loadCommandLineStart(const QString &scriptName);
+    MainWindow &loadCommandLineStart(const QString &scriptName);
     void closeWindow();
     // The settings store the window uses, read afresh.
     [[nodiscard]] std::unique_ptr<QSettings> settings() const;
@@ -77,7 +77,7 @@ protected:
     // A loopback server that outlives the window, so the browser's connections end first.
     [[nodiscard]] TestServer &server();
 
-    std::unique_ptr<fMain> window;
+    std::unique_ptr<MainWindow> window;
     bool programEnded = false;
 
 private:

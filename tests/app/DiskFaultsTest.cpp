@@ -85,7 +85,7 @@ ModalAnswers::Answer readMessage(QString &text)
 
 class DiskFaultsTest : public AppTest {
 protected:
-    [[nodiscard]] QTreeWidget &tree() const { return *window->findChild<QTreeWidget *>(QStringLiteral("TreeView1")); }
+    [[nodiscard]] QTreeWidget &tree() const { return *window->findChild<QTreeWidget *>(QStringLiteral("scriptTree")); }
     [[nodiscard]] QTreeWidgetItem *script(int folder, int index) const
     {
         return tree().topLevelItem(folder)->child(index);
@@ -97,7 +97,7 @@ protected:
     }
     void setEditor(const QString &text) const
     {
-        setEditorText(*window->findChild<QPlainTextEdit *>(QStringLiteral("txtScript")), text);
+        setEditorText(*window->findChild<QPlainTextEdit *>(QStringLiteral("scriptEditor")), text);
     }
     // Saves the editor to the file through the Save dialog, confirming the replacement of a file
     // that exists; the hook runs once the dialogs have closed, before the write. The message
@@ -114,7 +114,7 @@ protected:
         };
         steps.push_back(readMessage(message));
         ModalAnswers answers(std::move(steps));
-        choose("mSaveScript");
+        choose("saveScriptAction");
         return message;
     }
 };
@@ -200,14 +200,14 @@ TEST_F(DiskFaultsTest, AScriptsFolderDeletedWhileShownLosesNothingTheWindowHolds
     clickNode(script(0, 1));
     EXPECT_EQ(window->editorText(), "beep\r\nbeep\r\nbeep");
 
-    choose("mRunScript");
+    choose("runAction");
     EXPECT_TRUE(waitUntil([&] { return panel1() == "Finished Executing "; }));
 
     // Save into the vanished folder says why it failed; the text stays in the editor.
     QString message;
     {
         ModalAnswers answers({[&](QWidget &d) { chooseFile(d, libraryRoot() + "/Web/Login.txt"); }, readMessage(message)});
-        choose("mSaveScript");
+        choose("saveScriptAction");
     }
     EXPECT_TRUE(message.startsWith("The script could not be saved to " + libraryRoot() + "/Web/Login.txt"))
         << message.toStdString();
@@ -220,9 +220,9 @@ TEST_F(DiskFaultsTest, AScriptsFolderDeletedWhileShownLosesNothingTheWindowHolds
                                   ADD_FAILURE() << "no message was expected";
                                   rejectDialog(d);
                               }});
-        choose("mRename");
-        choose("mDelete");
-        choose("mNewFolder");
+        choose("renameAction");
+        choose("deleteAction");
+        choose("newFolderAction");
     }
     EXPECT_FALSE(QFileInfo::exists(libraryRoot()));
     EXPECT_EQ(tree().topLevelItem(0)->childCount(), 2);
@@ -234,7 +234,7 @@ TEST_F(DiskFaultsTest, AScriptsFolderDeletedWhileShownLosesNothingTheWindowHolds
     EXPECT_EQ(tree().topLevelItemCount(), 0);
     EXPECT_EQ(window->editorText(), "beep\r\nbeep\r\nbeep");
     window->findChild<QLabel *>(QStringLiteral("Panel1"))->clear();
-    choose("mRunScript");
+    choose("runAction");
     EXPECT_TRUE(waitUntil([&] { return panel1() == "Finished Executing "; }));
 }
 

@@ -34,8 +34,8 @@ TEST(FormLayout, ControlsFollowTheWindowAndRefuseNegativeMeasures)
     };
     for (const Case &c : cases) {
         FormBoxes boxes;
-        FormLayout::Form_Resize(boxes, 9000, 3000, 300);
-        FormLayout::Form_Resize(boxes, c.W, c.H, c.S);
+        FormLayout::layoutControls(boxes, 9000, 3000, 300);
+        FormLayout::layoutControls(boxes, c.W, c.H, c.S);
         EXPECT_EQ(rect(boxes.tree), c.tree) << c.W << "x" << c.H;
         EXPECT_EQ(rect(boxes.editor), c.editor) << c.W << "x" << c.H;
         EXPECT_EQ(rect(boxes.list), c.list) << c.W << "x" << c.H;
@@ -50,9 +50,9 @@ TEST_F(AppTest, AWindowOf9000TwipsPlacesTheEditorAndTheListInPixels)
     window->resize(twipsToPixels(9000, dpi) - frameExtra, twipsToPixels(4000, dpi));
     ASSERT_EQ(pixelsToTwips(window->frameGeometry().width(), dpi), 9000);
 
-    auto *editor = window->findChild<QPlainTextEdit *>("txtScript");
-    auto *tree = window->findChild<QTreeWidget *>("TreeView1");
-    auto *list = window->findChild<QListWidget *>("lstURL");
+    auto *editor = window->findChild<QPlainTextEdit *>("scriptEditor");
+    auto *tree = window->findChild<QTreeWidget *>("scriptTree");
+    auto *list = window->findChild<QListWidget *>("linkListWidget");
     const int clientHeight = window->centralWidget()->height();
     EXPECT_EQ(editor->geometry(), QRect(twipsToPixels(3040, dpi), 0, twipsToPixels(5850, dpi), clientHeight));
     EXPECT_EQ(tree->geometry(), QRect(0, 0, twipsToPixels(3000, dpi), clientHeight));

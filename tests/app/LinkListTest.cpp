@@ -22,10 +22,10 @@
 
 namespace {
 
-QStringList listed(const fMain &window)
+QStringList listed(const MainWindow &window)
 {
     QStringList texts;
-    const auto *list = window.findChild<QListWidget *>("lstURL");
+    const auto *list = window.findChild<QListWidget *>("linkListWidget");
     for (int row = 0; row < list->count(); ++row)
         texts.append(list->item(row)->text());
     return texts;
@@ -69,25 +69,25 @@ TEST_F(AppTest, ListFilesRoundTripThroughTheDialogs)
     writeFile(source, "http://a/\r\nhttp://b/\r\nhttp://c/");
     {
         ModalAnswers answers({[&](QWidget &d) { chooseFile(d, source); }, [&](QWidget &d) { chooseFile(d, source); }});
-        choose("mOpenList");
-        choose("mOpenList");
+        choose("openListAction");
+        choose("openListAction");
     }
     EXPECT_EQ(listed(*window), (QStringList{"http://a/", "http://b/", "http://c/", "http://a/", "http://b/", "http://c/"}));
-    EXPECT_FALSE(window->findChild<QListWidget *>("lstURL")->isVisible()) << "opening a file does not show the list";
+    EXPECT_FALSE(window->findChild<QListWidget *>("linkListWidget")->isVisible()) << "opening a file does not show the list";
 
     const QString saved = tempPath("saved.txt");
     {
         ModalAnswers answers({[&](QWidget &d) { chooseFile(d, saved); }});
-        choose("mSaveList");
+        choose("saveListAction");
     }
     EXPECT_EQ(fileBytes(saved), "http://a/\r\nhttp://b/\r\nhttp://c/\r\nhttp://a/\r\nhttp://b/\r\nhttp://c/\r\n");
 
-    choose("mClearList");
+    choose("clearListAction");
     EXPECT_TRUE(listed(*window).isEmpty());
     const QString empty = tempPath("empty.txt");
     {
         ModalAnswers answers({[&](QWidget &d) { chooseFile(d, empty); }});
-        choose("mSaveList");
+        choose("saveListAction");
     }
     EXPECT_EQ(fileBytes(empty), "");
 }
@@ -97,12 +97,12 @@ TEST_F(AppTest, CancelledListDialogsDoNothing)
     start();
     const QString existing = tempPath("keep.txt");
     writeFile(existing, "http://kept/\r\n");
-    window->CDL1().setFileName(existing); // what a cancelled dialog would otherwise act on
+    window->fileDialog().setFileName(existing); // what a cancelled dialog would otherwise act on
     window->automation().linkList.append(QStringList{"http://one/"});
     {
         ModalAnswers answers({rejectDialog, rejectDialog});
-        choose("mOpenList");
-        choose("mSaveList");
+        choose("openListAction");
+        choose("saveListAction");
         EXPECT_EQ(answers.answered(), 2);
     }
     EXPECT_EQ(listed(*window), QStringList{"http://one/"});
@@ -124,19 +124,19 @@ TEST(LinkListView, AFailedWriteOrUnreadableFileSaysSo)
     const QTemporaryDir folder;
 
     dialog.name = folder.filePath("no-such-folder/links.txt");
-    view.mSaveList_Click();
+    view.saveLinkList();
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].text, "The link list could not be saved to " + dialog.name + ".");
     EXPECT_FALSE(QFileInfo::exists(dialog.name));
 
     dialog.name = folder.path(); // a folder: no file to read, nothing happens
-    view.mOpenList_Click();
+    view.openLinkList();
     EXPECT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(automation.linkList.entries(), QStringList{"http://one/"});
 
     dialog.confirms = false;
     dialog.name = folder.filePath("never.txt");
-    view.mSaveList_Click();
+    view.saveLinkList();
     EXPECT_FALSE(QFileInfo::exists(dialog.name));
 }
 
@@ -145,20 +145,20 @@ TEST_F(AppTest, LinksShowTheListAndHideLinkListHidesItAgain)
     TestServer &server = this->server();
     server.page("/", "<html><body><a href=\"/one\">One</a><a href=\"/two\">Two</a></body></html>");
     start();
-    attachedWindow().Navigate(server.url("/"));
-    ASSERT_TRUE(waitUntil([&] { return !attachedWindow().Busy() && attachedWindow().document(); }));
+    attachedWindow().navigate(server.url("/"));
+    ASSERT_TRUE(waitUntil([&] { return !attachedWindow().isBusy() && attachedWindow().document(); }));
 
-    choose("mLinks");
+    choose("linksAction");
     EXPECT_EQ(listed(*window), (QStringList{server.url("/one"), server.url("/two")}));
     EXPECT_EQ(panel1(), "2 HREF's found in the current document.");
-    EXPECT_TRUE(window->findChild<QListWidget *>("lstURL")->isVisible());
-    EXPECT_TRUE(action("m08").isVisible());
-    EXPECT_TRUE(action("mHideLink").isVisible());
+    EXPECT_TRUE(window->findChild<QListWidget *>("linkListWidget")->isVisible());
+    EXPECT_TRUE(action("hideLinkSeparator").isVisible());
+    EXPECT_TRUE(action("hideLinkAction").isVisible());
 
-    choose("mHideLink");
-    EXPECT_FALSE(window->findChild<QListWidget *>("lstURL")->isVisible());
-    EXPECT_FALSE(action("m08").isVisible());
-    EXPECT_TRUE(action("mHideLink").isVisible());
+    choose("hideLinkAction");
+    EXPECT_FALSE(window->findChild<QListWidget *>("linkListWidget")->isVisible());
+    EXPECT_FALSE(action("hideLinkSeparator").isVisible());
+    EXPECT_TRUE(action("hideLinkAction").isVisible());
 }
 
 TEST_F(AppTest, ClickingAnEntryNavigatesAndADoubleClickAlsoHidesTheList)
@@ -169,21 +169,21 @@ TEST_F(AppTest, ClickingAnEntryNavigatesAndADoubleClickAlsoHidesTheList)
     start();
     window->automation().linkList.append(QStringList{server.url("/one"), server.url("/two")});
     window->automation().linkList.show();
-    auto *list = window->findChild<QListWidget *>("lstURL");
+    auto *list = window->findChild<QListWidget *>("linkListWidget");
 
     const QRect first = list->visualItemRect(list->item(0));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, first.center());
-    ASSERT_TRUE(waitUntil([&] { return attachedWindow().LocationURL() == server.url("/one"); }));
+    ASSERT_TRUE(waitUntil([&] { return attachedWindow().locationUrl() == server.url("/one"); }));
     EXPECT_EQ(list->toolTip(), server.url("/one"));
     EXPECT_TRUE(list->isVisible());
 
     const QRect second = list->visualItemRect(list->item(1));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, second.center());
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, second.center());
-    ASSERT_TRUE(waitUntil([&] { return attachedWindow().LocationURL() == server.url("/two"); }))
-        << attachedWindow().LocationURL().toStdString() << " " << list->isVisible() << " " << list->toolTip().toStdString();
+    ASSERT_TRUE(waitUntil([&] { return attachedWindow().locationUrl() == server.url("/two"); }))
+        << attachedWindow().locationUrl().toStdString() << " " << list->isVisible() << " " << list->toolTip().toStdString();
     EXPECT_FALSE(list->isVisible());
-    EXPECT_TRUE(action("mHideLink").isVisible()) << "a double-click hides only the list";
+    EXPECT_TRUE(action("hideLinkAction").isVisible()) << "a double-click hides only the list";
 }
 
 TEST_F(AppTest, AClickWithTheBrowserClosedOnlySaysSo)
@@ -191,8 +191,8 @@ TEST_F(AppTest, AClickWithTheBrowserClosedOnlySaysSo)
     start();
     window->automation().linkList.append(QStringList{"http://127.0.0.1:9/"});
     window->automation().linkList.show();
-    attachedWindow().Quit();
-    auto *list = window->findChild<QListWidget *>("lstURL");
+    attachedWindow().quit();
+    auto *list = window->findChild<QListWidget *>("linkListWidget");
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
     EXPECT_EQ(panel1(), "The browser window has been closed.");
 }

@@ -20,9 +20,9 @@
 
 namespace {
 
-void typeScript(fMain &window, const QString &scriptText)
+void typeScript(MainWindow &window, const QString &scriptText)
 {
-    auto *editor = window.findChild<QPlainTextEdit *>("txtScript");
+    auto *editor = window.findChild<QPlainTextEdit *>("scriptEditor");
     editor->clear();
     editor->setFocus();
     // Typed as a user would: Enter for every line break.
@@ -55,17 +55,17 @@ TEST_F(AppTest, F5RunsTheEditorsScriptAgainstTheBrowser)
     EXPECT_EQ(window->editorText(), "nav;" + server.url("/start") + "\r\nclink;Next page\r\n");
 
     QTest::keyClick(window.get(), Qt::Key_F5);
-    EXPECT_TRUE(window->automation().runner.TimerNav().isActive());
+    EXPECT_TRUE(window->automation().runner.tickTimer().isActive());
     // The text ends in a line break: the run stops on the empty last line with line 2 shown.
     ASSERT_TRUE(waitUntil([&] { return requested(server, "/next"); }));
     ASSERT_TRUE(waitUntil([&] { return window->automation().runner.status() == RunStatus::Parked; }));
     EXPECT_EQ(panel1(), "Executing Script, Line ( 2 )");
 
-    choose("mReset");
-    EXPECT_EQ(window->automation().state.CurrentLine, 0);
+    choose("resetAction");
+    EXPECT_EQ(window->automation().state.currentLine, 0);
     typeScript(*window, "nav;" + server.url("/next"));
-    choose("mRunScript");
-    ASSERT_TRUE(waitUntil([&] { return !window->automation().runner.TimerNav().isActive(); }));
+    choose("runAction");
+    ASSERT_TRUE(waitUntil([&] { return !window->automation().runner.tickTimer().isActive(); }));
     EXPECT_EQ(panel1(), "Finished Executing ");
 }
 
@@ -74,7 +74,7 @@ TEST_F(AppTest, AGotoWithAWordShowsItsMessageAndTheRunGoesOnAfterOk)
     TestServer &server = this->server();
     server.page("/after", "<html><body>after</body></html>");
     start();
-    setEditorText(*window->findChild<QPlainTextEdit *>("txtScript"), "goto;abc\r\nnav;" + server.url("/after"));
+    setEditorText(*window->findChild<QPlainTextEdit *>("scriptEditor"), "goto;abc\r\nnav;" + server.url("/after"));
     QString title;
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
@@ -87,8 +87,8 @@ TEST_F(AppTest, AGotoWithAWordShowsItsMessageAndTheRunGoesOnAfterOk)
             }
             pressMessageButton(dialog, QMessageBox::Ok);
         }});
-        choose("mRunScript");
-        ASSERT_TRUE(waitUntil([&] { return !window->automation().runner.TimerNav().isActive(); }));
+        choose("runAction");
+        ASSERT_TRUE(waitUntil([&] { return !window->automation().runner.tickTimer().isActive(); }));
     }
     EXPECT_EQ(title, "Error");
     EXPECT_EQ(text, "Invalid parameter passed on line 0. GoTo;<Line #> Numbers instead of <Line #>!");
@@ -100,7 +100,7 @@ TEST_F(AppTest, AGotoWithAWordShowsItsMessageAndTheRunGoesOnAfterOk)
 TEST_F(AppTest, AnErrorMessagesHelpButtonOpensTheCommandReferenceAndKeepsTheMessage)
 {
     start();
-    setEditorText(*window->findChild<QPlainTextEdit *>("txtScript"), "fill;onlyone");
+    setEditorText(*window->findChild<QPlainTextEdit *>("scriptEditor"), "fill;onlyone");
     QString title;
     QString text;
     bool stillOpenAfterHelp = false;
@@ -118,13 +118,13 @@ TEST_F(AppTest, AnErrorMessagesHelpButtonOpensTheCommandReferenceAndKeepsTheMess
             stillOpenAfterHelp = box->isVisible();
             box->button(QMessageBox::Ok)->click();
         }});
-        choose("mRunScript");
+        choose("runAction");
         ASSERT_TRUE(waitUntil([&] { return window->automation().runner.status() == RunStatus::Halted; }));
     }
     EXPECT_EQ(title, "TimerNav.Timer");
     EXPECT_TRUE(text.startsWith("9: ")) << text.toStdString();
     EXPECT_TRUE(stillOpenAfterHelp);
-    EXPECT_TRUE(waitUntil([&] { return attachedWindow().LocationURL().endsWith("/docs/commands.html"); }));
+    EXPECT_TRUE(waitUntil([&] { return attachedWindow().locationUrl().endsWith("/docs/commands.html"); }));
 }
 
 TEST_F(AppTest, TreeClicksLoadAndRunScriptsAndARightClickShowsTheScriptsMenu)
@@ -134,7 +134,7 @@ TEST_F(AppTest, TreeClicksLoadAndRunScriptsAndARightClickShowsTheScriptsMenu)
     writeFile(libraryRoot() + "/Web/Login.txt", ("nav;" + server.url("/login")).toUtf8() + "\r\n");
     writeFile(libraryRoot() + "/Web/Other.txt", "beep\r\n");
     start();
-    auto *tree = window->findChild<QTreeWidget *>("TreeView1");
+    auto *tree = window->findChild<QTreeWidget *>("scriptTree");
     ASSERT_EQ(tree->topLevelItemCount(), 1);
     tree->expandAll();
     QTreeWidgetItem *login = tree->topLevelItem(0)->child(0);
@@ -143,12 +143,12 @@ TEST_F(AppTest, TreeClicksLoadAndRunScriptsAndARightClickShowsTheScriptsMenu)
 
     QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(login).center());
     EXPECT_EQ(window->editorText(), "nav;" + server.url("/login"));
-    EXPECT_EQ(window->CDL1().fileName(), libraryRoot() + "/Web/Login.txt");
+    EXPECT_EQ(window->fileDialog().fileName(), libraryRoot() + "/Web/Login.txt");
 
     QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(login).center());
     ASSERT_TRUE(waitUntil([&] { return requested(server, "/login"); }));
 
-    auto &scripts = menu("mScripts");
+    auto &scripts = menu("scriptsMenu");
     QTest::mouseClick(tree->viewport(), Qt::RightButton, {}, tree->visualItemRect(other).center());
     EXPECT_TRUE(waitUntil([&] { return scripts.isVisible(); }));
     scripts.close();
@@ -161,21 +161,21 @@ TEST_F(AppTest, AnAbortedCommandLineStartBeepsAndEndsTheProgram)
     bool ended = false;
     {
         ModalAnswers answers({[](QWidget &countdown) {
-            if (auto *abort = countdown.findChild<QPushButton *>("btnAbort"))
+            if (auto *abort = countdown.findChild<QPushButton *>("abortButton"))
                 abort->click();
         }});
-        window = std::make_unique<fMain>([&] {
+        window = std::make_unique<MainWindow>([&] {
             MainWindowOptions options = defaultMainWindowOptions({QCoreApplication::applicationFilePath()});
             options.libraryRoot = libraryRoot();
             options.commandLine = "Default";
             return options;
         }());
-        QObject::connect(window.get(), &fMain::programEnded, [&] { ended = true; });
-        window->Form_Load();
+        QObject::connect(window.get(), &MainWindow::programEnded, [&] { ended = true; });
+        window->startUp();
         EXPECT_EQ(answers.answered(), 1);
     }
     EXPECT_TRUE(CommandLineAborted);
-    EXPECT_TRUE(window->automation().state.ExitWhenFinished);
+    EXPECT_TRUE(window->automation().state.exitWhenFinished);
     EXPECT_EQ(window->editorText(), "Beep");
     EXPECT_TRUE(waitUntil([&] { return ended; }));
     CommandLineAborted = false;
@@ -189,7 +189,7 @@ TEST_F(AppTest, ACommandLineStartRunsTheNamedScriptAfterTheWholeStartUp)
 
     // The script was found in the tree, loaded over the start text and the dialog's start name.
     EXPECT_EQ(window->editorText(), "nav;" + server().url("/login"));
-    EXPECT_EQ(window->CDL1().fileName(), libraryRoot() + "/Web/Login.txt");
+    EXPECT_EQ(window->fileDialog().fileName(), libraryRoot() + "/Web/Login.txt");
     EXPECT_TRUE(waitUntil([&] { return programEnded; }));
     EXPECT_TRUE(waitUntil([&] { return requested(server(), "/login"); }));
 }
@@ -199,7 +199,7 @@ TEST_F(AppTest, TheClockShowsTheTimeInPanelTwo)
     start();
     EXPECT_TRUE(waitUntil([&] { return !panel2().isEmpty(); })) << "the clock ticks by itself";
     const QString before = clockText();
-    window->TimerTime_Timer();
+    window->updateClock();
     const QString after = clockText();
     EXPECT_TRUE(panel2() == before || panel2() == after) << panel2().toStdString();
 }

@@ -45,7 +45,7 @@ QRect twipsFrame(const QWidget &window)
 QSize designedClientSize(const QWidget &window)
 {
     const int dpi = logicalDpi(window);
-    return {twipsToPixels(fMain::kDesignedClientWidth, dpi), twipsToPixels(fMain::kDesignedClientHeight, dpi)};
+    return {twipsToPixels(MainWindow::kDesignedClientWidth, dpi), twipsToPixels(MainWindow::kDesignedClientHeight, dpi)};
 }
 
 } // namespace
@@ -56,24 +56,24 @@ TEST_F(AppTest, MenusHaveTheirCaptionsOrderShortcutsChecksAndVisibility)
     QStringList titles;
     for (const QAction *item : window->menuBar()->actions())
         titles.append(item->objectName() + QLatin1Char('=') + item->text());
-    EXPECT_EQ(titles, (QStringList{"mList=List", "mIE=IE", "mDoc=Doc", "mScripts=Scripts", "mSettings=Settings",
-                                   "mHelp=Help"}));
+    EXPECT_EQ(titles, (QStringList{"listMenu=List", "windowMenu=IE", "documentMenu=Doc", "scriptsMenu=Scripts", "settingsMenu=Settings",
+                                   "helpMenu=Help"}));
 
     const std::pair<const char *, QStringList> menus[] = {
-        {"mList", {"mOpenList:Open", "mSaveList:Save", "mClearList:Clear", "(-)", "(mHideLink:Hide Link List)"}},
-        {"mIE", {"mToolbars:Toolbars|checked"}},
-        {"mDoc", {"mCloseAll:Close All", "mLinks:Links", "mForms:Forms", "mTraverseLinks:Traverse Links"}},
-        {"mScripts", {"mRunScript:Run|F5", "mReset:Reset", "-", "mNewScript:New", "mOpenScript:Open|Ctrl+O",
-                      "mSaveScript:Save|Ctrl+S", "mRename:Rename", "mDelete:Delete", "-", "mNewFolder:New Folder",
-                      "-", "mRepeatLast:Repeat Last", "mRepeatAll:Repeat All"}},
-        {"mSettings", {"mOnTop:On Top", "mZoomS:Zoom", "-", "mBrowser:Browser"}},
-        {"mZoomS", {"mSelection3:Selection size=3|Shift+F1", "mSelection4:Selection size=4|Shift+F2",
-                    "mSelection5:Selection size=5|Shift+F3", "-", "mAll3:All size=3|Ctrl+F1",
-                    "mAll4:All size=4|Ctrl+F2", "mAll5:All size=5|Ctrl+F3"}},
-        {"mBrowser", {"mBuiltinEngine:Built-in Engine|checked", "mChromium:Chromium"}},
-        {"mHelp", {"mCommands:Commands", "-", "mAbout:About"}},
+        {"listMenu", {"openListAction:Open", "saveListAction:Save", "clearListAction:Clear", "(-)", "(hideLinkAction:Hide Link List)"}},
+        {"windowMenu", {"toolbarsAction:Toolbars|checked"}},
+        {"documentMenu", {"closeAllAction:Close All", "linksAction:Links", "formsAction:Forms", "traverseLinksAction:Traverse Links"}},
+        {"scriptsMenu", {"runAction:Run|F5", "resetAction:Reset", "-", "newScriptAction:New", "openScriptAction:Open|Ctrl+O",
+                      "saveScriptAction:Save|Ctrl+S", "renameAction:Rename", "deleteAction:Delete", "-", "newFolderAction:New Folder",
+                      "-", "repeatLastAction:Repeat Last", "repeatAllAction:Repeat All"}},
+        {"settingsMenu", {"onTopAction:On Top", "zoomMenu:Zoom", "-", "engineMenu:Browser"}},
+        {"zoomMenu", {"selectionSize3Action:Selection size=3|Shift+F1", "selectionSize4Action:Selection size=4|Shift+F2",
+                    "selectionSize5Action:Selection size=5|Shift+F3", "-", "allSize3Action:All size=3|Ctrl+F1",
+                    "allSize4Action:All size=4|Ctrl+F2", "allSize5Action:All size=5|Ctrl+F3"}},
+        {"engineMenu", {"builtinEngineAction:Built-in Engine|checked", "chromiumAction:Chromium"}},
+        {"helpMenu", {"commandsAction:Commands", "-", "aboutAction:About"}},
     };
-    EXPECT_EQ(action("m08").parent(), &menu("mList"));
+    EXPECT_EQ(action("hideLinkSeparator").parent(), &menu("listMenu"));
     for (const auto &[name, items] : menus)
         EXPECT_EQ(describe(menu(name)), items) << name;
 }
@@ -86,7 +86,7 @@ TEST_F(AppTest, StartUpBuildsTheWindowAsDesigned)
 
     // First run: the library with its one script, shown in the tree.
     EXPECT_EQ(fileBytes(libraryRoot() + "/Default/Default.txt"), "Beep\r\n");
-    auto *tree = window->findChild<QTreeWidget *>("TreeView1");
+    auto *tree = window->findChild<QTreeWidget *>("scriptTree");
     ASSERT_EQ(tree->topLevelItemCount(), 1);
     EXPECT_EQ(tree->topLevelItem(0)->text(0), "Default");
     ASSERT_EQ(tree->topLevelItem(0)->childCount(), 1);
@@ -96,21 +96,21 @@ TEST_F(AppTest, StartUpBuildsTheWindowAsDesigned)
     // The browser is attached and says so in its own status bar.
     EXPECT_EQ(attachedWindow().statusText(), "NavRelay Successfully Attached.");
 
-    EXPECT_EQ(window->CDL1().nameFilters(), (QStringList{"Text Files (*.txt)", "Script Files (*.scr)"}));
-    EXPECT_EQ(window->CDL1().fileName(), QDir(libraryRoot()).filePath("ScriptName"));
+    EXPECT_EQ(window->fileDialog().nameFilters(), (QStringList{"Text Files (*.txt)", "Script Files (*.scr)"}));
+    EXPECT_EQ(window->fileDialog().fileName(), QDir(libraryRoot()).filePath("ScriptName"));
     EXPECT_EQ(window->editorText(), "Nav;");
-    EXPECT_FALSE(window->findChild<QListWidget *>("lstURL")->isVisible());
-    EXPECT_FALSE(window->automation().runner.TimerNav().isActive());
-    EXPECT_EQ(window->automation().runner.TimerNav().interval(), 50);
-    EXPECT_EQ(window->automation().runner.TimerNav().objectName(), "TimerNav");
-    EXPECT_TRUE(window->TimerTime().isActive());
-    EXPECT_EQ(window->TimerTime().interval(), 1000);
-    EXPECT_FALSE(window->automation().state.ExitWhenFinished);
+    EXPECT_FALSE(window->findChild<QListWidget *>("linkListWidget")->isVisible());
+    EXPECT_FALSE(window->automation().runner.tickTimer().isActive());
+    EXPECT_EQ(window->automation().runner.tickTimer().interval(), 50);
+    EXPECT_EQ(window->automation().runner.tickTimer().objectName(), "tickTimer");
+    EXPECT_TRUE(window->clockTimer().isActive());
+    EXPECT_EQ(window->clockTimer().interval(), 1000);
+    EXPECT_FALSE(window->automation().state.exitWhenFinished);
 
-    EXPECT_EQ(window->findChild<QListWidget *>("lstURL")->font().pointSizeF(), 8.25);
+    EXPECT_EQ(window->findChild<QListWidget *>("linkListWidget")->font().pointSizeF(), 8.25);
     EXPECT_EQ(tree->font().pointSizeF(), 8.25);
     EXPECT_EQ(window->findChild<QStatusBar *>("StatusBar1")->font().pointSizeF(), 8.25);
-    EXPECT_EQ(window->findChild<QPlainTextEdit *>("txtScript")->font().pointSizeF(), 9.0);
+    EXPECT_EQ(window->findChild<QPlainTextEdit *>("scriptEditor")->font().pointSizeF(), 9.0);
 }
 
 TEST_F(AppTest, PositionIsSavedOnCloseAndRestoredAtTheNextStart)
@@ -120,7 +120,7 @@ TEST_F(AppTest, PositionIsSavedOnCloseAndRestoredAtTheNextStart)
     window->resize(500, 300);
     const QRect before = twipsFrame(*window);
     bool ended = false;
-    QObject::connect(window.get(), &fMain::programEnded, [&] { ended = true; });
+    QObject::connect(window.get(), &MainWindow::programEnded, [&] { ended = true; });
     closeWindow();
     EXPECT_TRUE(ended);
 

@@ -20,7 +20,7 @@ int openAboutBoxes()
 {
     int count = 0;
     for (const QWidget *widget : QApplication::topLevelWidgets())
-        count += qobject_cast<const frmAbout *>(widget) && widget->isVisible() ? 1 : 0;
+        count += qobject_cast<const AboutBox *>(widget) && widget->isVisible() ? 1 : 0;
     return count;
 }
 
@@ -35,14 +35,14 @@ QString labelText(const QWidget &box, const char *name)
 TEST_F(AppTest, ToolbarsTwiceHidesAndShowsTheBrowsersBars)
 {
     start();
-    choose("mToolbars");
+    choose("toolbarsAction");
     EXPECT_FALSE(attachedWindow().toolBarVisible());
     EXPECT_FALSE(attachedWindow().statusBarVisible());
-    EXPECT_FALSE(action("mToolbars").isChecked());
-    choose("mToolbars");
+    EXPECT_FALSE(action("toolbarsAction").isChecked());
+    choose("toolbarsAction");
     EXPECT_TRUE(attachedWindow().toolBarVisible());
     EXPECT_TRUE(attachedWindow().statusBarVisible());
-    EXPECT_TRUE(action("mToolbars").isChecked());
+    EXPECT_TRUE(action("toolbarsAction").isChecked());
 }
 
 TEST_F(AppTest, BrowserCommandsWithTheBrowserClosedChangeNothingAndSaySo)
@@ -50,18 +50,18 @@ TEST_F(AppTest, BrowserCommandsWithTheBrowserClosedChangeNothingAndSaySo)
     start();
     BuiltinWindow &attached = attachedWindow();
     const auto other = window->automation().connection.browser().createWindow();
-    attached.Quit();
+    attached.quit();
 
-    choose("mToolbars");
-    EXPECT_TRUE(action("mToolbars").isChecked());
+    choose("toolbarsAction");
+    EXPECT_TRUE(action("toolbarsAction").isChecked());
     EXPECT_EQ(panel1(), "The browser window has been closed.");
-    choose("mCloseAll");
-    EXPECT_EQ(window->automation().connection.browser().ShellWindows().size(), 1u) << "the other window stays";
-    choose("mCommands");
+    choose("closeAllAction");
+    EXPECT_EQ(window->automation().connection.browser().windows().size(), 1u) << "the other window stays";
+    choose("commandsAction");
     EXPECT_EQ(panel1(), "The browser window has been closed.");
-    choose("mLinks");
-    choose("mAll3");
-    choose("mSelection4");
+    choose("linksAction");
+    choose("allSize3Action");
+    choose("selectionSize4Action");
 }
 
 TEST_F(AppTest, CloseAllKeepsTheAttachedWindowAndThoseAtTheSameAddress)
@@ -72,8 +72,8 @@ TEST_F(AppTest, CloseAllKeepsTheAttachedWindowAndThoseAtTheSameAddress)
     start();
     Browser &browser = window->automation().connection.browser();
     const auto load = [&](BrowserWindow &target, const char *path) {
-        target.Navigate(server.url(path));
-        ASSERT_TRUE(waitUntil([&] { return !target.Busy() && target.LocationURL() == server.url(path); }));
+        target.navigate(server.url(path));
+        ASSERT_TRUE(waitUntil([&] { return !target.isBusy() && target.locationUrl() == server.url(path); }));
     };
     load(attachedWindow(), "/a");
     const auto second = browser.createWindow();
@@ -83,8 +83,8 @@ TEST_F(AppTest, CloseAllKeepsTheAttachedWindowAndThoseAtTheSameAddress)
     load(*third, "/c");
     load(*same, "/a");
 
-    choose("mCloseAll");
-    const auto open = browser.ShellWindows();
+    choose("closeAllAction");
+    const auto open = browser.windows();
     ASSERT_EQ(open.size(), 2u);
     EXPECT_EQ(open[0].get(), window->automation().connection.attachedWindow().get());
     EXPECT_EQ(open[1], same);
@@ -93,16 +93,16 @@ TEST_F(AppTest, CloseAllKeepsTheAttachedWindowAndThoseAtTheSameAddress)
 TEST_F(AppTest, OnTopTwiceEndsNotTopmostAndUnchecked)
 {
     start();
-    choose("mOnTop");
+    choose("onTopAction");
     EXPECT_TRUE(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_TRUE(action("mOnTop").isChecked());
+    EXPECT_TRUE(action("onTopAction").isChecked());
     EXPECT_TRUE(window->isVisible());
-    choose("mOnTop");
+    choose("onTopAction");
     EXPECT_FALSE(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_FALSE(action("mOnTop").isChecked());
+    EXPECT_FALSE(action("onTopAction").isChecked());
     EXPECT_TRUE(window->isVisible());
 
-    choose("mOnTop");
+    choose("onTopAction");
     closeWindow();
     EXPECT_FALSE(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) << "closing takes it out of the band";
 }
@@ -110,39 +110,39 @@ TEST_F(AppTest, OnTopTwiceEndsNotTopmostAndUnchecked)
 TEST_F(AppTest, CommandsOpensTheCommandReferenceInTheAttachedBrowser)
 {
     start();
-    choose("mCommands");
-    ASSERT_TRUE(waitUntil([&] { return attachedWindow().LocationURL().endsWith("/docs/commands.html"); }))
-        << attachedWindow().LocationURL().toStdString();
-    ASSERT_TRUE(waitUntil([&] { return !attachedWindow().Busy(); }));
+    choose("commandsAction");
+    ASSERT_TRUE(waitUntil([&] { return attachedWindow().locationUrl().endsWith("/docs/commands.html"); }))
+        << attachedWindow().locationUrl().toStdString();
+    ASSERT_TRUE(waitUntil([&] { return !attachedWindow().isBusy(); }));
     EXPECT_TRUE(attachedWindow().title().startsWith("NavRelay command reference")) << attachedWindow().title().toStdString();
 }
 
 TEST_F(AppTest, AboutTwiceShowsOneBoxWithItsCaptions)
 {
     start();
-    choose("mAbout");
-    frmAbout *box = window->aboutBox();
+    choose("aboutAction");
+    AboutBox *box = window->aboutBox();
     ASSERT_NE(box, nullptr);
-    choose("mAbout");
+    choose("aboutAction");
     EXPECT_EQ(window->aboutBox(), box);
     EXPECT_EQ(openAboutBoxes(), 1);
     EXPECT_EQ(box->parentWidget(), nullptr) << "the box has no owner";
     EXPECT_FALSE(box->isModal());
 
     EXPECT_EQ(box->windowTitle(), "About NavRelay");
-    EXPECT_EQ(labelText(*box, "lblTitle"), "NavRelay 2.5");
-    EXPECT_EQ(labelText(*box, "lblBuild"), "Build: 7");
+    EXPECT_EQ(labelText(*box, "titleLabel"), "NavRelay 2.5");
+    EXPECT_EQ(labelText(*box, "buildLabel"), "Build: 7");
     EXPECT_EQ(labelText(*box, "Label1"), "Released: July 4, 2006");
-    EXPECT_EQ(box->findChild<QPushButton *>("cmdOK")->text(), "OK");
-    EXPECT_EQ(box->findChild<QPushButton *>("cmdSysInfo")->text(), "&System Info...");
+    EXPECT_EQ(box->findChild<QPushButton *>("okButton")->text(), "OK");
+    EXPECT_EQ(box->findChild<QPushButton *>("systemInfoButton")->text(), "&System Info...");
 
     // HERE opens the home page in the attached browser.
     emit box->findChild<QLabel *>("Label2")->linkActivated("home");
-    ASSERT_TRUE(waitUntil([&] { return attachedWindow().LocationURL().endsWith("/docs/user-guide.html"); }));
+    ASSERT_TRUE(waitUntil([&] { return attachedWindow().locationUrl().endsWith("/docs/user-guide.html"); }));
 
-    box->findChild<QPushButton *>("cmdOK")->click();
+    box->findChild<QPushButton *>("okButton")->click();
     EXPECT_EQ(openAboutBoxes(), 0);
-    choose("mAbout");
+    choose("aboutAction");
     EXPECT_EQ(openAboutBoxes(), 1);
 }
 
@@ -150,7 +150,7 @@ TEST(AboutBox, RevisionIsTheFourthPartOfTheVersion)
 {
     const std::pair<QString, int> cases[] = {{"2.5.0.7", 7}, {"2.5", 0}, {"1.2.3.45", 45}, {"", 0}};
     for (const auto &[version, revision] : cases)
-        EXPECT_EQ(frmAbout::revisionOf(version), revision) << version.toStdString();
+        EXPECT_EQ(AboutBox::revisionOf(version), revision) << version.toStdString();
 }
 
 TEST(AboutBox, SystemInfoStartsTheFirstProgramFoundOrSaysItIsUnavailable)
@@ -164,12 +164,12 @@ TEST(AboutBox, SystemInfoStartsTheFirstProgramFoundOrSaysItIsUnavailable)
         program.close();
         program.setPermissions(program.permissions() | QFile::ExeOwner);
     }
-    frmAbout withTool([] {}, {folder.path()});
-    withTool.StartSysInfo();
+    AboutBox withTool([] {}, {folder.path()});
+    withTool.startSystemInformation();
     EXPECT_TRUE(waitUntil([&] { return QFile::exists(marker); }));
 
     const QTemporaryDir empty;
-    frmAbout withoutTool([] {}, {empty.path()});
+    AboutBox withoutTool([] {}, {empty.path()});
     QString title;
     QString text;
     ModalAnswers answers({[&](QWidget &dialog) {
@@ -179,7 +179,7 @@ TEST(AboutBox, SystemInfoStartsTheFirstProgramFoundOrSaysItIsUnavailable)
         }
         pressMessageButton(dialog, QMessageBox::Ok);
     }});
-    withoutTool.StartSysInfo();
+    withoutTool.startSystemInformation();
     EXPECT_EQ(title, "NavRelay");
     EXPECT_EQ(text, "System Information Is Unavailable At This Time");
 }

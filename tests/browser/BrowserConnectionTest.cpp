@@ -21,9 +21,9 @@ public:
     {
         page = std::move(shown);
     }
-    QString Name() const override { return m_name; }
-    bool Busy() const override { return busyReads-- > 0; }
-    void Quit() override
+    QString name() const override { return m_name; }
+    bool isBusy() const override { return busyReads-- > 0; }
+    void quit() override
     {
         m_log << QStringLiteral("Quit ") + m_name;
         closed = true;
@@ -44,10 +44,10 @@ class ScriptedDesktop : public Browser {
 public:
     QString browserName() const override { return QStringLiteral("Test Browser"); }
     QString programName() const override { return QStringLiteral("Test Browser"); }
-    std::vector<std::shared_ptr<BrowserWindow>> ShellWindows() override
+    std::vector<std::shared_ptr<BrowserWindow>> windows() override
     {
         std::vector<std::shared_ptr<BrowserWindow>> open;
-        for (const auto &window : windows) {
+        for (const auto &window : openWindows) {
             if (!window->closed)
                 open.push_back(window);
         }
@@ -70,15 +70,15 @@ public:
 
     std::shared_ptr<ShellWindow> add(const QString &name, std::shared_ptr<Document> shown)
     {
-        windows.push_back(std::make_shared<ShellWindow>(name, std::move(shown), log));
-        return windows.back();
+        openWindows.push_back(std::make_shared<ShellWindow>(name, std::move(shown), log));
+        return openWindows.back();
     }
     std::shared_ptr<ShellWindow> addPage(const QString &html)
     {
         return add(browserName(), std::make_shared<BodyOnlyDocument>(html));
     }
 
-    std::vector<std::shared_ptr<ShellWindow>> windows;
+    std::vector<std::shared_ptr<ShellWindow>> openWindows;
     QStringList log;
     bool programInstalled = true;
     bool startedWindowShowsPage = true;
@@ -94,7 +94,7 @@ protected:
     int resets = 0;
     std::vector<bool> waitAtPageCompletions; // the wait flag as each page completion was heard
     BrowserConnection connection{desktop, host, state, [this] { ++resets; },
-                                 [this] { waitAtPageCompletions.push_back(state.WaitingForPage); }};
+                                 [this] { waitAtPageCompletions.push_back(state.waitingForPage); }};
 };
 
 TEST_F(Attach, AttachesTheFirstWindowWithAPageAfterClosingOtherShellWindows)
@@ -103,9 +103,9 @@ TEST_F(Attach, AttachesTheFirstWindowWithAPageAfterClosingOtherShellWindows)
     const auto empty = desktop.add(desktop.browserName(), nullptr);
     const auto first = desktop.addPage(QStringLiteral("one"));
     desktop.addPage(QStringLiteral("two"));
-    state.WaitingForPage = true;
+    state.waitingForPage = true;
 
-    connection.AttachBrowser();
+    connection.attachBrowser();
 
     EXPECT_EQ(resets, 1);
     EXPECT_EQ(connection.attachedWindow(), first);
@@ -121,7 +121,7 @@ TEST_F(Attach, ABusyWindowIsLookedAtAgainUntilIdleWithoutCountingTries)
     const auto busy = desktop.addPage(QStringLiteral("loading"));
     busy->busyReads = 5;
     desktop.addPage(QStringLiteral("idle"));
-    connection.AttachBrowser();
+    connection.attachBrowser();
     EXPECT_EQ(connection.attachedWindow(), busy);
     EXPECT_TRUE(host.sleeps.empty());
 }
@@ -129,7 +129,7 @@ TEST_F(Attach, ABusyWindowIsLookedAtAgainUntilIdleWithoutCountingTries)
 TEST_F(Attach, StartsTheBrowserOnceAndCountsEverySearchPause)
 {
     desktop.startedWindowShowsPage = false;
-    connection.AttachBrowser();
+    connection.attachBrowser();
     EXPECT_EQ(desktop.log.count(QStringLiteral("startProgram")), 1);
     EXPECT_EQ(host.sleeps, std::vector<int>(BrowserConnection::kSearches, BrowserConnection::kPauseAfterSearchMs));
     ASSERT_EQ(host.messages.size(), 1u);
@@ -140,7 +140,7 @@ TEST_F(Attach, StartsTheBrowserOnceAndCountsEverySearchPause)
     host.messages.clear();
     host.sleeps.clear();
     desktop.startedWindowShowsPage = true;
-    connection.AttachBrowser();
+    connection.attachBrowser();
     ASSERT_NE(connection.attachedWindow(), nullptr);
     EXPECT_EQ(host.sleeps, (std::vector<int>{BrowserConnection::kPauseAfterSearchMs}));
 }
@@ -148,13 +148,13 @@ TEST_F(Attach, StartsTheBrowserOnceAndCountsEverySearchPause)
 TEST_F(Attach, AMissingBrowserProgramEndsTheAttachSilently)
 {
     desktop.programInstalled = false;
-    connection.AttachBrowser();
+    connection.attachBrowser();
     EXPECT_EQ(connection.attachedWindow(), nullptr);
     EXPECT_TRUE(host.messages.empty());
     EXPECT_TRUE(host.sleeps.empty());
     EXPECT_EQ(resets, 1);
     try {
-        (void)connection.IE();
+        (void)connection.window();
         FAIL() << "no browser is attached";
     } catch (const ScriptError &error) {
         EXPECT_EQ(error.number(), ObjectNotSet);
@@ -164,10 +164,10 @@ TEST_F(Attach, AMissingBrowserProgramEndsTheAttachSilently)
 TEST_F(Attach, ReattachingDisconnectsTheOldWindow)
 {
     const auto first = desktop.addPage(QStringLiteral("one"));
-    connection.AttachBrowser();
+    connection.attachBrowser();
     first->closed = true; // the user closed it
     const auto second = desktop.addPage(QStringLiteral("two"));
-    connection.AttachBrowser();
+    connection.attachBrowser();
     EXPECT_EQ(first->sink, nullptr);
     EXPECT_EQ(connection.attachedWindow(), second);
     EXPECT_EQ(resets, 2);
@@ -176,17 +176,17 @@ TEST_F(Attach, ReattachingDisconnectsTheOldWindow)
 TEST_F(Attach, EventsKeepTheWaitFlagAndCurrentDocUpToDate)
 {
     const auto window = desktop.addPage(QStringLiteral("page"));
-    connection.AttachBrowser();
-    connection.IE_BeforeNavigate2(QStringLiteral("http://a/"));
-    EXPECT_TRUE(state.WaitingForPage);
-    connection.IE_DocumentComplete(QStringLiteral("http://a/"));
-    EXPECT_FALSE(state.WaitingForPage);
+    connection.attachBrowser();
+    connection.navigationStarted(QStringLiteral("http://a/"));
+    EXPECT_TRUE(state.waitingForPage);
+    connection.documentCompleted(QStringLiteral("http://a/"));
+    EXPECT_FALSE(state.waitingForPage);
     EXPECT_EQ(CurrentDoc, window->page);
 
     window->page.reset(); // a page that is not there any more still ends the wait
-    state.WaitingForPage = true;
-    connection.IE_DocumentComplete(QString());
-    EXPECT_FALSE(state.WaitingForPage);
+    state.waitingForPage = true;
+    connection.documentCompleted(QString());
+    EXPECT_FALSE(state.waitingForPage);
     EXPECT_EQ(CurrentDoc, nullptr);
     EXPECT_EQ(waitAtPageCompletions, (std::vector<bool>{false, false}));
 }
@@ -194,10 +194,10 @@ TEST_F(Attach, EventsKeepTheWaitFlagAndCurrentDocUpToDate)
 TEST_F(Attach, EachNewWindowRequestClosesThePreviousPopup)
 {
     desktop.addPage(QStringLiteral("page"));
-    connection.AttachBrowser();
-    const auto firstPopup = connection.IE_NewWindow2();
+    connection.attachBrowser();
+    const auto firstPopup = connection.newWindowRequested();
     ASSERT_NE(firstPopup, nullptr);
-    const auto secondPopup = connection.IE_NewWindow2();
+    const auto secondPopup = connection.newWindowRequested();
     EXPECT_NE(secondPopup, firstPopup);
     EXPECT_EQ(connection.popupWindow(), secondPopup);
     EXPECT_TRUE(static_cast<ShellWindow &>(*firstPopup).closed);

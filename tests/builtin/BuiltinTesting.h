@@ -1,6 +1,6 @@
 #pragma once
 
-#include "browser/BrowserWindow.h"
+#include "engine/BrowserWindow.h"
 
 #include <QByteArray>
 #include <QStringList>
@@ -67,17 +67,17 @@ private:
 };
 
 // Records the events of a window as text ("before URL", "complete URL", "newwindow"), and
-// answers NewWindow2 with the window it is given.
+// answers newWindowRequested with the window it is given.
 class RecordingSink : public BrowserEvents {
 public:
-    void IE_BeforeNavigate2(const QString &url) override
+    void navigationStarted(const QString &url) override
     {
         events << QStringLiteral("before ") + url;
         if (onBefore)
             onBefore();
     }
-    void IE_DocumentComplete(const QString &url) override { events << QStringLiteral("complete ") + url; }
-    std::shared_ptr<BrowserWindow> IE_NewWindow2() override
+    void documentCompleted(const QString &url) override { events << QStringLiteral("complete ") + url; }
+    std::shared_ptr<BrowserWindow> newWindowRequested() override
     {
         events << QStringLiteral("newwindow");
         return newWindow;

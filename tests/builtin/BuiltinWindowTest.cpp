@@ -27,11 +27,11 @@ protected:
         ASSERT_TRUE(waitUntil([&] { return sink.completions() >= count; }, 60000)) << sink.events.join('|').toStdString();
     }
 
-    // Navigates the window and waits for its DocumentComplete.
+    // Navigates the window and waits for its documentCompleted.
     void open(const QString &url)
     {
         const int before = sink.completions();
-        window->Navigate(url);
+        window->navigate(url);
         waitForCompletions(before + 1);
     }
 
@@ -64,18 +64,18 @@ TEST_F(BuiltinWindowTest, EventsComeInBrowserOrder)
     server.page("/a", "<title>Page A</title><p>first</p>");
     const QString url = server.url("/a");
 
-    window->Navigate(url);
+    window->navigate(url);
 
-    EXPECT_EQ(sink.events, QStringList{"before " + url}) << "BeforeNavigate2 inside Navigate, nothing more";
-    EXPECT_TRUE(window->Busy());
+    EXPECT_EQ(sink.events, QStringList{"before " + url}) << "navigationStarted inside Navigate, nothing more";
+    EXPECT_TRUE(window->isBusy());
     EXPECT_EQ(window->document(), nullptr);
     waitForCompletions(1);
     EXPECT_EQ(sink.events, (QStringList{"before " + url, "complete " + url}));
-    EXPECT_FALSE(window->Busy());
-    EXPECT_EQ(window->LocationURL(), url);
+    EXPECT_FALSE(window->isBusy());
+    EXPECT_EQ(window->locationUrl(), url);
     EXPECT_EQ(bodyText(*window), "first");
     EXPECT_EQ(window->title(), "Page A - NavRelay Browser");
-    EXPECT_EQ(window->Name(), "NavRelay Browser");
+    EXPECT_EQ(window->name(), "NavRelay Browser");
 }
 
 TEST_F(BuiltinWindowTest, ANewNavigationOrStopEndsTheLoadUnderWay)
@@ -83,20 +83,20 @@ TEST_F(BuiltinWindowTest, ANewNavigationOrStopEndsTheLoadUnderWay)
     RawServer silent({}, RawServer::Close::Never);
     server.page("/fast", "<p>fast</p>");
 
-    window->Navigate(silent.url("/slow"));
-    window->Navigate(server.url("/fast"));
+    window->navigate(silent.url("/slow"));
+    window->navigate(server.url("/fast"));
     waitForCompletions(1);
     EXPECT_EQ(sink.events, (QStringList{"before " + silent.url("/slow"), "before " + server.url("/fast"),
                                         "complete " + server.url("/fast")}));
 
-    window->Navigate(silent.url("/slow"));
-    EXPECT_TRUE(window->Busy());
-    window->Stop();
-    EXPECT_FALSE(window->Busy());
+    window->navigate(silent.url("/slow"));
+    EXPECT_TRUE(window->isBusy());
+    window->stop();
+    EXPECT_FALSE(window->isBusy());
     spinEvents(300);
     EXPECT_EQ(sink.completions(), 1) << "a stopped load completes nothing";
     EXPECT_EQ(bodyText(*window), "fast") << "the old page stays";
-    EXPECT_EQ(window->LocationURL(), server.url("/fast"));
+    EXPECT_EQ(window->locationUrl(), server.url("/fast"));
 }
 
 TEST_F(BuiltinWindowTest, GoBackShowsRecentPagesAsLeftAndLoadsOlderOnesAgain)
@@ -115,13 +115,13 @@ TEST_F(BuiltinWindowTest, GoBackShowsRecentPagesAsLeftAndLoadsOlderOnesAgain)
     });
     const auto back = [&] {
         const int before = sink.completions();
-        window->GoBack();
+        window->goBack();
         EXPECT_TRUE(sink.events.last().startsWith("before ")) << "the navigation starts inside the call";
         waitForCompletions(before + 1);
     };
-    EXPECT_EQ(errorNumber([&] { window->GoBack(); }), -2147467259) << "no page yet";
+    EXPECT_EQ(errorNumber([&] { window->goBack(); }), -2147467259) << "no page yet";
     open(server.url("/a"));
-    EXPECT_EQ(errorNumber([&] { window->GoBack(); }), -2147467259) << "no earlier page";
+    EXPECT_EQ(errorNumber([&] { window->goBack(); }), -2147467259) << "no earlier page";
     NavigationRequest post;
     post.url = QUrl(server.url("/form"));
     post.method = "POST";
@@ -135,7 +135,7 @@ TEST_F(BuiltinWindowTest, GoBackShowsRecentPagesAsLeftAndLoadsOlderOnesAgain)
     server.clearRequests();
 
     back();
-    EXPECT_EQ(window->LocationURL(), server.url("/c"));
+    EXPECT_EQ(window->locationUrl(), server.url("/c"));
     window->document()->getElementById("q")->setValue("typed");
     open(server.url("/d"));
     server.clearRequests();
@@ -151,7 +151,7 @@ TEST_F(BuiltinWindowTest, GoBackShowsRecentPagesAsLeftAndLoadsOlderOnesAgain)
     EXPECT_TRUE(bodyText(*window).contains("not sent again")) << "a form is never sent again by history";
     back();
     EXPECT_EQ(bodyText(*window), "A");
-    EXPECT_EQ(errorNumber([&] { window->GoBack(); }), -2147467259);
+    EXPECT_EQ(errorNumber([&] { window->goBack(); }), -2147467259);
 
     QStringList asked;
     for (const auto &request : server.pageRequests())
@@ -166,23 +166,23 @@ TEST_F(BuiltinWindowTest, AQuitWindowAnswersEveryOperationWith462)
     QObject::connect(window.get(), &BuiltinWindow::closed, [&] { closedSignal = true; });
     open(QStringLiteral("about:blank"));
 
-    window->Quit();
+    window->quit();
 
     EXPECT_TRUE(closedSignal);
-    EXPECT_TRUE(browser.ShellWindows().empty());
+    EXPECT_TRUE(browser.windows().empty());
     const std::vector<std::function<void()>> operations = {
-        [&] { window->Navigate("about:blank"); },
-        [&] { window->GoBack(); },
-        [&] { window->Stop(); },
-        [&] { window->Quit(); },
+        [&] { window->navigate("about:blank"); },
+        [&] { window->goBack(); },
+        [&] { window->stop(); },
+        [&] { window->quit(); },
         [&] { (void)window->document(); },
-        [&] { (void)window->LocationURL(); },
-        [&] { (void)window->Busy(); },
-        [&] { (void)window->Name(); },
+        [&] { (void)window->locationUrl(); },
+        [&] { (void)window->isBusy(); },
+        [&] { (void)window->name(); },
         [&] { window->setStatusText("x"); },
         [&] { window->setToolBar(false); },
         [&] { window->setStatusBar(false); },
-        [&] { window->ExecWB(OLECMDID_CLEARSELECTION, OLECMDEXECOPT_DONTPROMPTUSER); },
+        [&] { window->clearSelection(); },
         [&] { window->setEventSink(&sink); },
         [&] { window->followHyperlink(NavigationRequest{}); },
     };
@@ -201,8 +201,8 @@ TEST_F(BuiltinWindowTest, OneCookieJarServesEveryWindow)
     open(server.url("/login"));
 
     const auto second = browser.openWindow();
-    second->Navigate(server.url("/check"));
-    ASSERT_TRUE(waitUntil([&] { return !second->Busy(); }));
+    second->navigate(server.url("/check"));
+    ASSERT_TRUE(waitUntil([&] { return !second->isBusy(); }));
 
     const auto requests = server.pageRequests();
     ASSERT_EQ(requests.size(), 2u);
@@ -232,7 +232,7 @@ TEST_F(BuiltinWindowTest, FailedLoadsShowAnErrorPageAndComplete)
     for (const auto &c : cases) {
         open(c.url);
         EXPECT_TRUE(bodyText(*window).contains(c.says, Qt::CaseInsensitive)) << bodyText(*window).toStdString();
-        EXPECT_EQ(window->LocationURL(), c.url);
+        EXPECT_EQ(window->locationUrl(), c.url);
         EXPECT_EQ(sink.events.last(), "complete " + c.url);
     }
 }
@@ -280,7 +280,7 @@ TEST_F(BuiltinWindowTest, TypedAddressesWithoutSchemeAreHttp)
     server.page("/typed", "<p>typed</p>");
     const QString typed = QStringLiteral("127.0.0.1:%1/typed").arg(server.port());
     open(typed);
-    EXPECT_EQ(window->LocationURL(), server.url("/typed"));
+    EXPECT_EQ(window->locationUrl(), server.url("/typed"));
     EXPECT_EQ(bodyText(*window), "typed");
 }
 
@@ -299,7 +299,7 @@ TEST_F(BuiltinWindowTest, TargetsChooseTheWindowThatNavigates)
     link.target = "_blank";
     window->followHyperlink(link);
     EXPECT_EQ(sink.events.last(), "newwindow") << "the attached window does not navigate";
-    ASSERT_TRUE(waitUntil([&] { return !popup->Busy(); }));
+    ASSERT_TRUE(waitUntil([&] { return !popup->isBusy(); }));
     EXPECT_EQ(bodyText(*popup), "B");
     EXPECT_EQ(popup->windowName(), "");
     EXPECT_EQ(server.pageRequests().back().header("Referer"), server.url("/a").toStdString());
@@ -308,10 +308,10 @@ TEST_F(BuiltinWindowTest, TargetsChooseTheWindowThatNavigates)
     sink.newWindow = nullptr;
     link.target = "results";
     window->followHyperlink(link);
-    ASSERT_EQ(browser.windows().size(), 3u);
-    const auto named = browser.windows().back();
+    ASSERT_EQ(browser.builtinWindows().size(), 3u);
+    const auto named = browser.builtinWindows().back();
     EXPECT_EQ(named->windowName(), "results");
-    ASSERT_TRUE(waitUntil([&] { return !named->Busy(); }));
+    ASSERT_TRUE(waitUntil([&] { return !named->isBusy(); }));
     EXPECT_EQ(bodyText(*named), "B");
 
     // The same name again: that window, no new one.
@@ -320,7 +320,7 @@ TEST_F(BuiltinWindowTest, TargetsChooseTheWindowThatNavigates)
     window->followHyperlink(link);
     EXPECT_TRUE(sink.events.isEmpty());
     EXPECT_EQ(browser.windows().size(), 3u);
-    ASSERT_TRUE(waitUntil([&] { return !named->Busy(); }));
+    ASSERT_TRUE(waitUntil([&] { return !named->isBusy(); }));
     EXPECT_EQ(bodyText(*named), "A");
 
     // This window's own names.
@@ -338,12 +338,12 @@ TEST_F(BuiltinWindowTest, StartedProgramShowsABlankPageAtOnce)
 {
     browser.startProgram();
 
-    ASSERT_EQ(browser.ShellWindows().size(), 2u);
-    const auto started = browser.ShellWindows().back();
+    ASSERT_EQ(browser.windows().size(), 2u);
+    const auto started = browser.windows().back();
     ASSERT_NE(started->document(), nullptr);
     EXPECT_EQ(started->document()->kind(), DocumentKind::Html);
-    EXPECT_EQ(started->LocationURL(), "about:blank");
-    EXPECT_FALSE(started->Busy());
+    EXPECT_EQ(started->locationUrl(), "about:blank");
+    EXPECT_FALSE(started->isBusy());
     EXPECT_EQ(browser.browserName(), "NavRelay Browser");
     EXPECT_EQ(browser.programName(), "NavRelay Browser");
 }
@@ -370,8 +370,7 @@ TEST_F(BuiltinWindowTest, ViewStateIsKeptAndAnnounced)
     EXPECT_EQ(statusChanges, 1);
     EXPECT_EQ(barChanges, 2);
     EXPECT_EQ(activations, 1);
-    window->ExecWB(OLECMDID_CLEARSELECTION, OLECMDEXECOPT_DONTPROMPTUSER);
-    EXPECT_LT(errorNumber([&] { window->ExecWB(99, 0); }), 0);
+    window->clearSelection();
 }
 
 TEST_F(BuiltinWindowTest, AHandlerThatQuitsOrNavigatesFromDocumentCompleteIsSafe)
@@ -380,19 +379,19 @@ TEST_F(BuiltinWindowTest, AHandlerThatQuitsOrNavigatesFromDocumentCompleteIsSafe
     server.page("/b", "<p>B</p>");
     struct Renavigating : RecordingSink {
         BuiltinWindow *target = nullptr;
-        void IE_DocumentComplete(const QString &url) override
+        void documentCompleted(const QString &url) override
         {
-            RecordingSink::IE_DocumentComplete(url);
+            RecordingSink::documentCompleted(url);
             if (completions() == 1)
-                target->Navigate(url.left(url.size() - 1) + "b");
+                target->navigate(url.left(url.size() - 1) + "b");
             else
-                target->Quit();
+                target->quit();
         }
     } renavigating;
     renavigating.target = window.get();
     window->setEventSink(&renavigating);
 
-    window->Navigate(server.url("/a"));
+    window->navigate(server.url("/a"));
 
     ASSERT_TRUE(waitUntil([&] { return window->isClosed(); }));
     EXPECT_EQ(renavigating.events.size(), 4);

@@ -47,16 +47,16 @@ TEST(BuiltinWindowView, ShowsEveryWindowAndFollowsItsState)
     // Enter in the address bar navigates the window.
     address->setText(server.url("/a"));
     emit address->returnPressed();
-    ASSERT_TRUE(waitUntil([&] { return window->document() != nullptr && !window->Busy(); }));
+    ASSERT_TRUE(waitUntil([&] { return window->document() != nullptr && !window->isBusy(); }));
     EXPECT_EQ(view->windowTitle(), "First - NavRelay Browser");
     EXPECT_EQ(address->text(), server.url("/a"));
     EXPECT_TRUE(page->toPlainText().contains("to b"));
 
     // A link in the page is a navigation of the window, with the page as referrer.
     emit page->anchorClicked(QUrl("/b"));
-    EXPECT_TRUE(window->Busy());
-    ASSERT_TRUE(waitUntil([&] { return !window->Busy(); }));
-    EXPECT_EQ(window->LocationURL(), server.url("/b"));
+    EXPECT_TRUE(window->isBusy());
+    ASSERT_TRUE(waitUntil([&] { return !window->isBusy(); }));
+    EXPECT_EQ(window->locationUrl(), server.url("/b"));
     EXPECT_EQ(server.pageRequests().back().header("Referer"), server.url("/a").toStdString());
     EXPECT_EQ(view->windowTitle(), "Second - NavRelay Browser");
 
@@ -72,12 +72,12 @@ TEST(BuiltinWindowView, ShowsEveryWindowAndFollowsItsState)
     // Windows opened later get a view too; closing a view closes its window, and Quit its view.
     const auto second = browser.openWindow();
     ASSERT_EQ(views().size(), 2u);
-    window->Quit();
+    window->quit();
     ASSERT_TRUE(waitUntil([&] { return view.isNull(); }));
     auto *secondView = views().front();
     secondView->close();
     EXPECT_TRUE(second->isClosed());
-    EXPECT_TRUE(browser.ShellWindows().empty());
+    EXPECT_TRUE(browser.windows().empty());
 }
 
 } // namespace

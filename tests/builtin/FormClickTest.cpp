@@ -36,7 +36,7 @@ protected:
         }
         window = browser.openWindow();
         window->setEventSink(&sink);
-        window->Navigate(server.url("/dir/forms"));
+        window->navigate(server.url("/dir/forms"));
         waitUntil([&] { return sink.completions() == 1; });
         server.clearRequests();
     }
@@ -50,11 +50,11 @@ protected:
         if (!element)
             return {};
         element->click();
-        EXPECT_TRUE(sink.events.last().startsWith("before ")) << "BeforeNavigate2 comes inside the click";
+        EXPECT_TRUE(sink.events.last().startsWith("before ")) << "navigationStarted comes inside the click";
         EXPECT_TRUE(waitUntil([&] { return sink.completions() > before; }));
         const auto requests = server.pageRequests();
         EXPECT_EQ(requests.size(), 1u);
-        window->GoBack();
+        window->goBack();
         waitUntil([&] { return sink.completions() > before + 1; });
         server.clearRequests();
         return requests.empty() ? TestServer::Request{} : requests.front();
@@ -96,7 +96,7 @@ TEST_F(FormClickTest, ServerSeesTheRequestsABrowserSends)
     EXPECT_EQ(get.header("Origin"), "");
 
     window->document()->getElementById("up")->click();
-    ASSERT_TRUE(waitUntil([&] { return !window->Busy(); }));
+    ASSERT_TRUE(waitUntil([&] { return !window->isBusy(); }));
     const QByteArray sent = upload.received();
     const qsizetype boundaryAt = sent.indexOf("Content-Type: multipart/form-data; boundary=");
     ASSERT_GE(boundaryAt, 0) << sent.toStdString();
@@ -106,15 +106,15 @@ TEST_F(FormClickTest, ServerSeesTheRequestsABrowserSends)
                               + boundary + "--\r\n"))
         << sent.toStdString();
     EXPECT_TRUE(sent.contains("\r\nOrigin: " + QByteArray(origin.c_str()) + "\r\n")) << sent.toStdString();
-    window->GoBack();
-    ASSERT_TRUE(waitUntil([&] { return !window->Busy(); }));
+    window->goBack();
+    ASSERT_TRUE(waitUntil([&] { return !window->isBusy(); }));
     server.clearRequests();
 
     const auto link = click("link");
     EXPECT_EQ(link.method, "GET");
     EXPECT_EQ(link.target(), "/linked?x=1");
     EXPECT_EQ(link.header("Referer"), page);
-    EXPECT_EQ(window->LocationURL(), server.url("/dir/forms"));
+    EXPECT_EQ(window->locationUrl(), server.url("/dir/forms"));
 }
 
 } // namespace

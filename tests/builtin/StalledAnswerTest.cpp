@@ -55,14 +55,14 @@ TEST(StalledAnswer, EndsAtTheTransferTimeoutAndTheWindowGoesOn)
         SCOPED_TRACE(c.answer.toStdString());
         RawServer stalling(c.answer, RawServer::Close::Never);
         const int completions = sink.completions();
-        window->Navigate(stalling.url());
+        window->navigate(stalling.url());
         ASSERT_TRUE(waitUntil([&] { return sink.completions() > completions; }, 30000));
         const QString shown = bodyText(*window);
         EXPECT_TRUE(std::any_of(c.shown.begin(), c.shown.end(), [&](const QString &text) { return shown.startsWith(text); }))
             << shown.toStdString();
-        EXPECT_FALSE(window->Busy());
+        EXPECT_FALSE(window->isBusy());
 
-        window->Navigate(next.url("/next"));
+        window->navigate(next.url("/next"));
         ASSERT_TRUE(waitUntil([&] { return sink.completions() > completions + 1; }, 30000));
         EXPECT_EQ(bodyText(*window), "next page");
     }

@@ -32,7 +32,7 @@ protected:
 
     void clickById(const QString &id)
     {
-        const auto link = asHtmlDocument(m_connection->IE().document()).getElementById(id);
+        const auto link = asHtmlDocument(m_connection->window().document()).getElementById(id);
         ASSERT_TRUE(link);
         link->click();
     }
@@ -52,15 +52,15 @@ TEST_F(ChromiumAttach, WindowStillLoadingIsWaitedForBeforeItIsAttached)
     });
     const auto window = firstWindow();
     ASSERT_TRUE(window);
-    window->Navigate(m_server->url("/slow"));
-    ASSERT_TRUE(waitUntil([&] { return window->Busy(); }));
+    window->navigate(m_server->url("/slow"));
+    ASSERT_TRUE(waitUntil([&] { return window->isBusy(); }));
 
-    m_connection->AttachBrowser();
+    m_connection->attachBrowser();
 
     ASSERT_TRUE(m_connection->attachedWindow());
-    EXPECT_FALSE(m_connection->IE().Busy());
-    EXPECT_EQ(m_connection->IE().LocationURL(), m_server->url("/slow"));
-    EXPECT_EQ(asHtmlDocument(m_connection->IE().document()).body()->innerText(), QStringLiteral("SLOW PAGE"));
+    EXPECT_FALSE(m_connection->window().isBusy());
+    EXPECT_EQ(m_connection->window().locationUrl(), m_server->url("/slow"));
+    EXPECT_EQ(asHtmlDocument(m_connection->window().document()).body()->innerText(), QStringLiteral("SLOW PAGE"));
     EXPECT_TRUE(m_host.messages.empty());
 }
 
@@ -69,26 +69,26 @@ TEST_F(ChromiumAttach, EachPopupReplacesThePreviousOne)
     m_server->page("/opener", kTwoPopupsPage);
     m_server->page("/first", "<html><body>first</body></html>");
     m_server->page("/second", "<html><body>second</body></html>");
-    m_connection->AttachBrowser();
+    m_connection->attachBrowser();
     ASSERT_TRUE(m_connection->attachedWindow());
-    m_connection->IE().Navigate(m_server->url("/opener"));
-    ASSERT_TRUE(waitUntil([&] { return m_connection->IE().LocationURL() == m_server->url("/opener") && !m_connection->IE().Busy(); }));
+    m_connection->window().navigate(m_server->url("/opener"));
+    ASSERT_TRUE(waitUntil([&] { return m_connection->window().locationUrl() == m_server->url("/opener") && !m_connection->window().isBusy(); }));
 
     clickById(QStringLiteral("first"));
     ASSERT_TRUE(waitUntil([&] { return requestsFor("GET", "/first") == 1; }));
     const auto firstPopup = m_connection->popupWindow();
     ASSERT_TRUE(firstPopup);
-    ASSERT_TRUE(waitUntil([&] { return firstPopup->LocationURL() == m_server->url("/first") && !firstPopup->Busy(); }));
+    ASSERT_TRUE(waitUntil([&] { return firstPopup->locationUrl() == m_server->url("/first") && !firstPopup->isBusy(); }));
 
     clickById(QStringLiteral("second"));
     ASSERT_TRUE(waitUntil([&] { return requestsFor("GET", "/second") == 1; }));
     const auto secondPopup = m_connection->popupWindow();
     ASSERT_TRUE(secondPopup);
     EXPECT_NE(secondPopup, firstPopup);
-    EXPECT_TRUE(waitUntil([&] { return secondPopup->LocationURL() == m_server->url("/second") && !secondPopup->Busy(); }));
+    EXPECT_TRUE(waitUntil([&] { return secondPopup->locationUrl() == m_server->url("/second") && !secondPopup->isBusy(); }));
 
     // The first popup is gone; the script's window and the newest popup remain.
-    EXPECT_EQ(errorNumberOf([&] { (void)firstPopup->LocationURL(); }), RemoteUnavailable);
-    EXPECT_TRUE(waitUntil([&] { return m_browser->ShellWindows().size() == 2u; }));
-    EXPECT_EQ(m_connection->IE().LocationURL(), m_server->url("/opener"));
+    EXPECT_EQ(errorNumberOf([&] { (void)firstPopup->locationUrl(); }), RemoteUnavailable);
+    EXPECT_TRUE(waitUntil([&] { return m_browser->windows().size() == 2u; }));
+    EXPECT_EQ(m_connection->window().locationUrl(), m_server->url("/opener"));
 }

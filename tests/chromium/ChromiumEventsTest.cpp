@@ -21,23 +21,23 @@ TEST_F(ChromiumFixture, NavigationReportsFramesThenThePageInOrder)
     const auto window = firstWindow();
     ASSERT_TRUE(window);
 
-    window->Navigate(m_server->url("/frames"));
+    window->navigate(m_server->url("/frames"));
     // The navigation has started when Navigate returns; a quick page may have gone further
     // while the call waited for that start.
     ASSERT_FALSE(m_sink.events.isEmpty());
-    EXPECT_EQ(m_sink.events.front(), QStringLiteral("BeforeNavigate2 ") + m_server->url("/frames"));
-    ASSERT_TRUE(waitForEvent(QStringLiteral("DocumentComplete ") + m_server->url("/frames")));
+    EXPECT_EQ(m_sink.events.front(), QStringLiteral("navigationStarted ") + m_server->url("/frames"));
+    ASSERT_TRUE(waitForEvent(QStringLiteral("documentCompleted ") + m_server->url("/frames")));
 
     const QStringList expected{
-        QStringLiteral("BeforeNavigate2 ") + m_server->url("/frames"),
-        QStringLiteral("BeforeNavigate2 ") + m_server->url("/inner"),
-        QStringLiteral("DocumentComplete ") + m_server->url("/inner"),
-        QStringLiteral("DocumentComplete ") + m_server->url("/frames"),
+        QStringLiteral("navigationStarted ") + m_server->url("/frames"),
+        QStringLiteral("navigationStarted ") + m_server->url("/inner"),
+        QStringLiteral("documentCompleted ") + m_server->url("/inner"),
+        QStringLiteral("documentCompleted ") + m_server->url("/frames"),
     };
     EXPECT_EQ(m_sink.events, expected);
-    EXPECT_FALSE(window->Busy());
-    EXPECT_EQ(window->LocationURL(), m_server->url("/frames"));
-    EXPECT_EQ(window->Name(), QStringLiteral("Chromium"));
+    EXPECT_FALSE(window->isBusy());
+    EXPECT_EQ(window->locationUrl(), m_server->url("/frames"));
+    EXPECT_EQ(window->name(), QStringLiteral("Chromium"));
 }
 
 TEST_F(ChromiumFixture, FrameOfAnotherSiteIsFollowedInItsOwnProcess)
@@ -53,10 +53,10 @@ TEST_F(ChromiumFixture, FrameOfAnotherSiteIsFollowedInItsOwnProcess)
     load(*window, m_server->url("/cross"));
 
     const QStringList expected{
-        QStringLiteral("BeforeNavigate2 ") + m_server->url("/cross"),
-        QStringLiteral("BeforeNavigate2 ") + crossSiteUrl,
-        QStringLiteral("DocumentComplete ") + crossSiteUrl,
-        QStringLiteral("DocumentComplete ") + m_server->url("/cross"),
+        QStringLiteral("navigationStarted ") + m_server->url("/cross"),
+        QStringLiteral("navigationStarted ") + crossSiteUrl,
+        QStringLiteral("documentCompleted ") + crossSiteUrl,
+        QStringLiteral("documentCompleted ") + m_server->url("/cross"),
     };
     EXPECT_EQ(m_sink.events, expected);
 }
@@ -86,13 +86,13 @@ TEST_F(ChromiumFixture, FrameNavigatingOnItsOwnReportsTheFramesEvents)
     m_sink.events.clear();
     *go = true;
 
-    ASSERT_TRUE(waitForEvent(QStringLiteral("DocumentComplete ") + m_server->url("/deeper")));
+    ASSERT_TRUE(waitForEvent(QStringLiteral("documentCompleted ") + m_server->url("/deeper")));
 
     const QStringList expected{
-        QStringLiteral("BeforeNavigate2 ") + m_server->url("/deeper"),
-        QStringLiteral("DocumentComplete ") + m_server->url("/deeper"),
+        QStringLiteral("navigationStarted ") + m_server->url("/deeper"),
+        QStringLiteral("documentCompleted ") + m_server->url("/deeper"),
     };
     EXPECT_EQ(m_sink.events, expected);
-    EXPECT_FALSE(window->Busy());
-    EXPECT_EQ(window->LocationURL(), m_server->url("/frames"));
+    EXPECT_FALSE(window->isBusy());
+    EXPECT_EQ(window->locationUrl(), m_server->url("/frames"));
 }

@@ -23,7 +23,7 @@ void ChromiumFixture::TearDown()
 
 std::shared_ptr<BrowserWindow> ChromiumFixture::firstWindow()
 {
-    const auto windows = m_browser->ShellWindows();
+    const auto windows = m_browser->windows();
     if (windows.empty())
         return nullptr;
     windows.front()->setEventSink(&m_sink);
@@ -32,8 +32,8 @@ std::shared_ptr<BrowserWindow> ChromiumFixture::firstWindow()
 
 void ChromiumFixture::load(BrowserWindow &window, const QString &url)
 {
-    window.Navigate(url);
-    ASSERT_TRUE(waitForEvent(QStringLiteral("DocumentComplete ") + url)) << m_sink.events.join(QLatin1Char('\n')).toStdString();
+    window.navigate(url);
+    ASSERT_TRUE(waitForEvent(QStringLiteral("documentCompleted ") + url)) << m_sink.events.join(QLatin1Char('\n')).toStdString();
 }
 
 bool ChromiumFixture::waitForEvent(const QString &event, int timeoutMs)

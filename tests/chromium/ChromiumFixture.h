@@ -4,7 +4,7 @@
 #include "QtPrinters.h"
 #include "QtWait.h"
 #include "TestServer.h"
-#include "browser/BrowserWindow.h"
+#include "engine/BrowserWindow.h"
 #include "browser/chromium/ChromiumBrowser.h"
 #include "engine/ScriptError.h"
 
@@ -15,12 +15,12 @@
 #include <functional>
 #include <memory>
 
-// Records a window's events as "BeforeNavigate2 URL" and "DocumentComplete URL".
+// Records a window's events as "navigationStarted URL" and "documentCompleted URL".
 class RecordingSink : public BrowserEvents {
 public:
-    void IE_BeforeNavigate2(const QString &url) override { events << QStringLiteral("BeforeNavigate2 ") + url; }
-    void IE_DocumentComplete(const QString &url) override { events << QStringLiteral("DocumentComplete ") + url; }
-    std::shared_ptr<BrowserWindow> IE_NewWindow2() override
+    void navigationStarted(const QString &url) override { events << QStringLiteral("navigationStarted ") + url; }
+    void documentCompleted(const QString &url) override { events << QStringLiteral("documentCompleted ") + url; }
+    std::shared_ptr<BrowserWindow> newWindowRequested() override
     {
         ++newWindowRequests;
         return newWindow ? newWindow() : nullptr;

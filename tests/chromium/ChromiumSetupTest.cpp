@@ -171,7 +171,7 @@ TEST(ChromiumBrowser, SilentEndpointHasNoWindows)
     ChromiumBrowser browser(settings);
     EXPECT_FALSE(browser.endpointAnswers());
     EXPECT_FALSE(devToolsEndpointAnswers(settings.address));
-    EXPECT_TRUE(browser.ShellWindows().empty());
+    EXPECT_TRUE(browser.windows().empty());
     EXPECT_THROW((void)browser.createWindow(), ScriptError);
     browser.activateWindow(QStringLiteral("Chromium"));
     EXPECT_EQ(browser.browserName(), QStringLiteral("Chromium"));
@@ -192,7 +192,7 @@ TEST(ChromiumBrowser, StartedProgramOpensTheEndpointAndOutlivesTheBackend)
         ChromiumBrowser browser(settings);
         browser.startProgram();
         ASSERT_TRUE(waitUntil([&] { return browser.endpointAnswers(); }, ChromiumProcess::kStartTimeoutMs));
-        EXPECT_TRUE(waitUntil([&] { return !browser.ShellWindows().empty(); }));
+        EXPECT_TRUE(waitUntil([&] { return !browser.windows().empty(); }));
     }
     EXPECT_TRUE(devToolsEndpointAnswers(settings.address));
     EXPECT_GT(chromiumOfProfile(settings.profileFolder).value_or(0), 1);

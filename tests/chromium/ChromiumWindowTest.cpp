@@ -50,9 +50,9 @@ TEST_F(ChromiumFixture, ClickingASubmitButtonPostsTheForm)
     m_sink.events.clear();
     document->getElementsByName(QStringLiteral("go"))->click();
     ASSERT_FALSE(m_sink.events.isEmpty());
-    EXPECT_EQ(m_sink.events.front(), QStringLiteral("BeforeNavigate2 ") + m_server->url("/submit"));
+    EXPECT_EQ(m_sink.events.front(), QStringLiteral("navigationStarted ") + m_server->url("/submit"));
 
-    ASSERT_TRUE(waitForEvent(QStringLiteral("DocumentComplete ") + m_server->url("/submit")));
+    ASSERT_TRUE(waitForEvent(QStringLiteral("documentCompleted ") + m_server->url("/submit")));
     ASSERT_EQ(requestsFor("POST", "/submit"), 1);
     EXPECT_EQ(submitted, "q=filled+in&go=Go");
     EXPECT_EQ(window->document()->body()->innerText(), QStringLiteral("thanks"));
@@ -76,17 +76,17 @@ TEST_F(ChromiumFixture, PageOpeningAWindowGetsTheWindowTheSinkChooses)
     elementById(window->document(), "blank", keep).click();
     ASSERT_TRUE(waitUntil([&] { return popups.size() == 1; }));
     ASSERT_TRUE(popups[0]);
-    EXPECT_TRUE(waitUntil([&] { return popups[0]->LocationURL() == m_server->url("/popup") && !popups[0]->Busy(); }));
+    EXPECT_TRUE(waitUntil([&] { return popups[0]->locationUrl() == m_server->url("/popup") && !popups[0]->isBusy(); }));
     EXPECT_EQ(requestsFor("GET", "/popup"), 1);
 
     elementById(window->document(), "open", keep).click();
     ASSERT_TRUE(waitUntil([&] { return popups.size() == 2; }));
-    EXPECT_TRUE(waitUntil([&] { return popups[1]->LocationURL() == m_server->url("/scripted") && !popups[1]->Busy(); }));
+    EXPECT_TRUE(waitUntil([&] { return popups[1]->locationUrl() == m_server->url("/scripted") && !popups[1]->isBusy(); }));
     EXPECT_EQ(requestsFor("GET", "/scripted"), 1);
 
     // The popups are windows of their own; the opener goes on showing its page.
-    EXPECT_EQ(m_browser->ShellWindows().size(), 3u);
-    EXPECT_EQ(window->LocationURL(), m_server->url("/opener"));
+    EXPECT_EQ(m_browser->windows().size(), 3u);
+    EXPECT_EQ(window->locationUrl(), m_server->url("/opener"));
     EXPECT_EQ(m_sink.newWindowRequests, 2);
 }
 
@@ -102,9 +102,9 @@ TEST_F(ChromiumFixture, PopupGoesToAnotherWindowWhenTheSinkGivesOne)
 
     std::unique_ptr<Element> keep;
     elementById(window->document(), "blank", keep).click();
-    EXPECT_TRUE(waitUntil([&] { return other->LocationURL() == m_server->url("/popup") && !other->Busy(); }));
+    EXPECT_TRUE(waitUntil([&] { return other->locationUrl() == m_server->url("/popup") && !other->isBusy(); }));
     EXPECT_EQ(requestsFor("GET", "/popup"), 1);
-    EXPECT_EQ(m_browser->ShellWindows().size(), 2u);
+    EXPECT_EQ(m_browser->windows().size(), 2u);
 }
 
 TEST_F(ChromiumFixture, PopupOpensOnItsOwnWithoutAChosenWindow)
@@ -119,7 +119,7 @@ TEST_F(ChromiumFixture, PopupOpensOnItsOwnWithoutAChosenWindow)
     elementById(window->document(), "blank", keep).click();
     EXPECT_TRUE(waitUntil([&] { return requestsFor("GET", "/popup") == 1; }));
     EXPECT_EQ(m_sink.newWindowRequests, 1);
-    EXPECT_EQ(m_browser->ShellWindows().size(), 2u);
+    EXPECT_EQ(m_browser->windows().size(), 2u);
 }
 
 TEST_F(ChromiumFixture, GoBackStepsThroughHistoryAndFailsAtItsStart)
@@ -129,7 +129,7 @@ TEST_F(ChromiumFixture, GoBackStepsThroughHistoryAndFailsAtItsStart)
     const auto fresh = m_browser->createWindow();
     fresh->setEventSink(&m_sink);
     try {
-        fresh->GoBack();
+        fresh->goBack();
         ADD_FAILURE() << "a new window has nothing to go back to";
     } catch (const ScriptError &error) {
         EXPECT_EQ(error.number(), kUnspecifiedError);
@@ -139,9 +139,9 @@ TEST_F(ChromiumFixture, GoBackStepsThroughHistoryAndFailsAtItsStart)
     load(*fresh, m_server->url("/a"));
     load(*fresh, m_server->url("/b"));
     m_sink.events.clear();
-    fresh->GoBack();
-    ASSERT_TRUE(waitForEvent(QStringLiteral("DocumentComplete ") + m_server->url("/a"))) << m_sink.events.join(QLatin1Char('\n')).toStdString();
-    EXPECT_EQ(fresh->LocationURL(), m_server->url("/a"));
+    fresh->goBack();
+    ASSERT_TRUE(waitForEvent(QStringLiteral("documentCompleted ") + m_server->url("/a"))) << m_sink.events.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(fresh->locationUrl(), m_server->url("/a"));
     EXPECT_EQ(fresh->document()->body()->innerText(), QStringLiteral("a part"));
 }
 
@@ -155,9 +155,9 @@ TEST_F(ChromiumFixture, MovingWithinTheDocumentStillCompletes)
 
     std::unique_ptr<Element> keep;
     elementById(window->document(), "part", keep).click();
-    ASSERT_TRUE(waitForEvent(QStringLiteral("DocumentComplete ") + m_server->url("/a#part")));
-    EXPECT_EQ(m_sink.events.front(), QStringLiteral("BeforeNavigate2 ") + m_server->url("/a#part"));
-    EXPECT_EQ(window->LocationURL(), m_server->url("/a#part"));
+    ASSERT_TRUE(waitForEvent(QStringLiteral("documentCompleted ") + m_server->url("/a#part")));
+    EXPECT_EQ(m_sink.events.front(), QStringLiteral("navigationStarted ") + m_server->url("/a#part"));
+    EXPECT_EQ(window->locationUrl(), m_server->url("/a#part"));
 }
 
 TEST_F(ChromiumFixture, AnswerlessNavigationStillCompletes)
@@ -169,10 +169,10 @@ TEST_F(ChromiumFixture, AnswerlessNavigationStillCompletes)
     load(*window, m_server->url("/a"));
     m_sink.events.clear();
 
-    window->Navigate(m_server->url("/empty"));
-    ASSERT_TRUE(waitForEvent(QStringLiteral("DocumentComplete ") + m_server->url("/a")));
-    EXPECT_EQ(m_sink.events.front(), QStringLiteral("BeforeNavigate2 ") + m_server->url("/empty"));
-    EXPECT_FALSE(window->Busy());
+    window->navigate(m_server->url("/empty"));
+    ASSERT_TRUE(waitForEvent(QStringLiteral("documentCompleted ") + m_server->url("/a")));
+    EXPECT_EQ(m_sink.events.front(), QStringLiteral("navigationStarted ") + m_server->url("/empty"));
+    EXPECT_FALSE(window->isBusy());
 }
 
 TEST_F(ChromiumFixture, JavaScriptDialogsNeverBlock)
@@ -196,14 +196,14 @@ TEST_F(ChromiumFixture, QuitClosesTheWindowForGood)
     load(*window, m_server->url("/a"));
     const auto body = window->document()->body();
 
-    window->Quit();
+    window->quit();
 
-    EXPECT_EQ(errorNumberOf([&] { window->Navigate(m_server->url("/a")); }), RemoteUnavailable);
+    EXPECT_EQ(errorNumberOf([&] { window->navigate(m_server->url("/a")); }), RemoteUnavailable);
     EXPECT_EQ(errorNumberOf([&] { (void)window->document(); }), RemoteUnavailable);
-    EXPECT_EQ(errorNumberOf([&] { (void)window->Name(); }), RemoteUnavailable);
-    EXPECT_EQ(errorNumberOf([&] { window->Quit(); }), RemoteUnavailable);
+    EXPECT_EQ(errorNumberOf([&] { (void)window->name(); }), RemoteUnavailable);
+    EXPECT_EQ(errorNumberOf([&] { window->quit(); }), RemoteUnavailable);
     EXPECT_EQ(errorNumberOf([&] { (void)body->innerText(); }), RemoteUnavailable);
-    const auto windows = m_browser->ShellWindows();
+    const auto windows = m_browser->windows();
     ASSERT_EQ(windows.size(), 1u);
     EXPECT_EQ(windows.front(), spare);
 }
@@ -220,12 +220,12 @@ TEST_F(ChromiumFixture, KilledChromiumMakesEverythingUnavailable)
     m_chromium->kill();
 
     // A navigation asked for before the loss is noticed fails as one asked for after it.
-    EXPECT_EQ(errorNumberOf([&] { window->Navigate(m_server->url("/a")); }), RemoteUnavailable);
-    EXPECT_TRUE(waitUntil([&] { return errorNumberOf([&] { (void)window->Busy(); }) == RemoteUnavailable; }));
+    EXPECT_EQ(errorNumberOf([&] { window->navigate(m_server->url("/a")); }), RemoteUnavailable);
+    EXPECT_TRUE(waitUntil([&] { return errorNumberOf([&] { (void)window->isBusy(); }) == RemoteUnavailable; }));
     EXPECT_EQ(errorNumberOf([&] { (void)body->innerText(); }), RemoteUnavailable);
     EXPECT_EQ(errorNumberOf([&] { (void)document->links(); }), RemoteUnavailable);
-    EXPECT_EQ(errorNumberOf([&] { window->Navigate(m_server->url("/a")); }), RemoteUnavailable);
-    EXPECT_TRUE(m_browser->ShellWindows().empty());
+    EXPECT_EQ(errorNumberOf([&] { window->navigate(m_server->url("/a")); }), RemoteUnavailable);
+    EXPECT_TRUE(m_browser->windows().empty());
     EXPECT_FALSE(m_browser->endpointAnswers());
     EXPECT_EQ(errorNumberOf([&] { (void)m_browser->createWindow(); }), RemoteUnavailable);
 }
@@ -241,7 +241,7 @@ TEST_F(ChromiumFixture, WindowKeepsWhatChromiumCannotShow)
     EXPECT_EQ(chromiumWindow.statusText(), QStringLiteral("NavRelay Successfully Attached."));
     EXPECT_FALSE(chromiumWindow.toolBar());
     EXPECT_FALSE(chromiumWindow.statusBar());
-    window->Stop();
+    window->stop();
     m_browser->activateWindow(QStringLiteral("Chromium"));
 }
 
@@ -258,9 +258,9 @@ TEST_F(ChromiumFixture, QuittingTheLastPageKeepsTheSessionAndItsCookies)
     ASSERT_TRUE(window);
     load(*window, m_server->url("/set"));
 
-    window->Quit();
+    window->quit();
 
-    const auto windows = m_browser->ShellWindows();
+    const auto windows = m_browser->windows();
     ASSERT_EQ(windows.size(), 1u);
     EXPECT_NE(windows.front(), window);
     windows.front()->setEventSink(&m_sink);
@@ -274,7 +274,7 @@ TEST_F(ChromiumFixture, StartingTheProgramWhileChromiumAnswersOpensAWindow)
 
     m_browser->startProgram();
 
-    const auto windows = m_browser->ShellWindows();
+    const auto windows = m_browser->windows();
     ASSERT_EQ(windows.size(), 2u);
     EXPECT_TRUE(windows.front()->document());
     EXPECT_TRUE(windows.back()->document());
@@ -288,7 +288,7 @@ TEST_F(ChromiumFixture, LettingGoOfTheBrowserWaitsForAStartedNavigationToReachIt
     });
     const auto window = firstWindow();
     ASSERT_TRUE(window);
-    window->Navigate(m_server->url("/slow"));
+    window->navigate(m_server->url("/slow"));
     window->setEventSink(nullptr);
 
     m_browser.reset();

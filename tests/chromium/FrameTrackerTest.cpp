@@ -26,12 +26,12 @@ std::vector<PageNotification> run(FrameTracker &tracker, const std::vector<Event
 
 PageNotification before(const char *url)
 {
-    return {Kind::BeforeNavigate2, QString::fromLatin1(url)};
+    return {Kind::NavigationStarted, QString::fromLatin1(url)};
 }
 
 PageNotification complete(const char *url)
 {
-    return {Kind::DocumentComplete, QString::fromLatin1(url)};
+    return {Kind::DocumentCompleted, QString::fromLatin1(url)};
 }
 
 // A page at http://h/a, loaded by loader L1 and complete.
@@ -50,7 +50,7 @@ std::vector<Event> loadedPageA()
 
 void PrintTo(const PageNotification &notification, std::ostream *out)
 {
-    *out << (notification.kind == Kind::BeforeNavigate2 ? "BeforeNavigate2 " : "DocumentComplete ")
+    *out << (notification.kind == Kind::NavigationStarted ? "navigationStarted " : "documentCompleted ")
          << notification.url.toStdString();
 }
 

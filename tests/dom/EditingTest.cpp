@@ -23,7 +23,7 @@ TEST(ExecCommand, FontCommandsWrapTheSelection)
         const DomTestPage page("<body><p>Hello</p> <b>all</b></body>");
         for (const QString &command : c.commands) {
             if (command == QLatin1StringView("Clear")) {
-                clearSelection(*page.document);
+                clearDocumentSelection(*page.document);
                 continue;
             }
             const QStringList parts = command.split(u'=');

@@ -14,24 +14,24 @@ protected:
     Runner()
     {
         // As the real connection does: attaching starts with Reset.
-        browser.onAttach = [this] { runner.mReset_Click(); };
+        browser.onAttach = [this] { runner.resetRun(); };
     }
 
-    void run(const QString &script) { runner.mRunScript_Click(script); }
+    void run(const QString &script) { runner.runScript(script); }
     // Ticks as the timer would: only while it is enabled.
     void tick(int count = 1)
     {
         for (int i = 0; i < count && timerOn(); ++i)
-            runner.TimerNav_Timer();
+            runner.tick();
     }
-    void setBody(const QString &html) { browser.window->page = std::make_shared<BodyOnlyDocument>(html); }
-    [[nodiscard]] bool timerOn() { return runner.TimerNav().isActive(); }
-    [[nodiscard]] QStringList navigations() const { return browser.window->calls; }
+    void setBody(const QString &html) { browser.recorder->page = std::make_shared<BodyOnlyDocument>(html); }
+    [[nodiscard]] bool timerOn() { return runner.tickTimer().isActive(); }
+    [[nodiscard]] QStringList navigations() const { return browser.recorder->calls; }
 
     RunState state;
     RecordingHost host;
     RecordingBrowserAccess browser;
-    RecordingPageActions page;
+    RecordingPageActions page{browser};
     ScriptRunner runner{state, host, browser, page};
 };
 
@@ -43,18 +43,18 @@ TEST_F(Runner, OneLineScriptRunsAndFinishesInTheSameTick)
     EXPECT_EQ(host.beeps, 1);
     EXPECT_EQ(host.statusTexts, (QStringList{"Executing Script, Line ( 1 )", "Finished Executing "}));
     EXPECT_FALSE(timerOn());
-    EXPECT_EQ(state.CurrentLine, 0);
-    EXPECT_FALSE(state.ExecutingLine);
+    EXPECT_EQ(state.currentLine, 0);
+    EXPECT_FALSE(state.executingLine);
     EXPECT_EQ(host.closeRequests, 0);
 }
 
 TEST_F(Runner, TextEndingInCrLfParksOnTheEmptyLastLineAndNeverFinishes)
 {
-    state.ExitWhenFinished = true;
+    state.exitWhenFinished = true;
     run(QStringLiteral("beep\r\n"));
     tick(5);
     EXPECT_EQ(host.beeps, 1);
-    EXPECT_EQ(state.CurrentLine, 1);
+    EXPECT_EQ(state.currentLine, 1);
     EXPECT_TRUE(timerOn());
     EXPECT_FALSE(host.statusTexts.contains(QStringLiteral("Finished Executing ")));
     EXPECT_EQ(host.closeRequests, 0);
@@ -65,9 +65,9 @@ TEST_F(Runner, RunIsParkedOnlyOnceThePageBeforeTheEmptyLineHasCompleted)
 {
     run(QStringLiteral("nav;http://a/\r\n\r\nnav;http://b/"));
     tick();
-    EXPECT_EQ(state.CurrentLine, 1);
+    EXPECT_EQ(state.currentLine, 1);
     EXPECT_EQ(runner.status(), RunStatus::WaitingForPage) << "the page of line 1 is still loading";
-    state.WaitingForPage = false;
+    state.waitingForPage = false;
     tick(3);
     EXPECT_EQ(runner.status(), RunStatus::Parked);
     EXPECT_EQ(navigations(), QStringList{QStringLiteral("Navigate http://a/")});
@@ -77,7 +77,7 @@ TEST_F(Runner, CommandWordsIgnoreCaseButNotBlanks)
 {
     run(QStringLiteral("NAV;http://a/\r\n nav;http://b/\r\nnav ;http://c/\r\n;nav\r\n   \r\nNaV;  http://d/"));
     for (int i = 0; i < 6; ++i) {
-        state.WaitingForPage = false; // as the page's completion would
+        state.waitingForPage = false; // as the page's completion would
         tick();
     }
     EXPECT_EQ(navigations(), (QStringList{"Navigate http://a/", "Navigate   http://d/"}));
@@ -86,13 +86,13 @@ TEST_F(Runner, CommandWordsIgnoreCaseButNotBlanks)
 
 TEST_F(Runner, NavigationWaitsForThePageButTheLastLineFinishesAtOnce)
 {
-    state.ExitWhenFinished = true;
+    state.exitWhenFinished = true;
     run(QStringLiteral("nav;http://a/\r\nbeep\r\nnav;http://b/"));
     tick();
-    EXPECT_TRUE(state.WaitingForPage);
+    EXPECT_TRUE(state.waitingForPage);
     tick(3);
     EXPECT_EQ(host.beeps, 0) << "no line runs while the page loads";
-    state.WaitingForPage = false;
+    state.waitingForPage = false;
     tick();
     EXPECT_EQ(host.beeps, 1);
     tick();
@@ -103,17 +103,17 @@ TEST_F(Runner, NavigationWaitsForThePageButTheLastLineFinishesAtOnce)
 
 TEST_F(Runner, ZeroTickIdlesThroughPageWaitsAndResumesWhenThePageCompletes)
 {
-    QTimer &timer = runner.TimerNav();
+    QTimer &timer = runner.tickTimer();
     timer.setInterval(0);
     run(QStringLiteral("nav;http://a/\r\nbeep\r\nnav;http://b/\r\nbeep\r\nbeep"));
     tick(2);
-    EXPECT_TRUE(state.WaitingForPage);
+    EXPECT_TRUE(state.waitingForPage);
     EXPECT_EQ(timer.interval(), ScriptRunner::kTickInterval);
     EXPECT_TRUE(timer.isActive());
     tick();
     EXPECT_EQ(timer.interval(), ScriptRunner::kTickInterval);
 
-    state.WaitingForPage = false;
+    state.waitingForPage = false;
     runner.pageCompleted();
     EXPECT_EQ(timer.interval(), 0);
     tick(3);
@@ -121,7 +121,7 @@ TEST_F(Runner, ZeroTickIdlesThroughPageWaitsAndResumesWhenThePageCompletes)
     EXPECT_EQ(timer.interval(), ScriptRunner::kTickInterval);
 
     // A wait that ends without a page brings the chosen pace back at the next tick.
-    runner.mReset_Click();
+    runner.resetRun();
     tick();
     EXPECT_EQ(timer.interval(), 0);
     EXPECT_EQ(navigations(), (QStringList{"Navigate http://a/", "Navigate http://b/", "Navigate http://a/"}));
@@ -141,13 +141,13 @@ TEST_F(Runner, PageCommandsReadTheirFieldsAsTheTableSays)
                        "fillappendbyid;i;v\r\nclickelementbyid;e;false\r\nclickelementbyname;n;-1\r\n"
                        "clickinputimg;http://x/a.gif\r\nclinknew;More\r\nback\r\nstopie\r\nquitie"));
     tick(20);
-    EXPECT_EQ(page.calls, (QStringList{"ClickButton Go false", "ClickButton Go true", "ClickButton Go false",
-                                       "ClickItem 3", "ClickItem 1 q", "ClickItem 2", "FillFormByName  name   value",
-                                       "FillAppend n v", "FillClass c t", "FillByID i v", "FillAppendByID i v",
-                                       "ClickElementByID e false", "ClickElementByName n true",
-                                       "ClickInputImg http://x/a.gif", "ClinkNew More"}));
+    EXPECT_EQ(page.calls, (QStringList{"clickButton Go false", "clickButton Go true", "clickButton Go false",
+                                       "clickItem 3", "clickItem 1 q", "clickItem 2", "fillByName  name   value",
+                                       "appendByName n v", "fillByClass c t", "fillById i v", "appendById i v",
+                                       "clickElementById e false", "clickElementByName n true",
+                                       "clickImageInput http://x/a.gif", "clickLinkInNewWindow More"}));
     EXPECT_EQ(navigations(), (QStringList{"GoBack", "Stop", "Quit"}));
-    EXPECT_FALSE(state.WaitingForPage) << "none of these lines sets the page wait by itself";
+    EXPECT_FALSE(state.waitingForPage) << "none of these lines sets the page wait by itself";
     EXPECT_FALSE(timerOn());
 }
 
@@ -156,8 +156,8 @@ TEST_F(Runner, LinkAndClickCommandsSetThePageWaitBeforeTheCall)
     for (const QString &line : {QStringLiteral("clink;Next"), QStringLiteral("clickbuttonbyname;go"),
                                QStringLiteral("clickclass;x")}) {
         bool waitingAtCall = false;
-        page.duringCall = [&] { waitingAtCall = state.WaitingForPage; };
-        state.WaitingForPage = false;
+        page.duringCall = [&] { waitingAtCall = state.waitingForPage; };
+        state.waitingForPage = false;
         run(line);
         tick();
         EXPECT_TRUE(waitingAtCall) << line.toStdString();
@@ -183,15 +183,15 @@ TEST_F(Runner, MissingFieldHaltsWithTheMessageUntilReset)
     EXPECT_EQ(host.messages[0].icon, MessageIcon::Information);
     EXPECT_EQ(host.messages[0].buttons, MessageButtons::OkHelp);
     EXPECT_EQ(host.beeps, 1);
-    EXPECT_EQ(state.CurrentLine, 1);
-    EXPECT_TRUE(state.ExecutingLine);
+    EXPECT_EQ(state.currentLine, 1);
+    EXPECT_TRUE(state.executingLine);
     EXPECT_TRUE(timerOn());
 
     run(QStringLiteral("beep"));
     tick(2);
     EXPECT_EQ(host.beeps, 1) << "Run alone does not clear a halt";
 
-    runner.mReset_Click();
+    runner.resetRun();
     tick();
     EXPECT_EQ(host.beeps, 2) << "Reset starts again at line 1 at once";
 }
@@ -208,7 +208,7 @@ TEST_F(Runner, TrappedErrorsHaltReattachOrStaySilentByNumber)
         SCOPED_TRACE(testCase.number);
         host.messages.clear();
         browser.attaches = 0;
-        runner.mReset_Click();
+        runner.resetRun();
         run(QStringLiteral("beep\r\nfill;a;b\r\nbeep"));
         tick();
         page.failWith = testCase.number;
@@ -216,12 +216,12 @@ TEST_F(Runner, TrappedErrorsHaltReattachOrStaySilentByNumber)
         EXPECT_EQ(host.messages.size(), testCase.message ? 1u : 0u);
         EXPECT_EQ(browser.attaches, testCase.reattaches ? 1 : 0);
         if (testCase.reattaches) {
-            EXPECT_EQ(state.CurrentLine, 0);
-            EXPECT_FALSE(state.ExecutingLine);
+            EXPECT_EQ(state.currentLine, 0);
+            EXPECT_FALSE(state.executingLine);
             EXPECT_TRUE(timerOn()) << "the script starts again from line 1";
         } else {
-            EXPECT_EQ(state.CurrentLine, 1);
-            EXPECT_TRUE(state.ExecutingLine);
+            EXPECT_EQ(state.currentLine, 1);
+            EXPECT_TRUE(state.executingLine);
         }
     }
 }
@@ -236,7 +236,7 @@ TEST_F(Runner, ScriptLongerThanTheLineCounterHaltsWithOverflow)
     EXPECT_EQ(host.beeps, 32768);
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_TRUE(host.messages.front().text.contains(QStringLiteral("Overflow"))) << host.messages.front().text.toStdString();
-    EXPECT_EQ(state.CurrentLine, 32767);
+    EXPECT_EQ(state.currentLine, 32767);
     tick(3);
     EXPECT_EQ(host.beeps, 32768) << "the run stays halted";
 }
@@ -272,7 +272,7 @@ TEST_F(Runner, GotoOutsideTheScriptHaltsWithSubscriptOutOfRange)
                                  QStringLiteral("goto;-40000")}) {
         SCOPED_TRACE(script.toStdString());
         host.messages.clear();
-        runner.mReset_Click();
+        runner.resetRun();
         run(script);
         tick(3);
         ASSERT_EQ(host.messages.size(), 1u);
@@ -299,12 +299,12 @@ TEST_F(Runner, ConditionalLinesSearchTheBodyHtmlIgnoringCase)
                        "if;zzz;nav;x;notanumber\r\nif;sign;nav;http://x/#top;0\r\nif;;clinknew\r\n"
                        "if;sign;fill;user;0;alice\r\nif;sign;fill;user"));
     for (int line = 0; line < 9; ++line) {
-        state.WaitingForPage = false;
+        state.waitingForPage = false;
         tick();
     }
     EXPECT_EQ(host.beeps, 1);
-    EXPECT_EQ(page.calls, (QStringList{"ClickItem 2 q", "ClickItem 3", "ClinkNew", "FillFormByName user alice",
-                                       "FillFormByName user"}));
+    EXPECT_EQ(page.calls, (QStringList{"clickItem 2 q", "clickItem 3", "clickLinkInNewWindow", "fillByName user alice",
+                                       "fillByName user"}));
     EXPECT_EQ(navigations(), (QStringList{"Navigate http://x/#top"}));
     EXPECT_TRUE(host.messages.empty());
 }
@@ -314,12 +314,12 @@ TEST_F(Runner, ConditionalActionsWaitForThePageAfterNavigatingActions)
     setBody(QStringLiteral("x"));
     for (const QString &line : {QStringLiteral("if;x;nav;http://a/"), QStringLiteral("if;x;clink;A"),
                                QStringLiteral("if;x;clickbutton;Go"), QStringLiteral("if;x;clickbuttonbyname;b")}) {
-        state.WaitingForPage = false;
+        state.waitingForPage = false;
         run(line + QStringLiteral("\r\nbeep"));
         tick();
-        EXPECT_TRUE(state.WaitingForPage) << line.toStdString();
+        EXPECT_TRUE(state.waitingForPage) << line.toStdString();
     }
-    EXPECT_EQ(page.calls.at(1), QStringLiteral("ClickButton Go false"));
+    EXPECT_EQ(page.calls.at(1), QStringLiteral("clickButton Go false"));
 }
 
 TEST_F(Runner, ConditionalActionsDoNotWaitForAPageThatCompletedWhileTheyRan)
@@ -327,17 +327,17 @@ TEST_F(Runner, ConditionalActionsDoNotWaitForAPageThatCompletedWhileTheyRan)
     setBody(QStringLiteral("x"));
     // As a backend whose calls wait in event loops may deliver a quick page's whole load.
     const auto completeThePage = [this] {
-        state.WaitingForPage = false;
-        ++state.PagesCompleted;
+        state.waitingForPage = false;
+        ++state.pagesCompleted;
     };
-    browser.window->duringNavigate = completeThePage;
+    browser.recorder->duringNavigate = completeThePage;
     page.duringCall = completeThePage;
     for (const QString &line : {QStringLiteral("if;x;nav;http://a/"), QStringLiteral("not;y;clink;A"),
                                QStringLiteral("if;x;clickbutton;Go"), QStringLiteral("if;x;clickbuttonbyname;b")}) {
         const int beepsBefore = host.beeps;
         run(line + QStringLiteral("\r\nbeep"));
         tick();
-        EXPECT_FALSE(state.WaitingForPage) << line.toStdString();
+        EXPECT_FALSE(state.waitingForPage) << line.toStdString();
         tick();
         EXPECT_EQ(host.beeps, beepsBefore + 1) << line.toStdString();
     }
@@ -359,7 +359,7 @@ TEST_F(Runner, ConditionalFailuresComeOnlyWhenTheActionRuns)
     };
     for (const auto &testCase : cases) {
         host.messages.clear();
-        runner.mReset_Click();
+        runner.resetRun();
         run(testCase.line);
         tick();
         if (testCase.message.isEmpty()) {
@@ -373,14 +373,14 @@ TEST_F(Runner, ConditionalFailuresComeOnlyWhenTheActionRuns)
 
 TEST_F(Runner, MissingDocumentOrBrowserReattachesAndRestarts)
 {
-    browser.window->page.reset();
+    browser.recorder->page.reset();
     run(QStringLiteral("beep\r\nif;x;beep"));
     tick(2);
     EXPECT_EQ(browser.attaches, 1);
-    EXPECT_EQ(state.CurrentLine, 0);
+    EXPECT_EQ(state.currentLine, 0);
     EXPECT_TRUE(timerOn());
 
-    browser.window->closed = true; // the user closed the browser
+    browser.recorder->closed = true; // the user closed the browser
     tick(2);
     EXPECT_EQ(browser.attaches, 2);
     EXPECT_EQ(host.beeps, 2);
@@ -392,18 +392,18 @@ TEST_F(Runner, NoLineRunsWhileTheLostBrowserIsAttachedAgain)
     // An attach may wait in event loops, where the timer goes on ticking.
     int nestedAttaches = 0;
     browser.onAttach = [&] {
-        runner.mReset_Click();
+        runner.resetRun();
         if (browser.attaches == 1) {
             tick(3);
             nestedAttaches = browser.attaches - 1;
         }
     };
-    browser.window->closed = true;
+    browser.recorder->closed = true;
     run(QStringLiteral("beep\r\nnav;http://a/"));
     tick(2);
     EXPECT_EQ(nestedAttaches, 0);
     EXPECT_EQ(host.beeps, 1) << "the ticks inside the attach ran nothing";
-    browser.window->closed = false;
+    browser.recorder->closed = false;
     tick(2);
     EXPECT_EQ(host.beeps, 2) << "after the attach the script starts again at line 1";
 }
@@ -423,33 +423,33 @@ TEST_F(Runner, ConditionalStopscriptStopsTheRunAndBeeps)
     EXPECT_FALSE(timerOn());
     EXPECT_EQ(host.beeps, 2) << "the top-level word does nothing; the conditional one beeps once";
     EXPECT_EQ(host.lastStatus(), QStringLiteral("Executing Script, Line ( 2 )"));
-    EXPECT_FALSE(state.ExecutingLine);
-    runner.mReset_Click();
+    EXPECT_FALSE(state.executingLine);
+    runner.resetRun();
     EXPECT_FALSE(timerOn()) << "Reset does not restart a stopped run";
 }
 
 TEST_F(Runner, ResetRewindsEveryStateAndKeepsTheTimerAsItWas)
 {
     // Stopped.
-    runner.mReset_Click();
+    runner.resetRun();
     EXPECT_FALSE(timerOn());
-    EXPECT_EQ(state.CurrentLine, 0);
+    EXPECT_EQ(state.currentLine, 0);
 
     // Waiting for a page.
     run(QStringLiteral("beep\r\nnav;http://a/\r\nbeep"));
     tick(2);
-    ASSERT_TRUE(state.WaitingForPage);
-    runner.mReset_Click();
+    ASSERT_TRUE(state.waitingForPage);
+    runner.resetRun();
     EXPECT_TRUE(timerOn());
-    EXPECT_FALSE(state.WaitingForPage);
-    EXPECT_EQ(state.CurrentLine, 0);
+    EXPECT_FALSE(state.waitingForPage);
+    EXPECT_EQ(state.currentLine, 0);
     tick();
     EXPECT_EQ(host.beeps, 2);
 
     // Parked on an empty line.
     run(QStringLiteral("beep\r\n"));
     tick(3);
-    runner.mReset_Click();
+    runner.resetRun();
     tick();
     EXPECT_EQ(host.beeps, 4);
 
@@ -457,10 +457,10 @@ TEST_F(Runner, ResetRewindsEveryStateAndKeepsTheTimerAsItWas)
     host.inputAnswer = QStringLiteral("v");
     run(QStringLiteral("fill;q;$$$\r\n"));
     tick();
-    runner.mReset_Click();
+    runner.resetRun();
     tick();
     EXPECT_EQ(host.prompts.size(), 1);
-    EXPECT_EQ(page.calls, (QStringList{"FillFormByName q v", "FillFormByName q v"}));
+    EXPECT_EQ(page.calls, (QStringList{"fillByName q v", "fillByName q v"}));
 }
 
 TEST_F(Runner, VariableIsAskedOnceWithTheClipboardAndCancelRemovesTheMarkers)
@@ -470,13 +470,13 @@ TEST_F(Runner, VariableIsAskedOnceWithTheClipboardAndCancelRemovesTheMarkers)
     run(QStringLiteral("fill;q;$$$\r\nfill;r;$$$$\r\nbeep"));
     EXPECT_EQ(host.prompts, (QStringList{"What is the string variable?|Set Variable|from clipboard"}));
     tick(3);
-    EXPECT_EQ(page.calls, (QStringList{"FillFormByName q cats", "FillFormByName r cats$"}));
+    EXPECT_EQ(page.calls, (QStringList{"fillByName q cats", "fillByName r cats$"}));
 
     host.inputAnswer.clear(); // Cancel
     page.calls.clear();
     run(QStringLiteral("fill;q;a$$$b"));
     tick();
-    EXPECT_EQ(page.calls, (QStringList{"FillFormByName q ab"}));
+    EXPECT_EQ(page.calls, (QStringList{"fillByName q ab"}));
 
     host.prompts.clear();
     run(QStringLiteral("beep"));
@@ -492,7 +492,7 @@ TEST_F(Runner, RunDuringARunNeverExecutesALineWithItsMarkerStillIn)
     tick();
     for (const QString &call : page.calls)
         EXPECT_FALSE(call.contains(QStringLiteral("$$$"))) << call.toStdString();
-    EXPECT_EQ(page.calls.last(), QStringLiteral("FillFormByName new x"));
+    EXPECT_EQ(page.calls.last(), QStringLiteral("fillByName new x"));
 }
 
 TEST_F(Runner, NestedTickDuringAMessageBoxReturnsAtTheGuard)
@@ -514,7 +514,7 @@ TEST_F(Runner, RandomMarkerReachesFieldsOneAndTwoOnly)
     setBody(QStringLiteral("5"));
     run(QStringLiteral("fill;#0#;#0.4#;#9#\r\nnav;http://x/#a\r\nbeep"));
     tick(2);
-    EXPECT_EQ(page.calls, (QStringList{"FillFormByName 0 0"}));
+    EXPECT_EQ(page.calls, (QStringList{"fillByName 0 0"}));
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].text, QStringLiteral("9: Subscript out of range"));
 }

@@ -45,7 +45,7 @@ TEST(ScriptText, RandomMarkerGivesAWholeNumberWithinTheRangeAndDropsTheRest)
     std::set<int> seen;
     for (int draw = 0; draw < 400; ++draw) {
         QString field = QStringLiteral("#10#");
-        const QString result = ParseCommand(field);
+        const QString result = parseCommand(field);
         EXPECT_EQ(field, result);
         bool ok = false;
         const int number = result.toInt(&ok);
@@ -57,15 +57,15 @@ TEST(ScriptText, RandomMarkerGivesAWholeNumberWithinTheRangeAndDropsTheRest)
     EXPECT_EQ(seen.size(), 11u) << "every value 0..10, the ends included, comes up";
 
     QString wordAndMarker = QStringLiteral("page#3#tail#x");
-    const int value = ParseCommand(wordAndMarker).toInt();
+    const int value = parseCommand(wordAndMarker).toInt();
     EXPECT_TRUE(value >= 0 && value <= 3) << wordAndMarker.toStdString();
     EXPECT_EQ(wordAndMarker, QString::number(value));
 
     QString plain = QStringLiteral("http://example.com/");
-    EXPECT_EQ(ParseCommand(plain), QStringLiteral("http://example.com/"));
+    EXPECT_EQ(parseCommand(plain), QStringLiteral("http://example.com/"));
 
     QString negative = QStringLiteral("#-4#");
-    const int negativeValue = ParseCommand(negative).toInt();
+    const int negativeValue = parseCommand(negative).toInt();
     EXPECT_TRUE(negativeValue <= 0 && negativeValue >= -4);
 }
 
@@ -81,10 +81,10 @@ TEST(ScriptText, RandomMarkerFailuresAreMissingFieldAndConversionErrors)
     };
     for (const auto &testCase : cases) {
         QString field = testCase.field;
-        EXPECT_EQ(errorNumberOf([&] { ParseCommand(field); }), testCase.error) << testCase.field.toStdString();
+        EXPECT_EQ(errorNumberOf([&] { parseCommand(field); }), testCase.error) << testCase.field.toStdString();
     }
     QString huge = QStringLiteral("#1e12#");
-    const int hugeError = errorNumberOf([&] { ParseCommand(huge); });
+    const int hugeError = errorNumberOf([&] { parseCommand(huge); });
     EXPECT_TRUE(hugeError == 0 || hugeError == Overflow);
 }
 

@@ -4,7 +4,7 @@
 #include "engine/RunState.h"
 #include "engine/ScriptRunner.h"
 #include "library/CommandLineStart.h"
-#include "library/CountdownWindow.h"
+#include "library/CountdownDialog.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -27,68 +27,68 @@ protected:
         writeFile("Mail/Login.txt", "from Mail");
         writeFile("Web/Search.txt", "search");
         makeFolder("Empty");
-        library.LoadScripts();
-        setEditorText(txtScript, QStringLiteral("Nav;"));
+        library.loadScripts();
+        setEditorText(scriptEditor, QStringLiteral("Nav;"));
     }
 
     void start(const QString &commandLine, std::chrono::milliseconds tick = 1ms)
     {
-        CommandScript(commandLine, mainWindow, library, txtScript, state, [this] { runner.mRunScript_Click(editor()); }, tick);
+        runCommandLineScript(commandLine, mainWindow, library, scriptEditor, state, [this] { runner.runScript(editor()); }, tick);
     }
     void runToEnd()
     {
-        for (int tick = 0; tick < 100 && runner.TimerNav().isActive(); ++tick)
-            runner.TimerNav_Timer();
+        for (int tick = 0; tick < 100 && runner.tickTimer().isActive(); ++tick)
+            runner.tick();
     }
 
     QWidget mainWindow;
     RunState state;
     RecordingBrowserAccess browser;
-    RecordingPageActions page;
+    RecordingPageActions page{browser};
     ScriptRunner runner{state, host, browser, page};
 };
 
 TEST(Countdown, CountsDownFromTenInItsOwnTopMostWindow)
 {
-    fTimeout countdown(nullptr);
-    const auto *lblSec = countdown.findChild<QLabel *>("lblSec");
-    const auto *btnAbort = countdown.findChild<QPushButton *>("btnAbort");
-    const auto *Timer1 = countdown.findChild<QTimer *>("Timer1");
-    ASSERT_TRUE(lblSec && btnAbort && Timer1);
+    CountdownDialog countdown(nullptr);
+    const auto *secondsLabel = countdown.findChild<QLabel *>("secondsLabel");
+    const auto *abortButton = countdown.findChild<QPushButton *>("abortButton");
+    const auto *countdownTimer = countdown.findChild<QTimer *>("countdownTimer");
+    ASSERT_TRUE(secondsLabel && abortButton && countdownTimer);
     EXPECT_EQ(countdown.windowTitle(), "NavRelay Command Line");
     EXPECT_TRUE(countdown.windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_EQ(countdown.windowFlags() & Qt::WindowType_Mask, Qt::Tool);
-    EXPECT_EQ(lblSec->text(), "You have 10 seconds to abort.");
-    EXPECT_EQ(btnAbort->text(), "Abort");
-    for (const QWidget *control : {static_cast<const QWidget *>(lblSec), static_cast<const QWidget *>(btnAbort)}) {
+    EXPECT_EQ(secondsLabel->text(), "You have 10 seconds to abort.");
+    EXPECT_EQ(abortButton->text(), "Abort");
+    for (const QWidget *control : {static_cast<const QWidget *>(secondsLabel), static_cast<const QWidget *>(abortButton)}) {
         EXPECT_EQ(control->font().family(), "Franklin Gothic Medium");
         EXPECT_EQ(control->font().weight(), QFont::Normal);
     }
-    EXPECT_EQ(btnAbort->font().pointSize(), 12);
+    EXPECT_EQ(abortButton->font().pointSize(), 12);
     // A stand-in for the font, when wider, is made smaller so that the text is never cut off.
-    EXPECT_LE(lblSec->font().pointSize(), 12);
-    EXPECT_LE(lblSec->fontMetrics().horizontalAdvance(lblSec->text()), lblSec->width());
+    EXPECT_LE(secondsLabel->font().pointSize(), 12);
+    EXPECT_LE(secondsLabel->fontMetrics().horizontalAdvance(secondsLabel->text()), secondsLabel->width());
     ASSERT_EQ(countdown.logicalDpiX(), 96); // the offscreen screen: 15 twips a pixel
     ASSERT_EQ(countdown.logicalDpiY(), 96);
-    EXPECT_EQ(lblSec->geometry(), QRect(12, 12, 205, 21));
-    EXPECT_EQ(btnAbort->geometry(), QRect(72, 54, 79, 37));
+    EXPECT_EQ(secondsLabel->geometry(), QRect(12, 12, 205, 21));
+    EXPECT_EQ(abortButton->geometry(), QRect(72, 54, 79, 37));
     EXPECT_EQ(countdown.size(), QSize(230, 110));
     EXPECT_EQ(countdown.minimumSize(), countdown.maximumSize());
-    EXPECT_TRUE(Timer1->isActive());
-    EXPECT_EQ(Timer1->interval(), 1000);
+    EXPECT_TRUE(countdownTimer->isActive());
+    EXPECT_EQ(countdownTimer->interval(), 1000);
 
     QSignalSpy finished(&countdown, &QDialog::finished);
     QStringList shown;
     for (int tick = 0; tick < 10; ++tick) {
         EXPECT_EQ(finished.size(), 0) << tick;
-        countdown.Timer1_Timer();
-        shown << lblSec->text();
+        countdown.countDown();
+        shown << secondsLabel->text();
     }
     EXPECT_EQ(shown.first(), "You have 9 seconds to abort.");
     EXPECT_EQ(shown.at(8), "You have 1 seconds to abort.");
     EXPECT_EQ(shown.last(), "You have 0 seconds to abort.");
     EXPECT_EQ(finished.size(), 1);
-    EXPECT_FALSE(Timer1->isActive());
+    EXPECT_FALSE(countdownTimer->isActive());
     EXPECT_FALSE(CommandLineAborted);
 }
 
@@ -97,20 +97,20 @@ TEST_F(CommandLine, AbortRunsOneBeepAndTheEndOfThatRunClosesTheProgram)
     QString caption;
     QTimer answer;
     QObject::connect(&answer, &QTimer::timeout, [&] {
-        auto *countdown = qobject_cast<fTimeout *>(QApplication::activeModalWidget());
+        auto *countdown = qobject_cast<CountdownDialog *>(QApplication::activeModalWidget());
         if (!countdown)
             return;
         caption = countdown->windowTitle();
-        countdown->findChild<QPushButton *>("btnAbort")->click();
+        countdown->findChild<QPushButton *>("abortButton")->click();
     });
     answer.start(10);
-    start(QStringLiteral("Login"), fTimeout::kSeconds * 1s); // the countdown's own clock would end it too
+    start(QStringLiteral("Login"), CountdownDialog::kSeconds * 1s); // the countdown's own clock would end it too
 
     EXPECT_EQ(caption, "NavRelay Command Line");
     EXPECT_TRUE(CommandLineAborted);
-    EXPECT_TRUE(state.ExitWhenFinished);
+    EXPECT_TRUE(state.exitWhenFinished);
     EXPECT_EQ(editor(), "Beep");
-    EXPECT_EQ(library.SelectedScript(), "");
+    EXPECT_EQ(library.selectedScript(), "");
     runToEnd();
     EXPECT_EQ(host.beeps, 1);
     EXPECT_EQ(host.closeRequests, 1);
@@ -123,8 +123,8 @@ TEST_F(CommandLine, TimeOutLoadsSelectsAndRunsTheNamedScriptOfTheFirstFolder)
     EXPECT_EQ(selectedText(), "Login");
     EXPECT_EQ(tree.selectedItems().first()->parent()->text(0), "Mail");
     EXPECT_EQ(editor(), "from Mail");
-    EXPECT_EQ(state.ScriptLines, (QStringList{"from Mail"}));
-    EXPECT_TRUE(runner.TimerNav().isActive());
+    EXPECT_EQ(state.scriptLines, (QStringList{"from Mail"}));
+    EXPECT_TRUE(runner.tickTimer().isActive());
     runToEnd();
     EXPECT_EQ(host.closeRequests, 1);
 }
@@ -144,16 +144,16 @@ TEST_F(CommandLine, ACommandLineNamingNoScriptOrAFolderRunsTheEditorsText)
     };
     for (const auto &entry : cases) {
         tree.clearSelection();
-        runner.TimerNav().stop();
-        state.ScriptLines.clear();
+        runner.tickTimer().stop();
+        state.scriptLines.clear();
         start(entry.commandLine);
         EXPECT_EQ(selectedText(), entry.selected) << entry.commandLine.toStdString();
         EXPECT_EQ(editor(), "Nav;") << entry.commandLine.toStdString();
-        EXPECT_EQ(runner.TimerNav().isActive(), entry.runs) << entry.commandLine.toStdString();
-        EXPECT_EQ(state.ScriptLines, entry.runs ? QStringList{"Nav;"} : QStringList()) << entry.commandLine.toStdString();
-        EXPECT_TRUE(state.ExitWhenFinished);
+        EXPECT_EQ(runner.tickTimer().isActive(), entry.runs) << entry.commandLine.toStdString();
+        EXPECT_EQ(state.scriptLines, entry.runs ? QStringList{"Nav;"} : QStringList()) << entry.commandLine.toStdString();
+        EXPECT_TRUE(state.exitWhenFinished);
     }
-    EXPECT_EQ(library.SelectedScript(), "Empty");
+    EXPECT_EQ(library.selectedScript(), "Empty");
 }
 
 TEST_F(CommandLine, AnEmptyCommandLineStartsNormally)
@@ -165,8 +165,8 @@ TEST_F(CommandLine, AnEmptyCommandLineStartsNormally)
     start(QString());
     QCoreApplication::processEvents();
     EXPECT_FALSE(countdownShown);
-    EXPECT_FALSE(state.ExitWhenFinished);
-    EXPECT_FALSE(runner.TimerNav().isActive());
+    EXPECT_FALSE(state.exitWhenFinished);
+    EXPECT_FALSE(runner.tickTimer().isActive());
 }
 
 } // namespace

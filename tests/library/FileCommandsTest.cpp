@@ -40,9 +40,9 @@ private:
 TEST_F(LibraryTest, NewEmptiesTheEditorOnly)
 {
     writeFile("Web/Login.txt", "beep");
-    library.LoadScripts();
+    library.loadScripts();
     click("Login");
-    library.mNewScript_Click();
+    library.newScript();
     EXPECT_EQ(editor(), "");
     EXPECT_EQ(selectedText(), "Login");
     EXPECT_EQ(dialog.name, pathOf("Web/Login.txt"));
@@ -52,11 +52,11 @@ TEST_F(LibraryTest, OpenLoadsTheChosenFileAndACancelledOpenDoesNothing)
 {
     writeFile("Web/Login.txt", "old");
     writeFile("Elsewhere.scr", "nav;x\r\n");
-    library.LoadScripts();
+    library.loadScripts();
     click("Login");
-    setEditorText(txtScript, QStringLiteral("unsaved"));
+    setEditorText(scriptEditor, QStringLiteral("unsaved"));
 
-    library.mOpenScript_Click(); // cancelled: the file named before is not read again
+    library.openScript(); // cancelled: the file named before is not read again
     EXPECT_EQ(editor(), "unsaved");
     // Neither a pipe (its reading would wait for a writer) nor a text too long for the editor.
     ASSERT_EQ(::mkfifo(QFile::encodeName(pathOf("Pipe.txt")).constData(), 0600), 0);
@@ -68,52 +68,52 @@ TEST_F(LibraryTest, OpenLoadsTheChosenFileAndACancelledOpenDoesNothing)
     for (const QString &notAFile : {pathOf("Web"), pathOf("Missing.txt"), QString(), pathOf("Pipe.txt"),
                                     pathOf("Huge.txt"), pathOf("LongLine.txt"), pathOf("Zeros.txt")}) {
         dialog.chosen = notAFile;
-        library.mOpenScript_Click();
+        library.openScript();
         EXPECT_EQ(editor(), "unsaved") << notAFile.toStdString();
     }
     dialog.chosen = pathOf("Elsewhere.scr");
-    library.mOpenScript_Click();
+    library.openScript();
     EXPECT_EQ(editor(), "nav;x");
-    EXPECT_EQ(library.SelectedScript(), "Login");
+    EXPECT_EQ(library.selectedScript(), "Login");
     EXPECT_EQ(dialog.shown, 9);
 
     writeFile("Longest.txt", QByteArray(kMaxLineLength, 'x') + "\r\nbeep");
     dialog.chosen = pathOf("Longest.txt");
-    library.mOpenScript_Click();
+    library.openScript();
     EXPECT_EQ(lineCount(editor()), 2);
 }
 
 TEST_F(LibraryTest, SaveWritesTheEditorTextAndOneCrLfThenRebuildsTheTree)
 {
     makeFolder("Web");
-    library.LoadScripts();
-    setEditorText(txtScript, QStringLiteral("a\r\nb"));
+    library.loadScripts();
+    setEditorText(scriptEditor, QStringLiteral("a\r\nb"));
     linkList.append(QStringLiteral("http://kept/"));
 
     dialog.name = pathOf("Web/Kept.txt");
-    library.mSaveScript_Click(); // cancelled: nothing written, the tree and link list kept
+    library.saveScript(); // cancelled: nothing written, the tree and link list kept
     EXPECT_FALSE(QFileInfo::exists(pathOf("Web/Kept.txt")));
     EXPECT_EQ(linkList.entries().size(), 1);
 
     dialog.chosen = pathOf("Web/New.txt");
-    library.mSaveScript_Click();
+    library.saveScript();
     EXPECT_EQ(fileBytes("Web/New.txt"), QByteArray("a\r\nb\r\n"));
     EXPECT_EQ(texts(), (QStringList{"Web", "New"}));
     EXPECT_TRUE(linkList.entries().isEmpty());
-    setEditorText(txtScript, QString());
+    setEditorText(scriptEditor, QString());
     click("New");
     EXPECT_EQ(editor(), "a\r\nb");
 
     // New, then Save of the proposed name replaces the file last loaded.
-    library.mNewScript_Click();
+    library.newScript();
     dialog.chosen = dialog.name;
-    library.mSaveScript_Click();
+    library.saveScript();
     EXPECT_EQ(fileBytes("Web/New.txt"), QByteArray("\r\n"));
     EXPECT_EQ(selectedText(), "New");
     EXPECT_TRUE(host.messages.empty());
 
     dialog.chosen = pathOf("Missing/New.txt");
-    library.mSaveScript_Click();
+    library.saveScript();
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].title, "NavRelay");
     EXPECT_FALSE(QFileInfo::exists(pathOf("Missing")));
@@ -123,12 +123,12 @@ TEST_F(LibraryTest, RenameAppliesANewNameButNotALetterCaseChange)
 {
     writeFile("Web/Login.txt", "beep");
     writeFile("Web/Taken.txt", "taken");
-    library.LoadScripts();
+    library.loadScripts();
     click("Login");
 
     host.inputAnswer = QStringLiteral("LOGIN");
     linkList.append(QStringLiteral("http://a/"));
-    library.mRename_Click();
+    library.renameSelected();
     EXPECT_EQ(host.prompts, (QStringList{"Enter the new filename|Rename|Login"}));
     EXPECT_EQ(fileBytes("Web/Login.txt"), "beep");
     EXPECT_TRUE(linkList.entries().isEmpty()); // rebuilt
@@ -137,7 +137,7 @@ TEST_F(LibraryTest, RenameAppliesANewNameButNotALetterCaseChange)
     for (const QString &refused : {QString(), QStringLiteral("Taken"), QStringLiteral("../Out"), QStringLiteral(".hidden")}) {
         host.inputAnswer = refused;
         linkList.append(QStringLiteral("http://a/"));
-        library.mRename_Click();
+        library.renameSelected();
         EXPECT_EQ(fileBytes("Web/Login.txt"), "beep") << refused.toStdString();
         EXPECT_EQ(linkList.entries().size(), 1) << refused.toStdString(); // not rebuilt
         linkList.clear();
@@ -146,16 +146,16 @@ TEST_F(LibraryTest, RenameAppliesANewNameButNotALetterCaseChange)
     EXPECT_EQ(fileBytes("Web/Taken.txt"), "taken");
 
     host.inputAnswer = QStringLiteral("Logon");
-    library.mRename_Click();
+    library.renameSelected();
     EXPECT_FALSE(QFileInfo::exists(pathOf("Web/Login.txt")));
     EXPECT_EQ(fileBytes("Web/Logon.txt"), "beep");
     EXPECT_EQ(texts(), (QStringList{"Web", "Logon", "Taken"}));
     EXPECT_EQ(selectedText(), "<none>");
-    EXPECT_EQ(library.SelectedScript(), "Login");
+    EXPECT_EQ(library.selectedScript(), "Login");
 
     const qsizetype asked = host.prompts.size();
     tree.setCurrentItem(node("Web"));
-    library.mRename_Click();
+    library.renameSelected();
     EXPECT_EQ(host.prompts.size(), asked);
 }
 
@@ -166,18 +166,18 @@ TEST_F(LibraryTest, DeleteTrashesTheScriptAndRemovesOnlyItsNode)
     writeFile("Web/Login.txt", "login");
     writeFile("Web/Search.txt", "search");
     makeFolder("Empty");
-    library.LoadScripts();
+    library.loadScripts();
 
-    library.mDelete_Click(); // nothing selected
+    library.deleteSelected(); // nothing selected
     tree.setCurrentItem(node("Web"));
-    library.mDelete_Click();
+    library.deleteSelected();
     tree.setCurrentItem(node("Empty"));
-    library.mDelete_Click();
+    library.deleteSelected();
     EXPECT_EQ(keys().size(), 6);
     EXPECT_TRUE(QFileInfo(pathOf("Empty")).isDir());
 
     click("Login");
-    library.mDelete_Click();
+    library.deleteSelected();
     EXPECT_EQ(keys(), (QStringList{"Empty", "Mail", "Web", "child_3Send.txt", "child_5Search.txt"}));
     EXPECT_FALSE(QFileInfo::exists(pathOf("Web/Login.txt")));
     QFile trashed(m_folder.path() + QStringLiteral("/.local/share/Trash/files/Login.txt"));
@@ -185,13 +185,13 @@ TEST_F(LibraryTest, DeleteTrashesTheScriptAndRemovesOnlyItsNode)
     EXPECT_EQ(trashed.readAll(), "login");
     EXPECT_EQ(editor(), "login");
     EXPECT_EQ(selectedText(), "<none>"); // a second Delete removes nothing more
-    library.mDelete_Click();
+    library.deleteSelected();
     EXPECT_EQ(keys().size(), 5);
 
     writeFile("NotAFolder", "");
     const TrashInFolder noTrash(pathOf("NotAFolder")); // no trash can be made there: deleted
     click("Search");
-    library.mDelete_Click();
+    library.deleteSelected();
     EXPECT_FALSE(QFileInfo::exists(pathOf("Web/Search.txt")));
     EXPECT_EQ(keys(), (QStringList{"Empty", "Mail", "Web", "child_3Send.txt"}));
     EXPECT_FALSE(QFileInfo::exists(QDir::current().filePath(QStringLiteral("files/Search.txt"))));
@@ -200,9 +200,9 @@ TEST_F(LibraryTest, DeleteTrashesTheScriptAndRemovesOnlyItsNode)
 TEST_F(LibraryTest, NewFolderCreatesAScriptFolderOnceAndNeverOutsideTheLibrary)
 {
     makeFolder("Web");
-    library.LoadScripts();
+    library.loadScripts();
     host.inputAnswer = QStringLiteral("Tools");
-    library.mNewFolder_Click();
+    library.newFolder();
     EXPECT_EQ(host.prompts, (QStringList{"What would you like to call this folder?|NavRelay|"}));
     EXPECT_EQ(texts(), (QStringList{"Tools", "Web"}));
     EXPECT_EQ(tree.topLevelItem(0)->childCount(), 0);
@@ -210,7 +210,7 @@ TEST_F(LibraryTest, NewFolderCreatesAScriptFolderOnceAndNeverOutsideTheLibrary)
     for (const QString &refused : {QStringLiteral("Tools"), QString(), QStringLiteral("../Out"), QStringLiteral(".hidden")}) {
         host.inputAnswer = refused;
         linkList.append(QStringLiteral("http://kept/"));
-        library.mNewFolder_Click();
+        library.newFolder();
         EXPECT_EQ(linkList.entries().size(), 1) << refused.toStdString();
         linkList.clear();
     }
@@ -227,7 +227,7 @@ TEST_F(LibraryTest, DirExistsAnswersWithoutChangingTheCurrentDirectory)
         bool exists;
     } cases[] = {{root(), true}, {pathOf("Web"), true}, {pathOf("Web/Login.txt"), false}, {pathOf("Gone"), false}, {QString(), false}};
     for (const auto &entry : cases)
-        EXPECT_EQ(DirExists(entry.path), entry.exists) << entry.path.toStdString();
+        EXPECT_EQ(dirExists(entry.path), entry.exists) << entry.path.toStdString();
     EXPECT_EQ(QDir::currentPath(), before);
 }
 
@@ -238,7 +238,7 @@ TEST_F(LibraryTest, FirstRunCreatesDefaultOnlyWhenTheLibraryIsMissing)
 
     createFirstRunLibrary(root());
     EXPECT_EQ(fileBytes("Default/Default.txt"), QByteArray("Beep\r\n"));
-    library.LoadScripts();
+    library.loadScripts();
     EXPECT_EQ(texts(), (QStringList{"Default", "Default"}));
 
     ASSERT_TRUE(QDir(pathOf("Default")).removeRecursively());

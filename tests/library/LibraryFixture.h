@@ -103,16 +103,16 @@ protected:
     void click(const QString &text)
     {
         tree.setCurrentItem(node(text));
-        library.TreeView1_Click();
+        library.loadSelectedScript();
     }
-    [[nodiscard]] QString editor() const { return editorText(txtScript); }
+    [[nodiscard]] QString editor() const { return editorText(scriptEditor); }
 
     QTemporaryDir m_folder;
     QTreeWidget tree;
-    QPlainTextEdit txtScript;
+    QPlainTextEdit scriptEditor;
     DialogDouble dialog;
     RecordingHost host;
     LinkList linkList;
     int runs = 0;
-    ScriptLibrary library{tree, txtScript, dialog, host, linkList, root(), [this] { ++runs; }};
+    ScriptLibrary library{tree, scriptEditor, dialog, host, linkList, root(), [this] { ++runs; }};
 };

@@ -65,7 +65,7 @@ TEST_F(LibraryTest, LoadScriptsShowsScriptFoldersSortedByNameAndOnlyTheFilesInTh
     linkList.append(QStringLiteral("http://a/"));
     tree.show();
 
-    library.LoadScripts();
+    library.loadScripts();
 
     EXPECT_EQ(keys(), (QStringList{"Empty", "Mail", "Web", "child_3Send.txt", "child_4alpha.txt",
                                    "child_5Login.txt", "child_6Notes.doc"}));
@@ -86,23 +86,23 @@ TEST_F(LibraryTest, ClickLoadsTheScriptOrFailsQuietlyKeepingTheEditor)
     writeFile("Web/Shout.TXT", "beep");
     writeFile("Web/Notes.doc", "not read");
     makeFolder("Empty");
-    library.LoadScripts();
+    library.loadScripts();
     dialog.name = QStringLiteral("start");
 
     click("Login");
     EXPECT_EQ(editor(), "nav;x\r\nsleep;2");
-    EXPECT_EQ(library.SelectedScript(), "Login");
+    EXPECT_EQ(library.selectedScript(), "Login");
     EXPECT_EQ(dialog.name, pathOf("Web/Login.txt"));
 
     click("Notes"); // stands for Notes.txt, which is missing
     EXPECT_EQ(editor(), "nav;x\r\nsleep;2");
-    EXPECT_EQ(library.SelectedScript(), "Notes");
+    EXPECT_EQ(library.selectedScript(), "Notes");
     EXPECT_EQ(dialog.name, pathOf("Web/Login.txt"));
 
     click("Web"); // a folder with scripts
-    EXPECT_EQ(library.SelectedScript(), "Notes");
+    EXPECT_EQ(library.selectedScript(), "Notes");
     click("Empty");
-    EXPECT_EQ(library.SelectedScript(), "Empty");
+    EXPECT_EQ(library.selectedScript(), "Empty");
     EXPECT_EQ(editor(), "nav;x\r\nsleep;2");
 
     click("Unix");
@@ -112,8 +112,8 @@ TEST_F(LibraryTest, ClickLoadsTheScriptOrFailsQuietlyKeepingTheEditor)
     EXPECT_EQ(dialog.name, pathOf("Web/Shout.TXT"));
 
     tree.clearSelection();
-    library.TreeView1_Click();
-    EXPECT_EQ(library.SelectedScript(), "Shout");
+    library.loadSelectedScript();
+    EXPECT_EQ(library.selectedScript(), "Shout");
 }
 
 TEST_F(LibraryTest, RebuildSelectsTheFirstNodeOfTheSelectedTextWithoutReloadingIt)
@@ -123,39 +123,39 @@ TEST_F(LibraryTest, RebuildSelectsTheFirstNodeOfTheSelectedTextWithoutReloadingI
     writeFile("B/Other.txt", "other");
     writeFile("Login/x.txt", "");
     writeFile("B/Login.txt", "");
-    library.LoadScripts();
+    library.loadScripts();
 
     tree.setCurrentItem(node("B")->child(2));
-    library.TreeView1_Click();
+    library.loadSelectedScript();
     EXPECT_EQ(editor(), "from B");
-    setEditorText(txtScript, QStringLiteral("edited"));
-    library.LoadScripts();
+    setEditorText(scriptEditor, QStringLiteral("edited"));
+    library.loadScripts();
     ASSERT_EQ(selectedText(), "Same");
     EXPECT_EQ(tree.selectedItems().first()->parent()->text(0), "A");
     EXPECT_EQ(editor(), "edited");
 
     tree.setCurrentItem(node("B")->child(0));
-    library.TreeView1_Click();
-    EXPECT_EQ(library.SelectedScript(), "Login");
-    library.LoadScripts(); // the folder Login comes before the script of that name
+    library.loadSelectedScript();
+    EXPECT_EQ(library.selectedScript(), "Login");
+    library.loadScripts(); // the folder Login comes before the script of that name
     EXPECT_EQ(tree.selectedItems().first()->parent(), nullptr);
 
     QDir(pathOf("Login")).removeRecursively();
     QFile::remove(pathOf("B/Login.txt"));
-    library.LoadScripts();
+    library.loadScripts();
     EXPECT_EQ(selectedText(), "<none>");
 }
 
 TEST_F(LibraryTest, DoubleClickRunsScriptNodesOnly)
 {
     writeFile("Web/Login.txt", "beep");
-    library.LoadScripts();
-    library.TreeView1_DblClick();
+    library.loadScripts();
+    library.runSelectedScript();
     tree.setCurrentItem(node("Web"));
-    library.TreeView1_DblClick();
+    library.runSelectedScript();
     EXPECT_EQ(runs, 0);
     tree.setCurrentItem(node("Login"));
-    library.TreeView1_DblClick();
+    library.runSelectedScript();
     EXPECT_EQ(runs, 1);
 }
 
@@ -163,7 +163,7 @@ TEST_F(LibraryTest, RightClickPopsUpTheMenuAndLeavesTheSelection)
 {
     writeFile("Web/Login.txt", "");
     writeFile("Web/Search.txt", "");
-    library.LoadScripts();
+    library.loadScripts();
     tree.show();
     tree.expandAll();
     click("Login");
@@ -172,13 +172,13 @@ TEST_F(LibraryTest, RightClickPopsUpTheMenuAndLeavesTheSelection)
     QTest::mouseClick(tree.viewport(), Qt::RightButton, {}, onSearch);
     EXPECT_EQ(selectedText(), "Login");
 
-    QMenu mScripts;
-    mScripts.addAction(QStringLiteral("Run"));
-    library.TreeView1_MouseUp(Qt::LeftButton, tree.viewport()->mapToGlobal(onSearch), mScripts);
-    EXPECT_FALSE(mScripts.isVisible());
-    library.TreeView1_MouseUp(Qt::RightButton, tree.viewport()->mapToGlobal(onSearch), mScripts);
-    EXPECT_TRUE(mScripts.isVisible());
-    mScripts.close();
+    QMenu scriptsMenu;
+    scriptsMenu.addAction(QStringLiteral("Run"));
+    library.showContextMenu(Qt::LeftButton, tree.viewport()->mapToGlobal(onSearch), scriptsMenu);
+    EXPECT_FALSE(scriptsMenu.isVisible());
+    library.showContextMenu(Qt::RightButton, tree.viewport()->mapToGlobal(onSearch), scriptsMenu);
+    EXPECT_TRUE(scriptsMenu.isVisible());
+    scriptsMenu.close();
     EXPECT_EQ(selectedText(), "Login");
 
     QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, onSearch);
@@ -198,7 +198,7 @@ TEST_F(LibraryTest, NamesTheTreeCannotShowAndBinaryFilesNeverFail)
     ASSERT_GE(descriptor, 0);
     ::close(descriptor);
 
-    library.LoadScripts();
+    library.loadScripts();
     EXPECT_EQ(texts(), (QStringList{"Odd", "Binary", longName.chopped(4)}));
 
     click(longName.chopped(4));
@@ -213,24 +213,24 @@ TEST_F(LibraryTest, ALibraryFolderThatVanishesWhileShownNeverFails)
 {
     writeFile("Web/Login.txt", "beep");
     writeFile("Web/Search.txt", "search");
-    library.LoadScripts();
+    library.loadScripts();
     click("Search");
     ASSERT_TRUE(QDir(root()).removeRecursively());
 
     click("Login");
     EXPECT_EQ(editor(), "search");
     host.inputAnswer = QStringLiteral("Logon");
-    library.mRename_Click();
-    library.mDelete_Click();
+    library.renameSelected();
+    library.deleteSelected();
     EXPECT_EQ(texts(), (QStringList{"Web", "Login", "Search"}));
-    library.mNewFolder_Click();
+    library.newFolder();
     EXPECT_FALSE(QFileInfo::exists(root()));
     dialog.chosen = pathOf("Web/Login.txt");
-    library.mSaveScript_Click();
+    library.saveScript();
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_TRUE(host.messages[0].text.startsWith("The script could not be saved to ")) << host.messages[0].text.toStdString();
 
-    library.LoadScripts();
+    library.loadScripts();
     EXPECT_TRUE(nodes().isEmpty());
 }
 

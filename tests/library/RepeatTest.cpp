@@ -37,13 +37,13 @@ TEST_F(LibraryTest, RepeatGeneratorsGrowTheEditorAndCountItsLines)
         const std::string label = entry.text.left(20).toStdString() + " x " + entry.answer.toStdString();
         RecordingHost answering;
         answering.inputAnswer = entry.answer;
-        ScriptLibrary repeating(tree, txtScript, dialog, answering, linkList, root(), [] {});
-        setEditorText(txtScript, entry.text);
+        ScriptLibrary repeating(tree, scriptEditor, dialog, answering, linkList, root(), [] {});
+        setEditorText(scriptEditor, entry.text);
 
         if (entry.which == Which::Last)
-            repeating.mRepeatLast_Click();
+            repeating.repeatLastLine();
         else
-            repeating.mRepeatAll_Click();
+            repeating.repeatWholeText();
 
         EXPECT_EQ(answering.prompts, (QStringList{"How many times?|NavRelay|"})) << label;
         EXPECT_EQ(editor(), entry.expected) << label;
@@ -62,17 +62,17 @@ TEST_F(LibraryTest, ALargeRepeatIsOneEditThatOneUndoTakesBack)
     for (int line = 1; line <= 20; ++line)
         lines << QStringLiteral("fill;field%1;value %1").arg(line);
     const QString script = lines.join(QStringLiteral("\r\n"));
-    setEditorText(txtScript, script);
+    setEditorText(scriptEditor, script);
     host.inputAnswer = QStringLiteral("10000");
 
-    library.mRepeatAll_Click();
+    library.repeatWholeText();
     EXPECT_EQ(host.lastStatus(), "200020 lines total.");
     EXPECT_EQ(editor(), QStringList(10001, script).join(QStringLiteral("\r\n")));
 
-    txtScript.undo();
+    scriptEditor.undo();
     EXPECT_EQ(editor(), script);
 
-    library.mRepeatLast_Click();
+    library.repeatLastLine();
     EXPECT_EQ(host.lastStatus(), "10020 lines total.");
     EXPECT_EQ(editor(), script + QString(QStringLiteral("\r\n") + lines.last()).repeated(10000));
 }

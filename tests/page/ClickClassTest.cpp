@@ -105,7 +105,7 @@ private:
     std::vector<std::shared_ptr<Node>> m_roots;
 };
 
-TEST(ClickClass, ClicksTheOutermostElementHoldingTheImageAndReadsNothingInsideATreeWithout)
+TEST(clickByClass, ClicksTheOutermostElementHoldingTheImageAndReadsNothingInsideATreeWithout)
 {
     const auto deepWithout = node("B", "x", {node("B", "y", {node("B", "z")})});
     const auto lastWithout = node("B", "w");
@@ -117,9 +117,9 @@ TEST(ClickClass, ClicksTheOutermostElementHoldingTheImageAndReadsNothingInsideAT
 
     RunState state;
     RecordingBrowserAccess browser;
-    browser.window->page = std::make_shared<ForestDocument>(std::vector{without, with, after});
+    browser.recorder->page = std::make_shared<ForestDocument>(std::vector{without, with, after});
     BrowserPageActions actions(browser, state);
-    actions.ClickClass(QStringLiteral("any class"));
+    actions.clickByClass(QStringLiteral("any class"));
 
     EXPECT_EQ(with->clicks, 1);
     for (const auto &other : {without, deepWithout, holder, image, after})
@@ -129,8 +129,8 @@ TEST(ClickClass, ClicksTheOutermostElementHoldingTheImageAndReadsNothingInsideAT
     EXPECT_EQ(image->markupReads, 0);
 
     // Nowhere on the page: nothing is clicked.
-    browser.window->page = std::make_shared<ForestDocument>(std::vector{without});
-    actions.ClickClass(QString());
+    browser.recorder->page = std::make_shared<ForestDocument>(std::vector{without});
+    actions.clickByClass(QString());
     EXPECT_EQ(without->clicks + deepWithout->clicks, 0);
     CurrentDoc.reset();
 }

@@ -43,13 +43,13 @@ TEST_F(CurrentDocRules, ClickElementByNameAfterFillReattachesAndRestarts)
     server.page("/form.html", "<html><body><form action=\"/go\"><input name=q>"
                               "<input type=submit name=submit value=Go></form></body></html>");
     load("/form.html");
-    automation.runner.TimerNav().setInterval(0);
-    automation.runner.mRunScript_Click(QStringLiteral("fill;q;x\r\nclickelementbyname;submit;true"));
+    automation.runner.tickTimer().setInterval(0);
+    automation.runner.runScript(QStringLiteral("fill;q;x\r\nclickelementbyname;submit;true"));
     // A lost document restarts the script at line 1.
     ASSERT_TRUE(waitUntil([this] {
         return host.statusTexts.count(QStringLiteral("Executing Script, Line ( 1 )")) >= 2;
     }));
-    automation.runner.TimerNav().stop();
+    automation.runner.tickTimer().stop();
     EXPECT_TRUE(host.messages.empty()) << "a lost document re-attaches without a message";
     EXPECT_EQ(server.pageRequests().size(), 1u) << "the submit was never clicked";
 }

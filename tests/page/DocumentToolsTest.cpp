@@ -10,7 +10,7 @@ TEST_F(DocumentTools_, ListLinksListsEveryLinkOnceAndShowsTheList)
                                "<map><area href=\"/c\"></map> <a href=\"/a\">A again</a></body></html>");
     load("/links.html");
     for (int time = 0; time < 2; ++time) {
-        automation.documentTools.ListLinks();
+        automation.documentTools.listLinks();
         EXPECT_EQ(automation.linkList.entries(), (QStringList{server.url("/a"), server.url("/b?x=1"),
                                                               server.url("/c"), server.url("/a")}));
     }
@@ -26,7 +26,7 @@ TEST_F(DocumentTools_, ListLinksWithoutABrowserShowsAnEmptyList)
     RecordingHost otherHost;
     Automation detached(otherHost, browser); // never attached
     detached.linkList.append(QStringLiteral("old"));
-    detached.documentTools.ListLinks();
+    detached.documentTools.listLinks();
     EXPECT_TRUE(detached.linkList.entries().isEmpty());
     EXPECT_EQ(otherHost.lastStatus(), QStringLiteral("0 HREF's found in the current document."));
     EXPECT_TRUE(detached.linkList.isVisible());
@@ -36,10 +36,10 @@ TEST_F(DocumentTools_, TraverseLinksKeepsOnlyFightAddressesInAnyCase)
 {
     automation.linkList.append(QStringList{"http://x/FIGHT&ID=1", "http://x/fight&id", "http://x/other",
                                            "a fight&id=2 b"});
-    automation.documentTools.TraverseLinks();
+    automation.documentTools.traverseLinks();
     EXPECT_EQ(automation.linkList.entries(), (QStringList{"http://x/FIGHT&ID=1", "a fight&id=2 b"}));
     automation.linkList.clear();
-    automation.documentTools.TraverseLinks();
+    automation.documentTools.traverseLinks();
     EXPECT_TRUE(automation.linkList.entries().isEmpty());
 }
 
@@ -50,13 +50,13 @@ TEST_F(DocumentTools_, ZoomAllAfterFillFindsNoDocumentAndChangesNothing)
     runScript(QStringLiteral("fill;q;x"));
     ASSERT_EQ(CurrentDoc, nullptr);
     const QString before = bodyHtml();
-    automation.documentTools.ZoomAll(5);
+    automation.documentTools.zoomAll(5);
     EXPECT_EQ(bodyHtml(), before);
 
-    automation.documentTools.ZoomSelection(4); // takes the document again; nothing is selected
+    automation.documentTools.zoomSelection(4); // takes the document again; nothing is selected
     EXPECT_NE(CurrentDoc, nullptr);
     EXPECT_EQ(bodyHtml(), before);
-    automation.documentTools.ZoomAll(5);
+    automation.documentTools.zoomAll(5);
     EXPECT_TRUE(bodyHtml().contains(QStringLiteral("Verdana"))) << bodyHtml().toStdString();
     EXPECT_TRUE(bodyHtml().contains(QStringLiteral("size=\"5\""))) << bodyHtml().toStdString();
 }
@@ -65,8 +65,8 @@ TEST_F(DocumentTools_, ZoomWithoutABrowserDoesNothing)
 {
     RecordingHost otherHost;
     Automation detached(otherHost, browser);
-    detached.documentTools.ZoomSelection(3);
-    detached.documentTools.ZoomAll(3);
+    detached.documentTools.zoomSelection(3);
+    detached.documentTools.zoomAll(3);
     EXPECT_TRUE(otherHost.messages.empty());
 }
 

@@ -28,11 +28,11 @@ TEST_F(LostWindow, AWindowClosedDuringAPageWaitIsAttachedAgainAndTheRunStartsOve
     });
     const auto firstWindow = automation.connection.attachedWindow();
 
-    automation.runner.TimerNav().setInterval(0);
-    automation.runner.mRunScript_Click(QStringLiteral("nav;%1\r\nnav;%2\r\nnav;%3")
+    automation.runner.tickTimer().setInterval(0);
+    automation.runner.runScript(QStringLiteral("nav;%1\r\nnav;%2\r\nnav;%3")
                                            .arg(server.url("/start"), server.url("/hold"), server.url("/end")));
     ASSERT_TRUE(waitUntil([&] { return holds > 0; }));
-    firstWindow->Quit();
+    firstWindow->quit();
     released = true;
     const auto requested = [&] {
         QStringList targets;

@@ -19,7 +19,7 @@ protected:
     void SetUp() override
     {
         browser.startProgram();
-        automation.connection.AttachBrowser();
+        automation.connection.attachBrowser();
         ASSERT_NE(automation.connection.attachedWindow(), nullptr);
     }
     void TearDown() override { CurrentDoc.reset(); }
@@ -27,21 +27,21 @@ protected:
     // Navigates the attached window and waits for the page, as a "nav" line does.
     void load(const std::string &path)
     {
-        automation.state.WaitingForPage = true;
-        automation.connection.IE().Navigate(server.url(path));
-        ASSERT_TRUE(waitUntil([this] { return !automation.state.WaitingForPage; }));
+        automation.state.waitingForPage = true;
+        automation.connection.window().navigate(server.url(path));
+        ASSERT_TRUE(waitUntil([this] { return !automation.state.waitingForPage; }));
     }
     // Runs a script to its end, the way the window's timer would.
     void runScript(const QString &script)
     {
-        automation.runner.TimerNav().setInterval(0);
-        automation.runner.mRunScript_Click(script);
+        automation.runner.tickTimer().setInterval(0);
+        automation.runner.runScript(script);
         ASSERT_TRUE(waitUntil([this] { return automation.runner.status() != RunStatus::Ready
                                                   && automation.runner.status() != RunStatus::WaitingForPage; }));
     }
     [[nodiscard]] QString bodyHtml()
     {
-        return asHtmlDocument(automation.connection.IE().document()).body()->innerHTML();
+        return asHtmlDocument(automation.connection.window().document()).body()->innerHTML();
     }
 
     TestServer server;

@@ -1,9 +1,10 @@
 #pragma once
 
-#include "browser/BrowserWindow.h"
+#include "engine/BrowserWindow.h"
 #include "engine/BrowserAccess.h"
 #include "engine/PageActions.h"
 #include "engine/ScriptError.h"
+#include "page/BrowserPageActions.h"
 #include "page/Document.h"
 
 #include <QStringList>
@@ -31,24 +32,24 @@ public:
 // A browser window that records the operations the engine asks of it.
 class RecordingWindow : public BrowserWindow {
 public:
-    void Navigate(const QString &url) override
+    void navigate(const QString &url) override
     {
         check();
         calls << QStringLiteral("Navigate ") + url;
         if (duringNavigate)
             duringNavigate();
     }
-    void GoBack() override { check(); calls << QStringLiteral("GoBack"); }
-    void Stop() override { check(); calls << QStringLiteral("Stop"); }
-    void Quit() override { check(); calls << QStringLiteral("Quit"); closed = true; }
+    void goBack() override { check(); calls << QStringLiteral("GoBack"); }
+    void stop() override { check(); calls << QStringLiteral("Stop"); }
+    void quit() override { check(); calls << QStringLiteral("Quit"); closed = true; }
     std::shared_ptr<Document> document() override { check(); return page; }
-    QString LocationURL() const override { return {}; }
-    bool Busy() const override { return false; }
-    QString Name() const override { return QStringLiteral("Recording Browser"); }
+    QString locationUrl() const override { return {}; }
+    bool isBusy() const override { return false; }
+    QString name() const override { return QStringLiteral("Recording Browser"); }
     void setStatusText(const QString &) override {}
     void setToolBar(bool) override {}
     void setStatusBar(bool) override {}
-    void ExecWB(int, int) override {}
+    void clearSelection() override {}
     void setEventSink(BrowserEvents *) override {}
 
     void check() const
@@ -66,47 +67,52 @@ public:
 // The browser connection as the runner sees it: one recording window, or none attached.
 class RecordingBrowserAccess : public BrowserAccess {
 public:
-    BrowserWindow &IE() override
+    BrowserWindow &window() override
     {
-        if (!window)
+        if (!recorder)
             throw ScriptError(ObjectNotSet);
-        return *window;
+        return *recorder;
     }
-    void AttachBrowser() override
+    void attachBrowser() override
     {
         ++attaches;
         if (onAttach)
             onAttach();
     }
 
-    std::shared_ptr<RecordingWindow> window = std::make_shared<RecordingWindow>();
+    std::shared_ptr<RecordingWindow> recorder = std::make_shared<RecordingWindow>();
     int attaches = 0;
     std::function<void()> onAttach;
 };
 
-// Page actions that record their calls ("ClickItem 3 q") and can be told to fail.
+// Page actions that record their calls ("clickItem 3 q") and can be told to fail.
 class RecordingPageActions : public PageActions {
 public:
-    void Clink(const QString &text) override { record({QStringLiteral("Clink"), text}); }
-    void ClinkNew(const QString &text) override { record({QStringLiteral("ClinkNew"), text}); }
-    void FillFormByName(const QString &name, const QString &value) override { record({QStringLiteral("FillFormByName"), name, value}); }
-    void FillAppend(const QString &name, const QString &value) override { record({QStringLiteral("FillAppend"), name, value}); }
-    void FillClass(const QString &name, const QString &value) override { record({QStringLiteral("FillClass"), name, value}); }
-    void FillByID(const QString &name, const QString &value) override { record({QStringLiteral("FillByID"), name, value}); }
-    void FillAppendByID(const QString &name, const QString &value) override { record({QStringLiteral("FillAppendByID"), name, value}); }
-    void ClickButton(const QString &value, bool navigate) override { record({QStringLiteral("ClickButton"), value, flag(navigate)}); }
-    void ClickButtonByName(const QString &name) override { record({QStringLiteral("ClickButtonByName"), name}); }
-    void ClickItem(qint16 index, const QString &name) override { record({QStringLiteral("ClickItem"), QString::number(index), name}); }
-    void ClickInputImg(const QString &src) override { record({QStringLiteral("ClickInputImg"), src}); }
-    void ClickClass(const QString &name) override { record({QStringLiteral("ClickClass"), name}); }
-    void ClickElementByID(const QString &id, bool navigate) override { record({QStringLiteral("ClickElementByID"), id, flag(navigate)}); }
-    void ClickElementByName(const QString &name, bool navigate) override { record({QStringLiteral("ClickElementByName"), name, flag(navigate)}); }
+    explicit RecordingPageActions(BrowserAccess &browser) : m_browser(browser) {}
+
+    void clickLink(const QString &text) override { record({QStringLiteral("clickLink"), text}); }
+    void clickLinkInNewWindow(const QString &text) override { record({QStringLiteral("clickLinkInNewWindow"), text}); }
+    void fillByName(const QString &name, const QString &value) override { record({QStringLiteral("fillByName"), name, value}); }
+    void appendByName(const QString &name, const QString &value) override { record({QStringLiteral("appendByName"), name, value}); }
+    void fillByClass(const QString &name, const QString &value) override { record({QStringLiteral("fillByClass"), name, value}); }
+    void fillById(const QString &name, const QString &value) override { record({QStringLiteral("fillById"), name, value}); }
+    void appendById(const QString &name, const QString &value) override { record({QStringLiteral("appendById"), name, value}); }
+    void clickButton(const QString &value, bool navigate) override { record({QStringLiteral("clickButton"), value, flag(navigate)}); }
+    void clickButtonByName(const QString &name) override { record({QStringLiteral("clickButtonByName"), name}); }
+    void clickItem(qint16 index, const QString &name) override { record({QStringLiteral("clickItem"), QString::number(index), name}); }
+    void clickImageInput(const QString &src) override { record({QStringLiteral("clickImageInput"), src}); }
+    void clickByClass(const QString &name) override { record({QStringLiteral("clickByClass"), name}); }
+    void clickElementById(const QString &id, bool navigate) override { record({QStringLiteral("clickElementById"), id, flag(navigate)}); }
+    void clickElementByName(const QString &name, bool navigate) override { record({QStringLiteral("clickElementByName"), name, flag(navigate)}); }
+
+    QString bodyHtml() override { return bodyHtmlOf(m_browser.window()); }
 
     QStringList calls;
     int failWith = 0; // a non-zero error number makes the next call throw it
     std::function<void()> duringCall;
 
 private:
+    BrowserAccess &m_browser;
     static QString flag(bool value) { return value ? QStringLiteral("true") : QStringLiteral("false"); }
     void record(const QStringList &call)
     {

@@ -8,9 +8,9 @@ int main(int argc, char **argv)
     // The program ends when the main window closes, whatever other windows are open.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    fMain window(defaultMainWindowOptions(QApplication::arguments()));
-    QObject::connect(&window, &fMain::programEnded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
-    window.Form_Load();
+    MainWindow window(defaultMainWindowOptions(QApplication::arguments()));
+    QObject::connect(&window, &MainWindow::programEnded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    window.startUp();
     window.show();
     return app.exec();
 }

@@ -28,7 +28,7 @@ QString BuiltinBrowser::programName() const
     return QString::fromLatin1(BuiltinBrowserName);
 }
 
-std::vector<std::shared_ptr<BrowserWindow>> BuiltinBrowser::ShellWindows()
+std::vector<std::shared_ptr<BrowserWindow>> BuiltinBrowser::windows()
 {
     return {m_windows.begin(), m_windows.end()};
 }

@@ -25,7 +25,7 @@ public:
 
     [[nodiscard]] QString browserName() const override;
     [[nodiscard]] QString programName() const override;
-    [[nodiscard]] std::vector<std::shared_ptr<BrowserWindow>> ShellWindows() override;
+    [[nodiscard]] std::vector<std::shared_ptr<BrowserWindow>> windows() override;
     [[nodiscard]] std::shared_ptr<BrowserWindow> createWindow() override;
     // Opens a window that shows an empty page at once, as a freshly started browser does.
     void startProgram() override;
@@ -33,7 +33,7 @@ public:
     void activateWindow(const QString &title) override;
 
     [[nodiscard]] std::shared_ptr<BuiltinWindow> openWindow();
-    [[nodiscard]] const std::vector<std::shared_ptr<BuiltinWindow>> &windows() const { return m_windows; }
+    [[nodiscard]] const std::vector<std::shared_ptr<BuiltinWindow>> &builtinWindows() const { return m_windows; }
     // The open window that carries this name (the target of links and forms), or null.
     [[nodiscard]] std::shared_ptr<BuiltinWindow> windowNamed(const QString &name) const;
 

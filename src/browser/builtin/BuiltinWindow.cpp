@@ -13,9 +13,6 @@ namespace {
 
 // What the browser answers GoBack with when there is no earlier page (E_FAIL).
 constexpr int NoEarlierPage = -2147467259;
-// What the browser answers an ExecWB command it does not know with (OLECMDERR_E_NOTSUPPORTED).
-constexpr int CommandNotSupported = -2147221248;
-
 // Keywords are matched without regard to case; window names are matched exactly.
 [[nodiscard]] bool isThisWindowTarget(const QString &target)
 {
@@ -56,7 +53,7 @@ BuiltinWindow::BuiltinWindow(BuiltinBrowser &browser)
 
 BuiltinWindow::~BuiltinWindow() = default;
 
-void BuiltinWindow::Navigate(const QString &url)
+void BuiltinWindow::navigate(const QString &url)
 {
     ensureOpen();
     NavigationRequest request;
@@ -64,7 +61,7 @@ void BuiltinWindow::Navigate(const QString &url)
     startLoad(request, std::nullopt);
 }
 
-void BuiltinWindow::GoBack()
+void BuiltinWindow::goBack()
 {
     ensureOpen();
     const std::optional<int> index = m_history.backIndex();
@@ -82,7 +79,7 @@ void BuiltinWindow::GoBack()
         startLoad(entry, index);
 }
 
-void BuiltinWindow::Stop()
+void BuiltinWindow::stop()
 {
     ensureOpen();
     m_loader.reset();
@@ -90,7 +87,7 @@ void BuiltinWindow::Stop()
     m_keptDocumentLoad.reset();
 }
 
-void BuiltinWindow::Quit()
+void BuiltinWindow::quit()
 {
     ensureOpen();
     close();
@@ -102,19 +99,19 @@ std::shared_ptr<Document> BuiltinWindow::document()
     return m_document;
 }
 
-QString BuiltinWindow::LocationURL() const
+QString BuiltinWindow::locationUrl() const
 {
     ensureOpen();
     return m_location.isEmpty() ? QString() : addressText(m_location);
 }
 
-bool BuiltinWindow::Busy() const
+bool BuiltinWindow::isBusy() const
 {
     ensureOpen();
     return m_loader != nullptr;
 }
 
-QString BuiltinWindow::Name() const
+QString BuiltinWindow::name() const
 {
     ensureOpen();
     return QString::fromLatin1(BuiltinBrowserName);
@@ -141,14 +138,11 @@ void BuiltinWindow::setStatusBar(bool visible)
     emit barsChanged();
 }
 
-void BuiltinWindow::ExecWB(int command, int option)
+void BuiltinWindow::clearSelection()
 {
-    Q_UNUSED(option);
     ensureOpen();
-    if (command != OLECMDID_CLEARSELECTION)
-        throw ScriptError(CommandNotSupported, QStringLiteral("The command is not supported"));
     if (m_document)
-        clearSelection(*m_document);
+        clearDocumentSelection(*m_document);
 }
 
 void BuiltinWindow::setEventSink(BrowserEvents *sink)
@@ -238,7 +232,7 @@ void BuiltinWindow::startLoad(const NavigationRequest &request, std::optional<in
     else
         m_loader->start();
     if (m_sink)
-        m_sink->IE_BeforeNavigate2(addressText(request.url));
+        m_sink->navigationStarted(addressText(request.url));
 }
 
 void BuiltinWindow::onLoadFinished()
@@ -256,7 +250,7 @@ void BuiltinWindow::onLoadFinished()
         else if (!m_document)
             showBlankPage();
         if (m_sink)
-            m_sink->IE_DocumentComplete(LocationURL());
+            m_sink->documentCompleted(locationUrl());
     } catch (const std::exception &error) {
         qWarning() << "Completing the load of" << response.request.url << "failed:" << error.what();
     }
@@ -277,11 +271,11 @@ void BuiltinWindow::showPage(std::shared_ptr<Document> document, const Navigatio
 
 void BuiltinWindow::openInNewWindow(const NavigationRequest &request)
 {
-    const std::shared_ptr<BrowserWindow> offered = m_sink ? m_sink->IE_NewWindow2() : nullptr;
+    const std::shared_ptr<BrowserWindow> offered = m_sink ? m_sink->newWindowRequested() : nullptr;
     auto window = std::dynamic_pointer_cast<BuiltinWindow>(offered);
     if (offered && !window) {
         // A window of another browser can only be sent the address.
-        offered->Navigate(addressText(request.url));
+        offered->navigate(addressText(request.url));
         return;
     }
     if (!window || window->isClosed()) {

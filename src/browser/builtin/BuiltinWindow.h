@@ -1,6 +1,6 @@
 #pragma once
 
-#include "browser/BrowserWindow.h"
+#include "engine/BrowserWindow.h"
 #include "browser/builtin/LoadedResponse.h"
 #include "browser/builtin/NavigationHistory.h"
 #include "browser/builtin/dom/NavigationRequest.h"
@@ -21,8 +21,8 @@ struct PageLoaderDisposal {
 };
 
 // One window of the built-in browser: its page, its loads and history, and what its view shows
-// (status text, bars, title). Loads are asynchronous: BeforeNavigate2 as a load starts,
-// DocumentComplete from the event loop once the document is built.
+// (status text, bars, title). Loads are asynchronous: navigationStarted as a load starts,
+// documentCompleted from the event loop once the document is built.
 class BuiltinWindow final : public QObject,
                             public BrowserWindow,
                             public NavigationHost,
@@ -32,21 +32,21 @@ public:
     explicit BuiltinWindow(BuiltinBrowser &browser);
     ~BuiltinWindow() override;
 
-    void Navigate(const QString &url) override;
+    void navigate(const QString &url) override;
     // Throws ScriptError(-2147467259) when there is no earlier page.
-    void GoBack() override;
-    void Stop() override;
-    void Quit() override;
+    void goBack() override;
+    void stop() override;
+    void quit() override;
 
     [[nodiscard]] std::shared_ptr<Document> document() override;
-    [[nodiscard]] QString LocationURL() const override;
-    [[nodiscard]] bool Busy() const override;
-    [[nodiscard]] QString Name() const override;
+    [[nodiscard]] QString locationUrl() const override;
+    [[nodiscard]] bool isBusy() const override;
+    [[nodiscard]] QString name() const override;
 
     void setStatusText(const QString &text) override;
     void setToolBar(bool visible) override;
     void setStatusBar(bool visible) override;
-    void ExecWB(int command, int option) override;
+    void clearSelection() override;
     // Null is accepted on a closed window too: disconnecting needs no browser.
     void setEventSink(BrowserEvents *sink) override;
 

@@ -177,10 +177,10 @@ void ChromiumBrowser::openPopup(const std::weak_ptr<ChromiumWindow> &opener, con
     }
     // Another window takes the page: the one Chromium opened goes before it asked for anything.
     try {
-        popup->Quit();
+        popup->quit();
         const QString url = openerWindow->lastWindowOpenUrl();
         if (!url.isEmpty())
-            chosen->Navigate(url);
+            chosen->navigate(url);
     } catch (const ScriptError &) {
     }
 }
@@ -245,7 +245,7 @@ std::shared_ptr<ChromiumWindow> ChromiumBrowser::attachTarget(const QString &tar
     return addWindow(targetId, jsonText(attached, "sessionId"), false);
 }
 
-std::vector<std::shared_ptr<BrowserWindow>> ChromiumBrowser::ShellWindows()
+std::vector<std::shared_ptr<BrowserWindow>> ChromiumBrowser::windows()
 {
     std::vector<std::shared_ptr<BrowserWindow>> windows;
     if (!ensureConnected())

@@ -37,7 +37,7 @@ public:
     QString programName() const override;
 
     // The endpoint's page targets, in the endpoint's order; none while it does not answer.
-    std::vector<std::shared_ptr<BrowserWindow>> ShellWindows() override;
+    std::vector<std::shared_ptr<BrowserWindow>> windows() override;
     // While a window's event sink is asked for the window of a page that window opens, this is
     // the very window Chromium opened for it (still waiting to load). Otherwise a new window
     // showing an empty page.

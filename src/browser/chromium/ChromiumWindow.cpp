@@ -162,7 +162,7 @@ void ChromiumWindow::handleEvent(const QString &sessionId, const QString &method
         return;
     const auto startsBefore = m_starts;
     m_starts += int(std::count_if(notifications.begin(), notifications.end(), [](const PageNotification &notification) {
-        return notification.kind == PageNotification::Kind::BeforeNavigate2;
+        return notification.kind == PageNotification::Kind::NavigationStarted;
     }));
     // One delivery for all that one event means: nothing runs between a frame's completion and
     // its page's.
@@ -202,19 +202,19 @@ void ChromiumWindow::deliver(const std::vector<PageNotification> &notifications,
 {
     int start = startsBefore;
     for (const PageNotification &notification : notifications) {
-        const bool isStart = notification.kind == PageNotification::Kind::BeforeNavigate2;
+        const bool isStart = notification.kind == PageNotification::Kind::NavigationStarted;
         if (m_sink && !isClosed()) {
             try {
                 if (isStart)
-                    m_sink->IE_BeforeNavigate2(notification.url);
+                    m_sink->navigationStarted(notification.url);
                 else
-                    m_sink->IE_DocumentComplete(notification.url);
+                    m_sink->documentCompleted(notification.url);
             } catch (const std::exception &) {
                 // The handler's failure stays with it: it is called from the event loop.
             }
         }
         if (isStart)
-            onStartDelivered(++start); // whoever waits for the start sees BeforeNavigate2 first
+            onStartDelivered(++start); // whoever waits for the start sees navigationStarted first
     }
 }
 
@@ -223,7 +223,7 @@ std::shared_ptr<BrowserWindow> ChromiumWindow::requestNewWindow()
     if (!m_sink || isClosed())
         return nullptr;
     try {
-        return m_sink->IE_NewWindow2();
+        return m_sink->newWindowRequested();
     } catch (const std::exception &) {
         return nullptr;
     }
@@ -253,7 +253,7 @@ void ChromiumWindow::ensureUsable() const
         throw ScriptError(RemoteUnavailable);
 }
 
-void ChromiumWindow::Navigate(const QString &url)
+void ChromiumWindow::navigate(const QString &url)
 {
     ensureUsable();
     // An address without a scheme is taken as a browser's address bar takes it.
@@ -277,7 +277,7 @@ void ChromiumWindow::startNavigation(const QString &method, const QJsonObject &p
         throw ScriptError(RemoteUnavailable);
 }
 
-void ChromiumWindow::GoBack()
+void ChromiumWindow::goBack()
 {
     ensureUsable();
     const QJsonObject history = m_session->call(QStringLiteral("Page.getNavigationHistory"));
@@ -289,13 +289,13 @@ void ChromiumWindow::GoBack()
     startNavigation(QStringLiteral("Page.navigateToHistoryEntry"), {{QStringLiteral("entryId"), entryId}});
 }
 
-void ChromiumWindow::Stop()
+void ChromiumWindow::stop()
 {
     ensureUsable();
     m_session->call(QStringLiteral("Page.stopLoading"));
 }
 
-void ChromiumWindow::Quit()
+void ChromiumWindow::quit()
 {
     if (isClosed())
         throw ScriptError(RemoteUnavailable);
@@ -333,19 +333,19 @@ std::shared_ptr<Document> ChromiumWindow::document()
     return std::make_shared<RemoteDocument>(m_session, *context, documentKindOf(m_frames.mainFrameMimeType()));
 }
 
-QString ChromiumWindow::LocationURL() const
+QString ChromiumWindow::locationUrl() const
 {
     ensureUsable();
     return m_frames.mainFrameUrl();
 }
 
-bool ChromiumWindow::Busy() const
+bool ChromiumWindow::isBusy() const
 {
     ensureUsable();
     return m_frames.isLoading();
 }
 
-QString ChromiumWindow::Name() const
+QString ChromiumWindow::name() const
 {
     if (isClosed())
         throw ScriptError(RemoteUnavailable);
@@ -375,11 +375,9 @@ void ChromiumWindow::setStatusBar(bool visible)
     m_statusBar = visible;
 }
 
-void ChromiumWindow::ExecWB(int command, int)
+void ChromiumWindow::clearSelection()
 {
     ensureUsable();
-    if (command != OLECMDID_CLEARSELECTION)
-        throw ScriptError(NotSupported);
     const auto context = m_frames.mainFrameContext();
     if (!context)
         return;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "browser/BrowserWindow.h"
+#include "engine/BrowserWindow.h"
 #include "browser/chromium/FrameTracker.h"
 #include "browser/chromium/PageSession.h"
 
@@ -23,7 +23,7 @@ class ChromiumWindow : public QObject, public BrowserWindow, public std::enable_
 public:
     static constexpr auto kName = "Chromium";
     // Navigate, GoBack and a click that follows a link or submits a form return once the
-    // navigation has started and BeforeNavigate2 has been delivered, or after this long.
+    // navigation has started and navigationStarted has been delivered, or after this long.
     static constexpr int kNavigationStartTimeoutMs = 5000;
     // A new page settles its first, empty document before it is used, or for this long.
     static constexpr int kNewPageSettleTimeoutMs = 2000;
@@ -53,20 +53,20 @@ public:
     // The address the page last asked a new window to show.
     [[nodiscard]] const QString &lastWindowOpenUrl() const { return m_lastWindowOpenUrl; }
 
-    void Navigate(const QString &url) override;
-    void GoBack() override;
-    void Stop() override;
-    void Quit() override;
+    void navigate(const QString &url) override;
+    void goBack() override;
+    void stop() override;
+    void quit() override;
 
     std::shared_ptr<Document> document() override;
-    QString LocationURL() const override;
-    bool Busy() const override;
-    QString Name() const override;
+    QString locationUrl() const override;
+    bool isBusy() const override;
+    QString name() const override;
 
     void setStatusText(const QString &text) override;
     void setToolBar(bool visible) override;
     void setStatusBar(bool visible) override;
-    void ExecWB(int command, int option) override;
+    void clearSelection() override;
 
     void setEventSink(BrowserEvents *sink) override;
 
@@ -93,7 +93,7 @@ private:
     int m_startRepliesPending = 0;
     mutable bool m_newPageSettling = false; // its empty first document is still on its way
     mutable std::vector<NestedWait *> m_readyWaits;
-    int m_starts = 0; // navigation starts seen (each a BeforeNavigate2)
+    int m_starts = 0; // navigation starts seen (each a navigationStarted)
     std::optional<int> m_requestedAfter; // a navigation was asked for after that many starts
     std::vector<NestedWait *> m_navigationStartWaits;
     QString m_lastWindowOpenUrl;

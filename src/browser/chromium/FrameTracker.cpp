@@ -159,7 +159,7 @@ void FrameTracker::onStartedNavigating(const QJsonObject &params, std::vector<Pa
         navigating.staleLoads = 0;
     }
     navigating.navigating = true;
-    out.push_back({PageNotification::Kind::BeforeNavigate2, jsonText(params, "url")});
+    out.push_back({PageNotification::Kind::NavigationStarted, jsonText(params, "url")});
 }
 
 void FrameTracker::onStartedLoading(const QString &frameId, std::vector<PageNotification> &out)
@@ -171,7 +171,7 @@ void FrameTracker::onStartedLoading(const QString &frameId, std::vector<PageNoti
     // The page moved within its document (a fragment link): no navigation was announced.
     loading.navigating = true;
     loading.navigationType.clear();
-    out.push_back({PageNotification::Kind::BeforeNavigate2,
+    out.push_back({PageNotification::Kind::NavigationStarted,
                    loading.requestedUrl.isEmpty() ? loading.url : loading.requestedUrl});
 }
 
@@ -240,7 +240,7 @@ void FrameTracker::complete(Frame &frame, std::vector<PageNotification> &out)
 {
     frame.navigating = false;
     frame.loading = false; // the window is no longer busy once its page is complete
-    const PageNotification completion{PageNotification::Kind::DocumentComplete, frame.url};
+    const PageNotification completion{PageNotification::Kind::DocumentCompleted, frame.url};
     if (&frame != &this->frame(m_mainFrameId)) {
         if (this->frame(m_mainFrameId).navigating)
             m_heldCompletions.push_back(completion);

@@ -9,7 +9,7 @@
 
 // What a page's protocol events mean for the window's own events.
 struct PageNotification {
-    enum class Kind { BeforeNavigate2, DocumentComplete };
+    enum class Kind { NavigationStarted, DocumentCompleted };
 
     Kind kind;
     QString url;
@@ -18,8 +18,8 @@ struct PageNotification {
 };
 
 // Follows the frames of one page through its Page and Runtime events: their addresses,
-// documents, loads and script contexts. Every navigation it announces with BeforeNavigate2 it
-// ends with one DocumentComplete: at the frame's "load" of the document that navigation
+// documents, loads and script contexts. Every navigation it announces with navigationStarted it
+// ends with one documentCompleted: at the frame's "load" of the document that navigation
 // brought; when no new document comes (a fragment, a download, an empty answer, a stop), once
 // the frame stops loading; for a page brought back from the back-forward cache, which loads
 // nothing and stops before it shows, when it shows. A frame that completes while its page is
@@ -57,7 +57,7 @@ private:
         std::optional<int> contextId;
         int staleLoads = 0; // loads of earlier documents seen since the navigation started
         bool loading = false;
-        bool navigating = false; // BeforeNavigate2 given, DocumentComplete not yet
+        bool navigating = false; // navigationStarted given, documentCompleted not yet
         bool committed = true;   // the navigation under way has brought its document
     };
 

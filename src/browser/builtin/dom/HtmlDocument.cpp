@@ -158,7 +158,7 @@ QString documentTitle(const Document &document)
     return title;
 }
 
-void clearSelection(Document &document)
+void clearDocumentSelection(Document &document)
 {
     if (const HtmlDocument *html = asHtml(document))
         dom::clearSelection(html->model());

@@ -26,8 +26,8 @@
 // The document's title, as the title element gives it.
 [[nodiscard]] QString documentTitle(const Document &document);
 
-// Leaves nothing selected in the document (ExecWB's clear-selection command).
-void clearSelection(Document &document);
+// Leaves nothing selected in the document.
+void clearDocumentSelection(Document &document);
 // The encoding the document was read in ("UTF-8", "windows-1252", ...); empty for a document
 // that is not HTML.
 [[nodiscard]] QString documentCharset(const Document &document);

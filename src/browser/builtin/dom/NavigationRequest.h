@@ -20,6 +20,6 @@ public:
     virtual ~NavigationHost() = default;
 
     // Navigates the window the request's target names (a new window for "_blank" or an unknown
-    // name). Raises BeforeNavigate2 before it returns; the load itself completes later.
+    // name). Raises navigationStarted before it returns; the load itself completes later.
     virtual void followHyperlink(const NavigationRequest &request) = 0;
 };

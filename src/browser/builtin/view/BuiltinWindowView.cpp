@@ -66,7 +66,7 @@ void BuiltinWindowView::showPage()
     if (!window || window->isClosed())
         return;
     setWindowTitle(window->title());
-    m_address->setText(window->LocationURL());
+    m_address->setText(window->locationUrl());
     const auto document = window->document();
     m_page->setHtml(document ? documentHtml(*document).left(MaxShownHtml) : QString());
 }
@@ -86,7 +86,7 @@ void BuiltinWindowView::navigateToTyped()
     if (!window)
         return;
     try {
-        window->Navigate(m_address->text());
+        window->navigate(m_address->text());
     } catch (const ScriptError &error) {
         qWarning() << "Navigate failed:" << error.what();
     }
@@ -102,7 +102,7 @@ void BuiltinWindowView::followLink(const QUrl &link)
         return;
     }
     try {
-        const QUrl page(window->LocationURL());
+        const QUrl page(window->locationUrl());
         NavigationRequest request;
         request.url = page.resolved(link);
         request.referrer = page;

@@ -24,7 +24,7 @@ void showBuiltinWindows(BuiltinBrowser &browser)
         return;
     auto *marker = new QObject(&browser);
     marker->setObjectName(QString::fromLatin1(ViewsShownMarker));
-    for (const auto &window : browser.windows())
+    for (const auto &window : browser.builtinWindows())
         showView(*window);
     QObject::connect(&browser, &BuiltinBrowser::windowOpened, marker, [](BuiltinWindow *window) { showView(*window); });
 }

@@ -1,4 +1,4 @@
-#include "library/CountdownWindow.h"
+#include "library/CountdownDialog.h"
 
 #include "library/TopMost.h"
 #include "library/Twips.h"
@@ -28,59 +28,59 @@ QFont fittingFont(QFont font, const QString &text, int width)
 
 } // namespace
 
-fTimeout::fTimeout(QWidget *owner, std::chrono::milliseconds tick)
+CountdownDialog::CountdownDialog(QWidget *owner, std::chrono::milliseconds tick)
     : QDialog(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
-    , m_lblSec(new QLabel(secondsText(kSeconds), this))
-    , m_btnAbort(new QPushButton(QStringLiteral("Abort"), this))
+    , m_secondsLabel(new QLabel(secondsText(kSeconds), this))
+    , m_abortButton(new QPushButton(QStringLiteral("Abort"), this))
 {
-    setObjectName(QStringLiteral("fTimeout"));
+    setObjectName(QStringLiteral("CountdownDialog"));
     setWindowTitle(QStringLiteral("NavRelay Command Line"));
-    m_lblSec->setObjectName(QStringLiteral("lblSec"));
-    m_btnAbort->setObjectName(QStringLiteral("btnAbort"));
-    m_timer1.setObjectName(QStringLiteral("Timer1"));
-    m_timer1.setParent(this);
-    m_timer1.setInterval(tick);
-    connect(&m_timer1, &QTimer::timeout, this, &fTimeout::Timer1_Timer);
-    connect(m_btnAbort, &QPushButton::clicked, this, &fTimeout::btnAbort_Click);
+    m_secondsLabel->setObjectName(QStringLiteral("secondsLabel"));
+    m_abortButton->setObjectName(QStringLiteral("abortButton"));
+    m_countdownTimer.setObjectName(QStringLiteral("countdownTimer"));
+    m_countdownTimer.setParent(this);
+    m_countdownTimer.setInterval(tick);
+    connect(&m_countdownTimer, &QTimer::timeout, this, &CountdownDialog::countDown);
+    connect(m_abortButton, &QPushButton::clicked, this, &CountdownDialog::abort);
     placeControls();
-    MakeTopMost(*this);
-    Form_Load();
+    makeTopMost(*this);
+    startUp();
 }
 
-void fTimeout::placeControls()
+void CountdownDialog::placeControls()
 {
     // A missing font falls back quietly to the nearest one the system has.
     const QFont font(QStringLiteral("Franklin Gothic Medium"), 12, QFont::Normal);
-    m_btnAbort->setFont(font);
+    m_abortButton->setFont(font);
     const int dpiX = logicalDpiX();
     const int dpiY = logicalDpiY();
-    m_lblSec->setGeometry(twipsToPixels(QRect(180, 180, 3075, 315), dpiX, dpiY));
-    m_lblSec->setFont(fittingFont(font, secondsText(kSeconds), m_lblSec->width()));
-    m_btnAbort->setGeometry(twipsToPixels(QRect(1080, 810, 1185, 555), dpiX, dpiY));
+    m_secondsLabel->setGeometry(twipsToPixels(QRect(180, 180, 3075, 315), dpiX, dpiY));
+    m_secondsLabel->setFont(fittingFont(font, secondsText(kSeconds), m_secondsLabel->width()));
+    m_abortButton->setGeometry(twipsToPixels(QRect(1080, 810, 1185, 555), dpiX, dpiY));
     setFixedSize(twipsToPixels(3450, dpiX), twipsToPixels(1650, dpiY));
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 }
 
-void fTimeout::Form_Load()
+void CountdownDialog::startUp()
 {
     m_secondsLeft = kSeconds;
-    m_timer1.start();
+    m_countdownTimer.start();
 }
 
-void fTimeout::Timer1_Timer()
+void CountdownDialog::countDown()
 {
     m_secondsLeft = qint16(m_secondsLeft - 1);
-    m_lblSec->setText(secondsText(m_secondsLeft));
+    m_secondsLabel->setText(secondsText(m_secondsLeft));
     if (m_secondsLeft <= 0) {
-        m_timer1.stop();
+        m_countdownTimer.stop();
         accept();
     }
 }
 
-void fTimeout::btnAbort_Click()
+void CountdownDialog::abort()
 {
     CommandLineAborted = true;
-    m_timer1.stop();
+    m_countdownTimer.stop();
     reject();
 }
