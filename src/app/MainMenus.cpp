@@ -85,6 +85,12 @@ MainMenus::MainMenus(QMainWindow &window)
     addSeparator(*scriptsMenu, "m11");
     repeatLastAction = addItem(*scriptsMenu, "repeatLastAction", QStringLiteral("Repeat Last"));
     repeatAllAction = addItem(*scriptsMenu, "repeatAllAction", QStringLiteral("Repeat All"));
+    addSeparator(*scriptsMenu, "runControlSeparator");
+    stopAction = addItem(*scriptsMenu, "stopAction", QStringLiteral("Stop"), QKeySequence(Qt::SHIFT | Qt::Key_F5));
+    pauseAction = addItem(*scriptsMenu, "pauseAction", QStringLiteral("Pause"), QKeySequence(Qt::Key_F6));
+    stepAction = addItem(*scriptsMenu, "stepAction", QStringLiteral("Step"), QKeySequence(Qt::Key_F10));
+    runFromCursorAction = addItem(*scriptsMenu, "runFromCursorAction", QStringLiteral("Run from Cursor"), QKeySequence(Qt::CTRL | Qt::Key_F5));
+    toggleBreakpointAction = addItem(*scriptsMenu, "toggleBreakpointAction", QStringLiteral("Toggle Breakpoint"), QKeySequence(Qt::Key_F9));
 
     settingsMenu = addMenu(bar, "settingsMenu", QStringLiteral("Settings"));
     onTopAction = addCheckItem(*settingsMenu, "onTopAction", QStringLiteral("On Top"), false);

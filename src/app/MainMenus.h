@@ -37,6 +37,11 @@ struct MainMenus {
     QAction *newFolderAction;
     QAction *repeatLastAction;
     QAction *repeatAllAction;
+    QAction *stopAction;
+    QAction *pauseAction;
+    QAction *stepAction;
+    QAction *runFromCursorAction;
+    QAction *toggleBreakpointAction;
 
     QMenu *settingsMenu;
     QAction *onTopAction;

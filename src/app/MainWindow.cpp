@@ -8,10 +8,14 @@
 #include "app/HelpPages.h"
 #include "app/LinkListView.h"
 #include "app/MainMenus.h"
+#include "app/RunView.h"
+#include "app/ScriptEditor.h"
+#include "app/ScriptHighlighter.h"
 #include "library/TopMost.h"
 #include "app/Twips.h"
 #include "app/WindowHost.h"
 #include "browser/Automation.h"
+#include "engine/CommandWords.h"
 #include "library/CommandLineStart.h"
 #include "library/EditorText.h"
 #include "library/ScriptLibrary.h"
@@ -90,6 +94,7 @@ MainWindow::MainWindow(MainWindowOptions options)
     m_library = std::make_unique<ScriptLibrary>(*m_tree, *m_editor, *m_dialog, *m_host, m_automation->linkList,
                                                 m_options.libraryRoot, [this] { runScript(); });
     connectMenus();
+    connectRunControls();
 
     m_clockTimer.setObjectName(QStringLiteral("clockTimer"));
     m_clockTimer.setInterval(kClockInterval);
@@ -116,11 +121,12 @@ void MainWindow::createControls()
     m_tree->setFont(designedFont({QStringLiteral("Verdana")}, 8.25));
     m_tree->viewport()->installEventFilter(this);
 
-    m_editor = new QPlainTextEdit(client);
+    m_editor = new ScriptEditor(client);
     m_editor->setObjectName(QStringLiteral("scriptEditor"));
     m_editor->setFont(designedFont({QStringLiteral("Arial Unicode MS"), QStringLiteral("Arial")}, 9));
     m_editor->setLineWrapMode(QPlainTextEdit::NoWrap);
     setEditorText(*m_editor, kDesignedEditorText);
+    m_highlighter = new ScriptHighlighter(m_editor->document(), topLevelCommandWords(), conditionalActionWords());
 
     m_list = new QListWidget(client);
     m_list->setObjectName(QStringLiteral("linkListWidget"));
@@ -136,6 +142,9 @@ void MainWindow::createControls()
     m_panel2->setObjectName(QStringLiteral("Panel2"));
     m_panel2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     bar->addWidget(m_panel1, 1);
+    m_runPanel = new QLabel(bar);
+    m_runPanel->setObjectName(QStringLiteral("runPanel"));
+    bar->addPermanentWidget(m_runPanel);
     bar->addPermanentWidget(m_panel2);
 }
 
@@ -182,6 +191,33 @@ void MainWindow::connectMenus()
 
     connect(m.commandsAction, &QAction::triggered, this, &MainWindow::showCommands);
     connect(m.aboutAction, &QAction::triggered, this, &MainWindow::showAbout);
+}
+
+void MainWindow::connectRunControls()
+{
+    const MainMenus &m = *m_menus;
+    ScriptRunner &runner = m_automation->runner;
+    m_runView = std::make_unique<RunView>(runner, *m_editor, *m_runPanel, *m.pauseAction);
+    connect(m.stopAction, &QAction::triggered, this, [this, &runner] {
+        runner.stop();
+        m_runView->refresh();
+    });
+    connect(m.pauseAction, &QAction::triggered, this, [this, &runner] {
+        if (runner.isPaused())
+            runner.resume();
+        else
+            runner.pause();
+        m_runView->refresh();
+    });
+    connect(m.stepAction, &QAction::triggered, this, [this, &runner] {
+        runner.step(editorText());
+        m_runView->refresh();
+    });
+    connect(m.runFromCursorAction, &QAction::triggered, this, [this, &runner] {
+        runner.runFrom(editorText(), m_editor->textCursor().blockNumber());
+        m_runView->refresh();
+    });
+    connect(m.toggleBreakpointAction, &QAction::triggered, m_editor, &ScriptEditor::toggleBreakpointAtCursor);
 }
 
 void MainWindow::startUp()

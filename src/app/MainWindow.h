@@ -16,7 +16,9 @@ class FileDialog;
 class LinkListView;
 class QLabel;
 class QListWidget;
-class QPlainTextEdit;
+class RunView;
+class ScriptEditor;
+class ScriptHighlighter;
 class QSettings;
 class QTreeWidget;
 class ScriptLibrary;
@@ -82,13 +84,17 @@ protected:
 private:
     void createControls();
     void connectMenus();
+    void connectRunControls();
     void layoutControls();
     void restorePosition();
 
     MainWindowOptions m_options;
     std::unique_ptr<QSettings> m_settings;
     QTreeWidget *m_tree = nullptr;
-    QPlainTextEdit *m_editor = nullptr;
+    ScriptEditor *m_editor = nullptr;
+    ScriptHighlighter *m_highlighter = nullptr;
+    QLabel *m_runPanel = nullptr;
+    std::unique_ptr<RunView> m_runView;
     QListWidget *m_list = nullptr;
     QLabel *m_panel1 = nullptr;
     QLabel *m_panel2 = nullptr;

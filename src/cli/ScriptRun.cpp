@@ -92,6 +92,7 @@ int waitForRun(Automation &automation, int timeoutSeconds)
             break;
         case RunStatus::WaitingForPage:
         case RunStatus::Ready:
+        case RunStatus::Paused:
             if (!deadline.hasExpired())
                 return;
             printError(QStringLiteral("the run did not finish within %1 s (line %2%3)")

@@ -14,6 +14,9 @@ void ScriptRunner::runScript(const QString &editorText)
     const QStringList lines = promptVariables(splitLines(editorText));
     m_state.currentLine = 0;
     m_state.scriptLines = lines;
+    m_paused = false;
+    m_stepsAllowed = 0;
+    m_passBreakpointAt = -1;
     m_tickTimer.start();
 }
 
@@ -44,6 +47,48 @@ void ScriptRunner::resetRun()
     m_halted = false;
     if (wasEnabled)
         m_tickTimer.start();
+}
+
+void ScriptRunner::stop()
+{
+    m_tickTimer.stop();
+    m_state.currentLine = 0;
+    m_state.waitingForPage = false;
+    m_state.executingLine = false;
+    m_halted = false;
+    m_paused = false;
+    m_stepsAllowed = 0;
+}
+
+void ScriptRunner::pause()
+{
+    m_paused = true;
+    m_stepsAllowed = 0;
+}
+
+void ScriptRunner::resume()
+{
+    m_passBreakpointAt = m_state.currentLine;
+    m_paused = false;
+}
+
+void ScriptRunner::step(const QString &editorText)
+{
+    if (!m_tickTimer.isActive()) {
+        runScript(editorText);
+        m_passBreakpointAt = -1;
+    } else {
+        m_passBreakpointAt = m_state.currentLine;
+    }
+    m_paused = true;
+    m_stepsAllowed = 1;
+}
+
+void ScriptRunner::runFrom(const QString &editorText, int line)
+{
+    runScript(editorText);
+    if (line > 0 && line < m_state.scriptLines.size())
+        m_state.currentLine = qint16(line);
 }
 
 QString clockText()

@@ -4,6 +4,7 @@
 #include "engine/BrowserAccess.h"
 #include "engine/Host.h"
 #include "engine/PageActions.h"
+#include "engine/RunObserver.h"
 #include "engine/ScriptError.h"
 #include "engine/ScriptText.h"
 #include "engine/Values.h"
@@ -40,6 +41,8 @@ void ScriptRunner::tick()
         finishRun(); // nothing to run: a Run on an empty editor ends at once
         return;
     }
+    if (holdBeforeLine())
+        return;
     m_state.executingLine = true;
     try {
         if (!lineInScript)
@@ -81,8 +84,24 @@ void ScriptRunner::pageCompleted()
         m_tickTimer.setInterval(0);
 }
 
+// A paused run, or one that reaches a breakpoint, holds before the line; a step lets one line go.
+bool ScriptRunner::holdBeforeLine()
+{
+    const int line = m_state.currentLine;
+    if (m_breakpoints.contains(line) && line != m_passBreakpointAt && !m_paused)
+        m_paused = true;
+    if (m_paused && m_stepsAllowed == 0)
+        return true;
+    if (m_paused)
+        --m_stepsAllowed;
+    m_passBreakpointAt = -1;
+    return false;
+}
+
 void ScriptRunner::executeLine()
 {
+    if (m_observer)
+        m_observer->lineStarting(m_state.currentLine);
     m_host.setStatusText(QStringLiteral("Executing Script, Line ( %1 )").arg(m_state.currentLine + 1));
     m_state.params = splitFields(m_state.scriptLines.at(m_state.currentLine));
     for (int index = 1; index <= 2 && index < m_state.params.size(); ++index)
@@ -123,6 +142,8 @@ void ScriptRunner::trapError(const ScriptError &error)
     }
     // Anything else halts the run on this line: ExecutingLine stays set until Reset.
     m_halted = true;
+    if (m_observer)
+        m_observer->runHalted(m_state.currentLine, error);
     if (error.number() > 0) {
         m_host.messageBox(QStringLiteral("%1: %2").arg(error.number()).arg(error.description()),
                           QStringLiteral("TimerNav.Timer"), MessageIcon::Information,
@@ -136,6 +157,8 @@ RunStatus ScriptRunner::status() const
         return RunStatus::Stopped;
     if (m_halted)
         return RunStatus::Halted;
+    if (m_paused && m_stepsAllowed == 0 && !m_state.waitingForPage)
+        return RunStatus::Paused;
     // The page a line asked for is still loading even when the next line is empty.
     if (m_state.waitingForPage)
         return RunStatus::WaitingForPage;

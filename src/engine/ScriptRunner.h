@@ -2,16 +2,18 @@
 
 #include "engine/RunState.h"
 
+#include <QSet>
 #include <QString>
 #include <QTimer>
 
 class BrowserAccess;
 class Host;
 class PageActions;
+class RunObserver;
 class ScriptError;
 
 // Where a run stands, as a host that watches it from outside sees it.
-enum class RunStatus { Stopped, Ready, WaitingForPage, Parked, Halted };
+enum class RunStatus { Stopped, Ready, WaitingForPage, Parked, Halted, Paused };
 
 // Runs a prepared script one line per tick of tickTimer, waiting for the browser between lines,
 // and holds the run controls (Run, Reset) that start and rewind it. The owner of the run state
@@ -30,6 +32,20 @@ public:
     void runScript(const QString &editorText);
     // Reset: rewinds to line 1 and clears the waits; a running timer keeps running.
     void resetRun();
+    // Stop: ends the run at once, wherever it stands; the page stays as it is.
+    void stop();
+    // Pause holds the run before its next line; resume lets it go on.
+    void pause();
+    void resume();
+    // Runs exactly the next line and pauses again; a stopped runner first prepares the text.
+    void step(const QString &editorText);
+    // Run, starting at the given zero-based line.
+    void runFrom(const QString &editorText, int line);
+    // The run pauses before each of these zero-based lines.
+    void setBreakpoints(QSet<int> lines) { m_breakpoints = std::move(lines); }
+    void setObserver(RunObserver *observer) { m_observer = observer; }
+    [[nodiscard]] bool isPaused() const { return m_paused; }
+
     // The browser finished a page: a run ticking every 0 ms that idled through the wait for it
     // ticks again at once.
     void pageCompleted();
@@ -40,6 +56,7 @@ public:
 
 private:
     void executeLine();
+    [[nodiscard]] bool holdBeforeLine();
     void runTopLevelCommand(const QString &word);
     void runConditional(bool runWhenFound);
     void executeCommand(const QString &command, const QString &parameter, qint16 index);
@@ -60,6 +77,11 @@ private:
     bool m_halted = false; // a trapped failure holds the run on its line until Reset
     bool m_attaching = false; // the runner is re-attaching the browser after a lost one
     bool m_idlingZeroTick = false; // a 0 ms tick runs at kTickInterval until the page comes
+    bool m_paused = false;
+    int m_stepsAllowed = 0; // lines a paused run may still execute
+    int m_passBreakpointAt = -1; // the breakpoint line a resumed or stepped run goes past once
+    QSet<int> m_breakpoints;
+    RunObserver *m_observer = nullptr;
 };
 
 // The time of day as the clock in status panel 2 shows it.

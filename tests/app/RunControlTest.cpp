@@ -1,0 +1,157 @@
+#include "AppTesting.h"
+#include "QtWait.h"
+#include "TestServer.h"
+
+#include "app/ScriptEditor.h"
+#include "browser/Automation.h"
+#include "engine/ScriptRunner.h"
+#include "library/EditorText.h"
+
+#include <QLabel>
+#include <QMessageBox>
+#include <QTest>
+#include <QTextBlock>
+
+#include <atomic>
+
+namespace {
+
+int requestsFor(const TestServer &server, const std::string &path)
+{
+    int count = 0;
+    for (const auto &request : server.pageRequests())
+        count += request.path == path ? 1 : 0;
+    return count;
+}
+
+} // namespace
+
+class RunControlTest : public AppTest {
+protected:
+    ScriptEditor &editor() { return *window->findChild<ScriptEditor *>("scriptEditor"); }
+    ScriptRunner &runner() { return window->automation().runner; }
+    QString runPanel() { return window->findChild<QLabel *>("runPanel")->text(); }
+    void clickGutterAt(int line)
+    {
+        const QTextBlock block = editor().document()->findBlockByNumber(line);
+        const int y = int(editor().cursorRect(QTextCursor(block)).center().y());
+        QTest::mouseClick(editor().gutter(), Qt::LeftButton, {}, QPoint(4, y));
+    }
+    bool pausedBefore(int line) { return runner().status() == RunStatus::Paused && runner().state().currentLine == line; }
+};
+
+TEST_F(RunControlTest, BreakpointsStepAndContinueFollowTheScriptLineByLine)
+{
+    TestServer &server = this->server();
+    for (const char *path : {"/a", "/b", "/c"})
+        server.page(path, std::string("<html><body>") + path + "</body></html>");
+    start();
+    setEditorText(editor(), "nav;" + server.url("/a") + "\r\nbeep\r\nnav;" + server.url("/b") + "\r\nbeep\r\nnav;" + server.url("/c"));
+    clickGutterAt(2);
+    EXPECT_EQ(editor().breakpoints(), QSet<int>{2});
+
+    std::vector<int> highlighted;
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        if (const auto line = editor().runLine(); line && (highlighted.empty() || highlighted.back() != *line))
+            highlighted.push_back(*line);
+    });
+    probe.start(5);
+    choose("runAction");
+    ASSERT_TRUE(waitUntil([&] { return pausedBefore(2); }));
+    EXPECT_EQ(requestsFor(server, "/a"), 1);
+    EXPECT_EQ(requestsFor(server, "/b"), 0) << "the run holds before the breakpoint line";
+    EXPECT_TRUE(waitUntil([&] { return runPanel() == "Paused before line 3"; })) << runPanel().toStdString();
+    EXPECT_EQ(action("pauseAction").text(), "Continue");
+    spinEvents(50);
+    EXPECT_EQ(highlighted, (std::vector<int>{0, 1, 2})) << "the highlight moves line by line";
+
+    choose("stepAction"); // runs line 3 alone and waits for its page
+    ASSERT_TRUE(waitUntil([&] { return pausedBefore(3); }));
+    EXPECT_EQ(requestsFor(server, "/b"), 1);
+    spinEvents(200);
+    EXPECT_TRUE(pausedBefore(3)) << "a step runs exactly one line";
+    choose("stepAction");
+    ASSERT_TRUE(waitUntil([&] { return pausedBefore(4); }));
+
+    choose("pauseAction"); // Continue
+    ASSERT_TRUE(waitUntil([&] { return runner().status() == RunStatus::Stopped && requestsFor(server, "/c") == 1; }));
+    EXPECT_EQ(panel1(), "Finished Executing ");
+    EXPECT_TRUE(waitUntil([&] { return !editor().runLine(); }));
+
+    // Step on a stopped run starts it and runs the first lines one at a time.
+    editor().toggleBreakpoint(2);
+    for (int line = 1; line <= 3; ++line) {
+        choose("stepAction");
+        ASSERT_TRUE(waitUntil([&] { return pausedBefore(line); })) << line;
+    }
+    EXPECT_EQ(requestsFor(server, "/a"), 2);
+    EXPECT_EQ(requestsFor(server, "/b"), 2);
+}
+
+TEST_F(RunControlTest, StopDuringAPageWaitEndsTheRunAndKeepsTheEditor)
+{
+    TestServer &server = this->server();
+    std::atomic<bool> release = false;
+    server.handle("GET", "/slow", [&](const httplib::Request &, httplib::Response &response) {
+        for (int i = 0; i < 500 && !release; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        response.set_content("<html><body>slow</body></html>", "text/html");
+    });
+    server.page("/after", "<html><body>after</body></html>");
+    start();
+    const QString script = "nav;" + server.url("/slow") + "\r\nnav;" + server.url("/after");
+    setEditorText(editor(), script);
+    choose("runAction");
+    ASSERT_TRUE(waitUntil([&] { return runner().status() == RunStatus::WaitingForPage && requestsFor(server, "/slow") == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return runPanel() == "Waiting for the page of line 1"; }));
+    choose("stopAction");
+    EXPECT_EQ(runner().status(), RunStatus::Stopped);
+    release = true;
+    spinEvents(300);
+    EXPECT_EQ(requestsFor(server, "/after"), 0);
+    EXPECT_EQ(window->editorText(), script);
+    EXPECT_FALSE(editor().runLine());
+}
+
+TEST_F(RunControlTest, AHaltingLineIsMarkedWithItsErrorBesideTheMessageBox)
+{
+    start();
+    setEditorText(editor(), "beep\r\ngoto;#3\r\nbeep");
+    QString boxText;
+    ModalAnswers answers({[&](QWidget &dialog) {
+        boxText = static_cast<QMessageBox &>(dialog).text();
+        EXPECT_EQ(editor().haltedLine(), 1) << "marked before the box is answered";
+        pressMessageButton(dialog, QMessageBox::Ok);
+    }});
+    choose("runAction");
+    ASSERT_TRUE(waitUntil([&] { return answers.answered() == 1; }));
+    EXPECT_EQ(boxText, "9: Subscript out of range");
+    EXPECT_EQ(editor().haltedLine(), 1);
+    EXPECT_EQ(runPanel(), "Halted");
+    choose("resetAction");
+    QTest::keyClicks(&editor(), "x");
+    EXPECT_FALSE(editor().haltedLine()) << "an edit clears the mark";
+}
+
+TEST_F(RunControlTest, TheEditorColoursCommandsCommentsMarkersAndUnknownWords)
+{
+    start();
+    setEditorText(editor(), "clink;Next\r\nclnk;Next\r\n' a comment\r\nif;found;clink;$$$\r\nif;found;clonk;x\r\nfill;q;#10#");
+    const auto formatAt = [&](int line, int column) {
+        const QTextBlock block = editor().document()->findBlockByNumber(line);
+        for (const QTextLayout::FormatRange &range : block.layout()->formats())
+            if (column >= range.start && column < range.start + range.length)
+                return range.format;
+        return QTextCharFormat();
+    };
+    const auto unknown = [&](int line, int column) { return formatAt(line, column).underlineStyle() == QTextCharFormat::WaveUnderline; };
+    EXPECT_TRUE(formatAt(0, 0).font().bold());
+    EXPECT_FALSE(unknown(0, 0));
+    EXPECT_TRUE(unknown(1, 0)) << "a misspelt word";
+    EXPECT_TRUE(formatAt(2, 3).fontItalic()) << "a comment line";
+    EXPECT_FALSE(unknown(3, 9)) << "a known conditional action";
+    EXPECT_EQ(formatAt(3, 15).foreground(), formatAt(5, 8).foreground()) << "both markers alike";
+    EXPECT_NE(formatAt(3, 15).foreground(), formatAt(0, 0).foreground());
+    EXPECT_TRUE(unknown(4, 9)) << "an action the conditional table lacks";
+}
