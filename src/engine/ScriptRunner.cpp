@@ -4,6 +4,7 @@
 #include "engine/BrowserAccess.h"
 #include "engine/Host.h"
 #include "engine/PageActions.h"
+#include "engine/RunObserver.h"
 #include "engine/ScriptError.h"
 #include "engine/ScriptText.h"
 #include "engine/Values.h"
@@ -18,6 +19,8 @@ ScriptRunner::ScriptRunner(RunState &state, Host &host, BrowserAccess &browser, 
     , m_page(page)
 {
     m_tickTimer.setInterval(kTickInterval);
+    // A sleep ends on the timer's tick: a coarse timer may end it early.
+    m_tickTimer.setTimerType(Qt::PreciseTimer);
     QObject::connect(&m_tickTimer, &QTimer::timeout, [this] { tick(); });
 }
 
@@ -27,6 +30,10 @@ void ScriptRunner::tick()
     const bool lineInScript = m_state.currentLine >= 0 && m_state.currentLine < lineCount;
     if (lineInScript && m_state.scriptLines.at(m_state.currentLine).isEmpty())
         return; // parked on an empty line until Reset or Run
+    if (m_sleeping) {
+        endSleep();
+        return;
+    }
     if (m_state.waitingForPage) {
         idleThroughPageWait();
         watchPageWait();
@@ -35,18 +42,46 @@ void ScriptRunner::tick()
     if (m_state.executingLine || m_attaching)
         return;
     // The wait may have ended without a page (Reset, stopscript): tick at the chosen pace again.
-    pageCompleted();
+    restorePace();
     if (lineCount == 0) {
         finishRun(); // nothing to run: a Run on an empty editor ends at once
         return;
     }
     m_state.executingLine = true;
     try {
+        if (m_observer)
+            m_observer->lineStarted(m_state.currentLine, lineInScript ? m_state.scriptLines.at(m_state.currentLine) : QString());
         if (!lineInScript)
             throw ScriptError(SubscriptOutOfRange); // a "goto" left the script
         executeLine();
-        advance();
-        m_state.executingLine = false;
+        if (!m_sleeping)
+            completeLine();
+    } catch (const ScriptError &error) {
+        trapError(error);
+    }
+}
+
+void ScriptRunner::completeLine()
+{
+    advance();
+    m_state.executingLine = false;
+    if (m_observer)
+        m_observer->lineEnded(m_state.waitingForPage);
+}
+
+void ScriptRunner::startSleep(qint32 milliseconds)
+{
+    m_sleeping = true;
+    m_paceBeforeSleep = m_tickTimer.interval();
+    m_tickTimer.start(milliseconds);
+}
+
+void ScriptRunner::endSleep()
+{
+    m_sleeping = false;
+    m_tickTimer.setInterval(m_paceBeforeSleep);
+    try {
+        completeLine();
     } catch (const ScriptError &error) {
         trapError(error);
     }
@@ -76,6 +111,13 @@ void ScriptRunner::watchPageWait()
 }
 
 void ScriptRunner::pageCompleted()
+{
+    restorePace();
+    if (m_observer)
+        m_observer->pageCompleted();
+}
+
+void ScriptRunner::restorePace()
 {
     if (std::exchange(m_idlingZeroTick, false))
         m_tickTimer.setInterval(0);
@@ -116,6 +158,8 @@ void ScriptRunner::trapError(const ScriptError &error)
     if (error.number() == ObjectNotSet || error.number() == RemoteUnavailable) {
         // The browser or its document is gone: attach again and start over from line 1. The
         // attach resets the run first and may wait in event loops: no line runs until it ends.
+        if (m_observer)
+            m_observer->lineFailed(error, true);
         m_attaching = true;
         m_browser.attachBrowser();
         m_attaching = false;
@@ -125,9 +169,10 @@ void ScriptRunner::trapError(const ScriptError &error)
     m_halted = true;
     if (error.number() > 0) {
         m_host.messageBox(QStringLiteral("%1: %2").arg(error.number()).arg(error.description()),
-                          QStringLiteral("TimerNav.Timer"), MessageIcon::Information,
-                          MessageButtons::OkHelp);
+                          kTrappedErrorTitle, MessageIcon::Information, MessageButtons::OkHelp);
     }
+    if (m_observer)
+        m_observer->lineFailed(error, false);
 }
 
 RunStatus ScriptRunner::status() const
@@ -136,6 +181,8 @@ RunStatus ScriptRunner::status() const
         return RunStatus::Stopped;
     if (m_halted)
         return RunStatus::Halted;
+    if (m_sleeping)
+        return RunStatus::Sleeping;
     // The page a line asked for is still loading even when the next line is empty.
     if (m_state.waitingForPage)
         return RunStatus::WaitingForPage;

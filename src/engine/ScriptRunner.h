@@ -8,10 +8,11 @@
 class BrowserAccess;
 class Host;
 class PageActions;
+class RunObserver;
 class ScriptError;
 
 // Where a run stands, as a host that watches it from outside sees it.
-enum class RunStatus { Stopped, Ready, WaitingForPage, Parked, Halted };
+enum class RunStatus { Stopped, Ready, WaitingForPage, Sleeping, Parked, Halted };
 
 // Runs a prepared script one line per tick of tickTimer, waiting for the browser between lines,
 // and holds the run controls (Run, Reset) that start and rewind it. The owner of the run state
@@ -19,6 +20,8 @@ enum class RunStatus { Stopped, Ready, WaitingForPage, Parked, Halted };
 class ScriptRunner {
 public:
     static constexpr int kTickInterval = 50; // milliseconds between lines
+    // The title of the message box a trapped error shows.
+    static constexpr QLatin1StringView kTrappedErrorTitle{"TimerNav.Timer"};
 
     ScriptRunner(RunState &state, Host &host, BrowserAccess &browser, PageActions &page);
     ScriptRunner(const ScriptRunner &) = delete;
@@ -33,6 +36,8 @@ public:
     // The browser finished a page: a run ticking every 0 ms that idled through the wait for it
     // ticks again at once.
     void pageCompleted();
+    // Hears of every line from now on; null stops it.
+    void setObserver(RunObserver *observer) { m_observer = observer; }
 
     [[nodiscard]] RunStatus status() const;
     [[nodiscard]] QTimer &tickTimer() { return m_tickTimer; }
@@ -46,9 +51,16 @@ private:
     void runTopLevelGoto();
     void idleThroughPageWait();
     void watchPageWait();
+    void completeLine();
     void advance();
     void finishRun();
     void trapError(const ScriptError &error);
+    void restorePace();
+    // "sleep": the line stays the running one, and the timer's next tick, that many
+    // milliseconds later, ends it; events go on meanwhile.
+    void startSleep(qint32 milliseconds);
+    void endSleep();
+    void rejectUnknownWord(const QString &kind, const QString &word, const QStringList &knownWords);
     [[nodiscard]] QStringList promptVariables(QStringList lines);
     [[nodiscard]] const QString &field(int index) const;
 
@@ -56,10 +68,13 @@ private:
     Host &m_host;
     BrowserAccess &m_browser;
     PageActions &m_page;
+    RunObserver *m_observer = nullptr;
     QTimer m_tickTimer;
     bool m_halted = false; // a trapped failure holds the run on its line until Reset
     bool m_attaching = false; // the runner is re-attaching the browser after a lost one
     bool m_idlingZeroTick = false; // a 0 ms tick runs at kTickInterval until the page comes
+    bool m_sleeping = false;
+    int m_paceBeforeSleep = kTickInterval;
 };
 
 // The time of day as the clock in status panel 2 shows it.
