@@ -63,6 +63,7 @@ public:
     void quit() override {}
     std::shared_ptr<Document> document() override { return page; }
     QString locationUrl() const override { return {}; }
+    int httpStatus() const override { return 0; }
     bool isBusy() const override { return false; }
     QString name() const override { return {}; }
     void setStatusText(const QString &) override {}

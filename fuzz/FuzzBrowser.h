@@ -54,6 +54,7 @@ public:
         return m_document;
     }
     QString locationUrl() const override { return lastAddress; }
+    int httpStatus() const override { return 0; }
     bool isBusy() const override { return false; }
     QString name() const override { return QStringLiteral("Fuzz Browser"); }
     void setStatusText(const QString &) override {}

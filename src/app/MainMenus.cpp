@@ -91,6 +91,8 @@ MainMenus::MainMenus(QMainWindow &window)
     stepAction = addItem(*scriptsMenu, "stepAction", QStringLiteral("Step"), QKeySequence(Qt::Key_F10));
     runFromCursorAction = addItem(*scriptsMenu, "runFromCursorAction", QStringLiteral("Run from Cursor"), QKeySequence(Qt::CTRL | Qt::Key_F5));
     toggleBreakpointAction = addItem(*scriptsMenu, "toggleBreakpointAction", QStringLiteral("Toggle Breakpoint"), QKeySequence(Qt::Key_F9));
+    runLogAction = addCheckItem(*scriptsMenu, "runLogAction", QStringLiteral("Run Log"), false);
+    runLogAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
 
     settingsMenu = addMenu(bar, "settingsMenu", QStringLiteral("Settings"));
     onTopAction = addCheckItem(*settingsMenu, "onTopAction", QStringLiteral("On Top"), false);

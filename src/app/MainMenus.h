@@ -42,6 +42,7 @@ struct MainMenus {
     QAction *stepAction;
     QAction *runFromCursorAction;
     QAction *toggleBreakpointAction;
+    QAction *runLogAction;
 
     QMenu *settingsMenu;
     QAction *onTopAction;

@@ -8,6 +8,7 @@
 #include "app/HelpPages.h"
 #include "app/LinkListView.h"
 #include "app/MainMenus.h"
+#include "app/RunLogView.h"
 #include "app/RunView.h"
 #include "app/ScriptEditor.h"
 #include "app/ScriptHighlighter.h"
@@ -16,6 +17,8 @@
 #include "app/WindowHost.h"
 #include "browser/Automation.h"
 #include "engine/CommandWords.h"
+#include "engine/ScriptCheck.h"
+#include "engine/ScriptText.h"
 #include "library/CommandLineStart.h"
 #include "library/EditorText.h"
 #include "library/ScriptLibrary.h"
@@ -107,6 +110,7 @@ MainWindow::MainWindow(MainWindowOptions options)
 
 MainWindow::~MainWindow()
 {
+    delete m_runLog; // it listens to the runner, which goes before the window's children
     delete m_about.data();
 }
 
@@ -126,7 +130,7 @@ void MainWindow::createControls()
     m_editor->setFont(designedFont({QStringLiteral("Arial Unicode MS"), QStringLiteral("Arial")}, 9));
     m_editor->setLineWrapMode(QPlainTextEdit::NoWrap);
     setEditorText(*m_editor, kDesignedEditorText);
-    m_highlighter = new ScriptHighlighter(m_editor->document(), topLevelCommandWords(), conditionalActionWords());
+    m_highlighter = new ScriptHighlighter(m_editor->document(), topLevelWords(), conditionalActions());
 
     m_list = new QListWidget(client);
     m_list->setObjectName(QStringLiteral("linkListWidget"));
@@ -218,6 +222,26 @@ void MainWindow::connectRunControls()
         m_runView->refresh();
     });
     connect(m.toggleBreakpointAction, &QAction::triggered, m_editor, &ScriptEditor::toggleBreakpointAtCursor);
+    m_checkDelay.setSingleShot(true);
+    m_checkDelay.setInterval(kCheckDelayMs);
+    connect(&m_checkDelay, &QTimer::timeout, this, &MainWindow::checkScriptText);
+    connect(m_editor, &QPlainTextEdit::textChanged, &m_checkDelay, qOverload<>(&QTimer::start));
+    m_runLog = new RunLogView(runner, m_automation->connection, this);
+    addDockWidget(Qt::BottomDockWidgetArea, m_runLog);
+    m_runLog->hide();
+    connect(m.runLogAction, &QAction::toggled, m_runLog, &QWidget::setVisible);
+    connect(m_runLog, &QDockWidget::visibilityChanged, m.runLogAction, [this, action = m.runLogAction] {
+        action->setChecked(m_runLog->isVisible());
+    });
+}
+
+void MainWindow::checkScriptText()
+{
+    // The window asks for the "$$$" text when the run starts, so a marker is never missing here.
+    QList<LineFinding> findings;
+    for (const ScriptFinding &finding : checkScript(splitLines(editorText()), VariableText::Given))
+        findings.append({finding.line - 1, finding.message});
+    m_editor->setFindings(std::move(findings));
 }
 
 void MainWindow::startUp()

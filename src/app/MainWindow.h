@@ -16,6 +16,7 @@ class FileDialog;
 class LinkListView;
 class QLabel;
 class QListWidget;
+class RunLogView;
 class RunView;
 class ScriptEditor;
 class ScriptHighlighter;
@@ -45,6 +46,7 @@ class MainWindow final : public QMainWindow {
     Q_OBJECT
 public:
     static constexpr int kClockInterval = 1000;
+    static constexpr int kCheckDelayMs = 400;
     // The client area the window opens with while no size is stored, in twips.
     static constexpr int kDesignedClientWidth = 6405;
     static constexpr int kDesignedClientHeight = 2655;
@@ -85,6 +87,7 @@ private:
     void createControls();
     void connectMenus();
     void connectRunControls();
+    void checkScriptText();
     void layoutControls();
     void restorePosition();
 
@@ -94,16 +97,18 @@ private:
     ScriptEditor *m_editor = nullptr;
     ScriptHighlighter *m_highlighter = nullptr;
     QLabel *m_runPanel = nullptr;
-    std::unique_ptr<RunView> m_runView;
     QListWidget *m_list = nullptr;
     QLabel *m_panel1 = nullptr;
     QLabel *m_panel2 = nullptr;
     std::unique_ptr<MainMenus> m_menus;
     FormBoxes m_boxes;
     QTimer m_clockTimer;
+    QTimer m_checkDelay; // the script is checked once typing pauses
     std::unique_ptr<WindowHost> m_host;
     std::unique_ptr<SelectableBrowser> m_browser;
     std::unique_ptr<Automation> m_automation;
+    std::unique_ptr<RunView> m_runView; // watches the runner: goes before it
+    RunLogView *m_runLog = nullptr;
     std::unique_ptr<BrowserCommands> m_commands;
     std::unique_ptr<FileDialog> m_dialog;
     std::unique_ptr<LinkListView> m_linkListView;

@@ -13,7 +13,7 @@ RunView::RunView(ScriptRunner &runner, ScriptEditor &editor, QLabel &runPanel, Q
     , m_runPanel(runPanel)
     , m_pauseAction(pauseAction)
 {
-    m_runner.setObserver(this);
+    m_runner.addObserver(*this);
     m_runner.setBreakpoints(m_editor.breakpoints());
     connect(&m_editor, &ScriptEditor::breakpointsChanged, this, [this] { m_runner.setBreakpoints(m_editor.breakpoints()); });
     // Connected after the runner's own tick: the marks show where that tick left the run.
@@ -24,16 +24,34 @@ RunView::RunView(ScriptRunner &runner, ScriptEditor &editor, QLabel &runPanel, Q
     m_sinceRefresh.start();
 }
 
-void RunView::lineStarting(int line)
+RunView::~RunView()
 {
-    m_startedLine = line;
+    m_runner.removeObserver(*this);
+}
+
+void RunView::lineStarted(qint16 index, const QString &)
+{
+    m_startedLine = index;
     if (m_editor.haltedLine())
         m_editor.clearHaltedLine();
     refreshSoon();
 }
 
-void RunView::runHalted(int line, const ScriptError &error)
+void RunView::lineEnded(bool)
 {
+    refreshSoon();
+}
+
+void RunView::pageCompleted()
+{
+    refreshSoon();
+}
+
+void RunView::lineFailed(const ScriptError &error, bool restarts)
+{
+    if (restarts)
+        return;
+    const int line = m_startedLine >= 0 ? m_startedLine : m_runner.state().currentLine;
     const QString text = m_runner.state().scriptLines.value(line);
     const QString description = error.description().isEmpty() ? ScriptError::standardDescription(error.number())
                                                                : error.description();
@@ -72,6 +90,10 @@ void RunView::refresh()
         m_runPanel.setText(QStringLiteral("Waiting for the page of line %1").arg(waitingLine + 1));
         return;
     }
+    case RunStatus::Sleeping:
+        m_editor.setRunLine(m_startedLine >= 0 ? m_startedLine : nextLine, RunLineState::Running);
+        m_runPanel.setText(QStringLiteral("Sleeping on line %1").arg((m_startedLine >= 0 ? m_startedLine : nextLine) + 1));
+        return;
     case RunStatus::Paused:
         m_editor.setRunLine(nextLine, RunLineState::Paused);
         m_runPanel.setText(QStringLiteral("Paused before line %1").arg(nextLine + 1));

@@ -21,9 +21,12 @@ public:
     static constexpr int kRefreshMs = 30;
 
     RunView(ScriptRunner &runner, ScriptEditor &editor, QLabel &runPanel, QAction &pauseAction);
+    ~RunView() override;
 
-    void lineStarting(int line) override;
-    void runHalted(int line, const ScriptError &error) override;
+    void lineStarted(qint16 index, const QString &text) override;
+    void lineEnded(bool waitsForPage) override;
+    void lineFailed(const ScriptError &error, bool restarts) override;
+    void pageCompleted() override;
 
     // Brings the marks up to date now.
     void refresh();

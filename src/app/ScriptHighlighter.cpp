@@ -1,5 +1,7 @@
 #include "app/ScriptHighlighter.h"
 
+#include "engine/CommandWords.h"
+
 #include <QRegularExpression>
 
 namespace {
@@ -57,18 +59,11 @@ ScriptHighlighter::ScriptHighlighter(QTextDocument *document, QStringList comman
 {
 }
 
-bool ScriptHighlighter::isCommentLine(const QString &line)
-{
-    const QString word = line.section(QLatin1Char(';'), 0, 0).trimmed();
-    return word.isEmpty() || word.startsWith(QLatin1Char('\'')) || word.startsWith(QLatin1String("//"))
-        || word.startsWith(QLatin1Char('#')) || word.compare(QLatin1String("rem"), Qt::CaseInsensitive) == 0;
-}
-
 void ScriptHighlighter::highlightBlock(const QString &text)
 {
     if (text.isEmpty())
         return;
-    if (isCommentLine(text)) {
+    if (isCommentWord(text.section(QLatin1Char(';'), 0, 0))) {
         setFormat(0, int(text.size()), commentFormat());
         return;
     }

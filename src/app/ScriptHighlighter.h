@@ -9,10 +9,6 @@ class ScriptHighlighter final : public QSyntaxHighlighter {
 public:
     ScriptHighlighter(QTextDocument *document, QStringList commandWords, QStringList conditionalActions);
 
-    // A line the runner passes over on purpose: a first field that is empty or begins with
-    // "'", "//" or "#", or the word "rem".
-    [[nodiscard]] static bool isCommentLine(const QString &line);
-
 protected:
     void highlightBlock(const QString &text) override;
 

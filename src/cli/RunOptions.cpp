@@ -1,5 +1,7 @@
 #include "cli/RunOptions.h"
 
+#include <QCommandLineParser>
+
 namespace {
 
 std::optional<int> wholeNumber(const QString &text, int minimum, int maximum)
@@ -11,68 +13,134 @@ std::optional<int> wholeNumber(const QString &text, int minimum, int maximum)
     return number;
 }
 
+// The options navrelay-run knows, with the help text of each.
+struct RunParser {
+    QCommandLineParser parser;
+    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Shows this help and exits.")};
+    QCommandLineOption version{QStringLiteral("version"), QStringLiteral("Shows the version and the source revision, and exits.")};
+    QCommandLineOption browser{QStringLiteral("browser"), QStringLiteral("The browser: builtin (the default) or chromium."),
+                               QStringLiteral("builtin|chromium")};
+    QCommandLineOption variable{QStringLiteral("var"), QStringLiteral("The text of every \"$$$\" in the script."), QStringLiteral("TEXT")};
+    QCommandLineOption tick{QStringLiteral("tick"), QStringLiteral("Milliseconds between lines (default 50; 0: as fast as the waits allow)."),
+                            QStringLiteral("MS")};
+    QCommandLineOption timeout{QStringLiteral("timeout"), QStringLiteral("Seconds the whole run may take (default 300)."), QStringLiteral("SECONDS")};
+    QCommandLineOption devtools{QStringLiteral("devtools"), QStringLiteral("Chromium's DevTools endpoint (default 127.0.0.1:9222)."),
+                                QStringLiteral("HOST:PORT")};
+    QCommandLineOption chromium{QStringLiteral("chromium"), QStringLiteral("The Chromium program to start when none answers."),
+                                QStringLiteral("PATH")};
+    QCommandLineOption show{QStringLiteral("show"), QStringLiteral("Shows the built-in engine's windows.")};
+    QCommandLineOption verbose{QStringLiteral("verbose"), QStringLiteral("Prints every status text and beep.")};
+    QCommandLineOption strict{QStringLiteral("strict"),
+                              QStringLiteral("Halts on an unknown command word and on a link, button, field or element that is not found.")};
+    QCommandLineOption report{QStringLiteral("report"), QStringLiteral("Writes one JSON object per executed line, then a summary."),
+                              QStringLiteral("FILE")};
+    QCommandLineOption junit{QStringLiteral("junit"), QStringLiteral("Writes the run's outcome as JUnit XML."), QStringLiteral("FILE")};
+    QCommandLineOption evidence{QStringLiteral("evidence"),
+                                QStringLiteral("When the run halts, times out or parks, keeps the page's HTML, address and picture "
+                                               "and the script with the failing line marked."),
+                                QStringLiteral("DIR")};
+    QCommandLineOption check{QStringLiteral("check"),
+                             QStringLiteral("Checks the scripts without running them and prints FILE:LINE: message for each finding.")};
+
+    RunParser()
+    {
+        parser.setApplicationDescription(QStringLiteral("Runs a NavRelay script on the built-in engine or on Chromium."));
+        parser.addOptions({help, version, browser, variable, tick, timeout, devtools, chromium, show, verbose, strict, report,
+                           junit, evidence, check});
+        parser.addPositionalArgument(QStringLiteral("SCRIPT"), QStringLiteral("The script file, or - for standard input; "
+                                                                               "with --check, one or more script files."));
+    }
+};
+
+// Reads the option values into the options; the text of the first wrong one.
+QString readValues(const RunParser &run, RunOptions &options)
+{
+    const QCommandLineParser &parser = run.parser;
+    if (parser.isSet(run.browser)) {
+        const QString value = parser.value(run.browser);
+        if (value == QLatin1String("builtin"))
+            options.browser = RunOptions::BrowserKind::Builtin;
+        else if (value == QLatin1String("chromium"))
+            options.browser = RunOptions::BrowserKind::Chromium;
+        else
+            return QStringLiteral("unknown browser: %1").arg(value);
+    }
+    if (parser.isSet(run.variable))
+        options.variable = parser.value(run.variable);
+    if (parser.isSet(run.tick)) {
+        const auto tick = wholeNumber(parser.value(run.tick), 0, 3600000);
+        if (!tick)
+            return QStringLiteral("--tick takes milliseconds from 0: %1").arg(parser.value(run.tick));
+        options.tickMs = *tick;
+    }
+    if (parser.isSet(run.timeout)) {
+        const auto timeout = wholeNumber(parser.value(run.timeout), 1, 2000000);
+        if (!timeout)
+            return QStringLiteral("--timeout takes seconds from 1: %1").arg(parser.value(run.timeout));
+        options.timeoutSeconds = *timeout;
+    }
+    if (parser.isSet(run.devtools)) {
+        const auto address = DevToolsAddress::parse(parser.value(run.devtools));
+        if (!address)
+            return QStringLiteral("--devtools takes HOST:PORT: %1").arg(parser.value(run.devtools));
+        options.devtools = *address;
+    }
+    options.chromiumPath = parser.value(run.chromium);
+    options.show = parser.isSet(run.show);
+    options.verbose = parser.isSet(run.verbose);
+    options.strict = parser.isSet(run.strict);
+    options.reportPath = parser.value(run.report);
+    options.junitPath = parser.value(run.junit);
+    options.evidenceDir = parser.value(run.evidence);
+    return {};
+}
+
 } // namespace
 
 QString runUsage()
 {
-    return QStringLiteral(
-        "usage: navrelay-run [--browser builtin|chromium] [--var TEXT] [--tick MS] [--timeout SECONDS]\n"
-        "                    [--devtools HOST:PORT] [--chromium PATH] [--show] [--verbose] SCRIPT\n");
+    return QStringLiteral("usage: navrelay-run [options] SCRIPT | --check SCRIPT... | --help | --version\n");
+}
+
+QString runHelp()
+{
+    return RunParser().parser.helpText()
+        + QStringLiteral("\nExit status:\n"
+                         "  0  the run finished and the page its last line started arrived, or a\n"
+                         "     conditional stopscript ended it\n"
+                         "  1  bad arguments, an unreadable script or report file, or no browser\n"
+                         "  2  a script error, or with --strict a failed lookup, halted the run\n"
+                         "  3  the run could not finish: parked on an empty line, or still waiting,\n"
+                         "     sleeping or running at --timeout\n"
+                         "With --check: 0 no findings, 1 findings or an unreadable script.\n");
 }
 
 ParsedOptions parseRunOptions(const QStringList &arguments)
 {
+    RunParser run;
+    if (!run.parser.parse(QStringList{QStringLiteral("navrelay-run")} + arguments))
+        return {std::nullopt, run.parser.errorText()};
     RunOptions options;
-    bool haveScript = false;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString &argument = arguments.at(i);
-        const bool takesValue = argument == QLatin1String("--browser") || argument == QLatin1String("--var")
-            || argument == QLatin1String("--tick") || argument == QLatin1String("--timeout")
-            || argument == QLatin1String("--devtools") || argument == QLatin1String("--chromium");
-        if (takesValue && i + 1 >= arguments.size())
-            return {std::nullopt, QStringLiteral("%1 needs a value").arg(argument)};
-        const QString value = takesValue ? arguments.at(++i) : QString();
-
-        if (argument == QLatin1String("--browser")) {
-            if (value == QLatin1String("builtin"))
-                options.browser = RunOptions::BrowserKind::Builtin;
-            else if (value == QLatin1String("chromium"))
-                options.browser = RunOptions::BrowserKind::Chromium;
-            else
-                return {std::nullopt, QStringLiteral("unknown browser: %1").arg(value)};
-        } else if (argument == QLatin1String("--var")) {
-            options.variable = value;
-        } else if (argument == QLatin1String("--tick")) {
-            const auto tick = wholeNumber(value, 0, 3600000);
-            if (!tick)
-                return {std::nullopt, QStringLiteral("--tick takes milliseconds from 0: %1").arg(value)};
-            options.tickMs = *tick;
-        } else if (argument == QLatin1String("--timeout")) {
-            const auto timeout = wholeNumber(value, 1, 2000000);
-            if (!timeout)
-                return {std::nullopt, QStringLiteral("--timeout takes seconds from 1: %1").arg(value)};
-            options.timeoutSeconds = *timeout;
-        } else if (argument == QLatin1String("--devtools")) {
-            const auto address = DevToolsAddress::parse(value);
-            if (!address)
-                return {std::nullopt, QStringLiteral("--devtools takes HOST:PORT: %1").arg(value)};
-            options.devtools = *address;
-        } else if (argument == QLatin1String("--chromium")) {
-            options.chromiumPath = value;
-        } else if (argument == QLatin1String("--show")) {
-            options.show = true;
-        } else if (argument == QLatin1String("--verbose")) {
-            options.verbose = true;
-        } else if (argument.startsWith(QLatin1String("--")) || (argument.startsWith(QLatin1Char('-')) && argument != QLatin1String("-"))) {
-            return {std::nullopt, QStringLiteral("unknown option: %1").arg(argument)};
-        } else if (haveScript) {
-            return {std::nullopt, QStringLiteral("only one script can be run: %1").arg(argument)};
-        } else {
-            options.scriptPath = argument;
-            haveScript = true;
-        }
+    if (run.parser.isSet(run.help)) {
+        options.task = RunOptions::Task::Help;
+        return {options, QString()};
     }
-    if (!haveScript)
+    if (run.parser.isSet(run.version)) {
+        options.task = RunOptions::Task::Version;
+        return {options, QString()};
+    }
+    if (const QString error = readValues(run, options); !error.isEmpty())
+        return {std::nullopt, error};
+    options.scriptPaths = run.parser.positionalArguments();
+    if (run.parser.isSet(run.check)) {
+        options.task = RunOptions::Task::Check;
+        if (options.scriptPaths.isEmpty())
+            return {std::nullopt, QStringLiteral("no script named")};
+        return {options, QString()};
+    }
+    if (options.scriptPaths.isEmpty())
         return {std::nullopt, QStringLiteral("no script named")};
+    if (options.scriptPaths.size() > 1)
+        return {std::nullopt, QStringLiteral("only one script can be run: %1").arg(options.scriptPaths.at(1))};
     return {options, QString()};
 }

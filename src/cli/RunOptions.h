@@ -10,7 +10,10 @@
 // The command line of navrelay-run.
 struct RunOptions {
     enum class BrowserKind { Builtin, Chromium };
+    // What the program is asked to do: run one script, check scripts, or tell about itself.
+    enum class Task { Run, Check, Help, Version };
 
+    Task task = Task::Run;
     BrowserKind browser = BrowserKind::Builtin;
     std::optional<QString> variable; // the answer to the "$$$" prompt
     int tickMs = 50;
@@ -19,7 +22,11 @@ struct RunOptions {
     QString chromiumPath;
     bool show = false;
     bool verbose = false;
-    QString scriptPath; // "-" for standard input
+    bool strict = false;
+    QString reportPath;  // JSON Lines, one object per executed line and a summary
+    QString junitPath;   // JUnit XML
+    QString evidenceDir; // what a failed run leaves for a look afterwards
+    QStringList scriptPaths; // one to run, or those to check; "-" for standard input
 };
 
 // The options, or the text of what is wrong with the arguments.
@@ -28,5 +35,9 @@ struct ParsedOptions {
     QString error;
 };
 
+// Reads the arguments that follow the program's name.
 [[nodiscard]] ParsedOptions parseRunOptions(const QStringList &arguments);
+// The options and exit statuses, as --help prints them.
+[[nodiscard]] QString runHelp();
+// The one line a wrong command line is followed by.
 [[nodiscard]] QString runUsage();

@@ -6,7 +6,7 @@
 enum RunExit : int {
     RunFinished = 0,
     RunBadInput = 1, // bad arguments, an unreadable script, or no browser
-    RunHalted = 2,   // a trapped error halted the run
+    RunHalted = 2,   // a trapped error, or with --strict a failed lookup, halted the run
     RunUnfinished = 3, // parked on an empty line, or waiting or running at the time limit
 };
 

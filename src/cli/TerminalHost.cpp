@@ -28,7 +28,9 @@ void TerminalHost::setStatusText(const QString &text)
 void TerminalHost::messageBox(const QString &text, const QString &title, MessageIcon, MessageButtons)
 {
     ++m_messagesShown;
-    printLine(title + QStringLiteral(": ") + text);
+    const QString label = m_lineLabel ? m_lineLabel() : QString();
+    const QString message = title + QStringLiteral(": ") + text;
+    printLine(label.isEmpty() ? message : QStringLiteral("navrelay-run: %1: %2").arg(label, message));
 }
 
 QString TerminalHost::inputBox(const QString &prompt, const QString &title, const QString &defaultText)

@@ -1,10 +1,30 @@
+#include "ProgramVersion.h"
 #include "cli/RunOptions.h"
+#include "cli/ScriptCheckRun.h"
 #include "cli/ScriptRun.h"
 
 #include <QApplication>
 
 #include <cstdio>
 #include <memory>
+
+namespace {
+
+void printOut(const QString &text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stdout);
+}
+
+// Widgets exist only for --show and for the built-in engine's picture of a page in --evidence:
+// without them the run needs no display, fonts or platform.
+bool needsWidgets(const RunOptions &options)
+{
+    if (options.task != RunOptions::Task::Run)
+        return false;
+    return options.show || (!options.evidenceDir.isEmpty() && options.browser == RunOptions::BrowserKind::Builtin);
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -17,9 +37,9 @@ int main(int argc, char **argv)
                      runUsage().toLocal8Bit().constData());
         return RunBadInput;
     }
-    // Widgets exist only with --show: without it the run needs no display, fonts or platform.
+    const RunOptions &options = *parsed.options;
     std::unique_ptr<QCoreApplication> app;
-    if (parsed.options->show) {
+    if (needsWidgets(options)) {
         if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
             && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -29,5 +49,15 @@ int main(int argc, char **argv)
     }
     QCoreApplication::setApplicationName(QStringLiteral("navrelay-run"));
     QCoreApplication::setOrganizationName(QStringLiteral("NavRelay"));
-    return runScript(*parsed.options);
+    switch (options.task) {
+    case RunOptions::Task::Help:
+        printOut(runHelp());
+        return RunFinished;
+    case RunOptions::Task::Version:
+        printOut(QStringLiteral("navrelay-run %1\n").arg(QLatin1String(NAVRELAY_VERSION_TEXT)));
+        return RunFinished;
+    case RunOptions::Task::Check: return checkScripts(options);
+    case RunOptions::Task::Run: break;
+    }
+    return runScript(options);
 }

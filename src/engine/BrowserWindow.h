@@ -37,6 +37,8 @@ public:
     // The top-level document while one is shown, else null.
     [[nodiscard]] virtual std::shared_ptr<Document> document() = 0;
     [[nodiscard]] virtual QString locationUrl() const = 0;
+    // The HTTP status the shown page came with; 0 when it did not come over HTTP.
+    [[nodiscard]] virtual int httpStatus() const = 0;
     [[nodiscard]] virtual bool isBusy() const = 0;
     [[nodiscard]] virtual QString name() const = 0;
 

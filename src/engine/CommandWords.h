@@ -1,8 +1,19 @@
 #pragma once
 
+#include <QString>
 #include <QStringList>
 
-// The command words a line may begin with, as the runner dispatches them (lower case).
-[[nodiscard]] const QStringList &topLevelCommandWords();
-// The action words a conditional "if" or "not" line may name.
-[[nodiscard]] const QStringList &conditionalActionWords();
+// The words of the two command tables, for the checks that look at a script before or while it
+// runs. The tables themselves are in Commands.cpp.
+
+// The words a line may begin with, in the top-level table's order.
+[[nodiscard]] const QStringList &topLevelWords();
+// The actions of "if" and "not" lines, in the conditional table's order.
+[[nodiscard]] const QStringList &conditionalActions();
+
+// The comment forms a strict run and the script check pass over: "rem" (any letter case) and
+// the empty word of a line that begins with ";".
+[[nodiscard]] bool isCommentWord(const QString &word);
+
+// "unknown command "clnk" (nearest: "clink")": the word and the known word nearest to it.
+[[nodiscard]] QString unknownWordMessage(const QString &kind, const QString &word, const QStringList &knownWords);

@@ -3,6 +3,7 @@
 
 #include "engine/BrowserWindow.h"
 #include "engine/BrowserAccess.h"
+#include "engine/CommandWords.h"
 #include "engine/Host.h"
 #include "engine/PageActions.h"
 #include "engine/ScriptError.h"
@@ -58,7 +59,8 @@ void ScriptRunner::runTopLevelCommand(const QString &word)
         else
             m_page.clickItem(toInt16(field(1)), QString());
     } else if (word == QLatin1String("sleep")) {
-        sleepFor(m_host, toInt32(field(1)));
+        if (const qint32 milliseconds = toInt32(field(1)); milliseconds > 0)
+            startSleep(milliseconds);
     } else if (word == QLatin1String("back")) {
         m_browser.window().goBack();
     } else if (word == QLatin1String("clinknew")) {
@@ -84,7 +86,16 @@ void ScriptRunner::runTopLevelCommand(const QString &word)
         m_browser.window().quit();
     } else if (word == QLatin1String("stopie")) {
         m_browser.window().stop();
+    } else if (!isCommentWord(word)) {
+        rejectUnknownWord(QStringLiteral("command"), m_state.params.at(0), topLevelWords());
     }
+}
+
+// Without strict lookups an unknown word does nothing, which lets any word mark a comment.
+void ScriptRunner::rejectUnknownWord(const QString &kind, const QString &word, const QStringList &knownWords)
+{
+    if (m_state.strictLookups)
+        throw ScriptError(StrictLookupFailed, unknownWordMessage(kind, word, knownWords));
 }
 
 void ScriptRunner::runTopLevelGoto()
@@ -123,7 +134,8 @@ void ScriptRunner::executeCommand(const QString &command, const QString &paramet
         else
             m_page.clickItem(toInt16(parameter), QString());
     } else if (action == QLatin1String("sleep")) {
-        sleepFor(m_host, toInt32(parameter));
+        if (const qint32 milliseconds = toInt32(parameter); milliseconds > 0)
+            startSleep(milliseconds);
     } else if (action == QLatin1String("back")) {
         m_browser.window().goBack();
     } else if (action == QLatin1String("clinknew")) {
@@ -136,5 +148,7 @@ void ScriptRunner::executeCommand(const QString &command, const QString &paramet
         m_host.beep();
     } else if (action == QLatin1String("goto")) {
         m_state.currentLine = toInt16(double(toInt32(parameter)) - 2);
+    } else {
+        rejectUnknownWord(QStringLiteral("action"), command, conditionalActions());
     }
 }

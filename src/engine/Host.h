@@ -26,7 +26,7 @@ public:
     virtual void closeMainWindow() = 0;
 };
 
-// Sleeps only for a positive count, as the "sleep" command and the browser search do.
+// Sleeps only for a positive count, as the browser search does.
 inline void sleepFor(Host &host, qint32 milliseconds)
 {
     if (milliseconds > 0)

@@ -7,6 +7,8 @@
 #include <QLocale>
 #include <QTime>
 
+#include <utility>
+
 void ScriptRunner::runScript(const QString &editorText)
 {
     // The markers are replaced before the lines are stored, so that a run already ticking
@@ -41,6 +43,8 @@ void ScriptRunner::resetRun()
 {
     const bool wasEnabled = m_tickTimer.isActive();
     m_tickTimer.stop();
+    if (std::exchange(m_sleeping, false))
+        m_tickTimer.setInterval(m_paceBeforeSleep);
     m_state.currentLine = 0;
     m_state.waitingForPage = false;
     m_state.executingLine = false;

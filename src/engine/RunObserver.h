@@ -1,15 +1,21 @@
 #pragma once
 
+#include <QString>
+
 class ScriptError;
 
-// Hears a run as it goes, for a host that shows it: each line as it starts and the error a run
-// halts with. Called on the thread that ticks the runner; must not tick it.
+// What a runner tells of the lines it runs, for a run log or a report. Called on the runner's
+// thread, from inside its tick.
 class RunObserver {
 public:
     virtual ~RunObserver() = default;
 
-    // The zero-based line the runner is about to execute.
-    virtual void lineStarting(int line) = 0;
-    // The run halted on this line with this error (before the error is shown to the user).
-    virtual void runHalted(int line, const ScriptError &error) = 0;
+    // A line starts; its text as the run holds it ("$$$" already replaced).
+    virtual void lineStarted(qint16 index, const QString &text) = 0;
+    // The line has run (a sleeping line once its sleep is over); a page may still be on its way.
+    virtual void lineEnded(bool waitsForPage) = 0;
+    // The line failed: the run halts on it, or attaches the browser again and starts over.
+    virtual void lineFailed(const ScriptError &error, bool restarts) = 0;
+    // The browser completed a page.
+    virtual void pageCompleted() = 0;
 };

@@ -10,5 +10,6 @@ struct RunState {
     bool waitingForPage = false;
     bool executingLine = false;
     bool exitWhenFinished = false;
+    bool strictLookups = false; // an unknown word or a lookup that finds nothing halts the run
     quint64 pagesCompleted = 0; // page completions heard: tells an action whether its page came already
 };

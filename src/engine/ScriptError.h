@@ -6,6 +6,10 @@
 
 // The run-time error numbers the script language reports.
 enum ErrorNumber : int {
+    // A lookup that found nothing, or an unknown word, in a run with strict lookups: it halts the
+    // run like a browser's own failure, without a message box; the host that asked for strict
+    // lookups reports it.
+    StrictLookupFailed = 0,
     Overflow = 6,
     SubscriptOutOfRange = 9,
     TypeMismatch = 13,

@@ -19,6 +19,8 @@ ScriptRunner::ScriptRunner(RunState &state, Host &host, BrowserAccess &browser, 
     , m_page(page)
 {
     m_tickTimer.setInterval(kTickInterval);
+    // A sleep ends on the timer's tick: a coarse timer may end it early.
+    m_tickTimer.setTimerType(Qt::PreciseTimer);
     QObject::connect(&m_tickTimer, &QTimer::timeout, [this] { tick(); });
 }
 
@@ -28,6 +30,10 @@ void ScriptRunner::tick()
     const bool lineInScript = m_state.currentLine >= 0 && m_state.currentLine < lineCount;
     if (lineInScript && m_state.scriptLines.at(m_state.currentLine).isEmpty())
         return; // parked on an empty line until Reset or Run
+    if (m_sleeping) {
+        endSleep();
+        return;
+    }
     if (m_state.waitingForPage) {
         idleThroughPageWait();
         watchPageWait();
@@ -36,7 +42,7 @@ void ScriptRunner::tick()
     if (m_state.executingLine || m_attaching)
         return;
     // The wait may have ended without a page (Reset, stopscript): tick at the chosen pace again.
-    pageCompleted();
+    restorePace();
     if (lineCount == 0) {
         finishRun(); // nothing to run: a Run on an empty editor ends at once
         return;
@@ -45,11 +51,38 @@ void ScriptRunner::tick()
         return;
     m_state.executingLine = true;
     try {
+        const QString text = lineInScript ? m_state.scriptLines.at(m_state.currentLine) : QString();
+        notify([&](RunObserver &observer) { observer.lineStarted(m_state.currentLine, text); });
         if (!lineInScript)
             throw ScriptError(SubscriptOutOfRange); // a "goto" left the script
         executeLine();
-        advance();
-        m_state.executingLine = false;
+        if (!m_sleeping)
+            completeLine();
+    } catch (const ScriptError &error) {
+        trapError(error);
+    }
+}
+
+void ScriptRunner::completeLine()
+{
+    advance();
+    m_state.executingLine = false;
+    notify([&](RunObserver &observer) { observer.lineEnded(m_state.waitingForPage); });
+}
+
+void ScriptRunner::startSleep(qint32 milliseconds)
+{
+    m_sleeping = true;
+    m_paceBeforeSleep = m_tickTimer.interval();
+    m_tickTimer.start(milliseconds);
+}
+
+void ScriptRunner::endSleep()
+{
+    m_sleeping = false;
+    m_tickTimer.setInterval(m_paceBeforeSleep);
+    try {
+        completeLine();
     } catch (const ScriptError &error) {
         trapError(error);
     }
@@ -80,6 +113,12 @@ void ScriptRunner::watchPageWait()
 
 void ScriptRunner::pageCompleted()
 {
+    restorePace();
+    notify([&](RunObserver &observer) { observer.pageCompleted(); });
+}
+
+void ScriptRunner::restorePace()
+{
     if (std::exchange(m_idlingZeroTick, false))
         m_tickTimer.setInterval(0);
 }
@@ -100,8 +139,7 @@ bool ScriptRunner::holdBeforeLine()
 
 void ScriptRunner::executeLine()
 {
-    if (m_observer)
-        m_observer->lineStarting(m_state.currentLine);
+
     m_host.setStatusText(QStringLiteral("Executing Script, Line ( %1 )").arg(m_state.currentLine + 1));
     m_state.params = splitFields(m_state.scriptLines.at(m_state.currentLine));
     for (int index = 1; index <= 2 && index < m_state.params.size(); ++index)
@@ -135,6 +173,7 @@ void ScriptRunner::trapError(const ScriptError &error)
     if (error.number() == ObjectNotSet || error.number() == RemoteUnavailable) {
         // The browser or its document is gone: attach again and start over from line 1. The
         // attach resets the run first and may wait in event loops: no line runs until it ends.
+        notify([&](RunObserver &observer) { observer.lineFailed(error, true); });
         m_attaching = true;
         m_browser.attachBrowser();
         m_attaching = false;
@@ -142,12 +181,11 @@ void ScriptRunner::trapError(const ScriptError &error)
     }
     // Anything else halts the run on this line: ExecutingLine stays set until Reset.
     m_halted = true;
-    if (m_observer)
-        m_observer->runHalted(m_state.currentLine, error);
+    // Heard before the message box, so that a window marks the line while the box is open.
+    notify([&](RunObserver &observer) { observer.lineFailed(error, false); });
     if (error.number() > 0) {
         m_host.messageBox(QStringLiteral("%1: %2").arg(error.number()).arg(error.description()),
-                          QStringLiteral("TimerNav.Timer"), MessageIcon::Information,
-                          MessageButtons::OkHelp);
+                          kTrappedErrorTitle, MessageIcon::Information, MessageButtons::OkHelp);
     }
 }
 
@@ -157,6 +195,8 @@ RunStatus ScriptRunner::status() const
         return RunStatus::Stopped;
     if (m_halted)
         return RunStatus::Halted;
+    if (m_sleeping)
+        return RunStatus::Sleeping;
     if (m_paused && m_stepsAllowed == 0 && !m_state.waitingForPage)
         return RunStatus::Paused;
     // The page a line asked for is still loading even when the next line is empty.

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QTimer>
 
+#include <vector>
+
 class BrowserAccess;
 class Host;
 class PageActions;
@@ -13,7 +15,7 @@ class RunObserver;
 class ScriptError;
 
 // Where a run stands, as a host that watches it from outside sees it.
-enum class RunStatus { Stopped, Ready, WaitingForPage, Parked, Halted, Paused };
+enum class RunStatus { Stopped, Ready, WaitingForPage, Sleeping, Parked, Halted, Paused };
 
 // Runs a prepared script one line per tick of tickTimer, waiting for the browser between lines,
 // and holds the run controls (Run, Reset) that start and rewind it. The owner of the run state
@@ -21,6 +23,8 @@ enum class RunStatus { Stopped, Ready, WaitingForPage, Parked, Halted, Paused };
 class ScriptRunner {
 public:
     static constexpr int kTickInterval = 50; // milliseconds between lines
+    // The title of the message box a trapped error shows.
+    static constexpr QLatin1StringView kTrappedErrorTitle{"TimerNav.Timer"};
 
     ScriptRunner(RunState &state, Host &host, BrowserAccess &browser, PageActions &page);
     ScriptRunner(const ScriptRunner &) = delete;
@@ -43,12 +47,14 @@ public:
     void runFrom(const QString &editorText, int line);
     // The run pauses before each of these zero-based lines.
     void setBreakpoints(QSet<int> lines) { m_breakpoints = std::move(lines); }
-    void setObserver(RunObserver *observer) { m_observer = observer; }
     [[nodiscard]] bool isPaused() const { return m_paused; }
 
     // The browser finished a page: a run ticking every 0 ms that idled through the wait for it
     // ticks again at once.
     void pageCompleted();
+    // The observer hears of every line from now on, until it is removed.
+    void addObserver(RunObserver &observer) { m_observers.push_back(&observer); }
+    void removeObserver(RunObserver &observer) { std::erase(m_observers, &observer); }
 
     [[nodiscard]] RunStatus status() const;
     [[nodiscard]] QTimer &tickTimer() { return m_tickTimer; }
@@ -63,9 +69,22 @@ private:
     void runTopLevelGoto();
     void idleThroughPageWait();
     void watchPageWait();
+    void completeLine();
     void advance();
     void finishRun();
     void trapError(const ScriptError &error);
+    void restorePace();
+    // "sleep": the line stays the running one, and the timer's next tick, that many
+    // milliseconds later, ends it; events go on meanwhile.
+    void startSleep(qint32 milliseconds);
+    void endSleep();
+    void rejectUnknownWord(const QString &kind, const QString &word, const QStringList &knownWords);
+    template <typename Call>
+    void notify(const Call &call)
+    {
+        for (RunObserver *observer : m_observers)
+            call(*observer);
+    }
     [[nodiscard]] QStringList promptVariables(QStringList lines);
     [[nodiscard]] const QString &field(int index) const;
 
@@ -73,15 +92,17 @@ private:
     Host &m_host;
     BrowserAccess &m_browser;
     PageActions &m_page;
+    std::vector<RunObserver *> m_observers;
     QTimer m_tickTimer;
     bool m_halted = false; // a trapped failure holds the run on its line until Reset
     bool m_attaching = false; // the runner is re-attaching the browser after a lost one
     bool m_idlingZeroTick = false; // a 0 ms tick runs at kTickInterval until the page comes
+    bool m_sleeping = false;
+    int m_paceBeforeSleep = kTickInterval;
     bool m_paused = false;
     int m_stepsAllowed = 0; // lines a paused run may still execute
     int m_passBreakpointAt = -1; // the breakpoint line a resumed or stepped run goes past once
     QSet<int> m_breakpoints;
-    RunObserver *m_observer = nullptr;
 };
 
 // The time of day as the clock in status panel 2 shows it.

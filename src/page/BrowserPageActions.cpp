@@ -2,6 +2,7 @@
 
 #include "engine/BrowserWindow.h"
 #include "engine/BrowserAccess.h"
+#include "engine/RunState.h"
 #include "page/CurrentDoc.h"
 #include "page/Document.h"
 
@@ -22,6 +23,12 @@ QString bodyHtmlOf(BrowserWindow &window)
 QString BrowserPageActions::bodyHtml()
 {
     return bodyHtmlOf(m_browser.window());
+}
+
+void BrowserPageActions::lookupFailed(const QString &message) const
+{
+    if (m_state.strictLookups)
+        throw ScriptError(StrictLookupFailed, message);
 }
 
 std::shared_ptr<Document> BrowserPageActions::ownDocument()

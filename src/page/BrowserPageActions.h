@@ -42,6 +42,9 @@ private:
     // Sets CurrentDoc to the attached browser's document and returns it as an HTML document.
     Document &refreshCurrentDoc();
     [[nodiscard]] std::unique_ptr<Element> findLink(const QString &linkText);
+    // A lookup found nothing: with strict lookups the run halts with the message, without them
+    // the action goes on as its own rules say.
+    void lookupFailed(const QString &message) const;
 
     BrowserAccess &m_browser;
     RunState &m_state;

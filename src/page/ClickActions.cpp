@@ -40,14 +40,16 @@ std::vector<std::unique_ptr<Element>> namedItems(const Collection &all, const QS
 void BrowserPageActions::clickButton(const QString &value, bool navigates)
 {
     // Every failure is dropped: an element whose type cannot be read is passed over.
+    const QString notFound = QStringLiteral("no button with the value \"%1\"").arg(value);
     std::unique_ptr<Collection> controls;
     try {
         const auto document = ownDocument();
-        const auto body = asHtmlDocument(document).body();
-        if (!body)
-            return;
-        controls = body->all();
+        if (const auto body = asHtmlDocument(document).body())
+            controls = body->all();
     } catch (const ScriptError &) {
+    }
+    if (!controls) {
+        lookupFailed(notFound);
         return;
     }
     std::unique_ptr<Element> match;
@@ -72,8 +74,10 @@ void BrowserPageActions::clickButton(const QString &value, bool navigates)
         } catch (const ScriptError &) {
         }
     }
-    if (!match)
+    if (!match) {
+        lookupFailed(notFound);
         return;
+    }
     try {
         match->click();
     } catch (const ScriptError &) {
@@ -85,25 +89,37 @@ void BrowserPageActions::clickButtonByName(const QString &name)
     const auto document = ownDocument();
     if (!document)
         throw ScriptError(ObjectNotSet);
-    document->getElementsByName(name)->click();
+    const auto named = document->getElementsByName(name);
+    if (m_state.strictLookups && named->length() == 0)
+        lookupFailed(QStringLiteral("no element named \"%1\"").arg(name));
+    named->click();
 }
 
 void BrowserPageActions::clickItem(qint16 Index, const QString &name)
 {
     // Every failure is dropped; CurrentDoc is emptied whatever happened.
+    bool found = false;
     try {
         const auto all = refreshCurrentDoc().all();
         if (name.isEmpty()) {
-            if (const auto element = all->item(Index))
+            if (const auto element = all->item(Index)) {
+                found = true;
                 element->click();
+            }
         } else {
             const auto named = namedItems(*all, name);
-            if (Index >= 0 && std::size_t(Index) < named.size())
+            if (Index >= 0 && std::size_t(Index) < named.size()) {
+                found = true;
                 named[std::size_t(Index)]->click();
+            }
         }
     } catch (const ScriptError &) {
     }
     CurrentDoc.reset();
+    if (!found) {
+        lookupFailed(name.isEmpty() ? QStringLiteral("no element at position %1").arg(Index)
+                                    : QStringLiteral("no element named \"%1\" at position %2").arg(name).arg(Index));
+    }
 }
 
 void BrowserPageActions::clickImageInput(const QString &imageSource)
@@ -113,9 +129,11 @@ void BrowserPageActions::clickImageInput(const QString &imageSource)
     if (image)
         image->click();
     CurrentDoc.reset();
+    if (!image)
+        lookupFailed(QStringLiteral("no image input with the source \"%1\"").arg(imageSource));
 }
 
-void BrowserPageActions::clickByClass(const QString &)
+void BrowserPageActions::clickByClass(const QString &className)
 {
     // The class takes no part: the first element whose markup holds the submit image is clicked.
     // An element's markup holds that of every element inside it, so the elements inside one
@@ -134,16 +152,19 @@ void BrowserPageActions::clickByClass(const QString &)
         }
         index += 1 + element->all()->length();
     }
+    lookupFailed(QStringLiteral("no element holds %1 (clickclass %2)").arg(kSubmitImage, className));
 }
 
 void BrowserPageActions::clickElementById(const QString &id, bool navigates)
 {
     const auto all = refreshCurrentDoc().all();
     const auto element = findFirst(*all, [&](Element &candidate) { return candidate.id() == id; });
-    if (element) {
-        m_state.waitingForPage = navigates;
-        element->click();
+    if (!element) {
+        lookupFailed(QStringLiteral("no element with the id \"%1\"").arg(id));
+        return;
     }
+    m_state.waitingForPage = navigates;
+    element->click();
 }
 
 void BrowserPageActions::clickElementByName(const QString &name, bool navigates)
@@ -159,4 +180,5 @@ void BrowserPageActions::clickElementByName(const QString &name, bool navigates)
             return;
         }
     }
+    lookupFailed(QStringLiteral("no submit control named \"%1\"").arg(name));
 }

@@ -1,6 +1,7 @@
 // Putting text into form fields found by name, class or id.
 #include "page/BrowserPageActions.h"
 
+#include "engine/RunState.h"
 #include "page/CurrentDoc.h"
 #include "page/Document.h"
 #include "page/ElementSearch.h"
@@ -8,6 +9,8 @@
 void BrowserPageActions::fillByName(const QString &name, const QString &value)
 {
     const auto fields = refreshCurrentDoc().getElementsByName(name);
+    if (m_state.strictLookups && fields->length() == 0)
+        lookupFailed(QStringLiteral("no field named \"%1\"").arg(name));
     try {
         fields->setValue(value);
     } catch (const ScriptError &) {
@@ -19,6 +22,8 @@ void BrowserPageActions::fillByName(const QString &name, const QString &value)
 void BrowserPageActions::appendByName(const QString &name, const QString &value)
 {
     const auto fields = refreshCurrentDoc().getElementsByName(name);
+    if (m_state.strictLookups && fields->length() == 0)
+        lookupFailed(QStringLiteral("no field named \"%1\"").arg(name));
     const QString oldValue = fields->value();
     try {
         fields->setValue(oldValue + value);
@@ -30,6 +35,7 @@ void BrowserPageActions::appendByName(const QString &name, const QString &value)
 void BrowserPageActions::fillByClass(const QString &className, const QString &text)
 {
     // Nothing here is ever reported: elements whose class cannot be read are passed over.
+    bool found = false;
     try {
         const auto all = refreshCurrentDoc().all();
         const auto element = findFirst(*all, [&](Element &candidate) {
@@ -39,16 +45,21 @@ void BrowserPageActions::fillByClass(const QString &className, const QString &te
                 return false;
             }
         });
+        found = element != nullptr;
         if (element)
             element->setInnerText(text);
     } catch (const ScriptError &) {
     }
+    if (!found)
+        lookupFailed(QStringLiteral("no element with the class \"%1\"").arg(className));
 }
 
 void BrowserPageActions::fillById(const QString &id, const QString &value)
 {
     const auto document = ownDocument();
     const auto element = asHtmlDocument(document).getElementById(id);
+    if (!element)
+        lookupFailed(QStringLiteral("no field with the id \"%1\"").arg(id));
     asInputElement(element).setValue(value);
 }
 
@@ -56,6 +67,8 @@ void BrowserPageActions::appendById(const QString &id, const QString &value)
 {
     const auto document = ownDocument();
     const auto element = asHtmlDocument(document).getElementById(id);
+    if (!element)
+        lookupFailed(QStringLiteral("no field with the id \"%1\"").arg(id));
     Element &input = asInputElement(element);
     input.setValue(input.value() + value);
 }

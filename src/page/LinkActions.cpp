@@ -8,7 +8,10 @@ std::unique_ptr<Element> BrowserPageActions::findLink(const QString &linkText)
 {
     const auto document = ownDocument();
     const auto links = asHtmlDocument(document).links();
-    return findFirst(*links, [&](Element &link) { return link.innerText() == linkText; });
+    auto link = findFirst(*links, [&](Element &candidate) { return candidate.innerText() == linkText; });
+    if (!link)
+        lookupFailed(QStringLiteral("no link with the text \"%1\"").arg(linkText));
+    return link;
 }
 
 void BrowserPageActions::clickLink(const QString &linkText)

@@ -2,6 +2,7 @@
 #include "QtWait.h"
 #include "TestServer.h"
 
+#include "app/RunLogView.h"
 #include "app/ScriptEditor.h"
 #include "browser/Automation.h"
 #include "engine/ScriptRunner.h"
@@ -137,7 +138,7 @@ TEST_F(RunControlTest, AHaltingLineIsMarkedWithItsErrorBesideTheMessageBox)
 TEST_F(RunControlTest, TheEditorColoursCommandsCommentsMarkersAndUnknownWords)
 {
     start();
-    setEditorText(editor(), "clink;Next\r\nclnk;Next\r\n' a comment\r\nif;found;clink;$$$\r\nif;found;clonk;x\r\nfill;q;#10#");
+    setEditorText(editor(), "clink;Next\r\nclnk;Next\r\nrem;a comment\r\nif;found;clink;$$$\r\nif;found;clonk;x\r\nfill;q;#10#");
     const auto formatAt = [&](int line, int column) {
         const QTextBlock block = editor().document()->findBlockByNumber(line);
         for (const QTextLayout::FormatRange &range : block.layout()->formats())
@@ -154,4 +155,40 @@ TEST_F(RunControlTest, TheEditorColoursCommandsCommentsMarkersAndUnknownWords)
     EXPECT_EQ(formatAt(3, 15).foreground(), formatAt(5, 8).foreground()) << "both markers alike";
     EXPECT_NE(formatAt(3, 15).foreground(), formatAt(0, 0).foreground());
     EXPECT_TRUE(unknown(4, 9)) << "an action the conditional table lacks";
+}
+
+TEST_F(RunControlTest, TheRunLogHasARowPerExecutedLineWithTheAddressAfterIt)
+{
+    TestServer &server = this->server();
+    server.page("/a", "<html><body><a href=\"/b\">Next</a></body></html>");
+    server.page("/b", "<html><body>b</body></html>");
+    start();
+    auto *log = window->findChild<RunLogView *>("runLog");
+    EXPECT_FALSE(log->isVisible()) << "hidden until asked for";
+    choose("runLogAction");
+    ASSERT_TRUE(log->isVisible());
+    setEditorText(editor(), "nav;" + server.url("/a") + "\r\nclink;Next\r\nbeep");
+    choose("runAction");
+    ASSERT_TRUE(waitUntil([&] { return log->rowCount() == 3; }));
+    const QStringList rows = log->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(rows.size(), 4);
+    const auto cell = [&](int row, int column) { return rows.at(row).split(QLatin1Char('\t')).at(column); };
+    EXPECT_EQ(cell(1, 1), "1");
+    EXPECT_EQ(cell(1, 5), server.url("/a"));
+    EXPECT_EQ(cell(2, 2), "clink;Next");
+    EXPECT_EQ(cell(2, 5), server.url("/b"));
+    EXPECT_EQ(cell(3, 6), "ran");
+}
+
+TEST_F(RunControlTest, TheScriptChecksUnderlineTheirLinesWithTheMessageAsTooltip)
+{
+    start();
+    QTest::keyClicks(&editor(), "beep");
+    QTest::keyClick(&editor(), Qt::Key_Return);
+    QTest::keyClicks(&editor(), "clnk;Next");
+    ASSERT_TRUE(waitUntil([&] { return !editor().extraSelections().isEmpty(); }));
+    const auto underlined = editor().extraSelections().constFirst();
+    EXPECT_EQ(underlined.cursor.blockNumber(), 1);
+    EXPECT_EQ(underlined.format.underlineStyle(), QTextCharFormat::WaveUnderline);
+    EXPECT_TRUE(underlined.format.toolTip().contains("clink")) << underlined.format.toolTip().toStdString();
 }

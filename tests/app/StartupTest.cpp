@@ -67,7 +67,7 @@ TEST_F(AppTest, MenusHaveTheirCaptionsOrderShortcutsChecksAndVisibility)
                       "saveScriptAction:Save|Ctrl+S", "renameAction:Rename", "deleteAction:Delete", "-", "newFolderAction:New Folder",
                       "-", "repeatLastAction:Repeat Last", "repeatAllAction:Repeat All", "-", "stopAction:Stop|Shift+F5",
                       "pauseAction:Pause|F6", "stepAction:Step|F10", "runFromCursorAction:Run from Cursor|Ctrl+F5",
-                      "toggleBreakpointAction:Toggle Breakpoint|F9"}},
+                      "toggleBreakpointAction:Toggle Breakpoint|F9", "runLogAction:Run Log|Ctrl+L"}},
         {"settingsMenu", {"onTopAction:On Top", "zoomMenu:Zoom", "-", "engineMenu:Browser"}},
         {"zoomMenu", {"selectionSize3Action:Selection size=3|Shift+F1", "selectionSize4Action:Selection size=4|Shift+F2",
                     "selectionSize5Action:Selection size=5|Shift+F3", "-", "allSize3Action:All size=3|Ctrl+F1",

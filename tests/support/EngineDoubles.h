@@ -44,6 +44,7 @@ public:
     void quit() override { check(); calls << QStringLiteral("Quit"); closed = true; }
     std::shared_ptr<Document> document() override { check(); return page; }
     QString locationUrl() const override { return {}; }
+    int httpStatus() const override { return 0; }
     bool isBusy() const override { return false; }
     QString name() const override { return QStringLiteral("Recording Browser"); }
     void setStatusText(const QString &) override {}

@@ -105,6 +105,12 @@ QString BuiltinWindow::locationUrl() const
     return m_location.isEmpty() ? QString() : addressText(m_location);
 }
 
+int BuiltinWindow::httpStatus() const
+{
+    ensureOpen();
+    return m_httpStatus;
+}
+
 bool BuiltinWindow::isBusy() const
 {
     ensureOpen();
@@ -244,9 +250,11 @@ void BuiltinWindow::onLoadFinished()
     // Reached from the event loop: nothing may escape into Qt.
     try {
         if (auto kept = std::exchange(m_keptDocumentLoad, nullptr))
-            showPage(std::move(kept), response.request, historyIndex, true);
+            showPage(std::move(kept), response.request, historyIndex, true,
+                     historyIndex ? m_history.httpStatus(*historyIndex) : 0);
         else if (!response.keepsDocument)
-            showPage(pageDocument(response, weak_from_this()), response.request, historyIndex, mayBeKept(response));
+            showPage(pageDocument(response, weak_from_this()), response.request, historyIndex, mayBeKept(response),
+                     response.httpStatus);
         else if (!m_document)
             showBlankPage();
         if (m_sink)
@@ -257,15 +265,16 @@ void BuiltinWindow::onLoadFinished()
 }
 
 void BuiltinWindow::showPage(std::shared_ptr<Document> document, const NavigationRequest &request,
-                             std::optional<int> historyIndex, bool keepForBack)
+                             std::optional<int> historyIndex, bool keepForBack, int httpStatus)
 {
     m_document = std::move(document);
     m_location = request.url;
+    m_httpStatus = httpStatus;
     auto kept = keepForBack ? m_document : nullptr;
     if (historyIndex)
-        m_history.revisit(*historyIndex, request, std::move(kept));
+        m_history.revisit(*historyIndex, request, std::move(kept), httpStatus);
     else
-        m_history.push(request, std::move(kept));
+        m_history.push(request, std::move(kept), httpStatus);
     emit documentChanged();
 }
 

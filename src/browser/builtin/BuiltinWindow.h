@@ -40,6 +40,7 @@ public:
 
     [[nodiscard]] std::shared_ptr<Document> document() override;
     [[nodiscard]] QString locationUrl() const override;
+    [[nodiscard]] int httpStatus() const override;
     [[nodiscard]] bool isBusy() const override;
     [[nodiscard]] QString name() const override;
 
@@ -85,7 +86,7 @@ private:
                    std::shared_ptr<Document> keptDocument = nullptr);
     void onLoadFinished();
     void showPage(std::shared_ptr<Document> document, const NavigationRequest &request,
-                  std::optional<int> historyIndex, bool keepForBack);
+                  std::optional<int> historyIndex, bool keepForBack, int httpStatus = 0);
     void openInNewWindow(const NavigationRequest &request);
 
     BuiltinBrowser *m_browser;
@@ -96,6 +97,7 @@ private:
     NavigationHistory m_history;
     std::shared_ptr<Document> m_document;
     QUrl m_location;
+    int m_httpStatus = 0;
     QString m_windowName;
     QString m_statusText;
     bool m_toolBar = true;

@@ -8,21 +8,22 @@ NavigationHistory::NavigationHistory(int maxEntries, int maxKeptDocuments)
 {
 }
 
-void NavigationHistory::push(const NavigationRequest &request, std::shared_ptr<Document> document)
+void NavigationHistory::push(const NavigationRequest &request, std::shared_ptr<Document> document, int httpStatus)
 {
     m_entries.erase(m_entries.begin() + (m_current + 1), m_entries.end());
-    m_entries.push_back(kept(request, std::move(document)));
+    m_entries.push_back(kept(request, std::move(document), httpStatus));
     if (static_cast<int>(m_entries.size()) > m_maxEntries)
         m_entries.pop_front();
     m_current = static_cast<int>(m_entries.size()) - 1;
     forgetDistantDocuments();
 }
 
-void NavigationHistory::revisit(int index, const NavigationRequest &request, std::shared_ptr<Document> document)
+void NavigationHistory::revisit(int index, const NavigationRequest &request, std::shared_ptr<Document> document,
+                                int httpStatus)
 {
     if (index < 0 || index >= size())
         return;
-    m_entries[index] = kept(request, std::move(document));
+    m_entries[index] = kept(request, std::move(document), httpStatus);
     m_current = index;
     forgetDistantDocuments();
 }
@@ -34,9 +35,10 @@ std::optional<int> NavigationHistory::backIndex() const
     return m_current - 1;
 }
 
-NavigationHistory::Entry NavigationHistory::kept(const NavigationRequest &request, std::shared_ptr<Document> document)
+NavigationHistory::Entry NavigationHistory::kept(const NavigationRequest &request, std::shared_ptr<Document> document,
+                                                 int httpStatus)
 {
-    Entry entry{request, std::move(document)};
+    Entry entry{request, std::move(document), httpStatus};
     entry.request.body.clear();
     entry.request.target.clear();
     return entry;

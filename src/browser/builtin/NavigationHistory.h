@@ -18,15 +18,18 @@ public:
 
     // A new page after the current one; the entries after it are dropped. A null document is
     // one that may not be kept.
-    void push(const NavigationRequest &request, std::shared_ptr<Document> document);
+    void push(const NavigationRequest &request, std::shared_ptr<Document> document, int httpStatus = 0);
     // The entry at `index` has been shown again (after redirects, possibly at a new address).
-    void revisit(int index, const NavigationRequest &request, std::shared_ptr<Document> document);
+    void revisit(int index, const NavigationRequest &request, std::shared_ptr<Document> document,
+                 int httpStatus = 0);
 
     // The entry before the current one, if any.
     [[nodiscard]] std::optional<int> backIndex() const;
     [[nodiscard]] const NavigationRequest &entry(int index) const { return m_entries.at(index).request; }
     // The document the entry was left with, or null when it has to be loaded again.
     [[nodiscard]] std::shared_ptr<Document> keptDocument(int index) const { return m_entries.at(index).document; }
+    // The HTTP status the entry's page came with.
+    [[nodiscard]] int httpStatus(int index) const { return m_entries.at(index).httpStatus; }
     [[nodiscard]] int size() const { return static_cast<int>(m_entries.size()); }
     [[nodiscard]] int currentIndex() const { return m_current; }
 
@@ -34,9 +37,11 @@ private:
     struct Entry {
         NavigationRequest request;
         std::shared_ptr<Document> document;
+        int httpStatus = 0;
     };
 
-    [[nodiscard]] static Entry kept(const NavigationRequest &request, std::shared_ptr<Document> document);
+    [[nodiscard]] static Entry kept(const NavigationRequest &request, std::shared_ptr<Document> document,
+                                    int httpStatus);
     // Only the current page and the few before it keep their documents: history stays small.
     void forgetDistantDocuments();
 

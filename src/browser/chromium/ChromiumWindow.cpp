@@ -339,6 +339,35 @@ QString ChromiumWindow::locationUrl() const
     return m_frames.mainFrameUrl();
 }
 
+int ChromiumWindow::httpStatus() const
+{
+    return evaluate(QStringLiteral("performance.getEntriesByType('navigation')[0]?.responseStatus ?? 0")).toInt();
+}
+
+QString ChromiumWindow::pageHtml() const
+{
+    return evaluate(QStringLiteral("(document.doctype ? new XMLSerializer().serializeToString(document.doctype) + '\\n' : '')"
+                                   " + (document.documentElement ? document.documentElement.outerHTML : '')"))
+        .toString();
+}
+
+QByteArray ChromiumWindow::screenshotPng() const
+{
+    ensureUsable();
+    // A page in the background may never answer for its picture.
+    m_session->call(QStringLiteral("Page.bringToFront"));
+    const QJsonObject shot = m_session->call(QStringLiteral("Page.captureScreenshot"), {{QStringLiteral("format"), QStringLiteral("png")}});
+    return QByteArray::fromBase64(shot.value(QStringLiteral("data")).toString().toLatin1());
+}
+
+QJsonValue ChromiumWindow::evaluate(const QString &expression) const
+{
+    ensureUsable();
+    const QJsonObject reply = m_session->call(QStringLiteral("Runtime.evaluate"),
+                                              {{QStringLiteral("expression"), expression}, {QStringLiteral("returnByValue"), true}});
+    return reply.value(QStringLiteral("result")).toObject().value(QStringLiteral("value"));
+}
+
 bool ChromiumWindow::isBusy() const
 {
     ensureUsable();

@@ -60,6 +60,7 @@ public:
 
     std::shared_ptr<Document> document() override;
     QString locationUrl() const override;
+    int httpStatus() const override;
     bool isBusy() const override;
     QString name() const override;
 
@@ -70,12 +71,19 @@ public:
 
     void setEventSink(BrowserEvents *sink) override;
 
+    // The page's markup as the browser holds it now, its doctype first.
+    [[nodiscard]] QString pageHtml() const;
+    // The page as the browser draws it, as PNG; the page is brought to the front for it.
+    [[nodiscard]] QByteArray screenshotPng() const;
+
     [[nodiscard]] const QString &statusText() const { return m_statusText; }
     [[nodiscard]] bool toolBar() const { return m_toolBar; }
     [[nodiscard]] bool statusBar() const { return m_statusBar; }
 
 private:
     void ensureUsable() const;
+    // The value of a script expression in the page's main frame.
+    [[nodiscard]] QJsonValue evaluate(const QString &expression) const;
     void finishReadyWaits() const;
     [[nodiscard]] bool isLastPage() const;
     void followFrameTarget(const QJsonObject &params);

@@ -1,0 +1,155 @@
+#include "app/RunLogView.h"
+
+#include "engine/ScriptRunner.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+const QStringList kHeadings{QStringLiteral("Time"), QStringLiteral("Line"), QStringLiteral("Text"),
+                            QStringLiteral("Duration ms"), QStringLiteral("Page wait ms"),
+                            QStringLiteral("Address"), QStringLiteral("Outcome")};
+
+} // namespace
+
+RunLogView::RunLogView(ScriptRunner &runner, BrowserAccess &browser, QWidget *parent)
+    : QDockWidget(QStringLiteral("Run Log"), parent)
+    , m_runner(runner)
+    , m_browser(browser)
+    , m_table(new QTableWidget(0, int(kHeadings.size())))
+{
+    setObjectName(QStringLiteral("runLog"));
+    m_table->setObjectName(QStringLiteral("runLogTable"));
+    m_table->setHorizontalHeaderLabels(kHeadings);
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->verticalHeader()->hide();
+    m_table->horizontalHeader()->setStretchLastSection(true);
+
+    auto *copy = new QPushButton(QStringLiteral("Copy"));
+    copy->setObjectName(QStringLiteral("runLogCopy"));
+    connect(copy, &QPushButton::clicked, this, &RunLogView::copyToClipboard);
+    auto *clearButton = new QPushButton(QStringLiteral("Clear"));
+    clearButton->setObjectName(QStringLiteral("runLogClear"));
+    connect(clearButton, &QPushButton::clicked, this, &RunLogView::clear);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(copy);
+    buttons->addWidget(clearButton);
+    buttons->addStretch();
+
+    auto *content = new QWidget;
+    auto *layout = new QVBoxLayout(content);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->addWidget(m_table);
+    layout->addLayout(buttons);
+    setWidget(content);
+    hide();
+}
+
+RunLogView::~RunLogView()
+{
+    if (m_recorder)
+        m_runner.removeObserver(*this);
+}
+
+void RunLogView::lineStarted(qint16 index, const QString &text)
+{
+    m_recorder->lineStarted(index, text);
+}
+
+void RunLogView::lineEnded(bool waitsForPage)
+{
+    m_recorder->lineEnded(waitsForPage);
+    if (!waitsForPage)
+        closeStoppedRun();
+}
+
+void RunLogView::lineFailed(const ScriptError &error, bool restarts)
+{
+    m_recorder->lineFailed(error, restarts);
+    if (!restarts)
+        (void)m_recorder->finish(0, {}, false);
+}
+
+void RunLogView::pageCompleted()
+{
+    m_recorder->pageCompleted();
+    closeStoppedRun();
+}
+
+void RunLogView::closeStoppedRun()
+{
+    if (m_runner.status() == RunStatus::Stopped)
+        (void)m_recorder->finish(0, {}, false);
+}
+
+void RunLogView::showEvent(QShowEvent *event)
+{
+    QDockWidget::showEvent(event);
+    if (m_recorder)
+        return;
+    auto clock = std::make_shared<QElapsedTimer>();
+    clock->start();
+    m_recorderStart = QDateTime::currentDateTime();
+    m_recorder = std::make_unique<RunRecorder>([clock] { return clock->elapsed(); }, &m_browser,
+                                               [this](const LineRecord &record) { addRow(record); });
+    m_runner.addObserver(*this);
+}
+
+void RunLogView::hideEvent(QHideEvent *event)
+{
+    QDockWidget::hideEvent(event);
+    if (!m_recorder)
+        return;
+    m_runner.removeObserver(*this);
+    m_recorder.reset();
+}
+
+void RunLogView::addRow(const LineRecord &record)
+{
+    const QStringList cells{m_recorderStart.addMSecs(record.startMs).toString(QStringLiteral("HH:mm:ss.zzz")),
+                            QString::number(record.line),
+                            record.text,
+                            QString::number(record.durationMs),
+                            QString::number(record.pageWaitMs),
+                            record.address,
+                            record.message.isEmpty() ? outcomeName(record.outcome)
+                                                     : outcomeName(record.outcome) + QStringLiteral(": ") + record.message};
+    const int row = m_table->rowCount();
+    m_table->insertRow(row);
+    for (int column = 0; column < int(cells.size()); ++column)
+        m_table->setItem(row, column, new QTableWidgetItem(cells.at(column)));
+    m_table->scrollToBottom();
+}
+
+int RunLogView::rowCount() const
+{
+    return m_table->rowCount();
+}
+
+QString RunLogView::text() const
+{
+    QStringList lines{kHeadings.join(QLatin1Char('\t'))};
+    for (int row = 0; row < m_table->rowCount(); ++row) {
+        QStringList cells;
+        for (int column = 0; column < m_table->columnCount(); ++column)
+            cells << m_table->item(row, column)->text();
+        lines << cells.join(QLatin1Char('\t'));
+    }
+    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+void RunLogView::copyToClipboard() const
+{
+    QApplication::clipboard()->setText(text());
+}
+
+void RunLogView::clear()
+{
+    m_table->setRowCount(0);
+}

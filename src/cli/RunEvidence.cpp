@@ -1,0 +1,83 @@
+#include "cli/RunEvidence.h"
+
+#include "browser/BrowserConnection.h"
+#include "browser/builtin/BuiltinWindow.h"
+#include "browser/builtin/dom/HtmlDocument.h"
+#include "browser/builtin/view/WindowPicture.h"
+#include "browser/chromium/ChromiumWindow.h"
+#include "engine/ScriptError.h"
+
+#include <QDir>
+#include <QSaveFile>
+
+namespace {
+
+// The script numbered line by line, the failing line marked with ">" and followed by the message.
+QString markedScript(const QStringList &lines, int failingLine, const QString &message)
+{
+    const int width = int(QString::number(lines.size() + 1).size());
+    QString text;
+    for (int number = 1; number <= lines.size() + 1; ++number) {
+        const bool failing = number == failingLine;
+        if (number > lines.size() && !failing)
+            break;
+        text += QStringLiteral("%1 %2 | %3\n")
+                    .arg(failing ? QStringLiteral(">") : QStringLiteral(" "))
+                    .arg(number, width)
+                    .arg(number <= lines.size() ? lines.at(number - 1) : QString());
+        if (failing)
+            text += QStringLiteral("%1   ^ %2\n").arg(QString(width, QLatin1Char(' ')), message);
+    }
+    return text;
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+}
+
+} // namespace
+
+PageEvidence capturePage(BrowserConnection &connection)
+{
+    PageEvidence page;
+    const auto window = connection.attachedWindow();
+    if (!window)
+        return page;
+    try {
+        page.address = window->locationUrl();
+        if (const auto builtin = std::dynamic_pointer_cast<BuiltinWindow>(window)) {
+            if (const auto document = builtin->document())
+                page.html = documentHtml(*document);
+            page.png = windowPicturePng(builtin);
+        } else if (const auto chromium = std::dynamic_pointer_cast<ChromiumWindow>(window)) {
+            page.html = chromium->pageHtml();
+            page.png = chromium->screenshotPng();
+        }
+    } catch (const ScriptError &) {
+        // The window went away: what was gathered before stays.
+    }
+    return page;
+}
+
+QStringList writeEvidence(const QString &folder, const QString &scriptName, const QStringList &scriptLines,
+                          int failingLine, const QString &message, const PageEvidence &page)
+{
+    QStringList written;
+    if (!QDir().mkpath(folder))
+        return written;
+    const QDir dir(folder);
+    const auto keep = [&](const QString &suffix, const QByteArray &bytes) {
+        const QString path = dir.filePath(scriptName + suffix);
+        if (writeFile(path, bytes))
+            written << path;
+    };
+    // The byte order mark says UTF-8 over whatever charset the page's own markup names.
+    keep(QStringLiteral(".page.html"), QByteArrayLiteral("\xEF\xBB\xBF") + page.html.toUtf8());
+    keep(QStringLiteral(".address.txt"), page.address.toUtf8() + '\n');
+    keep(QStringLiteral(".script.txt"), markedScript(scriptLines, failingLine, message).toUtf8());
+    if (!page.png.isEmpty())
+        keep(QStringLiteral(".page.png"), page.png);
+    return written;
+}
