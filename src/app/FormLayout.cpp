@@ -2,7 +2,10 @@
 
 #include "app/Twips.h"
 
+#include <QMouseEvent>
 #include <QRect>
+
+#include <algorithm>
 #include <QWidget>
 
 namespace {
@@ -20,9 +23,12 @@ QRect pixelRect(const ControlBox &box, int dpi)
 
 } // namespace
 
-void FormLayout::layoutControls(FormBoxes &boxes, int W, int H, int S)
+void FormLayout::layoutControls(FormBoxes &boxes, int W, int H, int S, int treeWidth)
 {
-    boxes.tree.width = kTreeWidth;
+    // A dragged divider leaves both panes usable, however small the window becomes.
+    boxes.tree.width = treeWidth == kTreeWidth ? kTreeWidth
+                                               : std::clamp(treeWidth, kMinimumPaneWidth,
+                                                            std::max(kMinimumPaneWidth, W - kRightMargin - kMinimumPaneWidth));
     boxes.editor.top = 0;
     boxes.editor.left = boxes.tree.width + kGap;
     assignIfNotNegative(boxes.editor.height, H - S);
@@ -39,4 +45,18 @@ void applyFormBoxes(const FormBoxes &boxes, int dpi, QWidget &tree, QWidget &edi
     tree.setGeometry(pixelRect(boxes.tree, dpi));
     editor.setGeometry(pixelRect(boxes.editor, dpi));
     list.setGeometry(pixelRect(boxes.list, dpi));
+}
+
+PaneDivider::PaneDivider(QWidget &parent, std::function<void(int)> treeWidthWanted)
+    : QWidget(&parent)
+    , m_treeWidthWanted(std::move(treeWidthWanted))
+{
+    setObjectName(QStringLiteral("paneDivider"));
+    setCursor(Qt::SplitHCursor);
+}
+
+void PaneDivider::mouseMoveEvent(QMouseEvent *event)
+{
+    if (event->buttons() & Qt::LeftButton)
+        m_treeWidthWanted(mapToParent(event->position().toPoint()).x());
 }

@@ -132,6 +132,11 @@ void MainWindow::createControls()
     setEditorText(*m_editor, kDesignedEditorText);
     m_highlighter = new ScriptHighlighter(m_editor->document(), topLevelWords(), conditionalActions());
 
+    m_divider = new PaneDivider(*client, [this](int pixels) {
+        m_treeWidth = pixelsToTwips(pixels, logicalDpi(*this));
+        layoutControls();
+    });
+
     m_list = new QListWidget(client);
     m_list->setObjectName(QStringLiteral("linkListWidget"));
     m_list->setFont(designedFont({QStringLiteral("Tahoma")}, 8.25));
@@ -372,8 +377,9 @@ void MainWindow::layoutControls()
     const int W = pixelsToTwips(frameGeometry().width(), dpi);
     const int H = pixelsToTwips(height() - centralWidget()->y(), dpi);
     const int S = pixelsToTwips(statusBar()->isVisible() ? statusBar()->height() : 0, dpi);
-    FormLayout::layoutControls(m_boxes, W, H, S);
+    FormLayout::layoutControls(m_boxes, W, H, S, m_treeWidth);
     applyFormBoxes(m_boxes, dpi, *m_tree, *m_editor, *m_list);
+    m_divider->setGeometry(twipsToPixels(QRect(m_boxes.tree.width, 0, FormLayout::kGap, m_boxes.tree.height), dpi, dpi));
 }
 
 void MainWindow::showEvent(QShowEvent *event)

@@ -102,6 +102,8 @@ private:
     QLabel *m_panel2 = nullptr;
     std::unique_ptr<MainMenus> m_menus;
     FormBoxes m_boxes;
+    int m_treeWidth = FormLayout::kTreeWidth; // twips; the divider changes it
+    PaneDivider *m_divider = nullptr;
     QTimer m_clockTimer;
     QTimer m_checkDelay; // the script is checked once typing pauses
     std::unique_ptr<WindowHost> m_host;

@@ -56,6 +56,8 @@ void ScriptRunner::resetRun()
 void ScriptRunner::stop()
 {
     m_tickTimer.stop();
+    if (std::exchange(m_sleeping, false))
+        m_tickTimer.setInterval(m_paceBeforeSleep);
     m_state.currentLine = 0;
     m_state.waitingForPage = false;
     m_state.executingLine = false;

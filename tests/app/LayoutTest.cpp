@@ -4,7 +4,9 @@
 #include "app/Twips.h"
 #include "browser/Automation.h"
 
+#include <QCoreApplication>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTreeWidget>
@@ -64,4 +66,30 @@ TEST_F(AppTest, AWindowOf9000TwipsPlacesTheEditorAndTheListInPixels)
     EXPECT_EQ(list->mapTo(window.get(), QPoint(0, list->height())).y(),
               window->findChild<QStatusBar *>("StatusBar1")->geometry().top());
     EXPECT_EQ(editor->geometry().width(), twipsToPixels(5850, dpi));
+}
+
+TEST_F(AppTest, TheDividerGivesTheTreeOrTheEditorMoreRoomWithinLimits)
+{
+    start();
+    const int dpi = logicalDpi(*window);
+    window->resize(twipsToPixels(12000, dpi), twipsToPixels(4000, dpi));
+    auto *editor = window->findChild<QPlainTextEdit *>("scriptEditor");
+    auto *tree = window->findChild<QTreeWidget *>("scriptTree");
+    auto *divider = window->findChild<QWidget *>("paneDivider");
+    ASSERT_EQ(divider->geometry().left(), tree->geometry().right() + 1);
+    const int editorRight = editor->geometry().right();
+
+    const auto drag = [&](int toX) {
+        QMouseEvent move(QEvent::MouseMove, divider->mapFromParent(QPointF(toX, 5)), divider->mapToGlobal(QPointF(0, 5)),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(divider, &move);
+    };
+    drag(twipsToPixels(5000, dpi));
+    EXPECT_NEAR(tree->width(), twipsToPixels(5000, dpi), 1);
+    EXPECT_EQ(editor->geometry().right(), editorRight) << "the editor keeps its right edge";
+    EXPECT_EQ(editor->geometry().left(), divider->geometry().right() + 1);
+    drag(0);
+    EXPECT_NEAR(tree->width(), twipsToPixels(FormLayout::kMinimumPaneWidth, dpi), 1);
+    drag(window->width() * 2);
+    EXPECT_GE(editor->width(), twipsToPixels(FormLayout::kMinimumPaneWidth, dpi) - 1);
 }

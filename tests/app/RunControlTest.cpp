@@ -192,3 +192,23 @@ TEST_F(RunControlTest, TheScriptChecksUnderlineTheirLinesWithTheMessageAsTooltip
     EXPECT_EQ(underlined.format.underlineStyle(), QTextCharFormat::WaveUnderline);
     EXPECT_TRUE(underlined.format.toolTip().contains("clink")) << underlined.format.toolTip().toStdString();
 }
+
+TEST_F(RunControlTest, ASleepKeepsTheWindowAliveAndStopEndsIt)
+{
+    start();
+    setEditorText(editor(), "sleep;2000\r\nbeep");
+    int probeTicks = 0;
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout, [&] { ++probeTicks; });
+    probe.start(50);
+    choose("runAction");
+    ASSERT_TRUE(waitUntil([&] { return runPanel() == "Sleeping on line 1"; }));
+    spinEvents(500);
+    EXPECT_GE(probeTicks, 5) << "events go on during the sleep";
+    EXPECT_EQ(runner().status(), RunStatus::Sleeping);
+    choose("stopAction");
+    EXPECT_EQ(runner().status(), RunStatus::Stopped);
+    spinEvents(100);
+    EXPECT_EQ(runner().tickTimer().interval(), ScriptRunner::kTickInterval) << "the pace before the sleep comes back";
+    EXPECT_NE(panel1(), "Finished Executing ") << "the line after the sleep never ran";
+}
