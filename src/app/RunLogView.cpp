@@ -48,6 +48,9 @@ RunLogView::RunLogView(ScriptRunner &runner, BrowserAccess &browser, QWidget *pa
     layout->addWidget(m_table);
     layout->addLayout(buttons);
     setWidget(content);
+    m_rowDelay.setSingleShot(true);
+    m_rowDelay.setInterval(kRowDelayMs);
+    connect(&m_rowDelay, &QTimer::timeout, this, &RunLogView::showPendingRows);
     hide();
 }
 
@@ -120,20 +123,34 @@ void RunLogView::addRow(const LineRecord &record)
                             record.address,
                             record.message.isEmpty() ? outcomeName(record.outcome)
                                                      : outcomeName(record.outcome) + QStringLiteral(": ") + record.message};
-    const int row = m_table->rowCount();
-    m_table->insertRow(row);
-    for (int column = 0; column < int(cells.size()); ++column)
-        m_table->setItem(row, column, new QTableWidgetItem(cells.at(column)));
+    m_pendingRows << cells;
+    if (!m_rowDelay.isActive())
+        m_rowDelay.start();
+}
+
+void RunLogView::showPendingRows()
+{
+    m_table->setUpdatesEnabled(false);
+    int row = m_table->rowCount();
+    m_table->setRowCount(row + int(m_pendingRows.size()));
+    for (const QStringList &cells : std::as_const(m_pendingRows)) {
+        for (int column = 0; column < int(cells.size()); ++column)
+            m_table->setItem(row, column, new QTableWidgetItem(cells.at(column)));
+        ++row;
+    }
+    m_pendingRows.clear();
+    m_table->setUpdatesEnabled(true);
     m_table->scrollToBottom();
 }
 
 int RunLogView::rowCount() const
 {
-    return m_table->rowCount();
+    return m_table->rowCount() + int(m_pendingRows.size());
 }
 
-QString RunLogView::text() const
+QString RunLogView::text()
 {
+    showPendingRows();
     QStringList lines{kHeadings.join(QLatin1Char('\t'))};
     for (int row = 0; row < m_table->rowCount(); ++row) {
         QStringList cells;
@@ -144,12 +161,13 @@ QString RunLogView::text() const
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 
-void RunLogView::copyToClipboard() const
+void RunLogView::copyToClipboard()
 {
     QApplication::clipboard()->setText(text());
 }
 
 void RunLogView::clear()
 {
+    m_pendingRows.clear();
     m_table->setRowCount(0);
 }

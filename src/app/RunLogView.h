@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QDockWidget>
+#include <QTimer>
 
 #include <memory>
 
@@ -18,13 +19,15 @@ class ScriptRunner;
 class RunLogView final : public QDockWidget, public RunObserver {
     Q_OBJECT
 public:
+    static constexpr int kRowDelayMs = 100;
+
     RunLogView(ScriptRunner &runner, BrowserAccess &browser, QWidget *parent);
     ~RunLogView() override;
 
     [[nodiscard]] int rowCount() const;
     // The rows as tab-separated text, a line each, with a heading line.
-    [[nodiscard]] QString text() const;
-    void copyToClipboard() const;
+    [[nodiscard]] QString text();
+    void copyToClipboard();
     void clear();
 
     void lineStarted(qint16 index, const QString &text) override;
@@ -38,6 +41,7 @@ protected:
 
 private:
     void addRow(const LineRecord &record);
+    void showPendingRows();
     // A run that has stopped hands on its last line at once.
     void closeStoppedRun();
 
@@ -46,4 +50,7 @@ private:
     QTableWidget *m_table;
     std::unique_ptr<RunRecorder> m_recorder;
     QDateTime m_recorderStart;
+    // Rows are put in the table in batches: one at a time would make a fast run crawl.
+    QList<QStringList> m_pendingRows;
+    QTimer m_rowDelay;
 };

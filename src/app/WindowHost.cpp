@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QThread>
+#include <QTimer>
 
 WindowHost::WindowHost(QWidget &mainWindow, QLabel &statusPanel, std::function<void()> openCommandReference)
     : m_window(mainWindow)
@@ -17,7 +18,22 @@ WindowHost::WindowHost(QWidget &mainWindow, QLabel &statusPanel, std::function<v
 
 void WindowHost::setStatusText(const QString &text)
 {
-    m_statusPanel.setText(text);
+    // A fast run changes the text thousands of times a second: the panel shows the newest text
+    // at most every kStatusPaintMs, so measuring and drawing it never sets the run's pace.
+    m_statusText = text;
+    if (!m_sinceShown.isValid() || m_sinceShown.hasExpired(kStatusPaintMs)) {
+        showStatusText();
+    } else if (!m_statusPending) {
+        m_statusPending = true;
+        QTimer::singleShot(kStatusPaintMs, &m_statusPanel, [this] { showStatusText(); });
+    }
+}
+
+void WindowHost::showStatusText()
+{
+    m_statusPending = false;
+    m_sinceShown.start();
+    m_statusPanel.setText(m_statusText);
 }
 
 void WindowHost::messageBox(const QString &text, const QString &title, MessageIcon icon, MessageButtons buttons)

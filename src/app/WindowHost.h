@@ -2,6 +2,8 @@
 
 #include "engine/Host.h"
 
+#include <QElapsedTimer>
+
 #include <functional>
 
 class QLabel;
@@ -23,8 +25,15 @@ public:
     void sleep(int milliseconds) override;
     void closeMainWindow() override;
 
+    static constexpr int kStatusPaintMs = 30;
+
 private:
+    void showStatusText();
+
     QWidget &m_window;
     QLabel &m_statusPanel;
     std::function<void()> m_openCommandReference;
+    QString m_statusText;
+    QElapsedTimer m_sinceShown;
+    bool m_statusPending = false;
 };

@@ -1,4 +1,7 @@
 #include "AppTesting.h"
+#include "QtWait.h"
+
+#include "app/WindowHost.h"
 
 #include "QtWait.h"
 #include "TestServer.h"
@@ -188,6 +191,7 @@ BuiltinWindow &AppTest::attachedWindow()
 
 QString AppTest::panel1() const
 {
+    spinEvents(WindowHost::kStatusPaintMs + 20); // the panel shows a text that came fast a moment later
     return window->findChild<QLabel *>(QStringLiteral("Panel1"))->text();
 }
 
