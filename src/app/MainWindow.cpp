@@ -80,7 +80,7 @@ fMain::fMain(MainWindowOptions options)
     m_menus = std::make_unique<MainMenus>(*this);
 
     m_host = std::make_unique<WindowHost>(*this, *m_panel1, [this] { mCommands_Click(); });
-    m_browser = std::make_unique<SelectableBrowser>(storedBrowserEngine(*m_settings));
+    m_browser = std::make_unique<SelectableBrowser>(storedBrowserEngine(*m_settings), storedDevToolsAddress(*m_settings));
     m_automation = std::make_unique<Automation>(*m_host, *m_browser);
     m_automation->runner.TimerNav().setObjectName(QStringLiteral("TimerNav"));
     m_commands = std::make_unique<BrowserCommands>(m_automation->connection, *m_host);

@@ -17,7 +17,7 @@ QString runUsage()
 {
     return QStringLiteral(
         "usage: navrelay-run [--browser builtin|chromium] [--var TEXT] [--tick MS] [--timeout SECONDS]\n"
-        "                    [--devtools HOST:PORT] [--chromium PATH] [--show] [--verbose] SCRIPT\n");
+        "                    [--devtools HOST:PORT|ws://...] [--chromium PATH] [--show] [--verbose] SCRIPT\n");
 }
 
 ParsedOptions parseRunOptions(const QStringList &arguments)
@@ -55,8 +55,8 @@ ParsedOptions parseRunOptions(const QStringList &arguments)
         } else if (argument == QLatin1String("--devtools")) {
             const auto address = DevToolsAddress::parse(value);
             if (!address)
-                return {std::nullopt, QStringLiteral("--devtools takes HOST:PORT: %1").arg(value)};
-            options.devtools = *address;
+                return {std::nullopt, QStringLiteral("--devtools takes HOST:PORT or ws://...: %1").arg(value)};
+            options.devtools = address;
         } else if (argument == QLatin1String("--chromium")) {
             options.chromiumPath = value;
         } else if (argument == QLatin1String("--show")) {

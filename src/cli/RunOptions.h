@@ -15,7 +15,7 @@ struct RunOptions {
     std::optional<QString> variable; // the answer to the "$$$" prompt
     int tickMs = 50;
     int timeoutSeconds = 300;
-    DevToolsAddress devtools;
+    std::optional<DevToolsAddress> devtools; // a browser the user started, to attach to
     QString chromiumPath;
     bool show = false;
     bool verbose = false;
