@@ -4,7 +4,6 @@
 #include "engine/ScriptError.h"
 
 #include <QDir>
-#include <QTemporaryDir>
 
 #include <fcntl.h>
 #include <unistd.h>

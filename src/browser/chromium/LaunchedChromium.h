@@ -3,11 +3,11 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <memory>
 
 class DevToolsTransport;
-class QTemporaryDir;
 
 // A Chromium that NavRelay started and drives over --remote-debugging-pipe, so that no port of
 // this machine lets anyone else drive it. It lives no longer than NavRelay: it ends by itself
