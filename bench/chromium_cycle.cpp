@@ -1,9 +1,12 @@
 // How long the Chromium backend takes for the steps of a script over loopback HTTP: a
 // navigation to a complete page, a field filled and a form submitted by a click until the
-// answer is complete, and the links of a page read one by one.
+// answer is complete, and the links of a page read one by one; and how long a Chromium that
+// NavRelay starts takes to show its first page, bare and through the runner's attach.
+#include "SilentHost.h"
+#include "browser/BrowserConnection.h"
 #include "browser/chromium/ChromiumBrowser.h"
 #include "browser/chromium/ChromiumLauncher.h"
-#include "browser/chromium/DevToolsConnection.h"
+#include "engine/RunState.h"
 #include "page/Document.h"
 
 #include <QCoreApplication>
@@ -12,11 +15,11 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
 #include <benchmark/benchmark.h>
 
-#include <csignal>
 #include <cstdio>
 #include <functional>
 
@@ -115,25 +118,16 @@ class BenchChromium {
 public:
     BenchChromium()
     {
-        QTcpServer probe;
-        probe.listen(QHostAddress::LocalHost);
-        m_settings.address.port = probe.serverPort();
-        probe.close();
-        m_settings.profileFolder = m_profile.path();
-        m_pid = launchChromium({}, m_settings.address.port, m_settings.profileFolder);
-        m_browser = std::make_unique<ChromiumBrowser>(m_settings);
+        m_browser = std::make_unique<ChromiumBrowser>(settingsIn(m_profile));
+        m_browser->startProgram();
         spinUntil([this] { return !m_browser->windows().empty(); });
     }
 
-    ~BenchChromium()
+    static ChromiumSettings settingsIn(const QTemporaryDir &profile)
     {
-        m_browser.reset();
-        DevToolsEndpoint endpoint(m_settings.address);
-        DevToolsConnection connection;
-        if (const auto socketUrl = endpoint.browserSocketUrl(); socketUrl && connection.open(*socketUrl))
-            connection.post(QStringLiteral("Browser.close"));
-        if (!spinUntil([this] { return ::kill(static_cast<pid_t>(m_pid), 0) != 0; }))
-            ::kill(static_cast<pid_t>(m_pid), SIGKILL);
+        ChromiumSettings settings;
+        settings.profileFolder = profile.path();
+        return settings;
     }
 
     [[nodiscard]] std::shared_ptr<BrowserWindow> window() const
@@ -144,9 +138,13 @@ public:
 
 private:
     QTemporaryDir m_profile;
-    ChromiumSettings m_settings;
-    qint64 m_pid = 0;
     std::unique_ptr<ChromiumBrowser> m_browser;
+};
+
+// The runner's attach pauses between its searches as it does in navrelay-run.
+class PausingHost : public SilentHost {
+public:
+    void sleep(int milliseconds) override { QThread::msleep(static_cast<unsigned long>(milliseconds)); }
 };
 
 bool navigateAndWait(BrowserWindow &window, CompletionCounter &counter, const QString &url)
@@ -218,6 +216,43 @@ void BM_ChromiumReadLinks(benchmark::State &state)
     window->setEventSink(nullptr);
 }
 BENCHMARK(BM_ChromiumReadLinks)->Unit(benchmark::kMillisecond);
+
+// From the start of Chromium until its first page is listed, looking every millisecond.
+void BM_ChromiumStartToFirstPage(benchmark::State &state)
+{
+    for (auto _ : state) {
+        const QTemporaryDir profile;
+        {
+            ChromiumBrowser browser(BenchChromium::settingsIn(profile));
+            browser.startProgram();
+            if (!spinUntil([&] { return !browser.windows().empty(); }))
+                state.SkipWithError("no page");
+            state.PauseTiming();
+        }
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ChromiumStartToFirstPage)->Unit(benchmark::kMillisecond)->Iterations(8)->UseRealTime();
+
+// The runner's attach when it has to start Chromium, with its pause after the start.
+void BM_ChromiumAttachStartingIt(benchmark::State &state)
+{
+    for (auto _ : state) {
+        const QTemporaryDir profile;
+        {
+            ChromiumBrowser browser(BenchChromium::settingsIn(profile));
+            PausingHost host;
+            RunState runState;
+            BrowserConnection connection(browser, host, runState, [] {});
+            connection.attachBrowser();
+            if (!connection.attachedWindow())
+                state.SkipWithError("no page attached");
+            state.PauseTiming();
+        }
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ChromiumAttachStartingIt)->Unit(benchmark::kMillisecond)->Iterations(8)->UseRealTime();
 
 } // namespace
 

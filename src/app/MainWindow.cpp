@@ -87,7 +87,7 @@ MainWindow::MainWindow(MainWindowOptions options)
     m_menus = std::make_unique<MainMenus>(*this);
 
     m_host = std::make_unique<WindowHost>(*this, *m_panel1, [this] { showCommands(); });
-    m_browser = std::make_unique<SelectableBrowser>(storedBrowserEngine(*m_settings));
+    m_browser = std::make_unique<SelectableBrowser>(storedBrowserEngine(*m_settings), storedDevToolsAddress(*m_settings));
     m_automation = std::make_unique<Automation>(*m_host, *m_browser);
     m_automation->runner.tickTimer().setObjectName(QStringLiteral("tickTimer"));
     m_commands = std::make_unique<BrowserCommands>(m_automation->connection, *m_host);

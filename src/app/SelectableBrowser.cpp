@@ -11,11 +11,17 @@ namespace {
 const QString kEngineKey = QStringLiteral("Browser/Engine");
 const QString kBuiltinValue = QStringLiteral("builtin");
 const QString kChromiumValue = QStringLiteral("chromium");
+const QString kDevToolsKey = QStringLiteral("Browser/DevTools");
 
-std::unique_ptr<Browser> createBackend(BrowserEngine engine)
+} // namespace
+
+std::unique_ptr<Browser> SelectableBrowser::createBackend(BrowserEngine engine) const
 {
-    if (engine == BrowserEngine::Chromium)
-        return std::make_unique<ChromiumBrowser>();
+    if (engine == BrowserEngine::Chromium) {
+        ChromiumSettings settings;
+        settings.address = m_chromiumAddress;
+        return std::make_unique<ChromiumBrowser>(settings);
+    }
     auto builtin = std::make_unique<BuiltinBrowser>();
     showBuiltinWindows(*builtin);
     // The engine is part of this program: it is open, on an empty page, before any attach, as
@@ -23,8 +29,6 @@ std::unique_ptr<Browser> createBackend(BrowserEngine engine)
     builtin->startProgram();
     return builtin;
 }
-
-} // namespace
 
 BrowserEngine storedBrowserEngine(QSettings &settings)
 {
@@ -38,8 +42,15 @@ void storeBrowserEngine(QSettings &settings, BrowserEngine engine)
     settings.sync();
 }
 
-SelectableBrowser::SelectableBrowser(BrowserEngine engine)
+std::optional<DevToolsAddress> storedDevToolsAddress(QSettings &settings)
+{
+    const QString value = settings.value(kDevToolsKey).toString().trimmed();
+    return value.isEmpty() ? std::nullopt : DevToolsAddress::parse(value);
+}
+
+SelectableBrowser::SelectableBrowser(BrowserEngine engine, std::optional<DevToolsAddress> chromiumAddress)
     : m_engine(engine)
+    , m_chromiumAddress(std::move(chromiumAddress))
     , m_backend(createBackend(engine))
 {
 }

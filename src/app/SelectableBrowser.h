@@ -1,10 +1,12 @@
 #pragma once
 
 #include "browser/Browser.h"
+#include "browser/chromium/DevToolsEndpoint.h"
 
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class QSettings;
 
@@ -15,12 +17,16 @@ enum class BrowserEngine { Builtin, Chromium };
 // none or an unknown one is stored.
 [[nodiscard]] BrowserEngine storedBrowserEngine(QSettings &settings);
 void storeBrowserEngine(QSettings &settings, BrowserEngine engine);
+// The Chromium the user started with a debugging port and named to be attached to (group
+// "Browser", key "DevTools": HOST:PORT or ws://...); none when the key is empty or not an address.
+[[nodiscard]] std::optional<DevToolsAddress> storedDevToolsAddress(QSettings &settings);
 
 // The browser the main window's connection talks to, whose engine can be changed while the
 // program runs: every call goes to the engine chosen last.
 class SelectableBrowser final : public Browser {
 public:
-    explicit SelectableBrowser(BrowserEngine engine);
+    // Chromium is attached at the address when there is one, else started by NavRelay.
+    explicit SelectableBrowser(BrowserEngine engine, std::optional<DevToolsAddress> chromiumAddress = std::nullopt);
     ~SelectableBrowser() override;
 
     [[nodiscard]] BrowserEngine engine() const { return m_engine; }
@@ -36,6 +42,9 @@ public:
     void activateWindow(const QString &title) override;
 
 private:
+    [[nodiscard]] std::unique_ptr<Browser> createBackend(BrowserEngine engine) const;
+
     BrowserEngine m_engine;
+    std::optional<DevToolsAddress> m_chromiumAddress;
     std::unique_ptr<Browser> m_backend;
 };

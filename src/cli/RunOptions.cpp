@@ -24,10 +24,15 @@ struct RunParser {
     QCommandLineOption tick{QStringLiteral("tick"), QStringLiteral("Milliseconds between lines (default 50; 0: as fast as the waits allow)."),
                             QStringLiteral("MS")};
     QCommandLineOption timeout{QStringLiteral("timeout"), QStringLiteral("Seconds the whole run may take (default 300)."), QStringLiteral("SECONDS")};
-    QCommandLineOption devtools{QStringLiteral("devtools"), QStringLiteral("Chromium's DevTools endpoint (default 127.0.0.1:9222)."),
-                                QStringLiteral("HOST:PORT")};
-    QCommandLineOption chromium{QStringLiteral("chromium"), QStringLiteral("The Chromium program to start when none answers."),
+    QCommandLineOption devtools{QStringLiteral("devtools"),
+                                QStringLiteral("A running Chromium to attach to, by its DevTools port or browser endpoint "
+                                               "(without it, NavRelay starts its own over a pipe)."),
+                                QStringLiteral("HOST:PORT|ws://...")};
+    QCommandLineOption chromium{QStringLiteral("chromium"), QStringLiteral("The Chromium program NavRelay starts."),
                                 QStringLiteral("PATH")};
+    QCommandLineOption isolated{QStringLiteral("isolated"),
+                                QStringLiteral("With --browser chromium: a Chromium of this run's own, on a temporary profile "
+                                               "removed at exit, so parallel runs share nothing.")};
     QCommandLineOption show{QStringLiteral("show"), QStringLiteral("Shows the built-in engine's windows.")};
     QCommandLineOption verbose{QStringLiteral("verbose"), QStringLiteral("Prints every status text and beep.")};
     QCommandLineOption strict{QStringLiteral("strict"),
@@ -45,7 +50,7 @@ struct RunParser {
     RunParser()
     {
         parser.setApplicationDescription(QStringLiteral("Runs a NavRelay script on the built-in engine or on Chromium."));
-        parser.addOptions({help, version, browser, variable, tick, timeout, devtools, chromium, show, verbose, strict, report,
+        parser.addOptions({help, version, browser, variable, tick, timeout, devtools, chromium, isolated, show, verbose, strict, report,
                            junit, evidence, check});
         parser.addPositionalArgument(QStringLiteral("SCRIPT"), QStringLiteral("The script file, or - for standard input; "
                                                                                "with --check, one or more script files."));
@@ -82,13 +87,16 @@ QString readValues(const RunParser &run, RunOptions &options)
     if (parser.isSet(run.devtools)) {
         const auto address = DevToolsAddress::parse(parser.value(run.devtools));
         if (!address)
-            return QStringLiteral("--devtools takes HOST:PORT: %1").arg(parser.value(run.devtools));
+            return QStringLiteral("--devtools takes HOST:PORT or ws://...: %1").arg(parser.value(run.devtools));
         options.devtools = *address;
     }
     options.chromiumPath = parser.value(run.chromium);
     options.show = parser.isSet(run.show);
     options.verbose = parser.isSet(run.verbose);
     options.strict = parser.isSet(run.strict);
+    options.isolated = parser.isSet(run.isolated);
+    if (options.isolated && (options.browser != RunOptions::BrowserKind::Chromium || options.devtools))
+        return QStringLiteral("--isolated needs --browser chromium and no --devtools");
     options.reportPath = parser.value(run.report);
     options.junitPath = parser.value(run.junit);
     options.evidenceDir = parser.value(run.evidence);

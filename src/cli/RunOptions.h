@@ -18,11 +18,12 @@ struct RunOptions {
     std::optional<QString> variable; // the answer to the "$$$" prompt
     int tickMs = 50;
     int timeoutSeconds = 300;
-    DevToolsAddress devtools;
+    std::optional<DevToolsAddress> devtools; // a browser the user started, to attach to
     QString chromiumPath;
     bool show = false;
     bool verbose = false;
     bool strict = false;
+    bool isolated = false; // a Chromium of its own on a temporary profile
     QString reportPath;  // JSON Lines, one object per executed line and a summary
     QString junitPath;   // JUnit XML
     QString evidenceDir; // what a failed run leaves for a look afterwards

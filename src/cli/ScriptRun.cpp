@@ -18,6 +18,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
@@ -34,12 +35,15 @@ void printError(const QString &text)
     std::fprintf(stderr, "navrelay-run: %s\n", text.toLocal8Bit().constData());
 }
 
-std::unique_ptr<Browser> createBrowser(const RunOptions &options)
+// isolatedProfile: the profile folder of an --isolated run, which outlives the browser.
+std::unique_ptr<Browser> createBrowser(const RunOptions &options, const QString &isolatedProfile)
 {
     if (options.browser == RunOptions::BrowserKind::Chromium) {
         ChromiumSettings settings;
         settings.address = options.devtools;
         settings.program = options.chromiumPath;
+        if (options.isolated)
+            settings.profileFolder = isolatedProfile;
         return std::make_unique<ChromiumBrowser>(settings);
     }
     // The built-in engine runs in this process: it is open, on a blank page, before the attach.
@@ -205,7 +209,10 @@ int runScript(const RunOptions &options)
         return RunBadInput;
     const bool scriptFromTerminal = path == QLatin1String("-");
     TerminalHost host(options.variable, options.verbose, !scriptFromTerminal && isatty(STDIN_FILENO));
-    const auto browser = createBrowser(options);
+    std::optional<QTemporaryDir> isolatedProfile; // removed after the browser, declared after it
+    if (options.isolated)
+        isolatedProfile.emplace();
+    const auto browser = createBrowser(options, isolatedProfile ? isolatedProfile->path() : QString());
     Automation automation(host, *browser);
     automation.state.strictLookups = options.strict;
 

@@ -1,24 +1,30 @@
 #include "ChromiumFixture.h"
 
+#include "ProcessProbe.h"
 #include "engine/ScriptError.h"
 
 void ChromiumFixture::SetUp()
 {
     if (!ChromiumProcess::installed())
         GTEST_SKIP() << ChromiumProcess::kProgram << " is not installed: the Chromium backend is not tested";
-    m_chromium = std::make_unique<ChromiumProcess>();
-    ASSERT_GT(m_chromium->port(), 0) << "Chromium did not start";
     m_server = std::make_unique<TestServer>();
     ChromiumSettings settings;
-    settings.address.port = m_chromium->port();
+    settings.program = QString::fromLatin1(ChromiumProcess::kProgram);
+    settings.profileFolder = m_profile.path();
     m_browser = std::make_unique<ChromiumBrowser>(settings);
+    m_browser->startProgram();
+    ASSERT_TRUE(waitUntil([this] { return !m_browser->windows().empty(); }, ChromiumProcess::kStartTimeoutMs))
+        << "Chromium did not start";
 }
 
 void ChromiumFixture::TearDown()
 {
     m_browser.reset();
-    if (m_chromium)
-        m_chromium->kill();
+}
+
+void ChromiumFixture::killChromium()
+{
+    killProcessesNaming(m_profile.path());
 }
 
 std::shared_ptr<BrowserWindow> ChromiumFixture::firstWindow()

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <functional>
 #include <memory>
@@ -31,7 +32,8 @@ public:
     std::function<std::shared_ptr<BrowserWindow>()> newWindow;
 };
 
-// A real headless Chromium, a loopback server for its pages, and the backend connected to it.
+// The backend, with a real headless Chromium it started in a throwaway profile, and a loopback
+// server for its pages.
 class ChromiumFixture : public ::testing::Test {
 protected:
     static constexpr int kPageTimeoutMs = 20000;
@@ -46,8 +48,11 @@ protected:
     [[nodiscard]] bool waitForEvent(const QString &event, int timeoutMs = kPageTimeoutMs);
     // The page requests the server has seen for a path.
     [[nodiscard]] int requestsFor(const std::string &method, const std::string &path) const;
+    // Kills Chromium and every process it started, at once; the backend learns of it only when
+    // it next looks.
+    void killChromium();
 
-    std::unique_ptr<ChromiumProcess> m_chromium;
+    QTemporaryDir m_profile;
     std::unique_ptr<TestServer> m_server;
     std::unique_ptr<ChromiumBrowser> m_browser;
     RecordingSink m_sink;

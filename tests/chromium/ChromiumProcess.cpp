@@ -23,8 +23,10 @@ ChromiumProcess::ChromiumProcess()
     LaunchEnvironment environment;
     environment.isRoot = ::geteuid() == 0;
     // Port 0: Chromium picks a free one and writes it to DevToolsActivePort in the profile.
+    QStringList arguments = chromiumArguments(m_profile.path(), environment);
+    arguments.replace(arguments.indexOf(QStringLiteral("--remote-debugging-pipe")), QStringLiteral("--remote-debugging-port=0"));
     m_process.setProgram(QString::fromLatin1(kProgram));
-    m_process.setArguments(chromiumArguments(0, m_profile.path(), environment));
+    m_process.setArguments(arguments);
     m_process.setStandardOutputFile(QProcess::nullDevice());
     m_process.setStandardErrorFile(QProcess::nullDevice());
     m_process.setChildProcessModifier([] { ::setsid(); });
@@ -34,8 +36,9 @@ ChromiumProcess::ChromiumProcess()
         if (!portFile.open(QIODevice::ReadOnly))
             return false;
         m_port = portFile.readLine().trimmed().toInt();
+        m_socketPath = QString::fromLatin1(portFile.readLine().trimmed());
         portFile.close();
-        return m_port > 0;
+        return m_port > 0 && !m_socketPath.isEmpty();
     }, kStartTimeoutMs);
 }
 
@@ -56,13 +59,4 @@ void ChromiumProcess::kill()
     const QDeadlineTimer deadline(5000);
     while (::kill(-group, 0) == 0 && !deadline.hasExpired())
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-}
-
-void killProcessGroupOf(qint64 pid)
-{
-    const pid_t group = ::getpgid(static_cast<pid_t>(pid));
-    if (group > 1 && group != ::getpgrp())
-        ::kill(-group, SIGKILL);
-    else
-        ::kill(static_cast<pid_t>(pid), SIGKILL);
 }

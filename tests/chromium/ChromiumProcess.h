@@ -4,8 +4,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
-// A headless Chromium of the test's own: a throwaway profile, a DevTools port it picks itself,
-// and its whole process group killed at the end.
+// A headless Chromium that the test started as a user would, with a DevTools port it picks
+// itself, in a throwaway profile; its whole process group is killed at the end.
 class ChromiumProcess {
 public:
     static constexpr auto kProgram = "/usr/bin/chromium";
@@ -20,6 +20,9 @@ public:
 
     // 0 when Chromium did not come up.
     [[nodiscard]] int port() const { return m_port; }
+    [[nodiscard]] QString profile() const { return m_profile.path(); }
+    // The browser's own WebSocket path ("/devtools/browser/...").
+    [[nodiscard]] const QString &socketPath() const { return m_socketPath; }
     // Kills Chromium and every process it started, at once.
     void kill();
 
@@ -27,7 +30,5 @@ private:
     QTemporaryDir m_profile;
     QProcess m_process;
     int m_port = 0;
+    QString m_socketPath;
 };
-
-// Kills a detached process and its group (a Chromium started by the product itself).
-void killProcessGroupOf(qint64 pid);

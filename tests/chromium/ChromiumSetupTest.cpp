@@ -1,20 +1,14 @@
-#include "ChromiumProcess.h"
-#include "QtWait.h"
-#include "browser/chromium/ChromiumBrowser.h"
+#include "ChromiumFixture.h"
+#include "ProcessProbe.h"
 #include "browser/chromium/ChromiumErrors.h"
 #include "browser/chromium/ChromiumLauncher.h"
-#include "browser/chromium/DevToolsConnection.h"
-#include "engine/ScriptError.h"
-
-#include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
 #include <QSysInfo>
 #include <QTcpServer>
-#include <QTemporaryDir>
 
-#include <csignal>
+#include <sys/stat.h>
 
 namespace {
 
@@ -27,40 +21,16 @@ int unusedPort()
     return server.serverPort();
 }
 
-// Closes the Chromium the product started for a test, whatever the test's outcome: through its
-// own endpoint, else by its process id.
-class StartedChromium {
-public:
-    explicit StartedChromium(const ChromiumSettings &settings) : m_settings(settings) {}
-    StartedChromium(const StartedChromium &) = delete;
-    StartedChromium &operator=(const StartedChromium &) = delete;
-
-    ~StartedChromium()
-    {
-        const auto pid = chromiumOfProfile(m_settings.profileFolder);
-        DevToolsEndpoint endpoint(m_settings.address);
-        DevToolsConnection connection;
-        if (const auto socketUrl = endpoint.browserSocketUrl(); socketUrl && connection.open(*socketUrl))
-            connection.post(QStringLiteral("Browser.close"));
-        const auto gone = [&pid] { return !pid || ::kill(static_cast<pid_t>(*pid), 0) != 0; };
-        if (!waitUntil(gone, ChromiumProcess::kStartTimeoutMs)) {
-            ADD_FAILURE() << "Chromium did not close";
-            killProcessGroupOf(*pid);
-        }
-    }
-
-private:
-    ChromiumSettings m_settings;
-};
-
 int errorNumberOfLaunch(const QString &program)
 {
-    try {
-        launchChromium(program, unusedPort(), QDir::tempPath());
-    } catch (const ScriptError &error) {
-        return error.number();
-    }
-    return 0;
+    const QTemporaryDir profile;
+    return errorNumberOf([&] { (void)launchChromium(program, profile.path()); });
+}
+
+mode_t accessBits(const QString &path)
+{
+    struct stat status {};
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & 0777 : 0;
 }
 
 } // namespace
@@ -72,15 +42,18 @@ TEST(DevToolsAddress, ParsesHostAndPort)
         std::optional<DevToolsAddress> expected;
     } cases[] = {
         {"", DevToolsAddress{}},
-        {"127.0.0.1:9333", DevToolsAddress{QStringLiteral("127.0.0.1"), 9333}},
-        {"localhost", DevToolsAddress{QStringLiteral("localhost"), 9222}},
-        {":9444", DevToolsAddress{QStringLiteral("127.0.0.1"), 9444}},
-        {"[::1]:9555", DevToolsAddress{QStringLiteral("::1"), 9555}},
-        {"[::1]", DevToolsAddress{QStringLiteral("::1"), 9222}},
+        {"127.0.0.1:9333", DevToolsAddress{QStringLiteral("127.0.0.1"), 9333, {}}},
+        {"localhost", DevToolsAddress{QStringLiteral("localhost"), 9222, {}}},
+        {":9444", DevToolsAddress{QStringLiteral("127.0.0.1"), 9444, {}}},
+        {"[::1]:9555", DevToolsAddress{QStringLiteral("::1"), 9555, {}}},
+        {"[::1]", DevToolsAddress{QStringLiteral("::1"), 9222, {}}},
         {"host:0", std::nullopt},
         {"host:65536", std::nullopt},
         {"host:port", std::nullopt},
         {"[::1]x", std::nullopt},
+        {"ws://127.0.0.1:9666/devtools/browser/b1",
+         DevToolsAddress{QStringLiteral("127.0.0.1"), 9666, QUrl(QStringLiteral("ws://127.0.0.1:9666/devtools/browser/b1"))}},
+        {"ws:///devtools/browser/b1", std::nullopt},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.text);
@@ -116,7 +89,7 @@ TEST(ChromiumErrors, GoneThingsAreUnavailableAndTheRestIsTheBrowsersOwnFailure)
 TEST(ChromiumLauncher, CommandLineFollowsTheEnvironment)
 {
     const QStringList common{
-        QStringLiteral("--remote-debugging-port=9222"), QStringLiteral("--user-data-dir=/p"),
+        QStringLiteral("--remote-debugging-pipe"), QStringLiteral("--user-data-dir=/p"),
         QStringLiteral("--no-first-run"), QStringLiteral("--no-default-browser-check"),
         QStringLiteral("--disable-background-networking"), QStringLiteral("--disable-component-update"),
         QStringLiteral("--disable-sync"), QStringLiteral("--disable-quic")};
@@ -131,7 +104,7 @@ TEST(ChromiumLauncher, CommandLineFollowsTheEnvironment)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.extra.join(QLatin1Char(' ')).toStdString());
-        EXPECT_EQ(chromiumArguments(9222, QStringLiteral("/p"), c.environment),
+        EXPECT_EQ(chromiumArguments(QStringLiteral("/p"), c.environment),
                   common + c.extra + QStringList{QStringLiteral("about:blank")});
     }
 }
@@ -164,36 +137,77 @@ TEST(ChromiumLauncher, ProfileLockNamesTheChromiumOfThisMachine)
     EXPECT_FALSE(chromiumOfProfile(profile.path()));
 }
 
-TEST(ChromiumBrowser, SilentEndpointHasNoWindows)
+TEST(ChromiumBrowser, SilentNamedEndpointHasNoWindowsAndStartsNoChromium)
 {
+    const QTemporaryDir profile;
     ChromiumSettings settings;
-    settings.address.port = unusedPort();
+    settings.address = DevToolsAddress{QStringLiteral("127.0.0.1"), unusedPort(), {}};
+    settings.profileFolder = profile.path();
     ChromiumBrowser browser(settings);
     EXPECT_FALSE(browser.endpointAnswers());
-    EXPECT_FALSE(devToolsEndpointAnswers(settings.address));
     EXPECT_TRUE(browser.windows().empty());
     EXPECT_THROW((void)browser.createWindow(), ScriptError);
+    browser.startProgram();
+    EXPECT_TRUE(processesNaming(profile.path()).empty());
     browser.activateWindow(QStringLiteral("Chromium"));
     EXPECT_EQ(browser.browserName(), QStringLiteral("Chromium"));
     EXPECT_EQ(browser.programName(), QStringLiteral("Chromium"));
 }
 
-TEST(ChromiumBrowser, StartedProgramOpensTheEndpointAndOutlivesTheBackend)
+TEST(ChromiumBrowser, StartedChromiumOpensNoPortKeepsItsProfilePrivateAndEndsWithTheBackend)
 {
     if (!ChromiumProcess::installed())
         GTEST_SKIP() << ChromiumProcess::kProgram << " is not installed";
-    const QTemporaryDir profile;
+    const QTemporaryDir home;
     ChromiumSettings settings;
-    settings.address.port = unusedPort();
     settings.program = QString::fromLatin1(ChromiumProcess::kProgram);
-    settings.profileFolder = profile.filePath(QStringLiteral("profile"));
-    const StartedChromium started(settings);
+    settings.profileFolder = home.filePath(QStringLiteral("profile"));
+    ASSERT_TRUE(QDir().mkdir(settings.profileFolder));
+    ASSERT_TRUE(::chmod(QFile::encodeName(settings.profileFolder).constData(), 0755) == 0);
+    // Whatever answers on the usual port is no business of a NavRelay that was not sent there.
+    QTcpServer endpointOfSomeoneElse;
+    const bool someoneElseListens = endpointOfSomeoneElse.listen(QHostAddress::LocalHost, DevToolsAddress::kDefaultPort);
     {
         ChromiumBrowser browser(settings);
         browser.startProgram();
-        ASSERT_TRUE(waitUntil([&] { return browser.endpointAnswers(); }, ChromiumProcess::kStartTimeoutMs));
-        EXPECT_TRUE(waitUntil([&] { return !browser.windows().empty(); }));
+        ASSERT_TRUE(waitUntil([&] { return !browser.windows().empty(); }, ChromiumProcess::kStartTimeoutMs));
+        const auto processes = processesNaming(settings.profileFolder);
+        EXPECT_FALSE(processes.empty());
+        EXPECT_TRUE(listeningPortsOf(processes).empty());
+        EXPECT_EQ(accessBits(settings.profileFolder), 0700u);
+
+        // A second NavRelay meanwhile: the profile is taken, so its Chromium gets one of its own.
+        ChromiumBrowser second(settings);
+        second.startProgram();
+        EXPECT_TRUE(waitUntil([&] { return !second.windows().empty(); }, ChromiumProcess::kStartTimeoutMs));
     }
-    EXPECT_TRUE(devToolsEndpointAnswers(settings.address));
-    EXPECT_GT(chromiumOfProfile(settings.profileFolder).value_or(0), 1);
+    EXPECT_TRUE(waitUntil([&] { return processesNaming(settings.profileFolder).empty(); }));
+    if (someoneElseListens) {
+        EXPECT_FALSE(endpointOfSomeoneElse.waitForNewConnection(0));
+    }
+}
+
+TEST(ChromiumBrowser, AttachesToABrowserNamedByItsPortOrWebSocket)
+{
+    if (!ChromiumProcess::installed())
+        GTEST_SKIP() << ChromiumProcess::kProgram << " is not installed";
+    TestServer server; // after Chromium has gone: its open connections would hold the server's stop
+    const ChromiumProcess chromium;
+    ASSERT_GT(chromium.port(), 0) << "Chromium did not start";
+    EXPECT_EQ(listeningPortsOf(processesNaming(chromium.profile())), std::vector<int>{chromium.port()});
+    server.page("/named", "<html><body>named</body></html>");
+    const QString hostAndPort = QStringLiteral("127.0.0.1:%1").arg(chromium.port());
+    for (const QString &named : {hostAndPort, QStringLiteral("ws://") + hostAndPort + chromium.socketPath()}) {
+        SCOPED_TRACE(named.toStdString());
+        ChromiumSettings settings;
+        settings.address = DevToolsAddress::parse(named);
+        ChromiumBrowser browser(settings);
+        const auto windows = browser.windows();
+        ASSERT_FALSE(windows.empty());
+        RecordingSink sink;
+        windows.front()->setEventSink(&sink);
+        windows.front()->navigate(server.url("/named"));
+        EXPECT_TRUE(waitUntil([&] { return sink.events.contains(QStringLiteral("documentCompleted ") + server.url("/named")); }));
+        windows.front()->setEventSink(nullptr);
+    }
 }

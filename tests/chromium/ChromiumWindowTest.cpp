@@ -217,7 +217,7 @@ TEST_F(ChromiumFixture, KilledChromiumMakesEverythingUnavailable)
     const auto document = window->document();
     const auto body = document->body();
 
-    m_chromium->kill();
+    killChromium();
 
     // A navigation asked for before the loss is noticed fails as one asked for after it.
     EXPECT_EQ(errorNumberOf([&] { window->navigate(m_server->url("/a")); }), RemoteUnavailable);

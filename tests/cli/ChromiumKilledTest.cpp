@@ -1,22 +1,21 @@
-// navrelay-run on Chromium when Chromium is killed in the middle of a script: the run attaches
-// again to a Chromium it starts anew and runs the script from its first line.
+// navrelay-run on the Chromium it starts: the browser opens no port and keeps its profile to its
+// user, and lives as long as the run; when it is killed in the middle of a script, the run
+// attaches again to a Chromium it starts anew and runs the script from its first line.
+#include "ProcessProbe.h"
 #include "QtPrinters.h"
 #include "QtWait.h"
 #include "TestServer.h"
 
-#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
-#include <QTcpServer>
 #include <QTemporaryDir>
 
 #include <atomic>
 #include <chrono>
 #include <thread>
 
-#include <csignal>
-#include <unistd.h>
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -26,40 +25,7 @@ using namespace std::chrono_literals;
 
 const QString kChromium = QStringLiteral("/usr/bin/chromium");
 
-// The processes whose command line names the folder: the Chromium of that profile and its helpers.
-std::vector<pid_t> processesNaming(const QString &folder)
-{
-    std::vector<pid_t> found;
-    const QByteArray needle = QFile::encodeName(folder);
-    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        bool isPid = false;
-        const pid_t pid = entry.toInt(&isPid);
-        QFile commandLine(QStringLiteral("/proc/%1/cmdline").arg(entry));
-        if (isPid && commandLine.open(QIODevice::ReadOnly) && commandLine.readAll().contains(needle))
-            found.push_back(pid);
-    }
-    return found;
-}
-
-// Kills every process group that holds a process naming the folder.
-void killChromiumOf(const QString &folder)
-{
-    for (const pid_t pid : processesNaming(folder)) {
-        const pid_t group = ::getpgid(pid);
-        if (group > 1 && group != ::getpgrp())
-            ::kill(-group, SIGKILL);
-        ::kill(pid, SIGKILL);
-    }
-}
-
-int freePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
-
-TEST(ChromiumKilled, TheRunAttachesAgainAndStartsAtLineOne)
+TEST(ChromiumOfTheRun, IsPrivateEndsWithTheRunAndWhenKilledIsStartedAgainFromLineOne)
 {
     if (!QFile::exists(kChromium))
         GTEST_SKIP() << "Chromium is not installed";
@@ -89,18 +55,29 @@ TEST(ChromiumKilled, TheRunAttachesAgainAndStartsAtLineOne)
     environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome.path());
     run.setProcessEnvironment(environment);
     run.start(QStringLiteral(NAVRELAY_RUN_PATH),
-              {"--browser", "chromium", "--devtools", QStringLiteral("127.0.0.1:%1").arg(freePort()), "--tick", "0",
-               "--timeout", "90", "--var", server.url(""), script.fileName()});
+              {"--browser", "chromium", "--tick", "0", "--timeout", "90", "--var", server.url(""), script.fileName()});
     const bool held = waitUntil([&] { return holds > 0; }, 60000);
-    killChromiumOf(dataHome.path());
+    const auto browser = processesNaming(dataHome.path());
+    const std::vector<int> listening = listeningPortsOf(browser);
+    struct stat profile {};
+    const QString profileFolder = dataHome.filePath(QStringLiteral("NavRelay/navrelay-run/chromium-profile"));
+    const bool profileFound = ::stat(QFile::encodeName(profileFolder).constData(), &profile) == 0;
+    killProcessesNaming(dataHome.path());
     killed = true;
     const bool ended = held && run.waitForFinished(120000);
     const QString errors = QString::fromLocal8Bit(run.readAllStandardError());
     if (!ended)
         run.kill();
-    killChromiumOf(dataHome.path());
+    const bool browserEnded = waitUntil([&] { return processesNaming(dataHome.path()).empty(); });
+    killProcessesNaming(dataHome.path());
     ASSERT_TRUE(held) << errors.toStdString();
     ASSERT_TRUE(ended) << errors.toStdString();
+
+    EXPECT_FALSE(browser.empty());
+    EXPECT_TRUE(listening.empty());
+    ASSERT_TRUE(profileFound);
+    EXPECT_EQ(profile.st_mode & 0777, 0700u);
+    EXPECT_TRUE(browserEnded);
 
     EXPECT_EQ(run.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(run.exitCode(), 0) << errors.toStdString();

@@ -9,7 +9,6 @@
 #include <QMimeDatabase>
 #include <QProcess>
 #include <QProcessEnvironment>
-#include <QTcpServer>
 #include <QTemporaryDir>
 
 #include <chrono>
@@ -138,25 +137,10 @@ enum class Backend { Builtin, Chromium };
 
 const QString kChromium = QStringLiteral("/usr/bin/chromium");
 
-int freePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
-
-// A Chromium that navrelay-run starts for one case, in a profile of the case's own, and that
-// the case ends again: Chromium outlives the runner by design.
+// The data folder of a run on Chromium: each case's Chromium gets a profile of its own.
 class ChromiumForCase {
 public:
-    ChromiumForCase() : m_port(freePort()) {}
-    ~ChromiumForCase() { QProcess::execute(QStringLiteral("pkill"), {QStringLiteral("-f"), m_dataHome.path()}); }
-
-    [[nodiscard]] QStringList arguments() const
-    {
-        return {QStringLiteral("--browser"), QStringLiteral("chromium"), QStringLiteral("--devtools"),
-                QStringLiteral("127.0.0.1:%1").arg(m_port)};
-    }
+    [[nodiscard]] QStringList arguments() const { return {QStringLiteral("--browser"), QStringLiteral("chromium")}; }
     void configure(QProcess &run) const
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -166,7 +150,6 @@ public:
 
 private:
     QTemporaryDir m_dataHome;
-    int m_port;
 };
 
 class ScriptFixture : public ::testing::TestWithParam<std::tuple<std::string, Backend>> {};

@@ -3,6 +3,8 @@
 #include "browser/chromium/ChromiumLauncher.h"
 #include "browser/chromium/ChromiumWindow.h"
 #include "browser/chromium/DevToolsConnection.h"
+#include "browser/chromium/DevToolsTransport.h"
+#include "browser/chromium/LaunchedChromium.h"
 #include "browser/chromium/NestedWait.h"
 #include "browser/chromium/PageSession.h"
 #include "browser/chromium/ProtocolJson.h"
@@ -30,8 +32,9 @@ QJsonArray pageTargetsOnly()
 
 ChromiumBrowser::ChromiumBrowser(ChromiumSettings settings)
     : m_settings(std::move(settings))
-    , m_endpoint(m_settings.address)
 {
+    if (m_settings.address)
+        m_endpoint = std::make_unique<DevToolsEndpoint>(*m_settings.address);
     if (m_settings.profileFolder.isEmpty())
         m_settings.profileFolder = defaultChromiumProfileFolder();
 }
@@ -39,12 +42,27 @@ ChromiumBrowser::ChromiumBrowser(ChromiumSettings settings)
 ChromiumBrowser::~ChromiumBrowser()
 {
     settleNavigations();
-    for (auto &[id, window] : m_windows)
+    for (const auto &window : m_windows)
         window->markClosed();
     if (m_connection) {
         m_connection->setEventHandler({});
         m_connection->disconnect(this);
     }
+    if (m_launched)
+        closeStartedBrowser();
+}
+
+void ChromiumBrowser::closeStartedBrowser()
+{
+    if (m_connection && m_connection->isOpen()) {
+        // Its last messages are read while it closes: it must never wait on a full pipe.
+        NestedWait closing(LaunchedChromium::kCloseTimeoutMs);
+        const auto gone = connect(m_connection.get(), &DevToolsConnection::disconnected, [&closing] { closing.finish(); });
+        m_connection->post(QStringLiteral("Browser.close"));
+        (void)closing.wait();
+        disconnect(gone);
+    }
+    m_launched.reset(); // kills it if it has not gone
 }
 
 QString ChromiumBrowser::browserName() const
@@ -60,7 +78,7 @@ QString ChromiumBrowser::programName() const
 void ChromiumBrowser::settleNavigations()
 {
     const auto pending = [this] {
-        return std::any_of(m_windows.begin(), m_windows.end(), [](const auto &entry) { return entry.second->awaitsDocument(); });
+        return std::any_of(m_windows.begin(), m_windows.end(), [](const auto &window) { return window->awaitsDocument(); });
     };
     const QDeadlineTimer deadline(kSettleTimeoutMs);
     while (pending() && !deadline.hasExpired()) {
@@ -71,7 +89,7 @@ void ChromiumBrowser::settleNavigations()
 
 bool ChromiumBrowser::endpointAnswers()
 {
-    return m_endpoint.browserSocketUrl().has_value();
+    return ensureConnected();
 }
 
 bool ChromiumBrowser::ensureConnected()
@@ -80,10 +98,16 @@ bool ChromiumBrowser::ensureConnected()
         return true;
     onDisconnected();
     m_connection.reset();
-    const auto socketUrl = m_endpoint.browserSocketUrl();
-    if (!socketUrl)
+    // The port of a browser is asked only when the user named it; NavRelay's own browser is
+    // reached over its pipe, once.
+    std::unique_ptr<DevToolsTransport> transport;
+    if (m_endpoint)
+        transport = m_endpoint->open();
+    else if (m_launched)
+        transport = m_launched->takeTransport();
+    if (!transport)
         return false;
-    auto connection = std::make_shared<DevToolsConnection>();
+    auto connection = std::make_shared<DevToolsConnection>(std::move(transport));
     connection->setEventHandler([this](const QString &sessionId, const QString &method, const QJsonObject &params) {
         handleEvent(sessionId, method, params);
     });
@@ -94,8 +118,6 @@ bool ChromiumBrowser::ensureConnected()
     });
     m_connection = connection;
     try {
-        if (!connection->open(*socketUrl))
-            throw ScriptError(RemoteUnavailable);
         connection->call(QStringLiteral("Target.setDiscoverTargets"), {{QStringLiteral("discover"), true}});
         // Pages opened from now on wait for us before their first request, so that a popup is
         // seen from its very beginning; pages already open are attached as they are.
@@ -122,12 +144,10 @@ void ChromiumBrowser::handleEvent(const QString &sessionId, const QString &metho
         onAttached(params);
     } else if (method == QLatin1String("Target.detachedFromTarget")) {
         const QString sessionId = jsonText(params, "sessionId");
-        for (const auto &[targetId, window] : m_windows) {
-            if (window->sessionId() == sessionId) {
-                onTargetGone(targetId);
-                break;
-            }
-        }
+        const auto found = std::find_if(m_windows.begin(), m_windows.end(),
+                                        [&sessionId](const auto &window) { return window->sessionId() == sessionId; });
+        if (found != m_windows.end())
+            onTargetGone((*found)->targetId());
     } else if (method == QLatin1String("Target.targetDestroyed") || method == QLatin1String("Target.targetCrashed")) {
         onTargetGone(jsonText(params, "targetId"));
     }
@@ -189,18 +209,17 @@ std::shared_ptr<ChromiumWindow> ChromiumBrowser::addWindow(const QString &target
                                                            bool waitingForDebugger)
 {
     auto window = std::make_shared<ChromiumWindow>(std::make_shared<PageSession>(m_connection, targetId, sessionId));
-    m_windows[targetId] = window;
+    m_windows.push_back(window);
     window->start(waitingForDebugger);
     return window;
 }
 
 void ChromiumBrowser::onTargetGone(const QString &targetId)
 {
-    const auto found = m_windows.find(targetId);
-    if (found == m_windows.end())
+    const auto window = windowForTarget(targetId); // the window may be in use further up the stack
+    if (!window)
         return;
-    const auto window = found->second; // the window may be in use further up the stack
-    m_windows.erase(found);
+    m_windows.erase(std::find(m_windows.begin(), m_windows.end(), window));
     window->markClosed();
 }
 
@@ -208,19 +227,20 @@ void ChromiumBrowser::onDisconnected()
 {
     auto windows = std::move(m_windows);
     m_windows.clear();
-    for (auto &[id, window] : windows)
+    for (const auto &window : windows)
         window->markClosed();
 }
 
 std::shared_ptr<ChromiumWindow> ChromiumBrowser::windowForTarget(const QString &targetId) const
 {
-    const auto found = m_windows.find(targetId);
-    return found == m_windows.end() ? nullptr : found->second;
+    const auto found = std::find_if(m_windows.begin(), m_windows.end(),
+                                    [&targetId](const auto &window) { return window->targetId() == targetId; });
+    return found == m_windows.end() ? nullptr : *found;
 }
 
 std::shared_ptr<ChromiumWindow> ChromiumBrowser::windowForSession(const QString &sessionId) const
 {
-    for (const auto &[id, window] : m_windows) {
+    for (const auto &window : m_windows) {
         if (window->ownsSession(sessionId))
             return window;
     }
@@ -245,26 +265,40 @@ std::shared_ptr<ChromiumWindow> ChromiumBrowser::attachTarget(const QString &tar
     return addWindow(targetId, jsonText(attached, "sessionId"), false);
 }
 
+std::vector<QJsonObject> ChromiumBrowser::pageTargets()
+{
+    std::vector<QJsonObject> pages;
+    const QJsonArray targets = callBrowser(QStringLiteral("Target.getTargets"), {}).value(QStringLiteral("targetInfos")).toArray();
+    for (const QJsonValue &target : targets) {
+        if (jsonText(target.toObject(), "type") == QLatin1String("page"))
+            pages.push_back(target.toObject());
+    }
+    return pages;
+}
+
 std::vector<std::shared_ptr<BrowserWindow>> ChromiumBrowser::windows()
 {
     std::vector<std::shared_ptr<BrowserWindow>> windows;
     if (!ensureConnected())
         return windows;
-    const auto targets = m_endpoint.targets();
-    if (!targets)
-        return windows;
-    for (const DevToolsTarget &target : *targets) {
-        if (target.type != QLatin1String("page"))
-            continue;
+    QStringList listed;
+    try {
+        for (const QJsonObject &target : pageTargets())
+            listed << jsonText(target, "targetId");
+    } catch (const ScriptError &) {
+        return windows; // the browser went away
+    }
+    for (const QString &targetId : listed) {
         try {
-            auto window = windowForTarget(target.id);
-            if (!window)
-                window = attachTarget(target.id);
-            if (!window->isClosed())
-                windows.push_back(std::move(window));
+            if (!windowForTarget(targetId))
+                (void)attachTarget(targetId);
         } catch (const ScriptError &) {
             // closed between the listing and the attach
         }
+    }
+    for (const auto &window : m_windows) {
+        if (!window->isClosed() && listed.contains(window->targetId()))
+            windows.push_back(window);
     }
     return windows;
 }
@@ -294,16 +328,22 @@ void ChromiumBrowser::startProgram()
             // the browser went away meanwhile: start it anew
         }
     }
-    launchChromium(m_settings.program, m_settings.address.port, m_settings.profileFolder);
+    if (m_endpoint)
+        return;
+    m_launched.reset(); // one that is gone or going lets go of the profile first
+    m_launched = launchChromium(m_settings.program, m_settings.profileFolder);
 }
 
 void ChromiumBrowser::activateWindow(const QString &title)
 {
     if (title.isEmpty() || !ensureConnected())
         return;
-    const auto targets = m_endpoint.targets();
-    if (!targets)
+    std::vector<QJsonObject> targets;
+    try {
+        targets = pageTargets();
+    } catch (const ScriptError &) {
         return;
+    }
     const QString suffix = QStringLiteral(" - ") + browserName();
     const std::vector<std::function<bool(const QString &)>> tests = {
         [&title](const QString &windowTitle) { return windowTitle == title; },
@@ -311,11 +351,11 @@ void ChromiumBrowser::activateWindow(const QString &title)
         [&title](const QString &windowTitle) { return windowTitle.endsWith(title); },
     };
     for (const auto &matches : tests) {
-        for (const DevToolsTarget &target : *targets) {
-            if (target.type != QLatin1String("page") || !matches(target.title + suffix))
+        for (const QJsonObject &target : targets) {
+            if (!matches(jsonText(target, "title") + suffix))
                 continue;
             try {
-                (void)callBrowser(QStringLiteral("Target.activateTarget"), {{QStringLiteral("targetId"), target.id}});
+                (void)callBrowser(QStringLiteral("Target.activateTarget"), {{QStringLiteral("targetId"), jsonText(target, "targetId")}});
             } catch (const ScriptError &) {
             }
             return;

@@ -6,20 +6,24 @@
 #include <QJsonObject>
 #include <QObject>
 
-#include <map>
 #include <memory>
+#include <optional>
+#include <vector>
 
 class ChromiumWindow;
 class DevToolsConnection;
+class LaunchedChromium;
 
 struct ChromiumSettings {
-    DevToolsAddress address;
+    // A browser the user started with a debugging port, named to be attached to. Without one,
+    // NavRelay starts Chromium itself and drives it over a pipe, with no port open.
+    std::optional<DevToolsAddress> address;
     QString program;       // the Chromium to start; empty: the first found on PATH
     QString profileFolder; // empty: NavRelay's own folder under the per-user data folder
 };
 
-// Chromium driven over its DevTools protocol: the page targets of the endpoint are the windows.
-// One WebSocket to the browser carries the sessions of every page (flat mode), so a dropped
+// Chromium driven over its DevTools protocol: the page targets of the browser are the windows.
+// One connection to the browser carries the sessions of every page (flat mode), so a dropped
 // connection is seen once, for all windows, and a page's new windows are attached before they
 // load anything (see createWindow()).
 class ChromiumBrowser : public QObject, public Browser {
@@ -31,30 +35,36 @@ public:
     static constexpr int kSettleTimeoutMs = 3000;
 
     explicit ChromiumBrowser(ChromiumSettings settings = {});
+    // Closes the Chromium this backend started.
     ~ChromiumBrowser() override;
 
     QString browserName() const override;
     QString programName() const override;
 
-    // The endpoint's page targets, in the endpoint's order; none while it does not answer.
+    // The browser's page targets, in the order they were first seen; none while it does not
+    // answer.
     std::vector<std::shared_ptr<BrowserWindow>> windows() override;
     // While a window's event sink is asked for the window of a page that window opens, this is
     // the very window Chromium opened for it (still waiting to load). Otherwise a new window
     // showing an empty page.
     std::shared_ptr<BrowserWindow> createWindow() override;
-    // Starts Chromium with the endpoint's port and NavRelay's profile; it stays open when
-    // NavRelay ends. A Chromium that answers but shows no page (its last one was closed) is
-    // given a new window instead.
+    // Starts Chromium with NavRelay's profile; it lives as long as this backend. A Chromium that
+    // answers but shows no page (its last one was closed) is given a new window instead. A
+    // browser the user named is never started: the attach waits for it to answer.
     void startProgram() override;
     // Activates the first page whose window title ("TITLE - Chromium") is, starts or ends with
     // the given text.
     void activateWindow(const QString &title) override;
 
+    // Whether the browser answers over its DevTools connection, connecting when needed.
     [[nodiscard]] bool endpointAnswers();
 
 private:
     [[nodiscard]] bool ensureConnected();
+    void closeStartedBrowser();
     QJsonObject callBrowser(const QString &method, const QJsonObject &params);
+    // The page targets the browser lists: each {targetId, title, ...} of Target.getTargets.
+    [[nodiscard]] std::vector<QJsonObject> pageTargets();
     void settleNavigations();
     void handleEvent(const QString &sessionId, const QString &method, const QJsonObject &params);
     void onAttached(const QJsonObject &params);
@@ -68,8 +78,9 @@ private:
     [[nodiscard]] std::shared_ptr<ChromiumWindow> windowForSession(const QString &sessionId) const;
 
     ChromiumSettings m_settings;
-    DevToolsEndpoint m_endpoint;
+    std::unique_ptr<DevToolsEndpoint> m_endpoint; // the browser the user named, if any
+    std::unique_ptr<LaunchedChromium> m_launched;  // the browser NavRelay started, if any
     std::shared_ptr<DevToolsConnection> m_connection;
-    std::map<QString, std::shared_ptr<ChromiumWindow>> m_windows; // by target id
+    std::vector<std::shared_ptr<ChromiumWindow>> m_windows; // in the order they were attached
     std::shared_ptr<ChromiumWindow> m_adoptablePopup;
 };

@@ -1,15 +1,16 @@
 #include "browser/chromium/ChromiumLauncher.h"
 
-#include "browser/chromium/NestedWait.h"
+#include "browser/chromium/LaunchedChromium.h"
 #include "engine/ScriptError.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QSysInfo>
+#include <QTemporaryDir>
 
+#include <cerrno>
 #include <csignal>
 #include <filesystem>
 
@@ -18,21 +19,19 @@
 namespace {
 
 constexpr int kFileNotFound = 53;
-constexpr int kProfilePollMs = 50;
+constexpr QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
 
 bool processRuns(qint64 pid)
 {
-    return ::kill(static_cast<pid_t>(pid), 0) == 0;
+    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
 }
 
-void waitForProfileRelease(const QString &profileFolder)
+// The profile holds the user's cookies and history: no other user may read it.
+void makePrivateFolder(const QString &folder)
 {
-    const auto owner = chromiumOfProfile(profileFolder);
-    const QDeadlineTimer deadline(kProfileReleaseTimeoutMs);
-    while (owner && processRuns(*owner) && !deadline.hasExpired()) {
-        NestedWait pause(kProfilePollMs);
-        (void)pause.wait();
-    }
+    QDir().mkpath(QFileInfo(folder).absolutePath());
+    (void)QDir().mkdir(folder, kOwnerOnly);
+    (void)QFile::setPermissions(folder, kOwnerOnly);
 }
 
 } // namespace
@@ -64,10 +63,10 @@ QString defaultChromiumProfileFolder()
         .filePath(QStringLiteral("chromium-profile"));
 }
 
-QStringList chromiumArguments(int port, const QString &profileFolder, const LaunchEnvironment &environment)
+QStringList chromiumArguments(const QString &profileFolder, const LaunchEnvironment &environment)
 {
     QStringList arguments{
-        QStringLiteral("--remote-debugging-port=%1").arg(port),
+        QStringLiteral("--remote-debugging-pipe"),
         QStringLiteral("--user-data-dir=%1").arg(profileFolder),
         QStringLiteral("--no-first-run"),
         QStringLiteral("--no-default-browser-check"),
@@ -97,22 +96,18 @@ std::optional<qint64> chromiumOfProfile(const QString &profileFolder)
     return ok && pid > 0 ? std::optional<qint64>(pid) : std::nullopt;
 }
 
-qint64 launchChromium(const QString &givenPath, int port, const QString &profileFolder)
+std::unique_ptr<LaunchedChromium> launchChromium(const QString &givenPath, const QString &profileFolder)
 {
     const QString program = findChromiumProgram(givenPath);
     if (program.isEmpty())
         throw ScriptError(kFileNotFound, QStringLiteral("File not found"));
-    QDir().mkpath(profileFolder);
-    waitForProfileRelease(profileFolder);
-    QProcess process;
-    process.setProgram(program);
-    process.setArguments(chromiumArguments(port, profileFolder, LaunchEnvironment::current()));
-    process.setWorkingDirectory(QDir::homePath());
-    // Chromium's own diagnostics would otherwise run into NavRelay's terminal.
-    process.setStandardOutputFile(QProcess::nullDevice());
-    process.setStandardErrorFile(QProcess::nullDevice());
-    qint64 pid = 0;
-    if (!process.startDetached(&pid))
-        throw ScriptError(kFileNotFound, QStringLiteral("File not found"));
-    return pid;
+    const auto owner = chromiumOfProfile(profileFolder);
+    if (owner && processRuns(*owner)) {
+        auto throwaway = std::make_unique<QTemporaryDir>();
+        const QString folder = throwaway->path();
+        return std::make_unique<LaunchedChromium>(program, chromiumArguments(folder, LaunchEnvironment::current()),
+                                                  std::move(throwaway));
+    }
+    makePrivateFolder(profileFolder);
+    return std::make_unique<LaunchedChromium>(program, chromiumArguments(profileFolder, LaunchEnvironment::current()));
 }

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "browser/chromium/LaunchedChromium.h"
+
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 
-// What the command line of a started Chromium depends on besides its port and profile.
+// What the command line of a started Chromium depends on besides its profile.
 struct LaunchEnvironment {
     bool hasDisplay = false; // an X11 or Wayland display to open windows on
     bool isRoot = false;     // Chromium's sandbox refuses to run as root
@@ -24,17 +27,15 @@ inline const QStringList kChromiumProgramNames = {QStringLiteral("chromium"), QS
 // NavRelay's own Chromium profile folder, under the per-user data folder.
 [[nodiscard]] QString defaultChromiumProfileFolder();
 
-// The command line (without the program) that starts Chromium with its DevTools endpoint on
-// the port and its profile in the folder, showing an empty page.
-[[nodiscard]] QStringList chromiumArguments(int port, const QString &profileFolder,
-                                            const LaunchEnvironment &environment);
+// The command line (without the program) that starts Chromium driven over its DevTools pipe,
+// with its profile in the folder, showing an empty page.
+[[nodiscard]] QStringList chromiumArguments(const QString &profileFolder, const LaunchEnvironment &environment);
 
 // The process of this machine that holds the profile, as Chromium's profile lock names it.
 [[nodiscard]] std::optional<qint64> chromiumOfProfile(const QString &profileFolder);
 
-// Starts Chromium detached, so that it stays open when NavRelay ends; returns its process id.
-// A Chromium still closing in the same profile is waited for (up to kProfileReleaseTimeoutMs):
-// a new one would hand its command line to it and end. Throws ScriptError (53, "File not
+// Starts Chromium in the profile folder, made (or kept) readable by its owner only. While
+// another Chromium holds that profile (another NavRelay's), a new one would hand its command
+// line to it and end: it gets a throwaway profile instead. Throws ScriptError (53, "File not
 // found") when no Chromium program is found or it cannot be started.
-inline constexpr int kProfileReleaseTimeoutMs = 5000;
-qint64 launchChromium(const QString &givenPath, int port, const QString &profileFolder);
+[[nodiscard]] std::unique_ptr<LaunchedChromium> launchChromium(const QString &givenPath, const QString &profileFolder);

@@ -1,46 +1,25 @@
 #include "browser/chromium/DevToolsConnection.h"
 
 #include "browser/chromium/ChromiumErrors.h"
+#include "browser/chromium/DevToolsTransport.h"
 #include "browser/chromium/NestedWait.h"
 #include "engine/ScriptError.h"
 
 #include <QJsonDocument>
 #include <QLoggingCategory>
-#include <QNetworkProxy>
-#include <QWebSocket>
 
 // The protocol's messages both ways, shown with QT_LOGGING_RULES="navrelay.devtools.debug=true".
 Q_LOGGING_CATEGORY(lcDevTools, "navrelay.devtools", QtWarningMsg)
 
-DevToolsConnection::DevToolsConnection()
-    : m_socket(std::make_unique<QWebSocket>())
+DevToolsConnection::DevToolsConnection(std::unique_ptr<DevToolsTransport> transport)
+    : m_transport(std::move(transport))
+    , m_open(m_transport->isOpen())
 {
-    m_socket->setProxy(QNetworkProxy::NoProxy);
-    connect(m_socket.get(), &QWebSocket::textMessageReceived, this, &DevToolsConnection::receive);
-    connect(m_socket.get(), &QWebSocket::disconnected, this, &DevToolsConnection::onDisconnected);
+    connect(m_transport.get(), &DevToolsTransport::messageReceived, this, &DevToolsConnection::receive);
+    connect(m_transport.get(), &DevToolsTransport::closed, this, &DevToolsConnection::onDisconnected);
 }
 
-DevToolsConnection::~DevToolsConnection()
-{
-    m_socket->disconnect(this);
-    m_socket->abort();
-}
-
-bool DevToolsConnection::open(const QUrl &url)
-{
-    NestedWait wait(kOpenTimeoutMs);
-    const auto connected = connect(m_socket.get(), &QWebSocket::connected, this, [&wait] { wait.finish(); });
-    const auto failed = connect(m_socket.get(), QOverload<QAbstractSocket::SocketError>::of(&QWebSocket::error),
-                                this, [&wait] { wait.finish(); });
-    m_socket->open(url);
-    (void)wait.wait(); // the socket's state tells how it ended
-    disconnect(connected);
-    disconnect(failed);
-    m_open = m_socket->state() == QAbstractSocket::ConnectedState;
-    if (!m_open)
-        m_socket->abort();
-    return m_open;
-}
+DevToolsConnection::~DevToolsConnection() = default;
 
 QJsonObject DevToolsConnection::call(const QString &method, const QJsonObject &params, const QString &sessionId)
 {
@@ -79,16 +58,16 @@ qint64 DevToolsConnection::send(const QString &method, const QJsonObject &params
     if (!sessionId.isEmpty())
         message.insert(QStringLiteral("sessionId"), sessionId);
     m_pending.emplace(id, std::move(onReply));
-    const QString text = QString::fromUtf8(QJsonDocument(message).toJson(QJsonDocument::Compact));
+    const QByteArray text = QJsonDocument(message).toJson(QJsonDocument::Compact);
     qCDebug(lcDevTools).noquote() << "->" << text;
-    m_socket->sendTextMessage(text);
+    m_transport->send(text);
     return id;
 }
 
-void DevToolsConnection::receive(const QString &text)
+void DevToolsConnection::receive(const QByteArray &text)
 {
     qCDebug(lcDevTools).noquote() << "<-" << text.left(2000);
-    const QJsonObject message = QJsonDocument::fromJson(text.toUtf8()).object();
+    const QJsonObject message = QJsonDocument::fromJson(text).object();
     if (message.contains(QStringLiteral("id"))) {
         const auto pending = m_pending.find(message.value(QStringLiteral("id")).toInteger());
         if (pending == m_pending.end())

@@ -3,14 +3,13 @@
 #include <QJsonObject>
 #include <QObject>
 #include <QString>
-#include <QUrl>
 
 #include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 
-class QWebSocket;
+class DevToolsTransport;
 
 // The answer to one DevTools command.
 struct DevToolsReply {
@@ -19,28 +18,26 @@ struct DevToolsReply {
     bool connectionLost = false;
 };
 
-// One WebSocket connection to a DevTools endpoint, carrying the browser's own commands and, in
-// flat mode, those of every attached target (told apart by session id).
+// One connection to a browser's DevTools protocol, carrying the browser's own commands and, in
+// flat mode, those of every attached target (told apart by session id), over a WebSocket or a
+// pipe (see DevToolsTransport).
 class DevToolsConnection : public QObject {
     Q_OBJECT
 
 public:
     // A page that runs a long script holds the reply to a command sent to it this long at most.
     static constexpr int kCallTimeoutMs = 30000;
-    static constexpr int kOpenTimeoutMs = 5000;
 
     using EventHandler = std::function<void(const QString &sessionId, const QString &method,
                                             const QJsonObject &params)>;
     using ReplyHandler = std::function<void(const DevToolsReply &reply)>;
 
-    DevToolsConnection();
+    explicit DevToolsConnection(std::unique_ptr<DevToolsTransport> transport);
     ~DevToolsConnection() override;
 
-    // Opens the WebSocket; false when no connection was made within the time limit.
-    [[nodiscard]] bool open(const QUrl &url);
     [[nodiscard]] bool isOpen() const { return m_open; }
 
-    // Receives every event as it arrives. It must not wait for the browser: the socket delivers
+    // Receives every event as it arrives. It must not wait for the browser: a WebSocket delivers
     // nothing more until it returns.
     void setEventHandler(EventHandler handler) { m_eventHandler = std::move(handler); }
 
@@ -60,11 +57,11 @@ signals:
 private:
     qint64 send(const QString &method, const QJsonObject &params, const QString &sessionId,
                 ReplyHandler onReply);
-    void receive(const QString &text);
+    void receive(const QByteArray &text);
     void onDisconnected();
 
-    std::unique_ptr<QWebSocket> m_socket;
-    bool m_open = false;
+    std::unique_ptr<DevToolsTransport> m_transport;
+    bool m_open;
     qint64 m_nextId = 1;
     std::map<qint64, ReplyHandler> m_pending;
     EventHandler m_eventHandler;

@@ -1,17 +1,35 @@
 #include "browser/chromium/DevToolsEndpoint.h"
 
 #include "browser/chromium/NestedWait.h"
+#include "browser/chromium/WebSocketTransport.h"
 
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QNetworkReply>
 
+namespace {
+
+std::optional<DevToolsAddress> socketAddress(const QString &text)
+{
+    const QUrl url(text, QUrl::StrictMode);
+    if (!url.isValid() || url.host().isEmpty())
+        return std::nullopt;
+    DevToolsAddress address;
+    address.host = url.host();
+    address.port = url.port(80);
+    address.socketUrl = url;
+    return address;
+}
+
+} // namespace
+
 std::optional<DevToolsAddress> DevToolsAddress::parse(const QString &text)
 {
     const QString trimmed = text.trimmed();
+    if (trimmed.startsWith(QLatin1String("ws://"), Qt::CaseInsensitive))
+        return socketAddress(trimmed);
     QString host = trimmed;
     std::optional<QString> portText;
     if (trimmed.startsWith(QLatin1Char('['))) { // an IPv6 address: "[::1]:9222"
@@ -57,9 +75,11 @@ DevToolsEndpoint::DevToolsEndpoint(DevToolsAddress address)
 
 DevToolsEndpoint::~DevToolsEndpoint() = default;
 
-std::optional<QByteArray> DevToolsEndpoint::get(const QString &path)
+std::optional<QUrl> DevToolsEndpoint::browserSocketUrl()
 {
-    QNetworkRequest request(m_address.httpUrl(path));
+    if (!m_address.socketUrl.isEmpty())
+        return m_address.socketUrl;
+    QNetworkRequest request(m_address.httpUrl(QStringLiteral("/json/version")));
     request.setTransferTimeout(kRequestTimeoutMs);
     std::unique_ptr<QNetworkReply> reply(m_network->get(request));
     NestedWait wait(kRequestTimeoutMs);
@@ -68,38 +88,14 @@ std::optional<QByteArray> DevToolsEndpoint::get(const QString &path)
         reply->abort();
         return std::nullopt;
     }
-    return reply->readAll();
-}
-
-std::optional<QUrl> DevToolsEndpoint::browserSocketUrl()
-{
-    const auto body = get(QStringLiteral("/json/version"));
-    if (!body)
-        return std::nullopt;
-    const QUrl url(QJsonDocument::fromJson(*body).object().value(QStringLiteral("webSocketDebuggerUrl")).toString());
+    const QUrl url(QJsonDocument::fromJson(reply->readAll()).object().value(QStringLiteral("webSocketDebuggerUrl")).toString());
     if (!url.isValid() || url.isEmpty())
         return std::nullopt;
     return url;
 }
 
-std::optional<std::vector<DevToolsTarget>> DevToolsEndpoint::targets()
+std::unique_ptr<DevToolsTransport> DevToolsEndpoint::open()
 {
-    const auto body = get(QStringLiteral("/json/list"));
-    if (!body)
-        return std::nullopt;
-    const QJsonDocument document = QJsonDocument::fromJson(*body);
-    if (!document.isArray())
-        return std::nullopt;
-    std::vector<DevToolsTarget> targets;
-    for (const QJsonValue &entry : document.array()) {
-        const QJsonObject target = entry.toObject();
-        targets.push_back({target.value(QStringLiteral("id")).toString(), target.value(QStringLiteral("type")).toString(),
-                           target.value(QStringLiteral("title")).toString(), target.value(QStringLiteral("url")).toString()});
-    }
-    return targets;
-}
-
-bool devToolsEndpointAnswers(const DevToolsAddress &address)
-{
-    return DevToolsEndpoint(address).browserSocketUrl().has_value();
+    const auto socketUrl = browserSocketUrl();
+    return socketUrl ? WebSocketTransport::open(*socketUrl) : nullptr;
 }

@@ -5,34 +5,28 @@
 
 #include <memory>
 #include <optional>
-#include <vector>
 
+class DevToolsTransport;
 class QNetworkAccessManager;
 
-// Where a browser's DevTools endpoint listens.
+// Where a browser that the user started with a debugging port listens for DevTools clients.
 struct DevToolsAddress {
     static constexpr int kDefaultPort = 9222;
 
     QString host = QStringLiteral("127.0.0.1");
     int port = kDefaultPort;
+    QUrl socketUrl; // the browser's own WebSocket address when the user named it; else asked of HOST:PORT
 
-    // "HOST:PORT", "HOST" or ":PORT"; nullopt for a port that is not 1 to 65535.
+    // "HOST:PORT", "HOST", ":PORT" or a browser's "ws://HOST:PORT/devtools/browser/..." address;
+    // nullopt for a port that is not 1 to 65535 or a WebSocket address without a host.
     [[nodiscard]] static std::optional<DevToolsAddress> parse(const QString &text);
     [[nodiscard]] QUrl httpUrl(const QString &path) const;
 
     friend bool operator==(const DevToolsAddress &, const DevToolsAddress &) = default;
 };
 
-// A target the endpoint lists.
-struct DevToolsTarget {
-    QString id;
-    QString type; // "page" for a tab or window showing a page
-    QString title;
-    QString url;
-};
-
-// The endpoint's HTTP side: its version answer and its list of targets. Each request waits in
-// a nested event loop for at most kRequestTimeoutMs.
+// A browser's DevTools endpoint on a port: its HTTP side tells the address of its WebSocket.
+// Each request waits in a nested event loop for at most kRequestTimeoutMs.
 class DevToolsEndpoint {
 public:
     // The endpoint is on this machine or near it: an answer that takes longer is no answer.
@@ -41,19 +35,13 @@ public:
     explicit DevToolsEndpoint(DevToolsAddress address);
     ~DevToolsEndpoint();
 
-    [[nodiscard]] const DevToolsAddress &address() const { return m_address; }
-
-    // The browser-level WebSocket address, or nullopt when the endpoint does not answer.
-    [[nodiscard]] std::optional<QUrl> browserSocketUrl();
-    // Every target in the endpoint's order, or nullopt when it does not answer.
-    [[nodiscard]] std::optional<std::vector<DevToolsTarget>> targets();
+    // A connection to the browser, or null when it does not answer.
+    [[nodiscard]] std::unique_ptr<DevToolsTransport> open();
 
 private:
-    [[nodiscard]] std::optional<QByteArray> get(const QString &path);
+    // The browser-level WebSocket address, or nullopt when the endpoint does not answer.
+    [[nodiscard]] std::optional<QUrl> browserSocketUrl();
 
     DevToolsAddress m_address;
     std::unique_ptr<QNetworkAccessManager> m_network;
 };
-
-// Whether a DevTools endpoint answers at that address.
-[[nodiscard]] bool devToolsEndpointAnswers(const DevToolsAddress &address);
