@@ -17,6 +17,8 @@ enum class LoadFailureKind {
     Timeout,
     SecureConnectionFailed,
     InvalidResponse,
+    HeadersTooLarge,
+    TooLarge,
     TooManyRedirects,
     RedirectRefused,
     FileNotFound,
@@ -37,7 +39,6 @@ struct LoadedResponse {
     int httpStatus = 0;        // 0 when the answer did not come over HTTP
     QByteArray contentType;
     QByteArray body;
-    bool truncated = false;     // the body was cut at the size bound
     bool keepsDocument = false; // e.g. 204 No Content: the shown page stays
     bool noStore = false;       // Cache-Control: no-store: going back asks the server again
     std::optional<LoadFailure> failure;

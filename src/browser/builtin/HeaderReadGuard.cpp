@@ -1,0 +1,104 @@
+#include "browser/builtin/HeaderReadGuard.h"
+
+#include <QDir>
+
+#include <chrono>
+
+#include <linux/sockios.h>
+#include <linux/tcp.h>
+#include <netinet/in.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Qt reads header bytes one by one, about a megabyte a second: a flood crosses 64 KB well
+// within a few checks.
+constexpr auto CheckInterval = 20ms;
+
+[[nodiscard]] quint16 defaultPort(const QUrl &url)
+{
+    return static_cast<quint16>(url.port(url.scheme() == QLatin1String("https") ? 443 : 80));
+}
+
+[[nodiscard]] bool isTcpSocket(int fd)
+{
+    int protocol = 0;
+    socklen_t length = sizeof protocol;
+    return ::getsockopt(fd, SOL_SOCKET, SO_PROTOCOL, &protocol, &length) == 0 && protocol == IPPROTO_TCP;
+}
+
+// What the process has taken out of the connection: received by the kernel, less what still waits.
+[[nodiscard]] qint64 consumedBytes(int fd)
+{
+    tcp_info info {};
+    socklen_t length = sizeof info;
+    int waiting = 0;
+    if (::getsockopt(fd, IPPROTO_TCP, TCP_INFO, &info, &length) != 0 || ::ioctl(fd, SIOCINQ, &waiting) != 0)
+        return 0;
+    return static_cast<qint64>(info.tcpi_bytes_received) - waiting;
+}
+
+} // namespace
+
+HeaderReadGuard::HeaderReadGuard(const QUrl &url, qint64 maxHeaderBytes, QObject *parent)
+    : QObject(parent)
+    , m_address(url.host())
+    , m_port(defaultPort(url))
+    , m_maxBytes(maxHeaderBytes)
+{
+    // A kept-alive connection has carried earlier answers: only what it reads from now counts.
+    forEachConnection([this](const Connection &connection) {
+        m_consumedAtStart[connection.inode] = connection.consumed;
+    });
+    m_timer.setInterval(CheckInterval);
+    connect(&m_timer, &QTimer::timeout, this, &HeaderReadGuard::check);
+    m_timer.start();
+}
+
+void HeaderReadGuard::stop()
+{
+    m_timer.stop();
+}
+
+template<typename Visit>
+void HeaderReadGuard::forEachConnection(Visit visit) const
+{
+    const QStringList descriptors = QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System);
+    for (const QString &name : descriptors) {
+        const int fd = name.toInt();
+        struct stat status {};
+        if (::fstat(fd, &status) != 0 || !S_ISSOCK(status.st_mode) || !isTcpSocket(fd))
+            continue;
+        sockaddr_storage peer {};
+        socklen_t length = sizeof peer;
+        if (::getpeername(fd, reinterpret_cast<sockaddr *>(&peer), &length) != 0)
+            continue;
+        const QHostAddress address(reinterpret_cast<const sockaddr *>(&peer));
+        const quint16 port = peer.ss_family == AF_INET6 ? ntohs(reinterpret_cast<const sockaddr_in6 &>(peer).sin6_port)
+                                                        : ntohs(reinterpret_cast<const sockaddr_in &>(peer).sin_port);
+        if (port != m_port || (!m_address.isNull() && !address.isEqual(m_address, QHostAddress::TolerantConversion)))
+            continue;
+        visit(Connection{fd, status.st_ino, consumedBytes(fd)});
+    }
+}
+
+void HeaderReadGuard::check()
+{
+    bool crossed = false;
+    forEachConnection([&](const Connection &connection) {
+        const auto start = m_consumedAtStart.find(connection.inode);
+        const qint64 read = connection.consumed - (start == m_consumedAtStart.end() ? 0 : start->second);
+        if (read <= m_maxBytes)
+            return;
+        ::shutdown(connection.fd, SHUT_RDWR);
+        crossed = true;
+    });
+    if (!crossed)
+        return;
+    stop();
+    emit tripped();
+}
