@@ -260,7 +260,7 @@ TEST_F(BuiltinWindowTest, EveryKindOfAnswerBecomesADocument)
     open(server.url("/text"));
     EXPECT_EQ(bodyText(*window), "a < b & c\nline 2");
     open(server.url("/big"));
-    EXPECT_EQ(window->document()->kind(), DocumentKind::Other);
+    EXPECT_TRUE(bodyText(*window).startsWith("Page too large")) << bodyText(*window).toStdString();
     open(QUrl::fromLocalFile(file.fileName()).toString());
     EXPECT_EQ(bodyText(*window), "on disk");
     EXPECT_EQ(window->title(), "Local - NavRelay Browser");

@@ -1,5 +1,6 @@
 #include "QtPrinters.h"
 #include "BuiltinTesting.h"
+#include "HostileServer.h"
 #include "QtWait.h"
 #include "TestServer.h"
 
@@ -13,6 +14,9 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -272,17 +276,23 @@ TEST(PageLoader, CutAndBrokenBodiesNeitherCrashNorHang)
     load(badHeaders.url());
 }
 
-TEST(PageLoader, BodiesAreCutAtTheBound)
+TEST(PageLoader, BodiesPastTheBoundAreRefused)
 {
     TestServer server;
-    const std::string big(50 * 1024 * 1024, 'x');
-    server.page("/big", big, "application/octet-stream");
-
-    const LoadedResponse response = load(server.url("/big"));
-
-    EXPECT_FALSE(response.failure);
-    EXPECT_TRUE(response.truncated);
-    EXPECT_EQ(response.body.size(), MaxBodyBytes);
+    server.page("/big", std::string(50 * 1024 * 1024, 'x'), "application/octet-stream");
+    // Without a length the bound is met while reading.
+    server.handle("GET", "/stream", [](const httplib::Request &, httplib::Response &response) {
+        response.set_chunked_content_provider("text/html", [](size_t offset, httplib::DataSink &sink) {
+            const std::string piece(64 * 1024, 's');
+            if (offset < 40u * 1024 * 1024)
+                sink.write(piece.data(), piece.size());
+            else
+                sink.done();
+            return true;
+        });
+    });
+    EXPECT_EQ(failureKind(load(server.url("/big"))), LoadFailureKind::TooLarge);
+    EXPECT_EQ(failureKind(load(server.url("/stream"))), LoadFailureKind::TooLarge);
 
     // A redirect with an oversized body still sends the browser on.
     server.handle("GET", "/heavy-redirect", [](const httplib::Request &, httplib::Response &answer) {
@@ -293,10 +303,43 @@ TEST(PageLoader, BodiesAreCutAtTheBound)
     server.page("/small", "small");
     LoadLimits narrow;
     narrow.maxBodyBytes = 1000;
-    const LoadedResponse redirected = load(server.url("/heavy-redirect"), narrow);
-    EXPECT_EQ(redirected.body, "small");
-    EXPECT_FALSE(redirected.truncated);
-    EXPECT_EQ(load(server.url("/big"), narrow).body.size(), 1000);
+    EXPECT_EQ(load(server.url("/heavy-redirect"), narrow).body, "small");
+    server.page("/exact", std::string(1000, 'e'));
+    EXPECT_EQ(load(server.url("/exact"), narrow).body.size(), 1000);
+}
+
+TEST(PageLoader, CompressedBodiesAreDecodedWithinTheBound)
+{
+    TestServer server;
+    const auto serve = [&](const std::string &path, const std::string &encoding, std::string body) {
+        server.handle("GET", path, [encoding, body = std::move(body)](const httplib::Request &, httplib::Response &response) {
+            response.set_header("Content-Encoding", encoding);
+            response.set_content(body, "text/html");
+        });
+    };
+    // Bombs: many times the bound in a few kilobytes.
+    LoadLimits narrow;
+    narrow.maxBodyBytes = 1024 * 1024;
+    for (const std::string encoding : {"gzip", "deflate", "br"}) {
+        serve("/bomb-" + encoding, encoding, compressedZeros(encoding, 16u * 1024 * 1024));
+        EXPECT_EQ(failureKind(load(server.url("/bomb-" + encoding), narrow)), LoadFailureKind::TooLarge) << encoding;
+    }
+
+    // An honest page that compresses well (Qt's own check refuses past 40:1).
+    std::string page;
+    while (page.size() < 12u * 1024 * 1024)
+        page += "<p class=\"row\">one row of a long and very repetitive page</p>\n";
+    std::string compressed;
+    httplib::detail::gzip_compressor gzip;
+    gzip.compress(page.data(), page.size(), true, [&](const char *data, size_t length) {
+        compressed.append(data, length);
+        return true;
+    });
+    ASSERT_GT(page.size() / compressed.size(), 100u);
+    serve("/page", "gzip", compressed);
+    const LoadedResponse response = load(server.url("/page"));
+    EXPECT_FALSE(response.failure);
+    EXPECT_TRUE(response.body == QByteArray::fromStdString(page));
 }
 
 TEST(PageLoader, LocalAddressesLoadWithoutANetwork)
@@ -313,7 +356,23 @@ TEST(PageLoader, LocalAddressesLoadWithoutANetwork)
 
     EXPECT_EQ(failureKind(load(QUrl::fromLocalFile(dir.filePath("missing.html")).toString())),
               LoadFailureKind::FileNotFound);
-    EXPECT_EQ(failureKind(load(QUrl::fromLocalFile(dir.path()).toString())), LoadFailureKind::FileUnreadable);
+    LoadLimits narrow;
+    narrow.maxBodyBytes = 10;
+    EXPECT_EQ(failureKind(load(QUrl::fromLocalFile(file.fileName()).toString(), narrow)), LoadFailureKind::TooLarge);
+
+    // What is not a regular file is refused without being read: none of these may hang.
+    const QString fifo = dir.filePath(QStringLiteral("fifo"));
+    ASSERT_EQ(mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    int idlePipe[2];
+    ASSERT_EQ(pipe(idlePipe), 0);
+    const QString idlePipeEnd = QStringLiteral("/proc/self/fd/%1").arg(idlePipe[0]);
+    for (const QString &path : {dir.path(), fifo, idlePipeEnd, QStringLiteral("/dev/zero")}) {
+        const LoadedResponse response = load(QUrl::fromLocalFile(path).toString());
+        EXPECT_EQ(failureKind(response), LoadFailureKind::FileUnreadable) << path.toStdString();
+        EXPECT_TRUE(response.body.isEmpty());
+    }
+    close(idlePipe[0]);
+    close(idlePipe[1]);
 
     const LoadedResponse data = load(QStringLiteral("data:text/html;charset=utf-8,%3Cb%3Ehi%3C/b%3E"));
     EXPECT_EQ(data.body, "<b>hi</b>");
