@@ -12,6 +12,8 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 
+#include <thread>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -79,6 +81,42 @@ TEST_F(HostileServerTest, HeaderBlocksPastTheBoundEndTheLoadAtOnceAndLaterLoadsW
         open(server.url("/next"));
         EXPECT_EQ(bodyText(), "next page");
     }
+}
+
+// While one window waits for slow headers, another window's body from the same server keeps
+// coming: only the connection of the waiting load is watched.
+TEST_F(HostileServerTest, AnotherWindowsLoadFromTheSameServerIsNotCut)
+{
+    using namespace std::chrono_literals;
+    constexpr size_t piece = 256 * 1024;
+    constexpr size_t pieces = 24;
+    server.handle("GET", "/trickle", [](const httplib::Request &, httplib::Response &response) {
+        response.set_chunked_content_provider("text/plain", [](size_t offset, httplib::DataSink &sink) {
+            if (offset >= piece * pieces) {
+                sink.done();
+                return true;
+            }
+            std::this_thread::sleep_for(40ms);
+            const std::string bytes(piece, 't');
+            return sink.write(bytes.data(), bytes.size());
+        });
+    });
+    server.handle("GET", "/slow", [](const httplib::Request &, httplib::Response &response) {
+        std::this_thread::sleep_for(500ms);
+        response.set_content("<p>slow page</p>", "text/html");
+    });
+    const auto other = browser.openWindow();
+    RecordingSink otherSink;
+    other->setEventSink(&otherSink);
+
+    other->Navigate(server.url("/trickle"));
+    ASSERT_TRUE(waitUntil([&] { return !server.pageRequests().empty(); }));
+    spinEvents(100);
+    open(server.url("/slow"));
+    EXPECT_EQ(bodyText(), "slow page");
+    ASSERT_TRUE(waitUntil([&] { return otherSink.completions() > 0; }, 15000));
+    const auto text = other->document()->body()->innerText();
+    EXPECT_EQ(text.size(), static_cast<qsizetype>(piece * pieces)) << text.left(40).toStdString();
 }
 
 TEST_F(HostileServerTest, PagesFromTheWebCannotOpenLocalFiles)

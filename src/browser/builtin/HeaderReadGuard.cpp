@@ -31,18 +31,17 @@ constexpr auto CheckInterval = 20ms;
     return ::getsockopt(fd, SOL_SOCKET, SO_PROTOCOL, &protocol, &length) == 0 && protocol == IPPROTO_TCP;
 }
 
-// What the process has taken out of the connection: received by the kernel, less what still waits.
-[[nodiscard]] qint64 consumedBytes(int fd)
+} // namespace
+
+HeaderReadGuard::Traffic HeaderReadGuard::trafficOf(int fd)
 {
     tcp_info info {};
     socklen_t length = sizeof info;
     int waiting = 0;
     if (::getsockopt(fd, IPPROTO_TCP, TCP_INFO, &info, &length) != 0 || ::ioctl(fd, SIOCINQ, &waiting) != 0)
-        return 0;
-    return static_cast<qint64>(info.tcpi_bytes_received) - waiting;
+        return {};
+    return {static_cast<qint64>(info.tcpi_bytes_received) - waiting, static_cast<qint64>(info.tcpi_bytes_acked)};
 }
-
-} // namespace
 
 HeaderReadGuard::HeaderReadGuard(const QUrl &url, qint64 maxHeaderBytes, QObject *parent)
     : QObject(parent)
@@ -50,10 +49,8 @@ HeaderReadGuard::HeaderReadGuard(const QUrl &url, qint64 maxHeaderBytes, QObject
     , m_port(defaultPort(url))
     , m_maxBytes(maxHeaderBytes)
 {
-    // A kept-alive connection has carried earlier answers: only what it reads from now counts.
-    forEachConnection([this](const Connection &connection) {
-        m_consumedAtStart[connection.inode] = connection.consumed;
-    });
+    // A kept-alive connection has carried earlier answers: only what it carries from now counts.
+    forEachConnection([this](const Connection &connection) { m_atStart[connection.inode] = connection.traffic; });
     m_timer.setInterval(CheckInterval);
     connect(&m_timer, &QTimer::timeout, this, &HeaderReadGuard::check);
     m_timer.start();
@@ -82,7 +79,7 @@ void HeaderReadGuard::forEachConnection(Visit visit) const
                                                         : ntohs(reinterpret_cast<const sockaddr_in &>(peer).sin_port);
         if (port != m_port || (!m_address.isNull() && !address.isEqual(m_address, QHostAddress::TolerantConversion)))
             continue;
-        visit(Connection{fd, status.st_ino, consumedBytes(fd)});
+        visit(Connection{fd, status.st_ino, trafficOf(fd)});
     }
 }
 
@@ -90,9 +87,11 @@ void HeaderReadGuard::check()
 {
     bool crossed = false;
     forEachConnection([&](const Connection &connection) {
-        const auto start = m_consumedAtStart.find(connection.inode);
-        const qint64 read = connection.consumed - (start == m_consumedAtStart.end() ? 0 : start->second);
-        if (read <= m_maxBytes)
+        const auto found = m_atStart.find(connection.inode);
+        const Traffic start = found == m_atStart.end() ? Traffic{} : found->second;
+        // Only a connection that sent a request since the load began can carry its answer.
+        const bool carriesThisLoad = connection.traffic.sent > start.sent;
+        if (!carriesThisLoad || connection.traffic.consumed - start.consumed <= m_maxBytes)
             return;
         ::shutdown(connection.fd, SHUT_RDWR);
         crossed = true;
