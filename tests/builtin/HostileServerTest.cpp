@@ -57,7 +57,7 @@ TEST_F(HostileServerTest, HeaderBlocksPastTheBoundEndTheLoadAtOnceAndLaterLoadsW
             block += "X-Line-" + QByteArray::number(line) + ": " + QByteArray(lineLength, 'v') + "\r\n";
         return block + "\r\n<p>arrived</p";
     };
-    HeaderFloodServer flood;
+    EndlessHeaderServer flood;
     // Kept open after the answer, as a kept-alive connection is: only the headers can end it.
     RawServer within(headers(90, 80), RawServer::Close::Never);
     RawServer tooManyLines(headers(120, 10), RawServer::Close::Never);

@@ -216,6 +216,7 @@ TEST(PageLoader, ConnectionFailuresAreReportedByKind)
     closedPort.close();
     RawServer silent({}, RawServer::Close::Never);
     RawServer garbage("\x01\x02 not http at all\r\n\r\n");
+    EndlessHeaderServer trickle(100ms);
     LoadLimits quick;
     quick.transferTimeout = 500ms;
 
@@ -228,6 +229,7 @@ TEST(PageLoader, ConnectionFailuresAreReportedByKind)
         {silent.url(), LoadFailureKind::Timeout},
         {QStringLiteral("https://127.0.0.1:%1/").arg(silent.port()), LoadFailureKind::Timeout},
         {garbage.url(), LoadFailureKind::ConnectionClosed},
+        {trickle.url(), LoadFailureKind::Timeout},
         {QStringLiteral("http://nonexistent.invalid/"), LoadFailureKind::HostNotFound},
         {QStringLiteral("ftp://127.0.0.1/"), LoadFailureKind::UnsupportedAddress},
         {QStringLiteral("http:///nohost"), LoadFailureKind::InvalidAddress},

@@ -179,7 +179,7 @@ TEST_F(ServerFaults, BombsAndFloodsEndInAnErrorPageWithinBoundedMemory)
                           response.set_content(body, "text/html");
                       });
     }
-    HeaderFloodServer flood;
+    EndlessHeaderServer flood;
 
     const struct {
         QString url;

@@ -11,7 +11,8 @@
 #include <unistd.h>
 #include <zlib.h>
 
-HeaderFloodServer::HeaderFloodServer()
+EndlessHeaderServer::EndlessHeaderServer(std::chrono::milliseconds pause)
+    : m_pause(pause)
 {
     m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address {};
@@ -25,19 +26,19 @@ HeaderFloodServer::HeaderFloodServer()
     m_thread = std::thread([this] { serve(); });
 }
 
-HeaderFloodServer::~HeaderFloodServer()
+EndlessHeaderServer::~EndlessHeaderServer()
 {
     m_stopping = true;
     m_thread.join();
     ::close(m_listener);
 }
 
-QString HeaderFloodServer::url() const
+QString EndlessHeaderServer::url() const
 {
     return QStringLiteral("http://127.0.0.1:%1/").arg(m_port);
 }
 
-void HeaderFloodServer::serve()
+void EndlessHeaderServer::serve()
 {
     while (!m_stopping) {
         pollfd waiting{m_listener, POLLIN, 0};
@@ -51,7 +52,7 @@ void HeaderFloodServer::serve()
     }
 }
 
-void HeaderFloodServer::flood(int connection)
+void EndlessHeaderServer::flood(int connection)
 {
     std::string request;
     char buffer[4096];
@@ -64,15 +65,18 @@ void HeaderFloodServer::flood(int connection)
             return;
         request.append(buffer, static_cast<size_t>(got));
     }
-    std::string lines = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n";
-    for (int line = 0; lines.size() < 64 * 1024; ++line)
-        lines += "X-Flood-" + std::to_string(line) + ": " + std::string(40, 'v') + "\r\n";
+    const std::string status = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n";
+    ::send(connection, status.data(), status.size(), MSG_NOSIGNAL);
+    std::string lines;
+    for (int line = 0; lines.size() < (m_pause.count() > 0 ? 1u : 64u * 1024); ++line)
+        lines += "X-Endless-" + std::to_string(line) + ": " + std::string(40, 'v') + "\r\n";
     while (!m_stopping) {
         pollfd writable{connection, POLLOUT, 0};
         if (::poll(&writable, 1, 50) <= 0)
             continue;
         if (::send(connection, lines.data(), lines.size(), MSG_NOSIGNAL | MSG_DONTWAIT) < 0 && errno != EAGAIN)
             return;
+        std::this_thread::sleep_for(m_pause);
     }
 }
 

@@ -1,19 +1,20 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <string>
 #include <thread>
 
 #include <QString>
 
 // A server on 127.0.0.1 that answers every request with a status line and then header lines
-// without end, as fast as the client takes them, until it is destroyed.
-class HeaderFloodServer {
+// without end until it is destroyed: as fast as the client takes them, or one per pause.
+class EndlessHeaderServer {
 public:
-    HeaderFloodServer();
-    ~HeaderFloodServer();
-    HeaderFloodServer(const HeaderFloodServer &) = delete;
-    HeaderFloodServer &operator=(const HeaderFloodServer &) = delete;
+    explicit EndlessHeaderServer(std::chrono::milliseconds pause = {});
+    ~EndlessHeaderServer();
+    EndlessHeaderServer(const EndlessHeaderServer &) = delete;
+    EndlessHeaderServer &operator=(const EndlessHeaderServer &) = delete;
 
     [[nodiscard]] QString url() const;
 
@@ -21,6 +22,7 @@ private:
     void serve();
     void flood(int connection);
 
+    const std::chrono::milliseconds m_pause;
     int m_listener = -1;
     int m_port = 0;
     std::atomic<bool> m_stopping = false;

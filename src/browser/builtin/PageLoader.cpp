@@ -45,6 +45,11 @@ constexpr qint64 ReadAheadBytes = 1024 * 1024;
             QStringLiteral("%1 lines, %2 KB").arg(limits.maxHeaderFields).arg(limits.maxHeaderBytes / 1024)};
 }
 
+[[nodiscard]] LoadFailure timedOut(const LoadLimits &limits)
+{
+    return {LoadFailureKind::Timeout, QString::number(limits.transferTimeout.count() / 1000.0)};
+}
+
 [[nodiscard]] LoadFailure tooLarge(const LoadLimits &limits)
 {
     return {LoadFailureKind::TooLarge, QString::number(limits.maxBodyBytes)};
@@ -64,6 +69,8 @@ PageLoader::PageLoader(QNetworkAccessManager &network, const LoadLimits &limits,
     , m_limits(limits)
 {
     m_response.request = std::move(request);
+    m_headerDeadline.setSingleShot(true);
+    connect(&m_headerDeadline, &QTimer::timeout, this, [this] { fail(timedOut(m_limits)); });
 }
 
 PageLoader::~PageLoader()
@@ -148,6 +155,10 @@ void PageLoader::send(const NavigationRequest &request)
     else
         m_reply = m_network.sendCustomRequest(network, request.method, request.body);
     m_reply->setReadBufferSize(ReadAheadBytes);
+    connect(m_reply, &QNetworkReply::requestSent, this, [this] {
+        if (m_headerGuard)
+            m_headerDeadline.start(m_limits.transferTimeout);
+    });
     connect(m_reply, &QNetworkReply::metaDataChanged, this, &PageLoader::onHeaders);
     connect(m_reply, &QNetworkReply::readyRead, this, [this] { (void)readArrived(); });
     connect(m_reply, &QNetworkReply::finished, this, &PageLoader::onReplyFinished);
@@ -250,8 +261,7 @@ LoadFailure PageLoader::transportFailure(QNetworkReply::NetworkError error) cons
     case QNetworkReply::ConnectionRefusedError: return {LoadFailureKind::ConnectionRefused, words};
     case QNetworkReply::HostNotFoundError: return {LoadFailureKind::HostNotFound, words};
     case QNetworkReply::TimeoutError:
-    case QNetworkReply::OperationCanceledError:
-        return {LoadFailureKind::Timeout, QString::number(m_limits.transferTimeout.count() / 1000.0)};
+    case QNetworkReply::OperationCanceledError: return timedOut(m_limits);
     case QNetworkReply::SslHandshakeFailedError: return {LoadFailureKind::SecureConnectionFailed, words};
     case QNetworkReply::ContentNotFoundError: return {LoadFailureKind::FileNotFound, words};
     case QNetworkReply::ContentAccessDenied:
@@ -299,6 +309,7 @@ void PageLoader::finishLater()
 // The guard may be the one reporting: it goes from the event loop.
 void PageLoader::releaseHeaderGuard()
 {
+    m_headerDeadline.stop();
     if (!m_headerGuard)
         return;
     m_headerGuard->stop();

@@ -8,6 +8,7 @@
 #include <QNetworkReply>
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 
 #include <memory>
 
@@ -61,6 +62,7 @@ private:
     LoadedResponse m_response;
     QPointer<QNetworkReply> m_reply;
     std::unique_ptr<HeaderReadGuard> m_headerGuard;
+    QTimer m_headerDeadline; // headers that trickle in are as good as none
     QFutureWatcher<LocalFileContent> *m_fileRead = nullptr; // a child, deleted with the loader
     int m_redirects = 0;
     bool m_encrypted = false;
