@@ -1,6 +1,6 @@
 #include "QtPrinters.h"
 #include "BuiltinTesting.h"
-#include "HostileServer.h"
+#include "CompressedZeros.h"
 #include "QtWait.h"
 #include "TestServer.h"
 
@@ -216,7 +216,8 @@ TEST(PageLoader, ConnectionFailuresAreReportedByKind)
     closedPort.close();
     RawServer silent({}, RawServer::Close::Never);
     RawServer garbage("\x01\x02 not http at all\r\n\r\n");
-    EndlessHeaderServer trickle(100ms);
+    RawServer trickle("HTTP/1.1 200 OK\r\n");
+    trickle.repeatAfterAnswer("X-Trickle: one line at a time\r\n", 100ms);
     LoadLimits quick;
     quick.transferTimeout = 500ms;
 
@@ -322,26 +323,18 @@ TEST(PageLoader, CompressedBodiesAreDecodedWithinTheBound)
     // Bombs: many times the bound in a few kilobytes.
     LoadLimits narrow;
     narrow.maxBodyBytes = 1024 * 1024;
-    for (const std::string encoding : {"gzip", "deflate", "br"}) {
+    for (const std::string encoding : {"gzip", "br"}) {
         serve("/bomb-" + encoding, encoding, compressedZeros(encoding, 16u * 1024 * 1024));
         EXPECT_EQ(failureKind(load(server.url("/bomb-" + encoding), narrow)), LoadFailureKind::TooLarge) << encoding;
     }
 
-    // An honest page that compresses well (Qt's own check refuses past 40:1).
-    std::string page;
-    while (page.size() < 12u * 1024 * 1024)
-        page += "<p class=\"row\">one row of a long and very repetitive page</p>\n";
-    std::string compressed;
-    httplib::detail::gzip_compressor gzip;
-    gzip.compress(page.data(), page.size(), true, [&](const char *data, size_t length) {
-        compressed.append(data, length);
-        return true;
-    });
-    ASSERT_GT(page.size() / compressed.size(), 100u);
-    serve("/page", "gzip", compressed);
+    // Within the bound, however well it compresses (Qt's own check refuses past 40:1 and 10 MB).
+    constexpr qsizetype size = 12 * 1024 * 1024;
+    serve("/page", "gzip", compressedZeros("gzip", size));
     const LoadedResponse response = load(server.url("/page"));
     EXPECT_FALSE(response.failure);
-    EXPECT_TRUE(response.body == QByteArray::fromStdString(page));
+    EXPECT_EQ(response.body.count('\0'), size);
+    EXPECT_EQ(response.body.size(), size);
 }
 
 TEST(PageLoader, LocalAddressesLoadWithoutANetwork)

@@ -1,7 +1,7 @@
 // navrelay-run on the built-in engine against a server that lets it down: a body cut off, an
 // answer that trickles or stalls, an error status. The run goes on or ends with a clear
 // message; it never crashes or hangs.
-#include "HostileServer.h"
+#include "CompressedZeros.h"
 #include "QtPrinters.h"
 #include "TestServer.h"
 
@@ -154,9 +154,9 @@ TEST_F(ServerFaults, AStalledAnswerEndsTheRunAtItsTimeoutWithAMessage)
     EXPECT_EQ(requested(server), QStringList{"/stall"});
 }
 
-// Answers far past the body bound, sent as they are or as decompression bombs, and a header
-// flood: each ends in an error page at once, and the run goes on in bounded memory.
-TEST_F(ServerFaults, BombsAndFloodsEndInAnErrorPageWithinBoundedMemory)
+// Answers far past the body bound, sent as they are or as decompression bombs: each ends in an
+// error page at once, and the run goes on in bounded memory.
+TEST_F(ServerFaults, BombsAndHugeBodiesEndInAnErrorPageWithinBoundedMemory)
 {
     constexpr size_t hugeBody = 200u * 1024 * 1024;
     server.handle("GET", "/huge", [](const httplib::Request &, httplib::Response &response) {
@@ -179,8 +179,6 @@ TEST_F(ServerFaults, BombsAndFloodsEndInAnErrorPageWithinBoundedMemory)
                           response.set_content(body, "text/html");
                       });
     }
-    EndlessHeaderServer flood;
-
     const struct {
         QString url;
         QString shown;
@@ -188,7 +186,6 @@ TEST_F(ServerFaults, BombsAndFloodsEndInAnErrorPageWithinBoundedMemory)
         {"$$$/huge", "Page too large"},
         {"$$$/bomb-gzip", "Page too large"},
         {"$$$/bomb-br", "Page too large"},
-        {flood.url(), "Headers too large"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.url.toStdString());
