@@ -340,7 +340,9 @@ TEST(PageLoader, LocalAddressesLoadWithoutANetwork)
               LoadFailureKind::FileNotFound);
     LoadLimits narrow;
     narrow.maxBodyBytes = 10;
-    EXPECT_EQ(failureKind(load(QUrl::fromLocalFile(file.fileName()).toString(), narrow)), LoadFailureKind::TooLarge);
+    const LoadedResponse tooLarge = load(QUrl::fromLocalFile(file.fileName()).toString(), narrow);
+    EXPECT_EQ(failureKind(tooLarge), LoadFailureKind::TooLarge);
+    EXPECT_EQ(tooLarge.failure.value_or(LoadFailure{}).detail, "10");
 
     // What is not a regular file is refused without being read: none of these may hang.
     const QString fifo = dir.filePath(QStringLiteral("fifo"));

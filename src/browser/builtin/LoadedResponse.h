@@ -32,6 +32,12 @@ struct LoadFailure {
     QString detail; // the network stack's own words, or the address involved
 };
 
+// A body past `maxBytes` bytes, as sent or once decompressed.
+[[nodiscard]] inline LoadFailure bodyTooLarge(qint64 maxBytes)
+{
+    return {LoadFailureKind::TooLarge, QString::number(maxBytes)};
+}
+
 // What one load brought back: a page, a failure to show as an error page, or nothing to show
 // (the current document stays).
 struct LoadedResponse {

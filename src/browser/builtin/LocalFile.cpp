@@ -66,7 +66,7 @@ LocalFileContent readRegularFile(const QString &path, qint64 maxBytes)
     if (!S_ISREG(status.st_mode))
         return {{}, notRegular(status)};
     if (status.st_size > maxBytes)
-        return {{}, LoadFailure{LoadFailureKind::TooLarge, {}}};
+        return {{}, bodyTooLarge(maxBytes)};
     LocalFileContent content;
     // Files of /proc tell a size of 0: the size is where reading starts, the end of file where it stops.
     content.bytes.resize(std::max<qsizetype>(status.st_size, ReadStep) + 1);
@@ -83,7 +83,7 @@ LocalFileContent readRegularFile(const QString &path, qint64 maxBytes)
             break;
         filled += got;
         if (filled > maxBytes)
-            return {{}, LoadFailure{LoadFailureKind::TooLarge, {}}};
+            return {{}, bodyTooLarge(maxBytes)};
     }
     content.bytes.resize(filled);
     return content;

@@ -50,11 +50,6 @@ constexpr qint64 ReadAheadBytes = 1024 * 1024;
     return {LoadFailureKind::Timeout, QString::number(limits.transferTimeout.count() / 1000.0)};
 }
 
-[[nodiscard]] LoadFailure tooLarge(const LoadLimits &limits)
-{
-    return {LoadFailureKind::TooLarge, QString::number(limits.maxBodyBytes)};
-}
-
 // A file is opened by the user's or a script's own navigation, or from a page that is a file
 // itself; pages from the web may not reach local files, as browsers refuse.
 [[nodiscard]] bool mayOpenLocalFile(const NavigationRequest &request)
@@ -227,7 +222,7 @@ void PageLoader::takeAnswer(int httpStatus, BodySize size)
         return;
     }
     if (size == BodySize::PastBound) {
-        fail(tooLarge(m_limits));
+        fail(bodyTooLarge(m_limits.maxBodyBytes));
         return;
     }
     m_response.httpStatus = httpStatus;
