@@ -29,8 +29,8 @@ constexpr qint64 ReadAheadBytes = 1024 * 1024;
     return status.isValid() ? status.toInt() : 0;
 }
 
-// Qt drops every header of a block it will not read (a line over 8 KB, more than 100 lines): an
-// answer without any is taken as such a block.
+// Qt drops every header of a block of more than 100 lines: an answer without any is taken as
+// such a block.
 [[nodiscard]] bool headersWithinBounds(const QList<QNetworkReply::RawHeaderPair> &headers, const LoadLimits &limits)
 {
     qint64 bytes = 0;
