@@ -1,5 +1,6 @@
 #include "browser/builtin/PageLoader.h"
 
+#include "browser/builtin/ContentDecoder.h"
 #include "browser/builtin/HeaderReadGuard.h"
 #include "browser/builtin/NavigationAddress.h"
 #include "browser/builtin/Redirects.h"
@@ -137,6 +138,7 @@ void PageLoader::send(const NavigationRequest &request)
 {
     m_response.request = request;
     m_response.body.clear();
+    m_decoder.reset();
     m_encrypted = false;
     const QNetworkRequest network = networkRequestFor(request, m_limits);
     if (addressKind(request.url) == AddressKind::Network) {
@@ -169,35 +171,50 @@ void PageLoader::onHeaders()
         fail(headersTooLarge(m_limits));
         return;
     }
+    m_decoder = ContentDecoder::forEncoding(m_reply->rawHeader("Content-Encoding"));
     // A body of known length is read into one buffer of its size, or not at all past the bound.
     const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
-    if (!length.isValid() || m_reply->hasRawHeader("Content-Encoding"))
+    if (!length.isValid() || m_decoder)
         return;
     if (length.toLongLong() > m_limits.maxBodyBytes)
-        takeAnswer(httpStatusOf(*m_reply), BodySize::PastBound);
+        takeAnswer(httpStatusOf(*m_reply), Body::PastBound);
     else
         m_response.body.reserve(std::max<qint64>(length.toLongLong(), 0));
 }
 
 bool PageLoader::readArrived()
 {
-    if (!m_reply->isOpen())
+    if (!m_reply->isOpen() || m_reply->bytesAvailable() <= 0)
         return false;
+    Body body = Body::Whole;
+    if (!m_decoder) {
+        body = readPlainBody();
+    } else {
+        switch (m_decoder->decode(m_reply->readAll(), m_response.body, m_limits.maxBodyBytes)) {
+        case ContentDecoder::Result::Decoded: break;
+        case ContentDecoder::Result::PastBound: body = Body::PastBound; break;
+        case ContentDecoder::Result::Broken: body = Body::Undecodable; break;
+        }
+    }
+    if (body == Body::Whole)
+        return false;
+    takeAnswer(httpStatusOf(*m_reply), body);
+    return true;
+}
+
+PageLoader::Body PageLoader::readPlainBody()
+{
     const qint64 arrived = m_reply->bytesAvailable();
     const qsizetype held = m_response.body.size();
-    if (held + arrived > m_limits.maxBodyBytes) {
-        takeAnswer(httpStatusOf(*m_reply), BodySize::PastBound);
-        return true;
-    }
-    if (arrived <= 0)
-        return false;
+    if (held + arrived > m_limits.maxBodyBytes)
+        return Body::PastBound;
     if (m_response.body.capacity() < held + arrived)
         m_response.body.reserve(std::min<qint64>(std::max<qint64>(2 * m_response.body.capacity(), held + arrived),
                                                  m_limits.maxBodyBytes));
     m_response.body.resize(held + arrived);
     const qint64 read = m_reply->read(m_response.body.data() + held, arrived);
     m_response.body.resize(held + std::max<qint64>(read, 0));
-    return false;
+    return Body::Whole;
 }
 
 void PageLoader::onReplyFinished()
@@ -214,15 +231,19 @@ void PageLoader::onReplyFinished()
         takeAnswer(httpStatus);
 }
 
-void PageLoader::takeAnswer(int httpStatus, BodySize size)
+void PageLoader::takeAnswer(int httpStatus, Body body)
 {
     const QByteArray location = m_reply->rawHeader("Location");
     if (isRedirectStatus(httpStatus) && !location.isEmpty()) {
         followRedirect(httpStatus, location);
         return;
     }
-    if (size == BodySize::PastBound) {
+    if (body == Body::PastBound) {
         fail(bodyTooLarge(m_limits.maxBodyBytes));
+        return;
+    }
+    if (body == Body::Undecodable) {
+        fail({LoadFailureKind::InvalidResponse, {}});
         return;
     }
     m_response.httpStatus = httpStatus;

@@ -12,6 +12,7 @@
 
 #include <memory>
 
+class ContentDecoder;
 class HeaderReadGuard;
 class QNetworkAccessManager;
 
@@ -39,16 +40,18 @@ signals:
     void finished();
 
 private:
-    enum class BodySize { WithinBound, PastBound };
+    enum class Body { Whole, PastBound, Undecodable };
 
     void readFile();
     void onFileRead();
     void send(const NavigationRequest &request);
     void onHeaders();
-    // Reads what has arrived; past the size bound the answer is taken at once (true then).
+    // Reads what has arrived; past the size bound or undecodable, the answer is taken at once
+    // (true then).
     [[nodiscard]] bool readArrived();
+    [[nodiscard]] Body readPlainBody();
     void onReplyFinished();
-    void takeAnswer(int httpStatus, BodySize size = BodySize::WithinBound);
+    void takeAnswer(int httpStatus, Body body = Body::Whole);
     void followRedirect(int httpStatus, const QByteArray &location);
     void fail(const LoadFailure &failure);
     [[nodiscard]] LoadFailure transportFailure(QNetworkReply::NetworkError error) const;
@@ -62,6 +65,7 @@ private:
     LoadedResponse m_response;
     QPointer<QNetworkReply> m_reply;
     std::unique_ptr<HeaderReadGuard> m_headerGuard;
+    std::unique_ptr<ContentDecoder> m_decoder; // null for a body taken as it comes
     QTimer m_headerDeadline; // headers that trickle in are as good as none
     QFutureWatcher<LocalFileContent> *m_fileRead = nullptr; // a child, deleted with the loader
     int m_redirects = 0;

@@ -1,5 +1,7 @@
 #include "browser/builtin/RequestHeaders.h"
 
+#include "browser/builtin/ContentDecoder.h"
+
 namespace {
 
 // Longer referrers are cut to their origin, as browsers do.
@@ -61,6 +63,7 @@ QNetworkRequest networkRequestFor(const NavigationRequest &request, const LoadLi
     network.setRawHeader("User-Agent", UserAgent);
     network.setRawHeader("Accept", NavigationAccept);
     network.setRawHeader("Accept-Language", AcceptLanguage);
+    network.setRawHeader("Accept-Encoding", AcceptedEncodings);
     network.setRawHeader("Upgrade-Insecure-Requests", "1");
     if (const QByteArray referer = refererHeader(request.referrer, request.url); !referer.isEmpty())
         network.setRawHeader("Referer", referer);
