@@ -1,8 +1,10 @@
 #include "browser/builtin/HeaderReadGuard.h"
 
-#include <QDir>
-
 #include <chrono>
+#include <cstdlib>
+#include <memory>
+
+#include <dirent.h>
 
 #include <linux/sockios.h>
 #include <linux/tcp.h>
@@ -64,20 +66,25 @@ void HeaderReadGuard::stop()
 template<typename Visit>
 void HeaderReadGuard::forEachConnection(Visit visit) const
 {
-    const QStringList descriptors = QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System);
-    for (const QString &name : descriptors) {
-        const int fd = name.toInt();
+    const std::unique_ptr<DIR, int (*)(DIR *)> descriptors(::opendir("/proc/self/fd"), ::closedir);
+    if (!descriptors)
+        return;
+    while (const dirent *entry = ::readdir(descriptors.get())) {
+        const int fd = std::atoi(entry->d_name);
         struct stat status {};
-        if (::fstat(fd, &status) != 0 || !S_ISSOCK(status.st_mode) || !isTcpSocket(fd))
+        if (fd == ::dirfd(descriptors.get()) || ::fstat(fd, &status) != 0 || !S_ISSOCK(status.st_mode)
+            || !isTcpSocket(fd))
             continue;
         sockaddr_storage peer {};
         socklen_t length = sizeof peer;
         if (::getpeername(fd, reinterpret_cast<sockaddr *>(&peer), &length) != 0)
             continue;
-        const QHostAddress address(reinterpret_cast<const sockaddr *>(&peer));
         const quint16 port = peer.ss_family == AF_INET6 ? ntohs(reinterpret_cast<const sockaddr_in6 &>(peer).sin6_port)
                                                         : ntohs(reinterpret_cast<const sockaddr_in &>(peer).sin_port);
-        if (port != m_port || (!m_address.isNull() && !address.isEqual(m_address, QHostAddress::TolerantConversion)))
+        if (port != m_port)
+            continue;
+        const QHostAddress address(reinterpret_cast<const sockaddr *>(&peer));
+        if (!m_address.isNull() && !address.isEqual(m_address, QHostAddress::TolerantConversion))
             continue;
         visit(Connection{fd, status.st_ino, trafficOf(fd)});
     }
