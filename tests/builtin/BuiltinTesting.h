@@ -6,7 +6,9 @@
 #include <QStringList>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -32,7 +34,9 @@ public:
                         return;
                     pending->clear();
                     socket->write(m_answer);
-                    if (close == Close::AfterAnswer)
+                    if (!m_more.isEmpty())
+                        keepSending(socket);
+                    else if (close == Close::AfterAnswer)
                         socket->disconnectFromHost();
                 });
             }
@@ -44,6 +48,13 @@ public:
         return QStringLiteral("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(path);
     }
     [[nodiscard]] quint16 port() const { return m_server.serverPort(); }
+    // After the answer, sends `more` again and again without end: as fast as it is taken, or once
+    // every `pause`.
+    void repeatAfterAnswer(QByteArray more, std::chrono::milliseconds pause = {})
+    {
+        m_more = std::move(more);
+        m_pause = pause;
+    }
     // Every byte sent to the server, requests one after another.
     [[nodiscard]] const QByteArray &received() const { return m_received; }
 
@@ -61,7 +72,19 @@ private:
         return request.size() >= headerEnd + 4 + length;
     }
 
+    void keepSending(QTcpSocket *socket)
+    {
+        auto *timer = new QTimer(socket);
+        QObject::connect(timer, &QTimer::timeout, socket, [this, socket] {
+            if (socket->bytesToWrite() < 256 * 1024)
+                socket->write(m_more);
+        });
+        timer->start(m_pause);
+    }
+
     QByteArray m_answer;
+    QByteArray m_more;
+    std::chrono::milliseconds m_pause{};
     QByteArray m_received;
     QTcpServer m_server;
 };

@@ -10,6 +10,8 @@
 
 #include <QTemporaryDir>
 
+#include <thread>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -260,7 +262,7 @@ TEST_F(BuiltinWindowTest, EveryKindOfAnswerBecomesADocument)
     open(server.url("/text"));
     EXPECT_EQ(bodyText(*window), "a < b & c\nline 2");
     open(server.url("/big"));
-    EXPECT_EQ(window->document()->kind(), DocumentKind::Other);
+    EXPECT_TRUE(bodyText(*window).startsWith("Page too large")) << bodyText(*window).toStdString();
     open(QUrl::fromLocalFile(file.fileName()).toString());
     EXPECT_EQ(bodyText(*window), "on disk");
     EXPECT_EQ(window->title(), "Local - NavRelay Browser");
@@ -396,6 +398,103 @@ TEST_F(BuiltinWindowTest, AHandlerThatQuitsOrNavigatesFromDocumentCompleteIsSafe
     ASSERT_TRUE(waitUntil([&] { return window->isClosed(); }));
     EXPECT_EQ(renavigating.events.size(), 4);
     EXPECT_EQ(renavigating.events.last(), "complete " + server.url("/b"));
+}
+
+// A header block past the bound ends its load with an error page, before any timeout, and
+// leaves the network stack free for the loads that follow.
+TEST_F(BuiltinWindowTest, HeaderBlocksPastTheBoundEndTheLoadAndLaterLoadsWork)
+{
+    server.page("/next", "<p>next page</p>");
+    const QByteArray status = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: 13\r\n";
+    const auto lines = [](int count, int length) {
+        QByteArray block;
+        for (int line = 0; line < count; ++line)
+            block += "X-Line-" + QByteArray::number(line) + ": " + QByteArray(length, 'v') + "\r\n";
+        return block;
+    };
+    const QByteArray body = "\r\n<p>arrived</p";
+    RawServer flood(status);
+    flood.repeatAfterAnswer(lines(1000, 40));
+    // Kept open after the answer, as a kept-alive connection is: only the headers can end it.
+    RawServer within(status + lines(90, 80) + body, RawServer::Close::Never);
+    RawServer tooManyLines(status + lines(120, 10) + body, RawServer::Close::Never);
+    RawServer tooManyBytes(status + lines(1300, 100) + body, RawServer::Close::Never);
+
+    const struct {
+        const RawServer &hostile;
+        QString shown;
+    } cases[] = {
+        {flood, "Headers too large"},
+        {within, "arrived"},
+        {tooManyLines, "Headers too large"},
+        {tooManyBytes, "Headers too large"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.hostile.url().toStdString());
+        open(c.hostile.url());
+        EXPECT_TRUE(bodyText(*window).startsWith(c.shown)) << bodyText(*window).toStdString();
+        open(server.url("/next"));
+        EXPECT_EQ(bodyText(*window), "next page");
+    }
+}
+
+// While one window waits for slow headers, another window's body from the same server keeps
+// coming: only the connection of the waiting load is watched.
+TEST_F(BuiltinWindowTest, AnotherWindowsLoadFromTheSameServerIsNotCut)
+{
+    using namespace std::chrono_literals;
+    const std::string piece(256 * 1024, 't');
+    server.handle("GET", "/trickle", [piece](const httplib::Request &, httplib::Response &response) {
+        response.set_chunked_content_provider("text/plain", [piece](size_t offset, httplib::DataSink &sink) {
+            std::this_thread::sleep_for(40ms);
+            if (offset < 24 * piece.size())
+                return sink.write(piece.data(), piece.size());
+            sink.done();
+            return true;
+        });
+    });
+    server.handle("GET", "/slow", [](const httplib::Request &, httplib::Response &response) {
+        std::this_thread::sleep_for(500ms);
+        response.set_content("<p>slow page</p>", "text/html");
+    });
+    const auto other = browser.openWindow();
+    other->navigate(server.url("/trickle"));
+    ASSERT_TRUE(waitUntil([&] { return !server.pageRequests().empty(); }));
+    open(server.url("/slow"));
+    EXPECT_EQ(bodyText(*window), "slow page");
+    ASSERT_TRUE(waitUntil([&] { return !other->isBusy(); }, 15000));
+    EXPECT_EQ(other->document()->body()->innerText().size(), static_cast<qsizetype>(24 * piece.size()));
+}
+
+TEST_F(BuiltinWindowTest, PagesFromTheWebCannotOpenLocalFiles)
+{
+    QTemporaryDir dir;
+    const auto writeFile = [&](const QString &name, const std::string &content) {
+        QFile file(dir.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content.c_str());
+        return QUrl::fromLocalFile(file.fileName()).toString();
+    };
+    const std::string secret = writeFile("secret.html", "<p>secret</p>").toStdString();
+    const std::string folder = QUrl::fromLocalFile(dir.path() + "/").toString().toStdString();
+    server.page("/links", "<base href='" + folder + "'><p>web page</p><a id=direct href='" + secret + "'>d</a>"
+                          "<a id=relative href=secret.html>r</a><form action=secret.html><input type=submit id=send>");
+    open(server.url("/links"));
+    for (const char *id : {"direct", "relative", "send"}) {
+        const int before = sink.completions();
+        window->document()->getElementById(id)->click();
+        // The page stays; the navigation ends as one that brings no page, so a run goes on.
+        EXPECT_TRUE(waitUntil([&] { return sink.completions() > before; })) << id;
+        EXPECT_EQ(window->locationUrl(), server.url("/links")) << id;
+        EXPECT_TRUE(bodyText(*window).startsWith("web page")) << id;
+    }
+
+    // Typed, or from a page that is itself a file, a file opens.
+    open(writeFile("local.html", "<a id=sibling href='" + secret + "'>sibling</a>"));
+    const int before = sink.completions();
+    window->document()->getElementById("sibling")->click();
+    ASSERT_TRUE(waitUntil([&] { return sink.completions() > before; }));
+    EXPECT_EQ(bodyText(*window), "secret");
 }
 
 } // namespace

@@ -64,6 +64,8 @@ TEST(PageDocument, ErrorPagesEscapeWhatTheyQuote)
     EXPECT_FALSE(html.contains("<script>"));
     EXPECT_FALSE(html.contains("<b>"));
     EXPECT_TRUE(html.contains("<title>Secure connection failed</title>"));
+    EXPECT_TRUE(errorPageHtml(bodyTooLarge(32 * 1024 * 1024), QUrl("http://a.test/")).contains("more than 32 MB."));
+    EXPECT_TRUE(errorPageHtml(bodyTooLarge(1000), QUrl("file:///big")).contains("more than 1000 bytes."));
 }
 
 } // namespace

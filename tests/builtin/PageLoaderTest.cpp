@@ -1,8 +1,10 @@
 #include "QtPrinters.h"
 #include "BuiltinTesting.h"
+#include "CompressedZeros.h"
 #include "QtWait.h"
 #include "TestServer.h"
 
+#include "browser/builtin/ContentDecoder.h"
 #include "browser/builtin/PageLoader.h"
 #include "browser/builtin/RequestHeaders.h"
 
@@ -13,6 +15,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -62,6 +66,7 @@ TEST(PageLoader, SendsTheRequestABrowserSends)
     EXPECT_EQ(requests[0].method, "GET");
     EXPECT_EQ(requests[0].target(), "/page?a=1&b=%C3%A9");
     EXPECT_EQ(requests[0].header("User-Agent"), UserAgent);
+    EXPECT_EQ(requests[0].header("Accept-Encoding"), AcceptedEncodings);
     EXPECT_EQ(requests[0].header("Referer"), server.url("/from?x=1").toStdString());
     EXPECT_EQ(requests[0].header("Origin"), "") << "a GET navigation sends no Origin";
     EXPECT_NE(requests[0].header("Accept").find("text/html"), std::string::npos);
@@ -212,6 +217,8 @@ TEST(PageLoader, ConnectionFailuresAreReportedByKind)
     closedPort.close();
     RawServer silent({}, RawServer::Close::Never);
     RawServer garbage("\x01\x02 not http at all\r\n\r\n");
+    RawServer trickle("HTTP/1.1 200 OK\r\n");
+    trickle.repeatAfterAnswer("X-Trickle: one line at a time\r\n", 100ms);
     LoadLimits quick;
     quick.transferTimeout = 500ms;
 
@@ -224,6 +231,7 @@ TEST(PageLoader, ConnectionFailuresAreReportedByKind)
         {silent.url(), LoadFailureKind::Timeout},
         {QStringLiteral("https://127.0.0.1:%1/").arg(silent.port()), LoadFailureKind::Timeout},
         {garbage.url(), LoadFailureKind::ConnectionClosed},
+        {trickle.url(), LoadFailureKind::Timeout},
         {QStringLiteral("http://nonexistent.invalid/"), LoadFailureKind::HostNotFound},
         {QStringLiteral("ftp://127.0.0.1/"), LoadFailureKind::UnsupportedAddress},
         {QStringLiteral("http:///nohost"), LoadFailureKind::InvalidAddress},
@@ -272,17 +280,11 @@ TEST(PageLoader, CutAndBrokenBodiesNeitherCrashNorHang)
     load(badHeaders.url());
 }
 
-TEST(PageLoader, BodiesAreCutAtTheBound)
+TEST(PageLoader, BodiesPastTheBoundAreRefused)
 {
     TestServer server;
-    const std::string big(50 * 1024 * 1024, 'x');
-    server.page("/big", big, "application/octet-stream");
-
-    const LoadedResponse response = load(server.url("/big"));
-
-    EXPECT_FALSE(response.failure);
-    EXPECT_TRUE(response.truncated);
-    EXPECT_EQ(response.body.size(), MaxBodyBytes);
+    server.page("/big", std::string(50 * 1024 * 1024, 'x'), "application/octet-stream");
+    EXPECT_EQ(failureKind(load(server.url("/big"))), LoadFailureKind::TooLarge);
 
     // A redirect with an oversized body still sends the browser on.
     server.handle("GET", "/heavy-redirect", [](const httplib::Request &, httplib::Response &answer) {
@@ -293,10 +295,45 @@ TEST(PageLoader, BodiesAreCutAtTheBound)
     server.page("/small", "small");
     LoadLimits narrow;
     narrow.maxBodyBytes = 1000;
-    const LoadedResponse redirected = load(server.url("/heavy-redirect"), narrow);
-    EXPECT_EQ(redirected.body, "small");
-    EXPECT_FALSE(redirected.truncated);
-    EXPECT_EQ(load(server.url("/big"), narrow).body.size(), 1000);
+    EXPECT_EQ(load(server.url("/heavy-redirect"), narrow).body, "small");
+    server.page("/exact", std::string(1000, 'e'));
+    EXPECT_EQ(load(server.url("/exact"), narrow).body.size(), 1000);
+}
+
+TEST(PageLoader, CompressedBodiesAreDecodedWithinTheBound)
+{
+    TestServer server;
+    const auto serve = [&](const std::string &path, const std::string &encoding, std::string body) {
+        server.handle("GET", path, [encoding, body = std::move(body)](const httplib::Request &, httplib::Response &response) {
+            response.set_header("Content-Encoding", encoding);
+            response.set_content(body, "text/html");
+        });
+    };
+    // Bombs: many times the bound in a few kilobytes.
+    LoadLimits narrow;
+    narrow.maxBodyBytes = 1024 * 1024;
+    for (const std::string encoding : {"gzip", "br"}) {
+        serve("/bomb-" + encoding, encoding, compressedZeros(encoding, 16u * 1024 * 1024));
+        EXPECT_EQ(failureKind(load(server.url("/bomb-" + encoding), narrow)), LoadFailureKind::TooLarge) << encoding;
+    }
+
+    // "deflate" comes in zlib's format or, from some servers, as raw deflate.
+    const QByteArray text = "<p>deflated</p>";
+    const QByteArray zlib = qCompress(text).mid(4);
+    serve("/zlib", "deflate", zlib.toStdString());
+    serve("/raw", "deflate", zlib.mid(2).chopped(4).toStdString());
+    serve("/broken", "gzip", "not gzip at all");
+    EXPECT_EQ(load(server.url("/zlib")).body, text);
+    EXPECT_EQ(load(server.url("/raw")).body, text);
+    EXPECT_EQ(failureKind(load(server.url("/broken"))), LoadFailureKind::InvalidResponse);
+
+    // Within the bound, however well it compresses.
+    constexpr qsizetype size = 12 * 1024 * 1024;
+    serve("/page", "gzip", compressedZeros("gzip", size));
+    const LoadedResponse response = load(server.url("/page"));
+    EXPECT_FALSE(response.failure);
+    EXPECT_EQ(response.body.count('\0'), size);
+    EXPECT_EQ(response.body.size(), size);
 }
 
 TEST(PageLoader, LocalAddressesLoadWithoutANetwork)
@@ -313,7 +350,20 @@ TEST(PageLoader, LocalAddressesLoadWithoutANetwork)
 
     EXPECT_EQ(failureKind(load(QUrl::fromLocalFile(dir.filePath("missing.html")).toString())),
               LoadFailureKind::FileNotFound);
-    EXPECT_EQ(failureKind(load(QUrl::fromLocalFile(dir.path()).toString())), LoadFailureKind::FileUnreadable);
+    LoadLimits narrow;
+    narrow.maxBodyBytes = 10;
+    const LoadedResponse tooLarge = load(QUrl::fromLocalFile(file.fileName()).toString(), narrow);
+    EXPECT_EQ(failureKind(tooLarge), LoadFailureKind::TooLarge);
+    EXPECT_EQ(tooLarge.failure.value_or(LoadFailure{}).detail, "10");
+
+    // What is not a regular file is refused without being read: none of these may hang.
+    const QString fifo = dir.filePath(QStringLiteral("fifo"));
+    ASSERT_EQ(mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    for (const QString &path : {dir.path(), fifo, QStringLiteral("/dev/zero")}) {
+        const LoadedResponse response = load(QUrl::fromLocalFile(path).toString());
+        EXPECT_EQ(failureKind(response), LoadFailureKind::FileUnreadable) << path.toStdString();
+        EXPECT_TRUE(response.body.isEmpty());
+    }
 
     const LoadedResponse data = load(QStringLiteral("data:text/html;charset=utf-8,%3Cb%3Ehi%3C/b%3E"));
     EXPECT_EQ(data.body, "<b>hi</b>");

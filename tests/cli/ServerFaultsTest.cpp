@@ -1,6 +1,7 @@
 // navrelay-run on the built-in engine against a server that lets it down: a body cut off, an
 // answer that trickles or stalls, an error status. The run goes on or ends with a clear
 // message; it never crashes or hangs.
+#include "CompressedZeros.h"
 #include "QtPrinters.h"
 #include "TestServer.h"
 
@@ -10,6 +11,8 @@
 #include <atomic>
 #include <chrono>
 #include <thread>
+
+#include <sys/resource.h>
 
 #include <gtest/gtest.h>
 
@@ -149,6 +152,38 @@ TEST_F(ServerFaults, AStalledAnswerEndsTheRunAtItsTimeoutWithAMessage)
     EXPECT_EQ(result.exitCode, 3) << result.errors.toStdString();
     EXPECT_TRUE(result.errors.contains("waiting for a page")) << result.errors.toStdString();
     EXPECT_EQ(requested(server), QStringList{"/stall"});
+}
+
+// Answers far past the body bound, sent without a length or as decompression bombs: each ends
+// in an error page at once, and the run goes on in bounded memory.
+TEST_F(ServerFaults, BombsAndHugeBodiesEndInAnErrorPageWithinBoundedMemory)
+{
+    server.handle("GET", "/huge", [](const httplib::Request &, httplib::Response &response) {
+        response.set_chunked_content_provider("text/html", [](size_t offset, httplib::DataSink &sink) {
+            // Elements: a page cut at the bound and parsed would take gigabytes.
+            std::string elements;
+            while (elements.size() < 64 * 1024)
+                elements += "<p>x</p>";
+            return offset < 200u * 1024 * 1024 && sink.write(elements.data(), elements.size());
+        });
+    });
+    for (const std::string encoding : {"gzip", "br"}) {
+        server.handle("GET", "/bomb-" + encoding, [encoding, body = compressedZeros(encoding, 64u * 1024 * 1024)](
+                                                      const httplib::Request &, httplib::Response &response) {
+            response.set_header("Content-Encoding", encoding);
+            response.set_content(body, "text/html");
+        });
+    }
+    for (const QString path : {"/huge", "/bomb-gzip", "/bomb-br"}) {
+        SCOPED_TRACE(path.toStdString());
+        server.clearRequests();
+        const RunResult result = runScript(server, QStringLiteral("nav;$$$%1\r\nif;Page too large;nav;$$$/after\r\n").arg(path));
+        EXPECT_EQ(result.exitCode, 0) << result.errors.toStdString();
+        EXPECT_TRUE(requested(server).endsWith("/after")) << requested(server).join(' ').toStdString();
+    }
+    rusage usage {};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    EXPECT_LT(usage.ru_maxrss, 256 * 1024) << "kilobytes at the peak of the largest run";
 }
 
 } // namespace

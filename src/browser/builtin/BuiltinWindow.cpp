@@ -31,11 +31,11 @@ constexpr int NoEarlierPage = -2147467259;
     return QString::fromUtf8(url.toEncoded());
 }
 
-// Error pages, cut pages and big pages are loaded again on going back, as are pages the server
-// asked browsers not to keep.
+// Error pages and big pages are loaded again on going back, as are pages the server asked
+// browsers not to keep.
 [[nodiscard]] bool mayBeKept(const LoadedResponse &response)
 {
-    return !response.failure && !response.truncated && !response.noStore && response.body.size() <= MaxKeptPageBytes;
+    return !response.failure && !response.noStore && response.body.size() <= MaxKeptPageBytes;
 }
 
 } // namespace

@@ -2,6 +2,14 @@
 
 namespace {
 
+// "32 MB" for whole megabytes, else the bytes.
+[[nodiscard]] QString sizeText(const QString &bytes)
+{
+    constexpr qint64 megabyte = 1024 * 1024;
+    const qint64 count = bytes.toLongLong();
+    return count % megabyte == 0 ? QStringLiteral("%1 MB").arg(count / megabyte) : QStringLiteral("%1 bytes").arg(count);
+}
+
 struct ErrorText {
     QString title;
     QString sentence;
@@ -32,6 +40,12 @@ struct ErrorText {
                 QStringLiteral("A secure connection to %1 could not be made: %2").arg(host, failure.detail)};
     case LoadFailureKind::InvalidResponse:
         return {QStringLiteral("Invalid response"), QStringLiteral("%1 sent an answer that is not valid HTTP.").arg(host)};
+    case LoadFailureKind::HeadersTooLarge:
+        return {QStringLiteral("Headers too large"),
+                QStringLiteral("%1 sent more headers than the browser reads (at most %2).").arg(host, failure.detail)};
+    case LoadFailureKind::TooLarge:
+        return {QStringLiteral("Page too large"),
+                QStringLiteral("The page is too large to show: it is more than %1.").arg(sizeText(failure.detail))};
     case LoadFailureKind::TooManyRedirects:
         return {QStringLiteral("Too many redirects"),
                 QStringLiteral("%1 redirected too many times (more than %2).").arg(host, failure.detail)};

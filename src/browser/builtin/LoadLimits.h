@@ -8,9 +8,13 @@
 inline constexpr int MaxRedirects = 20;
 // A server that accepts a connection and then sends nothing for this long is given up on.
 inline constexpr std::chrono::milliseconds TransferTimeout{30'000};
-// A body is cut here: bigger pages are downloads, not pages a script reads, and the HTML
-// parser needs many times the page's size in memory while it runs.
+// A bigger body, as sent or once decompressed, is not shown: such pages are downloads, not pages
+// a script reads, and the HTML parser needs many times the page's size in memory while it runs.
 inline constexpr qint64 MaxBodyBytes = 32 * 1024 * 1024;
+// Servers and browsers refuse header blocks past about this much; an endless one would otherwise
+// hold the connection's reader for good.
+inline constexpr qint64 MaxHeaderBytes = 64 * 1024;
+inline constexpr int MaxHeaderFields = 100;
 // Older entries are dropped so that a script looping for hours keeps a bounded history.
 inline constexpr int MaxHistoryEntries = 50;
 // Going back shows the last few pages as they were left, as a browser's cache would, without
@@ -24,4 +28,6 @@ struct LoadLimits {
     int maxRedirects = MaxRedirects;
     std::chrono::milliseconds transferTimeout = TransferTimeout;
     qint64 maxBodyBytes = MaxBodyBytes;
+    qint64 maxHeaderBytes = MaxHeaderBytes;
+    int maxHeaderFields = MaxHeaderFields;
 };

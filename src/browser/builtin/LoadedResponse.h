@@ -17,6 +17,8 @@ enum class LoadFailureKind {
     Timeout,
     SecureConnectionFailed,
     InvalidResponse,
+    HeadersTooLarge,
+    TooLarge,
     TooManyRedirects,
     RedirectRefused,
     FileNotFound,
@@ -30,6 +32,12 @@ struct LoadFailure {
     QString detail; // the network stack's own words, or the address involved
 };
 
+// A body past `maxBytes` bytes, as sent or once decompressed.
+[[nodiscard]] inline LoadFailure bodyTooLarge(qint64 maxBytes)
+{
+    return {LoadFailureKind::TooLarge, QString::number(maxBytes)};
+}
+
 // What one load brought back: a page, a failure to show as an error page, or nothing to show
 // (the current document stays).
 struct LoadedResponse {
@@ -37,7 +45,6 @@ struct LoadedResponse {
     int httpStatus = 0;        // 0 when the answer did not come over HTTP
     QByteArray contentType;
     QByteArray body;
-    bool truncated = false;     // the body was cut at the size bound
     bool keepsDocument = false; // e.g. 204 No Content: the shown page stays
     bool noStore = false;       // Cache-Control: no-store: going back asks the server again
     std::optional<LoadFailure> failure;

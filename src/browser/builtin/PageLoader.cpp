@@ -1,12 +1,21 @@
 #include "browser/builtin/PageLoader.h"
 
+#include "browser/builtin/ContentDecoder.h"
+#include "browser/builtin/HeaderReadGuard.h"
 #include "browser/builtin/NavigationAddress.h"
 #include "browser/builtin/Redirects.h"
 #include "browser/builtin/RequestHeaders.h"
 
 #include <QNetworkAccessManager>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <algorithm>
 
 namespace {
+
+// The network thread reads ahead at most this much of a body, so that a fast server cannot fill
+// memory faster than the body is taken and checked against its bound.
+constexpr qint64 ReadAheadBytes = 1024 * 1024;
 
 // Errors of the connection itself, as opposed to an HTTP status the server chose to send.
 [[nodiscard]] bool isTransportError(QNetworkReply::NetworkError error)
@@ -21,6 +30,34 @@ namespace {
     return status.isValid() ? status.toInt() : 0;
 }
 
+// Qt drops every header of a block of more than 100 lines: an answer without any is taken as
+// such a block.
+[[nodiscard]] bool headersWithinBounds(const QList<QNetworkReply::RawHeaderPair> &headers, const LoadLimits &limits)
+{
+    qint64 bytes = 0;
+    for (const auto &[name, value] : headers)
+        bytes += name.size() + value.size() + 4;
+    return !headers.isEmpty() && headers.size() <= limits.maxHeaderFields && bytes <= limits.maxHeaderBytes;
+}
+
+[[nodiscard]] LoadFailure headersTooLarge(const LoadLimits &limits)
+{
+    return {LoadFailureKind::HeadersTooLarge,
+            QStringLiteral("%1 lines, %2 KB").arg(limits.maxHeaderFields).arg(limits.maxHeaderBytes / 1024)};
+}
+
+[[nodiscard]] LoadFailure timedOut(const LoadLimits &limits)
+{
+    return {LoadFailureKind::Timeout, QString::number(limits.transferTimeout.count() / 1000.0)};
+}
+
+// A file is opened by the user's or a script's own navigation, or from a page that is a file
+// itself; pages from the web may not reach local files, as browsers refuse.
+[[nodiscard]] bool mayOpenLocalFile(const NavigationRequest &request)
+{
+    return request.initiator.isEmpty() || addressKind(request.initiator) == AddressKind::File;
+}
+
 } // namespace
 
 PageLoader::PageLoader(QNetworkAccessManager &network, const LoadLimits &limits, NavigationRequest request)
@@ -28,6 +65,8 @@ PageLoader::PageLoader(QNetworkAccessManager &network, const LoadLimits &limits,
     , m_limits(limits)
 {
     m_response.request = std::move(request);
+    m_headerDeadline.setSingleShot(true);
+    connect(&m_headerDeadline, &QTimer::timeout, this, [this] { fail(timedOut(m_limits)); });
 }
 
 PageLoader::~PageLoader()
@@ -39,8 +78,15 @@ void PageLoader::start()
 {
     switch (addressKind(m_response.request.url)) {
     case AddressKind::Network:
-    case AddressKind::File:
     case AddressKind::Data: send(m_response.request); return;
+    case AddressKind::File:
+        if (mayOpenLocalFile(m_response.request)) {
+            readFile();
+            return;
+        }
+        // Refused as a browser refuses it: nothing is loaded and the page stays.
+        m_response.keepsDocument = true;
+        break;
     case AddressKind::Blank: m_response.contentType = "text/html"; break;
     case AddressKind::Script: m_response.keepsDocument = true; break;
     case AddressKind::Unsupported: m_response.failure = LoadFailure{LoadFailureKind::UnsupportedAddress, {}}; break;
@@ -63,39 +109,112 @@ void PageLoader::startWithoutRequest()
 void PageLoader::cancel()
 {
     m_done = true;
+    if (m_fileRead)
+        m_fileRead->disconnect(this);
     releaseReply();
+}
+
+// Reading a file may wait on the disk: it is read on a worker thread, and the loader hears of
+// it from the event loop.
+void PageLoader::readFile()
+{
+    m_fileRead = new QFutureWatcher<LocalFileContent>(this);
+    connect(m_fileRead, &QFutureWatcherBase::finished, this, &PageLoader::onFileRead);
+    m_fileRead->setFuture(QtConcurrent::run(readRegularFile, m_response.request.url.toLocalFile(), m_limits.maxBodyBytes));
+}
+
+void PageLoader::onFileRead()
+{
+    LocalFileContent content = m_fileRead->future().takeResult();
+    if (content.failure) {
+        fail(*content.failure);
+        return;
+    }
+    m_response.body = std::move(content.bytes);
+    finish();
 }
 
 void PageLoader::send(const NavigationRequest &request)
 {
     m_response.request = request;
     m_response.body.clear();
-    m_response.truncated = false;
+    m_decoder.reset();
     m_encrypted = false;
     const QNetworkRequest network = networkRequestFor(request, m_limits);
+    if (addressKind(request.url) == AddressKind::Network) {
+        m_headerGuard = std::make_unique<HeaderReadGuard>(request.url, m_limits.maxHeaderBytes);
+        connect(m_headerGuard.get(), &HeaderReadGuard::tripped, this, [this] { fail(headersTooLarge(m_limits)); });
+    }
     if (request.method == "GET")
         m_reply = m_network.get(network);
     else if (request.method == "POST")
         m_reply = m_network.post(network, request.body);
     else
         m_reply = m_network.sendCustomRequest(network, request.method, request.body);
+    m_reply->setReadBufferSize(ReadAheadBytes);
+    connect(m_reply, &QNetworkReply::requestSent, this, [this] {
+        if (m_headerGuard)
+            m_headerDeadline.start(m_limits.transferTimeout);
+    });
+    connect(m_reply, &QNetworkReply::metaDataChanged, this, &PageLoader::onHeaders);
     connect(m_reply, &QNetworkReply::readyRead, this, [this] { (void)readArrived(); });
     connect(m_reply, &QNetworkReply::finished, this, &PageLoader::onReplyFinished);
     connect(m_reply, &QNetworkReply::encrypted, this, [this] { m_encrypted = true; });
 }
 
+void PageLoader::onHeaders()
+{
+    if (!m_headerGuard)
+        return;
+    releaseHeaderGuard();
+    if (!headersWithinBounds(m_reply->rawHeaderPairs(), m_limits)) {
+        fail(headersTooLarge(m_limits));
+        return;
+    }
+    m_decoder = ContentDecoder::forEncoding(m_reply->rawHeader("Content-Encoding"));
+    // A body of known length is read into one buffer of its size, or not at all past the bound.
+    const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
+    if (!length.isValid() || m_decoder)
+        return;
+    if (length.toLongLong() > m_limits.maxBodyBytes)
+        takeAnswer(httpStatusOf(*m_reply), Body::PastBound);
+    else
+        m_response.body.reserve(std::max<qint64>(length.toLongLong(), 0));
+}
+
 bool PageLoader::readArrived()
 {
-    if (!m_reply->isOpen())
+    if (!m_reply->isOpen() || m_reply->bytesAvailable() <= 0)
         return false;
-    const qint64 room = m_limits.maxBodyBytes - m_response.body.size();
-    if (room > 0)
-        m_response.body += m_reply->read(room);
-    if (m_reply->bytesAvailable() == 0)
+    Body body = Body::Whole;
+    if (!m_decoder) {
+        body = readPlainBody();
+    } else {
+        switch (m_decoder->decode(m_reply->readAll(), m_response.body, m_limits.maxBodyBytes)) {
+        case ContentDecoder::Result::Decoded: break;
+        case ContentDecoder::Result::PastBound: body = Body::PastBound; break;
+        case ContentDecoder::Result::Broken: body = Body::Undecodable; break;
+        }
+    }
+    if (body == Body::Whole)
         return false;
-    m_response.truncated = true;
-    takeAnswer(httpStatusOf(*m_reply));
+    takeAnswer(httpStatusOf(*m_reply), body);
     return true;
+}
+
+PageLoader::Body PageLoader::readPlainBody()
+{
+    const qint64 arrived = m_reply->bytesAvailable();
+    const qsizetype held = m_response.body.size();
+    if (held + arrived > m_limits.maxBodyBytes)
+        return Body::PastBound;
+    if (m_response.body.capacity() < held + arrived)
+        m_response.body.reserve(std::min<qint64>(std::max<qint64>(2 * m_response.body.capacity(), held + arrived),
+                                                 m_limits.maxBodyBytes));
+    m_response.body.resize(held + arrived);
+    const qint64 read = m_reply->read(m_response.body.data() + held, arrived);
+    m_response.body.resize(held + std::max<qint64>(read, 0));
+    return Body::Whole;
 }
 
 void PageLoader::onReplyFinished()
@@ -112,11 +231,19 @@ void PageLoader::onReplyFinished()
         takeAnswer(httpStatus);
 }
 
-void PageLoader::takeAnswer(int httpStatus)
+void PageLoader::takeAnswer(int httpStatus, Body body)
 {
     const QByteArray location = m_reply->rawHeader("Location");
     if (isRedirectStatus(httpStatus) && !location.isEmpty()) {
         followRedirect(httpStatus, location);
+        return;
+    }
+    if (body == Body::PastBound) {
+        fail(bodyTooLarge(m_limits.maxBodyBytes));
+        return;
+    }
+    if (body == Body::Undecodable) {
+        fail({LoadFailureKind::InvalidResponse, {}});
         return;
     }
     m_response.httpStatus = httpStatus;
@@ -150,8 +277,7 @@ LoadFailure PageLoader::transportFailure(QNetworkReply::NetworkError error) cons
     case QNetworkReply::ConnectionRefusedError: return {LoadFailureKind::ConnectionRefused, words};
     case QNetworkReply::HostNotFoundError: return {LoadFailureKind::HostNotFound, words};
     case QNetworkReply::TimeoutError:
-    case QNetworkReply::OperationCanceledError:
-        return {LoadFailureKind::Timeout, QString::number(m_limits.transferTimeout.count() / 1000.0)};
+    case QNetworkReply::OperationCanceledError: return timedOut(m_limits);
     case QNetworkReply::SslHandshakeFailedError: return {LoadFailureKind::SecureConnectionFailed, words};
     case QNetworkReply::ContentNotFoundError: return {LoadFailureKind::FileNotFound, words};
     case QNetworkReply::ContentAccessDenied:
@@ -196,8 +322,20 @@ void PageLoader::finishLater()
         Qt::QueuedConnection);
 }
 
+// The guard may be the one reporting: it goes from the event loop.
+void PageLoader::releaseHeaderGuard()
+{
+    m_headerDeadline.stop();
+    if (!m_headerGuard)
+        return;
+    m_headerGuard->stop();
+    m_headerGuard->disconnect(this);
+    m_headerGuard.release()->deleteLater();
+}
+
 void PageLoader::releaseReply()
 {
+    releaseHeaderGuard();
     if (!m_reply)
         return;
     QNetworkReply *reply = m_reply;

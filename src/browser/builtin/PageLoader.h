@@ -2,15 +2,22 @@
 
 #include "browser/builtin/LoadLimits.h"
 #include "browser/builtin/LoadedResponse.h"
+#include "browser/builtin/LocalFile.h"
 
+#include <QFutureWatcher>
 #include <QNetworkReply>
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 
+#include <memory>
+
+class ContentDecoder;
+class HeaderReadGuard;
 class QNetworkAccessManager;
 
-// One navigation's load: the request, the redirects it is sent on, and the answer with its
-// body cut at the size bound. Failures end in a LoadFailure, never in an exception.
+// One navigation's load: the request, the redirects it is sent on, and the answer, its headers
+// and body within their bounds. Failures end in a LoadFailure, never in an exception.
 class PageLoader final : public QObject {
     Q_OBJECT
 public:
@@ -33,22 +40,34 @@ signals:
     void finished();
 
 private:
+    enum class Body { Whole, PastBound, Undecodable };
+
+    void readFile();
+    void onFileRead();
     void send(const NavigationRequest &request);
-    // Reads what has arrived; past the size bound the answer is taken as it stands (true then).
+    void onHeaders();
+    // Reads what has arrived; past the size bound or undecodable, the answer is taken at once
+    // (true then).
     [[nodiscard]] bool readArrived();
+    [[nodiscard]] Body readPlainBody();
     void onReplyFinished();
-    void takeAnswer(int httpStatus);
+    void takeAnswer(int httpStatus, Body body = Body::Whole);
     void followRedirect(int httpStatus, const QByteArray &location);
     void fail(const LoadFailure &failure);
     [[nodiscard]] LoadFailure transportFailure(QNetworkReply::NetworkError error) const;
     void finish();
     void finishLater();
+    void releaseHeaderGuard();
     void releaseReply();
 
     QNetworkAccessManager &m_network;
     const LoadLimits m_limits;
     LoadedResponse m_response;
     QPointer<QNetworkReply> m_reply;
+    std::unique_ptr<HeaderReadGuard> m_headerGuard;
+    std::unique_ptr<ContentDecoder> m_decoder; // null for a body taken as it comes
+    QTimer m_headerDeadline; // headers that trickle in are as good as none
+    QFutureWatcher<LocalFileContent> *m_fileRead = nullptr; // a child, deleted with the loader
     int m_redirects = 0;
     bool m_encrypted = false;
     bool m_done = false;

@@ -1,5 +1,7 @@
 #include "browser/builtin/RequestHeaders.h"
 
+#include "browser/builtin/ContentDecoder.h"
+
 namespace {
 
 // Longer referrers are cut to their origin, as browsers do.
@@ -56,9 +58,12 @@ QNetworkRequest networkRequestFor(const NavigationRequest &request, const LoadLi
     QNetworkRequest network(request.url);
     network.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     network.setTransferTimeout(static_cast<int>(limits.transferTimeout.count()));
+    // Qt's own check refuses honest pages that compress well; the loader bounds the decoded body.
+    network.setDecompressedSafetyCheckThreshold(-1);
     network.setRawHeader("User-Agent", UserAgent);
     network.setRawHeader("Accept", NavigationAccept);
     network.setRawHeader("Accept-Language", AcceptLanguage);
+    network.setRawHeader("Accept-Encoding", AcceptedEncodings);
     network.setRawHeader("Upgrade-Insecure-Requests", "1");
     if (const QByteArray referer = refererHeader(request.referrer, request.url); !referer.isEmpty())
         network.setRawHeader("Referer", referer);

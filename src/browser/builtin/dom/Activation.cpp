@@ -80,6 +80,7 @@ void followHyperlink(const Element &link, DocumentModel &model)
         return;
     NavigationRequest request;
     request.url = *url;
+    request.initiator = model.url();
     request.target = elementTarget(link.attribute(u"target"), model);
     const QStringList relations = splitOnAsciiWhitespace(asciiLowercase(link.attributeOrEmpty(u"rel")));
     const bool noReferrer = relations.contains(QStringLiteral("noreferrer"));

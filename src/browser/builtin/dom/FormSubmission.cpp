@@ -142,6 +142,7 @@ std::optional<NavigationRequest> formSubmission(const Element &form, const Eleme
     NavigationRequest request;
     request.target = elementTarget(submissionAttribute(form, submitter, u"target"), model);
     request.referrer = documentReferrer(model);
+    request.initiator = model.url();
     // What the action's scheme and the method do with the data.
     const QString scheme = action.scheme();
     if (scheme == QLatin1StringView("javascript"))

@@ -12,6 +12,7 @@ struct NavigationRequest {
     QByteArray contentType; // Content-Type of the body, for POST
     QString target;         // the browsing context name: empty, "_self", "_blank", "_top", ... or a window name
     QUrl referrer;
+    QUrl initiator; // the address of the document that asked for the navigation
 };
 
 // What a document's clicks need of the window that shows it.

@@ -106,6 +106,7 @@ void BuiltinWindowView::followLink(const QUrl &link)
         NavigationRequest request;
         request.url = page.resolved(link);
         request.referrer = page;
+        request.initiator = page;
         window->followHyperlink(request);
     } catch (const ScriptError &error) {
         qWarning() << "Following the link failed:" << error.what();
