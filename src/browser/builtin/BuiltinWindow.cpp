@@ -2,7 +2,6 @@
 
 #include "browser/builtin/BuiltinBrowser.h"
 #include "browser/builtin/NavigationAddress.h"
-#include "browser/builtin/PageDocument.h"
 #include "browser/builtin/PageLoader.h"
 #include "browser/builtin/dom/HtmlDocument.h"
 #include "engine/ScriptError.h"
@@ -88,6 +87,7 @@ void BuiltinWindow::Stop()
     m_loader.reset();
     m_loadHistoryIndex.reset();
     m_keptDocumentLoad.reset();
+    m_build.reset();
 }
 
 void BuiltinWindow::Quit()
@@ -111,7 +111,7 @@ QString BuiltinWindow::LocationURL() const
 bool BuiltinWindow::Busy() const
 {
     ensureOpen();
-    return m_loader != nullptr;
+    return m_loader != nullptr || m_build != nullptr;
 }
 
 QString BuiltinWindow::Name() const
@@ -199,6 +199,7 @@ void BuiltinWindow::close()
     m_closed = true;
     m_loader.reset();
     m_keptDocumentLoad.reset();
+    m_build.reset();
     m_sink = nullptr;
     m_document.reset();
     m_history = NavigationHistory();
@@ -227,6 +228,7 @@ void BuiltinWindow::ensureOpen() const
 void BuiltinWindow::startLoad(const NavigationRequest &request, std::optional<int> historyIndex,
                               const std::optional<LoadFailure> &failure, std::shared_ptr<Document> keptDocument)
 {
+    m_build.reset();
     m_loader.reset(new PageLoader(m_browser->network(), m_browser->limits(), request));
     m_loadHistoryIndex = historyIndex;
     m_keptDocumentLoad = std::move(keptDocument);
@@ -247,18 +249,48 @@ void BuiltinWindow::onLoadFinished()
     const std::unique_ptr<PageLoader, PageLoaderDisposal> loader = std::move(m_loader);
     const std::optional<int> historyIndex = std::exchange(m_loadHistoryIndex, std::nullopt);
     const LoadedResponse &response = loader->response();
+    if (!response.keepsDocument && !m_keptDocumentLoad) {
+        buildDocument(response, historyIndex);
+        return;
+    }
     // Reached from the event loop: nothing may escape into Qt.
     try {
         if (auto kept = std::exchange(m_keptDocumentLoad, nullptr))
             showPage(std::move(kept), response.request, historyIndex, true);
-        else if (!response.keepsDocument)
-            showPage(pageDocument(response, weak_from_this()), response.request, historyIndex, mayBeKept(response));
         else if (!m_document)
             showBlankPage();
         if (m_sink)
             m_sink->IE_DocumentComplete(LocationURL());
     } catch (const std::exception &error) {
         qWarning() << "Completing the load of" << response.request.url << "failed:" << error.what();
+    }
+}
+
+void BuiltinWindow::buildDocument(const LoadedResponse &response, std::optional<int> historyIndex)
+{
+    const bool keepForBack = mayBeKept(response);
+    // The build goes with m_build: the window is alive whenever it calls back.
+    m_build = m_browser->documentBuilder().build(
+        response, weak_from_this(),
+        [this, request = response.request, historyIndex, keepForBack](std::shared_ptr<Document> document) {
+            onDocumentBuilt(std::move(document), request, historyIndex, keepForBack);
+        });
+}
+
+void BuiltinWindow::onDocumentBuilt(std::shared_ptr<Document> document, const NavigationRequest &request,
+                                    std::optional<int> historyIndex, bool keepForBack)
+{
+    const auto self = shared_from_this();
+    m_build.reset();
+    // Reached from the event loop: nothing may escape into Qt.
+    try {
+        if (!document)
+            return;
+        showPage(std::move(document), request, historyIndex, keepForBack);
+        if (m_sink)
+            m_sink->IE_DocumentComplete(LocationURL());
+    } catch (const std::exception &error) {
+        qWarning() << "Completing the load of" << request.url << "failed:" << error.what();
     }
 }
 
