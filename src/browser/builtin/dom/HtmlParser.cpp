@@ -4,7 +4,8 @@
 #include <myhtml/rules.h>
 
 #include <algorithm>
-#include <deque>
+#include <array>
+#include <forward_list>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -22,8 +23,9 @@ namespace {
 // every run as a node of its own; the conversion joins adjacent runs, as the standard does.
 constexpr myhtml_tag_id_t SealedTextTag = MyHTML_TAG__UNDEF;
 
-// The working memory of a page up to this size is kept for the next page; a larger page's goes.
-constexpr qsizetype ReusedTreeBytes = 1024 * 1024;
+// The working memory of a page up to this size (about fifteen times the page) is kept for the
+// next page; a larger page's goes.
+constexpr qsizetype ReusedTreeBytes = 256 * 1024;
 
 struct MyhtmlRelease {
     void operator()(myhtml_t *myhtml) const { myhtml_destroy(myhtml); }
@@ -206,16 +208,16 @@ public:
     // False when the name is in the set already.
     [[nodiscard]] bool insert(const myhtml_token_attr_t &attribute)
     {
-        constexpr size_t LinearLimit = 16;
         const std::string_view name = qualifiedName(attribute);
-        if (!m_hashed.empty())
-            return m_hashed.insert(name).second;
-        if (std::find(m_few.begin(), m_few.end(), name) != m_few.end())
-            return false;
-        m_few.push_back(name);
-        if (m_few.size() > LinearLimit)
+        if (m_fewCount < m_few.size()) {
+            if (std::find(m_few.begin(), m_few.begin() + m_fewCount, name) != m_few.begin() + m_fewCount)
+                return false;
+            m_few[m_fewCount++] = name;
+            return true;
+        }
+        if (m_hashed.empty())
             m_hashed.insert(m_few.begin(), m_few.end());
-        return true;
+        return m_hashed.insert(name).second;
     }
 
 private:
@@ -229,12 +231,13 @@ private:
                                                                          : nullptr;
         if (!prefix)
             return local;
-        return m_prefixed.emplace_back(prefix + std::string(local));
+        return m_prefixed.emplace_front(prefix + std::string(local));
     }
 
-    std::vector<std::string_view> m_few;
+    std::array<std::string_view, 16> m_few;
+    size_t m_fewCount = 0;
     std::unordered_set<std::string_view> m_hashed;
-    std::deque<std::string> m_prefixed;
+    std::forward_list<std::string> m_prefixed;
 };
 
 [[nodiscard]] Namespace namespaceOf(myhtml_namespace_t ns)
