@@ -249,12 +249,12 @@ void BuiltinWindow::onLoadFinished()
     const std::unique_ptr<PageLoader, PageLoaderDisposal> loader = std::move(m_loader);
     const std::optional<int> historyIndex = std::exchange(m_loadHistoryIndex, std::nullopt);
     const LoadedResponse &response = loader->response();
-    if (!response.keepsDocument && !m_keptDocumentLoad) {
-        buildDocument(response, historyIndex);
-        return;
-    }
     // Reached from the event loop: nothing may escape into Qt.
     try {
+        if (!response.keepsDocument && !m_keptDocumentLoad) {
+            buildDocument(response, historyIndex);
+            return;
+        }
         if (auto kept = std::exchange(m_keptDocumentLoad, nullptr))
             showPage(std::move(kept), response.request, historyIndex, true);
         else if (!m_document)
