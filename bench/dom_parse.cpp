@@ -1,15 +1,24 @@
-// HTML -> document model of the built-in engine, next to gumbo's bare parse of the same bytes.
-// Counters: "x_gumbo" is the model's time over gumbo's (parse and free) for the same page;
-// "retained_x_html" is the heap the finished model keeps, over the page's size.
+// HTML -> document model of the built-in engine, next to myhtml's bare parse of the same bytes.
+// Counters: "x_bare" is the model's time over myhtml's bare parse with a tree of its own (made,
+// filled and destroyed), "x_bare_reused" over the bare parse into one tree kept from page to
+// page, as the engine keeps it for pages up to 256 KB; "destruction_x_bare" is the time the
+// model takes to destroy (not part of the other figures); "retained_x_html" is the heap the
+// finished model keeps, over the page's size. Generated pages of 1 and 20 MB, and with
+// DOM_PARSE_PAGE=FILE that page too, e.g. the peer benchmark's start page:
+//   python3 -c 'import sys; sys.path[:0] = ["bench/peers"]; import testsite; testsite.write_round_pages("/tmp/pages", False)'
+//   DOM_PARSE_PAGE=/tmp/pages/1-index.html build/bench/dom_parse
 #include "browser/builtin/dom/HtmlDocument.h"
+#include "browser/builtin/dom/HtmlParser.h"
 
 #include <benchmark/benchmark.h>
-#include <gumbo.h>
 #include <malloc.h>
+#include <myhtml/myhtml.h>
 
 #include <QByteArray>
+#include <QFile>
 #include <QRandomGenerator>
 
+#include <cstdlib>
 #include <ctime>
 #include <functional>
 
@@ -100,27 +109,60 @@ private:
     int m_blocks = 0;
 };
 
-[[nodiscard]] const QByteArray &pageOfSize(qsizetype megabytes)
+// Page 0 is the file DOM_PARSE_PAGE names; the others are generated pages of that many megabytes.
+[[nodiscard]] const QByteArray &page(qsizetype megabytes)
 {
     static QByteArray pages[21];
     QByteArray &page = pages[megabytes];
-    if (page.isEmpty())
+    if (page.isEmpty() && megabytes == 0) {
+        QFile file(QString::fromLocal8Bit(qgetenv("DOM_PARSE_PAGE")));
+        if (file.open(QIODevice::ReadOnly))
+            page = file.readAll();
+    } else if (page.isEmpty()) {
         page = PageGenerator(42).page(megabytes * 1024 * 1024);
+    }
     return page;
 }
 
-void gumboParse(const QByteArray &html)
-{
-    GumboOptions options = kGumboDefaultOptions;
-    options.max_errors = 0;
-    GumboOutput *output = gumbo_parse_with_options(&options, html.constData(), size_t(html.size()));
-    benchmark::DoNotOptimize(output);
-    gumbo_destroy_output(&options, output);
-}
+// myhtml on its own, as a program that reads the tree it builds would use it.
+class BareParser {
+public:
+    BareParser()
+    {
+        myhtml_init(m_myhtml, MyHTML_OPTIONS_PARSE_MODE_SINGLE, 1, 0);
+        myhtml_tree_init(m_reused, m_myhtml);
+    }
+    ~BareParser()
+    {
+        myhtml_tree_destroy(m_reused);
+        myhtml_destroy(m_myhtml);
+    }
+    BareParser(const BareParser &) = delete;
+    BareParser &operator=(const BareParser &) = delete;
 
-[[nodiscard]] std::shared_ptr<Document> buildModel(const QByteArray &html)
+    void parseIntoNewTree(const QByteArray &html)
+    {
+        myhtml_tree_t *tree = myhtml_tree_create();
+        myhtml_tree_init(tree, m_myhtml);
+        myhtml_parse_single(tree, MyENCODING_UTF_8, html.constData(), size_t(html.size()));
+        benchmark::DoNotOptimize(tree->document);
+        myhtml_tree_destroy(tree);
+    }
+
+    void parseIntoReusedTree(const QByteArray &html)
+    {
+        myhtml_parse_single(m_reused, MyENCODING_UTF_8, html.constData(), size_t(html.size()));
+        benchmark::DoNotOptimize(m_reused->document);
+    }
+
+private:
+    myhtml_t *m_myhtml = myhtml_create();
+    myhtml_tree_t *m_reused = myhtml_tree_create();
+};
+
+[[nodiscard]] std::shared_ptr<Document> buildModel(const QByteArray &html, dom::HtmlParser &parser)
 {
-    return buildHtmlDocument(html, "text/html; charset=utf-8", QUrl("http://127.0.0.1/page.html"), {});
+    return buildHtmlDocument(html, "text/html; charset=utf-8", QUrl("http://127.0.0.1/page.html"), {}, parser);
 }
 
 // CPU time, so that other processes on the machine do not skew the ratio.
@@ -136,44 +178,87 @@ void gumboParse(const QByteArray &html)
     return cpuSeconds() - start;
 }
 
-void BM_GumboParse(benchmark::State &state)
+[[nodiscard]] const QByteArray *pageFor(benchmark::State &state)
 {
-    const QByteArray &html = pageOfSize(state.range(0));
-    for (auto _ : state)
-        gumboParse(html);
-    state.SetBytesProcessed(state.iterations() * html.size());
+    const QByteArray &html = page(state.range(0));
+    if (html.isEmpty()) {
+        state.SkipWithError("DOM_PARSE_PAGE names no readable page");
+        return nullptr;
+    }
+    return &html;
 }
 
+void BM_MyhtmlBareParse(benchmark::State &state)
+{
+    const QByteArray *html = pageFor(state);
+    if (!html)
+        return;
+    BareParser parser;
+    for (auto _ : state)
+        parser.parseIntoNewTree(*html);
+    state.SetBytesProcessed(state.iterations() * html->size());
+}
+
+void BM_MyhtmlBareParseReusedTree(benchmark::State &state)
+{
+    const QByteArray *html = pageFor(state);
+    if (!html)
+        return;
+    BareParser parser;
+    for (auto _ : state)
+        parser.parseIntoReusedTree(*html);
+    state.SetBytesProcessed(state.iterations() * html->size());
+}
+
+// The engine's parser kept from page to page, as the thread that builds documents keeps one.
 void BM_BuildDocumentModel(benchmark::State &state)
 {
-    const QByteArray &html = pageOfSize(state.range(0));
+    const QByteArray *html = pageFor(state);
+    if (!html)
+        return;
+    BareParser bare;
+    dom::HtmlParser parser;
     double modelSeconds = 0;
-    double gumboSeconds = 0;
+    double bareSeconds = 0;
+    double reusedSeconds = 0;
+    double destructionSeconds = 0;
     for (auto _ : state) {
-        // Each round times gumbo beside the model, so that both see the same machine load.
+        // Each round times the bare parses beside the model, so that all see the same machine load.
         state.PauseTiming();
-        gumboSeconds += cpuSecondsOf([&] { gumboParse(html); });
+        bareSeconds += cpuSecondsOf([&] { bare.parseIntoNewTree(*html); });
+        reusedSeconds += cpuSecondsOf([&] { bare.parseIntoReusedTree(*html); });
         state.ResumeTiming();
-        modelSeconds += cpuSecondsOf([&] { benchmark::DoNotOptimize(buildModel(html)); });
+        std::shared_ptr<Document> model;
+        modelSeconds += cpuSecondsOf([&] { model = buildModel(*html, parser); });
+        // The model's destruction is timed apart: it is no part of reading the page.
+        state.PauseTiming();
+        destructionSeconds += cpuSecondsOf([&] { model.reset(); });
+        state.ResumeTiming();
     }
-    // Heap in use: the arena's chunks and the blocks malloc maps on their own.
+    // Heap in use: what malloc hands out from its arenas and the blocks it maps on their own.
     const auto heapInUse = [] {
         const struct mallinfo2 info = mallinfo2();
         return info.uordblks + info.hblkhd;
     };
     malloc_trim(0);
     const size_t before = heapInUse();
-    const auto kept = buildModel(html);
+    const auto kept = [&] {
+        dom::HtmlParser fresh;
+        return buildModel(*html, fresh);
+    }();
     const size_t after = heapInUse();
-    state.SetBytesProcessed(state.iterations() * html.size());
-    state.counters["x_gumbo"] = modelSeconds / gumboSeconds;
-    state.counters["retained_x_html"] = double(after - before) / double(html.size());
-    state.counters["html_MB"] = double(html.size()) / (1024 * 1024);
+    state.SetBytesProcessed(state.iterations() * html->size());
+    state.counters["x_bare"] = modelSeconds / bareSeconds;
+    state.counters["x_bare_reused"] = modelSeconds / reusedSeconds;
+    state.counters["destruction_x_bare"] = destructionSeconds / bareSeconds;
+    state.counters["retained_x_html"] = double(after - before) / double(html->size());
+    state.counters["html_KB"] = double(html->size()) / 1024;
 }
 
 } // namespace
 
-BENCHMARK(BM_GumboParse)->Arg(1)->Arg(20)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_BuildDocumentModel)->Arg(1)->Arg(20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MyhtmlBareParse)->Arg(0)->Arg(1)->Arg(20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MyhtmlBareParseReusedTree)->Arg(0)->Arg(1)->Arg(20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BuildDocumentModel)->Arg(0)->Arg(1)->Arg(20)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -1,12 +1,12 @@
 // The least one round of the peer flow (bench/peers) can cost a browser without a script engine:
-// gumbo's bare parse of the pages the round loads, and fetching each of them once over a
+// myhtml's bare parse of the pages the round loads, and fetching each of them once over a
 // kept-alive loopback connection from the site the flow runs against.
 //   PEERS_PAGES=DIR PEERS_SITE=http://127.0.0.1:PORT peers_limit
 // DIR holds the round's pages in the order they load; bench/peers/run sets both, and
 // PEERS_BACK_LOADS=0 where going back loads nothing (pages the engine may keep).
 #include <benchmark/benchmark.h>
-#include <gumbo.h>
 #include <httplib.h>
+#include <myhtml/myhtml.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -47,15 +47,19 @@ void BareParseOfARound(benchmark::State &state)
         state.SkipWithError("PEERS_PAGES names no folder of pages");
         return;
     }
-    GumboOptions options = kGumboDefaultOptions;
-    options.max_errors = 0; // as the engine parses
+    // As the engine parses: one thread, one tree kept from page to page.
+    myhtml_t *myhtml = myhtml_create();
+    myhtml_init(myhtml, MyHTML_OPTIONS_PARSE_MODE_SINGLE, 1, 0);
+    myhtml_tree_t *tree = myhtml_tree_create();
+    myhtml_tree_init(tree, myhtml);
     for (auto _ : state) {
         for (const std::string &page : pages) {
-            GumboOutput *output = gumbo_parse_with_options(&options, page.data(), page.size());
-            benchmark::DoNotOptimize(output);
-            gumbo_destroy_output(&options, output);
+            myhtml_parse_single(tree, MyENCODING_UTF_8, page.data(), page.size());
+            benchmark::DoNotOptimize(tree->document);
         }
     }
+    myhtml_tree_destroy(tree);
+    myhtml_destroy(myhtml);
     state.counters["pages"] = double(pages.size());
 }
 

@@ -1,10 +1,13 @@
 // libFuzzer target: HTML bytes into the built-in engine's document model, then every document
-// operation the page actions use, the page actions themselves and the page tools.
-// The first input byte picks the Content-Type and the page address; the rest is the page.
+// operation the page actions use, the page actions themselves and the page tools; and the same
+// bytes through a parser with a nesting cap low enough for short inputs to reach.
+// The first input byte picks the Content-Type, the page address and the low cap; the rest is
+// the page.
 #include "FuzzBrowser.h"
 #include "RecordingHost.h"
 
 #include "browser/builtin/dom/HtmlDocument.h"
+#include "browser/builtin/dom/HtmlParser.h"
 #include "browser/builtin/dom/InputSanitizer.h"
 #include "page/BrowserPageActions.h"
 #include "page/CurrentDoc.h"
@@ -16,6 +19,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 namespace {
 
@@ -197,6 +201,25 @@ void runPageActions(FuzzBrowserAccess &browser, RunState &state, const Names &na
     CurrentDoc.reset();
 }
 
+// No element lies deeper than the cap, whatever the markup; template contents count too.
+void checkNestingCap(const QByteArray &html, std::uint8_t choice)
+{
+    const int cap = 3 + (choice >> 4);
+    const auto document = dom::HtmlParser(cap).parse(html);
+    require(document != nullptr, "a parse that is not stopped gives a document");
+    std::vector<std::pair<const dom::Node *, int>> pending{{document.get(), 0}};
+    while (!pending.empty()) {
+        const auto [node, depth] = pending.back();
+        pending.pop_back();
+        require(depth <= cap, "no element deeper than the nesting cap");
+        for (const auto &child : node->children())
+            if (child->isElement())
+                pending.emplace_back(child.get(), depth + 1);
+        if (const dom::Element *element = node->asElement(); element && element->templateContentIfAny())
+            pending.emplace_back(element->templateContentIfAny(), depth);
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
@@ -222,5 +245,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     (void)readDocument(*document);
     const QByteArray serialized = documentHtml(*document).toUtf8();
     (void)readDocument(*buildHtmlDocument(serialized, kContentTypes[0], kAddresses[0], browser.fuzzWindow));
+    checkNestingCap(html, choice);
     return 0;
 }

@@ -99,6 +99,30 @@ TEST_F(BuiltinWindowTest, ANewNavigationOrStopEndsTheLoadUnderWay)
     EXPECT_EQ(sink.completions(), 1) << "a stopped load completes nothing";
     EXPECT_EQ(bodyText(*window), "fast") << "the old page stays";
     EXPECT_EQ(window->locationUrl(), server.url("/fast"));
+
+    // A page that takes the parser seconds is built off the event loop, and given up in turn.
+    std::string heavy;
+    for (int i = 0; i < 600; ++i)
+        heavy += "<span>";
+    for (int i = 0; i < 1000000; ++i)
+        heavy += "</q>";
+    server.page("/heavy", heavy);
+    const auto startHeavy = [&] {
+        const size_t before = server.pageRequests().size();
+        window->navigate(server.url("/heavy"));
+        ASSERT_TRUE(waitUntil([&] { return server.pageRequests().size() > before; }));
+        spinEvents(300);
+        EXPECT_TRUE(window->isBusy());
+    };
+    startHeavy();
+    window->navigate(server.url("/fast"));
+    waitForCompletions(2);
+    startHeavy();
+    window->stop();
+    EXPECT_FALSE(window->isBusy());
+    spinEvents(300);
+    EXPECT_EQ(sink.completions(), 2) << sink.events.join('|').toStdString();
+    EXPECT_EQ(sink.events.filter("complete").last(), "complete " + server.url("/fast"));
 }
 
 TEST_F(BuiltinWindowTest, GoBackShowsRecentPagesAsLeftAndLoadsOlderOnesAgain)

@@ -186,4 +186,23 @@ TEST_F(ServerFaults, BombsAndHugeBodiesEndInAnErrorPageWithinBoundedMemory)
     EXPECT_LT(usage.ru_maxrss, 256 * 1024) << "kilobytes at the peak of the largest run";
 }
 
+// Nesting past the parser's cap behind markup that a scan of the text loses track in: the page
+// still parses in a moment and the run goes on, well within its timeout.
+TEST_F(ServerFaults, DeepNestingBehindCommentsAndForeignContentLoadsWithinTheTimeout)
+{
+    const std::string starts[] = {"<!-- x --!>", "<svg><title>"};
+    for (size_t i = 0; i < std::size(starts); ++i) {
+        SCOPED_TRACE(starts[i]);
+        std::string page = starts[i];
+        for (int level = 0; level < 300000; ++level)
+            page += "<div>";
+        const std::string path = "/deep" + std::to_string(i);
+        server.page(path, page + "<a href=\"/after\">deep link</a>");
+        server.clearRequests();
+        const RunResult result = runScript(server, QStringLiteral("nav;$$$%1\r\nclink;deep link\r\n").arg(QString::fromStdString(path)));
+        EXPECT_EQ(result.exitCode, 0) << result.errors.toStdString();
+        EXPECT_EQ(requested(server), (QStringList{QString::fromStdString(path), "/after"}));
+    }
+}
+
 } // namespace

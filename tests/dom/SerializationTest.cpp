@@ -34,6 +34,33 @@ TEST(InnerHtml, SerialisesByTheHtmlFragmentRules)
     }
 }
 
+// Markup at the edges of the tokenizer and tree construction rules, each case a place where a
+// parser can go its own way.
+TEST(DocumentHtml, OddMarkupBuildsTheTreeOfTheStandard)
+{
+    const QString head = "<html><head></head><body>";
+    const QString end = "</body></html>";
+    const struct {
+        const char *html;
+        QString expected;
+    } cases[] = {
+        {"<p a=1 a=2 B=3>", head + "<p a=\"1\" b=\"3\"></p>" + end},
+        {"<svg xlink:href=1 xlink:href=2 href=3>", head + "<svg xlink:href=\"1\" href=\"3\"></svg>" + end},
+        {"x<ab", head + "x" + end},
+        {"x<ab c='d", head + "x" + end},
+        {"<style>a</b>&amp;</style>", "<html><head><style>a</b>&amp;</style></head><body></body></html>"},
+        {"<xmp>&lt;</x", head + "<xmp>&lt;</x</xmp>" + end},
+        {"<table><image src=x><tr><td>1</table>", head + "<img src=\"x\"><table><tbody><tr><td>1</td></tr></tbody></table>" + end},
+        {"<form>\n<input>\n</form>", head + "<form>\n<input>\n</form>" + end},
+        {"<p>a</x>b</x>c<!-- -->d", head + "<p>abc<!-- -->d</p>" + end},
+        {"<DIV \x01x=\x0b>\x0b</div>", head + "<div \x01x=\"\x0b\">\x0b</div>" + end},
+    };
+    for (const auto &c : cases) {
+        const DomTestPage page(c.html);
+        EXPECT_EQ(documentHtml(*page.document), c.expected) << c.html;
+    }
+}
+
 TEST(DocumentHtml, GivesDoctypeAndRootAndTheCollapsedTitle)
 {
     const DomTestPage page("<!DOCTYPE html><title>  My \n  Title </title><p>x");

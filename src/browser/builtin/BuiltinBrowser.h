@@ -1,6 +1,7 @@
 #pragma once
 
 #include "browser/Browser.h"
+#include "browser/builtin/DocumentBuilder.h"
 #include "browser/builtin/LoadLimits.h"
 
 #include <QNetworkAccessManager>
@@ -15,7 +16,7 @@ class BuiltinWindow;
 inline constexpr char BuiltinBrowserName[] = "NavRelay Browser";
 
 // The built-in browser: its windows in the order they were opened, and the one network
-// access (connections, cookie jar) they all share for the session.
+// access (connections, cookie jar) and document builder they all share for the session.
 class BuiltinBrowser final : public QObject, public Browser {
     Q_OBJECT
 public:
@@ -39,6 +40,7 @@ public:
 
     [[nodiscard]] QNetworkAccessManager &network() { return m_network; }
     [[nodiscard]] const LoadLimits &limits() const { return m_limits; }
+    [[nodiscard]] DocumentBuilder &documentBuilder() { return m_documentBuilder; }
 
 signals:
     void windowOpened(BuiltinWindow *window);
@@ -49,5 +51,6 @@ private:
 
     const LoadLimits m_limits;
     QNetworkAccessManager m_network;
+    DocumentBuilder m_documentBuilder;
     std::vector<std::shared_ptr<BuiltinWindow>> m_windows;
 };

@@ -2,7 +2,6 @@
 
 #include "browser/builtin/BuiltinBrowser.h"
 #include "browser/builtin/NavigationAddress.h"
-#include "browser/builtin/PageDocument.h"
 #include "browser/builtin/PageLoader.h"
 #include "browser/builtin/dom/HtmlDocument.h"
 #include "engine/ScriptError.h"
@@ -85,6 +84,7 @@ void BuiltinWindow::stop()
     m_loader.reset();
     m_loadHistoryIndex.reset();
     m_keptDocumentLoad.reset();
+    m_build.reset();
 }
 
 void BuiltinWindow::quit()
@@ -114,7 +114,7 @@ int BuiltinWindow::httpStatus() const
 bool BuiltinWindow::isBusy() const
 {
     ensureOpen();
-    return m_loader != nullptr;
+    return m_loader != nullptr || m_build != nullptr;
 }
 
 QString BuiltinWindow::name() const
@@ -199,6 +199,7 @@ void BuiltinWindow::close()
     m_closed = true;
     m_loader.reset();
     m_keptDocumentLoad.reset();
+    m_build.reset();
     m_sink = nullptr;
     m_document.reset();
     m_history = NavigationHistory();
@@ -227,6 +228,7 @@ void BuiltinWindow::ensureOpen() const
 void BuiltinWindow::startLoad(const NavigationRequest &request, std::optional<int> historyIndex,
                               const std::optional<LoadFailure> &failure, std::shared_ptr<Document> keptDocument)
 {
+    m_build.reset();
     m_loader.reset(new PageLoader(m_browser->network(), m_browser->limits(), request));
     m_loadHistoryIndex = historyIndex;
     m_keptDocumentLoad = std::move(keptDocument);
@@ -249,18 +251,47 @@ void BuiltinWindow::onLoadFinished()
     const LoadedResponse &response = loader->response();
     // Reached from the event loop: nothing may escape into Qt.
     try {
+        if (!response.keepsDocument && !m_keptDocumentLoad) {
+            buildDocument(response, historyIndex);
+            return;
+        }
         if (auto kept = std::exchange(m_keptDocumentLoad, nullptr))
             showPage(std::move(kept), response.request, historyIndex, true,
                      historyIndex ? m_history.httpStatus(*historyIndex) : 0);
-        else if (!response.keepsDocument)
-            showPage(pageDocument(response, weak_from_this()), response.request, historyIndex, mayBeKept(response),
-                     response.httpStatus);
         else if (!m_document)
             showBlankPage();
         if (m_sink)
             m_sink->documentCompleted(locationUrl());
     } catch (const std::exception &error) {
         qWarning() << "Completing the load of" << response.request.url << "failed:" << error.what();
+    }
+}
+
+void BuiltinWindow::buildDocument(const LoadedResponse &response, std::optional<int> historyIndex)
+{
+    const bool keepForBack = mayBeKept(response);
+    // The build goes with m_build: the window is alive whenever it calls back.
+    m_build = m_browser->documentBuilder().build(
+        response, weak_from_this(),
+        [this, request = response.request, historyIndex, keepForBack, status = response.httpStatus](std::shared_ptr<Document> document) {
+            onDocumentBuilt(std::move(document), request, historyIndex, keepForBack, status);
+        });
+}
+
+void BuiltinWindow::onDocumentBuilt(std::shared_ptr<Document> document, const NavigationRequest &request,
+                                    std::optional<int> historyIndex, bool keepForBack, int httpStatus)
+{
+    const auto self = shared_from_this();
+    m_build.reset();
+    // Reached from the event loop: nothing may escape into Qt.
+    try {
+        if (!document)
+            return;
+        showPage(std::move(document), request, historyIndex, keepForBack, httpStatus);
+        if (m_sink)
+            m_sink->documentCompleted(locationUrl());
+    } catch (const std::exception &error) {
+        qWarning() << "Completing the load of" << request.url << "failed:" << error.what();
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/BrowserWindow.h"
+#include "browser/builtin/DocumentBuilder.h"
 #include "browser/builtin/LoadedResponse.h"
 #include "browser/builtin/NavigationHistory.h"
 #include "browser/builtin/dom/NavigationRequest.h"
@@ -22,7 +23,8 @@ struct PageLoaderDisposal {
 
 // One window of the built-in browser: its page, its loads and history, and what its view shows
 // (status text, bars, title). Loads are asynchronous: navigationStarted as a load starts,
-// documentCompleted from the event loop once the document is built.
+// documentCompleted from the event loop once the document is built (on the browser's
+// DocumentBuilder thread); the window is busy until then.
 class BuiltinWindow final : public QObject,
                             public BrowserWindow,
                             public NavigationHost,
@@ -85,6 +87,9 @@ private:
                    const std::optional<LoadFailure> &failure = std::nullopt,
                    std::shared_ptr<Document> keptDocument = nullptr);
     void onLoadFinished();
+    void buildDocument(const LoadedResponse &response, std::optional<int> historyIndex);
+    void onDocumentBuilt(std::shared_ptr<Document> document, const NavigationRequest &request,
+                         std::optional<int> historyIndex, bool keepForBack, int httpStatus);
     void showPage(std::shared_ptr<Document> document, const NavigationRequest &request,
                   std::optional<int> historyIndex, bool keepForBack, int httpStatus = 0);
     void openInNewWindow(const NavigationRequest &request);
@@ -94,6 +99,7 @@ private:
     std::unique_ptr<PageLoader, PageLoaderDisposal> m_loader;
     std::optional<int> m_loadHistoryIndex;
     std::shared_ptr<Document> m_keptDocumentLoad;
+    std::unique_ptr<DocumentBuilder::Build> m_build;
     NavigationHistory m_history;
     std::shared_ptr<Document> m_document;
     QUrl m_location;

@@ -7,6 +7,11 @@
 #include <QUrl>
 
 #include <memory>
+#include <stop_token>
+
+namespace dom {
+class HtmlParser;
+}
 
 // How a browser shows an answer: as a page, as plain text, or as something else (an image,
 // a download).
@@ -21,6 +26,7 @@ enum class ContentKind { Html, Text, Other };
 [[nodiscard]] QByteArray textAsHtml(const QByteArray &body, const QByteArray &contentType);
 
 // The document the answer becomes: its page, its text, another kind of document, or the error
-// page of a failed load. `keepsDocument` answers are not passed here.
-[[nodiscard]] std::shared_ptr<Document> pageDocument(const LoadedResponse &response,
-                                                     std::weak_ptr<NavigationHost> host);
+// page of a failed load, parsed with this parser; null when `stop` is requested on the way.
+// `keepsDocument` answers are not passed here.
+[[nodiscard]] std::shared_ptr<Document> pageDocument(const LoadedResponse &response, std::weak_ptr<NavigationHost> host,
+                                                     dom::HtmlParser &parser, std::stop_token stop);

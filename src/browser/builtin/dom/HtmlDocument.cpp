@@ -125,8 +125,18 @@ public:
 std::shared_ptr<Document> buildHtmlDocument(const QByteArray &body, const QByteArray &contentType, const QUrl &url,
                                             std::weak_ptr<NavigationHost> host)
 {
+    dom::HtmlParser parser;
+    return buildHtmlDocument(body, contentType, url, std::move(host), parser);
+}
+
+std::shared_ptr<Document> buildHtmlDocument(const QByteArray &body, const QByteArray &contentType, const QUrl &url,
+                                            std::weak_ptr<NavigationHost> host, dom::HtmlParser &parser,
+                                            std::stop_token stop)
+{
     dom::SniffedPage page = dom::decodeHtmlBytes(body, contentType);
-    auto tree = dom::parseHtml(page.utf8);
+    auto tree = parser.parse(page.utf8, std::move(stop));
+    if (!tree)
+        return nullptr;
     page.utf8.clear();
     return std::make_shared<HtmlDocument>(
         std::make_shared<dom::DocumentModel>(std::move(tree), url, std::move(page.encoding), std::move(host)));

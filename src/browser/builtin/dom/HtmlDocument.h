@@ -8,6 +8,11 @@
 #include <QUrl>
 
 #include <memory>
+#include <stop_token>
+
+namespace dom {
+class HtmlParser;
+}
 
 // Builds the document model of a loaded HTML page: the bytes are decoded (charset from the
 // Content-Type header, a BOM or <meta charset>, windows-1252 when none), parsed as HTML5 and
@@ -17,6 +22,10 @@
                                                           const QByteArray &contentType,
                                                           const QUrl &url,
                                                           std::weak_ptr<NavigationHost> host);
+// The same with this parser, stopping early when `stop` is requested: null then.
+[[nodiscard]] std::shared_ptr<Document> buildHtmlDocument(const QByteArray &body, const QByteArray &contentType,
+                                                          const QUrl &url, std::weak_ptr<NavigationHost> host,
+                                                          dom::HtmlParser &parser, std::stop_token stop = {});
 
 // A document of another kind (an image, a download): it is not an HTML document.
 [[nodiscard]] std::shared_ptr<Document> buildOtherDocument(const QUrl &url, const QByteArray &contentType);

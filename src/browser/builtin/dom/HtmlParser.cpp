@@ -1,37 +1,183 @@
 #include "browser/builtin/dom/HtmlParser.h"
 
-#include "browser/builtin/dom/NestingLimiter.h"
-
-#include <gumbo.h>
+#include <myhtml/myhtml.h>
+#include <myhtml/rules.h>
 
 #include <algorithm>
-#include <cstddef>
-#include <cstdlib>
-#include <cstring>
+#include <array>
+#include <forward_list>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <string_view>
-#include <memory>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace dom {
 namespace {
 
-struct StringHash {
-    using is_transparent = void;
-    size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+// myhtml appends each run of text that follows a text node to it by copying both into a new
+// string: a page of many runs in one place (text between ignored tags) costs the square of its
+// length. Text nodes are marked with another tag as they are inserted, so that myhtml inserts
+// every run as a node of its own; the conversion joins adjacent runs, as the standard does.
+constexpr myhtml_tag_id_t SealedTextTag = MyHTML_TAG__UNDEF;
+
+// The working memory of a page up to this size (about fifteen times the page) is kept for the
+// next page; a larger page's goes.
+constexpr qsizetype ReusedTreeBytes = 256 * 1024;
+
+struct MyhtmlRelease {
+    void operator()(myhtml_t *myhtml) const { myhtml_destroy(myhtml); }
+    void operator()(myhtml_tree_t *tree) const { myhtml_tree_destroy(tree); }
 };
 
-// Shares one QString among all uses of the same element or attribute name.
+using MyhtmlPointer = std::unique_ptr<myhtml_t, MyhtmlRelease>;
+using MyhtmlTreePointer = std::unique_ptr<myhtml_tree_t, MyhtmlRelease>;
+
+[[nodiscard]] std::string_view textOf(const mycore_string_t &string)
+{
+    return string.data ? std::string_view(string.data, string.length) : std::string_view();
+}
+
+[[nodiscard]] QString fromUtf8(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+[[nodiscard]] char asciiLower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c;
+}
+
+[[nodiscard]] bool isRawTextElement(const myhtml_tree_node_t *node)
+{
+    if (!node || node->ns != MyHTML_NAMESPACE_HTML)
+        return false;
+    switch (node->tag_id) {
+    case MyHTML_TAG_STYLE:
+    case MyHTML_TAG_XMP:
+    case MyHTML_TAG_IFRAME:
+    case MyHTML_TAG_NOEMBED:
+    case MyHTML_TAG_NOFRAMES: return true;
+    default: return false;
+    }
+}
+
+[[nodiscard]] bool isStartTag(const myhtml_token_node_t &token)
+{
+    switch (token.tag_id) {
+    case MyHTML_TAG__UNDEF:
+    case MyHTML_TAG__TEXT:
+    case MyHTML_TAG__COMMENT:
+    case MyHTML_TAG__DOCTYPE:
+    case MyHTML_TAG__END_OF_FILE: return false;
+    default: return (token.type & MyHTML_TOKEN_TYPE_CLOSE) == 0;
+    }
+}
+
+// One parse as myhtml's callbacks see it: the depth cap on the stack of open elements, and
+// the stop request.
+class ParseRun {
+public:
+    ParseRun(size_t maxDepth, std::stop_token stop) : m_maxDepth(maxDepth), m_stop(std::move(stop)) {}
+
+    [[nodiscard]] bool stopped() const { return m_stopped; }
+
+    // Called for every token before the tree builder takes it.
+    static void *beforeTreeBuilding(myhtml_tree_t *tree, myhtml_token_node_t *token, void *context)
+    {
+        auto &run = *static_cast<ParseRun *>(context);
+        if (run.m_stop.stop_requested()) {
+            // No more tree building, and the tokenizer takes what is left of the page for one
+            // run of plain text, which it reads to the end at once.
+            tree->parse_flags = MyHTML_TREE_PARSE_FLAGS_WITHOUT_PROCESS_TOKEN;
+            tree->state = MyHTML_TOKENIZER_STATE_PLAINTEXT;
+            run.m_stopped = true;
+        } else if (isStartTag(*token)) {
+            run.closeDeepest(*tree);
+            renameImageOutsideForeignContent(*tree, *token);
+        }
+        return context;
+    }
+
+    // Called for every token before myhtml reads its text. In a raw text element (style, xmp,
+    // iframe, ...) myhtml goes on as in an RCDATA one after an end tag of another name, and takes
+    // the text of one left open to the end of the page for ordinary text: either way it would
+    // decode the character references in it. The text is raw text all the same.
+    static void *beforeTextReading(myhtml_tree_t *tree, myhtml_token_node_t *token, void *context)
+    {
+        if (token->tag_id == MyHTML_TAG__TEXT && tree->insert_mode == MyHTML_INSERTION_MODE_TEXT
+            && isRawTextElement(myhtml_tree_current_node(tree))) {
+            const unsigned decoded = MyHTML_TOKEN_TYPE_DATA | MyHTML_TOKEN_TYPE_RCDATA;
+            token->type = myhtml_token_type((token->type & ~decoded) | MyHTML_TOKEN_TYPE_RAWTEXT);
+        }
+        return context;
+    }
+
+    static void sealText(myhtml_tree_t *, myhtml_tree_node_t *node, void *)
+    {
+        if (node->tag_id == MyHTML_TAG__TEXT)
+            node->tag_id = SealedTextTag;
+    }
+
+private:
+    // The tree builder reads an <image> start tag in HTML content as <img>. myhtml does so too,
+    // but loses one in a table instead of putting it before the table: it is renamed first.
+    static void renameImageOutsideForeignContent(myhtml_tree_t &tree, myhtml_token_node_t &token)
+    {
+        const myhtml_tree_node_t *adjusted = myhtml_tree_adjusted_current_node(&tree);
+        if (token.tag_id == MyHTML_TAG_IMAGE && (!adjusted || adjusted->ns == MyHTML_NAMESPACE_HTML))
+            token.tag_id = MyHTML_TAG_IMG;
+    }
+
+    // Gives the tree builder the end tag of the deepest open element while the stack is full,
+    // as if the page had closed it: the builder's own rules then pop it, whatever the element.
+    void closeDeepest(myhtml_tree_t &tree)
+    {
+        while (tree.open_elements->length >= m_maxDepth) {
+            const size_t depth = tree.open_elements->length;
+            if (!m_endTag)
+                m_endTag = myhtml_token_node_create(tree.token, tree.token->mcasync_token_id);
+            if (!m_endTag)
+                return;
+            m_endTag->tag_id = tree.open_elements->list[depth - 1]->tag_id;
+            m_endTag->type = myhtml_token_type(MyHTML_TOKEN_TYPE_CLOSE | MyHTML_TOKEN_TYPE_DONE);
+            while (myhtml_rules_tree_dispatcher(&tree, m_endTag)) {
+            }
+            if (tree.open_elements->length >= depth)
+                return;
+        }
+    }
+
+    const size_t m_maxDepth;
+    const std::stop_token m_stop;
+    myhtml_token_node_t *m_endTag = nullptr; // lives in the tree's memory until its next parse
+    bool m_stopped = false;
+};
+
+// Shares one QString among all uses of the same element name, attribute name or short run of
+// white space.
 class NameTable {
 public:
-    [[nodiscard]] const QString &tagName(GumboTag tag)
+    explicit NameTable(myhtml_tree_t &tree) : m_tree(tree) {}
+
+    [[nodiscard]] const QString &elementName(myhtml_tag_id_t tag, myhtml_namespace_t ns)
     {
-        if (m_tags.empty())
-            m_tags.resize(GUMBO_TAG_LAST + 1);
-        QString &name = m_tags[tag];
-        if (name.isNull())
-            name = QString::fromLatin1(gumbo_normalized_tagname(tag));
+        // SVG keeps the mixed case of names such as foreignObject; other names are lower case.
+        const bool svg = ns == MyHTML_NAMESPACE_SVG;
+        std::vector<QString> &names = svg ? m_svgTags : m_tags;
+        if (names.size() <= tag)
+            names.resize(tag + 1);
+        QString &name = names[tag];
+        if (name.isNull()) {
+            size_t length = 0;
+            const char *text = myhtml_tag_name_by_id(&m_tree, tag, &length);
+            std::string bytes(text ? text : "", text ? length : 0);
+            if (!svg)
+                std::transform(bytes.begin(), bytes.end(), bytes.begin(), asciiLower);
+            name = fromUtf8(bytes);
+        }
         return name;
     }
 
@@ -40,193 +186,168 @@ public:
         const auto found = m_names.find(text);
         if (found != m_names.end())
             return found->second;
-        return m_names.emplace(std::string(text), QString::fromUtf8(text.data(), qsizetype(text.size()))).first->second;
+        return m_names.emplace(std::string(text), fromUtf8(text)).first->second;
     }
 
 private:
+    struct StringHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+    };
+
+    myhtml_tree_t &m_tree;
     std::vector<QString> m_tags;
+    std::vector<QString> m_svgTags;
     std::unordered_map<std::string, QString, StringHash, std::equal_to<>> m_names;
 };
 
-[[nodiscard]] Namespace namespaceOf(GumboNamespaceEnum ns)
-{
-    switch (ns) {
-    case GUMBO_NAMESPACE_SVG: return Namespace::Svg;
-    case GUMBO_NAMESPACE_MATHML: return Namespace::MathMl;
-    case GUMBO_NAMESPACE_HTML: break;
-    }
-    return Namespace::Html;
-}
-
-[[nodiscard]] AttributeNamespace attributeNamespaceOf(GumboAttributeNamespaceEnum ns)
-{
-    switch (ns) {
-    case GUMBO_ATTR_NAMESPACE_XLINK: return AttributeNamespace::XLink;
-    case GUMBO_ATTR_NAMESPACE_XML: return AttributeNamespace::Xml;
-    case GUMBO_ATTR_NAMESPACE_XMLNS: return AttributeNamespace::Xmlns;
-    case GUMBO_ATTR_NAMESPACE_NONE: break;
-    }
-    return AttributeNamespace::None;
-}
-
-[[nodiscard]] QString fromUtf8(const char *text)
-{
-    return QString::fromUtf8(text);
-}
-
-// gumbo allocates and frees small blocks all through a parse and frees nearly all of them when
-// its tree goes. For a page of ordinary size they come from a few large blocks instead, given
-// back together once the tree is converted: no frees one by one, no walk over gumbo's tree to
-// release it. What gumbo takes in all stays near ten times the page, a little above its peak.
-class ParseArena {
+// The attribute names of one tag as the tokenizer saw them: looked through one by one while
+// few, hashed when many.
+class AttributeNameSet {
 public:
-    static constexpr qsizetype MaxPageBytes = 4 * 1024 * 1024;
-
-    static void *allocate(void *arena, size_t size) { return static_cast<ParseArena *>(arena)->take(size); }
-    static void release(void *, void *) {}
+    // False when the name is in the set already.
+    [[nodiscard]] bool insert(const myhtml_token_attr_t &attribute)
+    {
+        const std::string_view name = qualifiedName(attribute);
+        if (m_fewCount < m_few.size()) {
+            if (std::find(m_few.begin(), m_few.begin() + m_fewCount, name) != m_few.begin() + m_fewCount)
+                return false;
+            m_few[m_fewCount++] = name;
+            return true;
+        }
+        if (m_hashed.empty())
+            m_hashed.insert(m_few.begin(), m_few.end());
+        return m_hashed.insert(name).second;
+    }
 
 private:
-    static constexpr size_t BlockBytes = 256 * 1024;
-    static constexpr size_t Alignment = alignof(std::max_align_t);
-
-    void *take(size_t size)
+    // myhtml moves the prefix of a foreign attribute (xlink:href) into its namespace.
+    [[nodiscard]] std::string_view qualifiedName(const myhtml_token_attr_t &attribute)
     {
-        size = (size + Alignment - 1) & ~(Alignment - 1);
-        if (size > m_left) {
-            const size_t bytes = std::max(size, BlockBytes);
-            m_blocks.push_back(std::make_unique_for_overwrite<std::byte[]>(bytes));
-            m_next = m_blocks.back().get();
-            m_left = bytes;
-        }
-        void *block = m_next;
-        m_next += size;
-        m_left -= size;
-        return block;
+        const std::string_view local = textOf(attribute.key);
+        const char *prefix = attribute.ns == MyHTML_NAMESPACE_XLINK ? "xlink:"
+            : attribute.ns == MyHTML_NAMESPACE_XML                  ? "xml:"
+            : attribute.ns == MyHTML_NAMESPACE_XMLNS && local != "xmlns" ? "xmlns:"
+                                                                         : nullptr;
+        if (!prefix)
+            return local;
+        return m_prefixed.emplace_front(prefix + std::string(local));
     }
 
-    std::vector<std::unique_ptr<std::byte[]>> m_blocks;
-    std::byte *m_next = nullptr;
-    size_t m_left = 0;
+    std::array<std::string_view, 16> m_few;
+    size_t m_fewCount = 0;
+    std::unordered_set<std::string_view> m_hashed;
+    std::forward_list<std::string> m_prefixed;
 };
 
-// gumbo's memory for larger pages comes from malloc, so that its tree can be flattened before
-// it is freed.
-void *allocate(void *, size_t size)
+[[nodiscard]] Namespace namespaceOf(myhtml_namespace_t ns)
 {
-    return std::malloc(size);
-}
-
-void release(void *, void *pointer)
-{
-    std::free(pointer);
-}
-
-// gumbo frees its tree recursively, one stack frame per level: an adversarial page can nest
-// deeper than any estimate before parsing. Moving every node into the document's child list
-// leaves it one level deep.
-void flattenForRelease(GumboNode &document, const std::vector<GumboNode *> &nodes)
-{
-    GumboVector &top = document.v.document.children;
-    std::free(top.data);
-    top.data = static_cast<void **>(std::malloc(std::max<size_t>(1, nodes.size()) * sizeof(void *)));
-    if (!top.data) {
-        top.length = top.capacity = 0;
-        return;
+    switch (ns) {
+    case MyHTML_NAMESPACE_SVG: return Namespace::Svg;
+    case MyHTML_NAMESPACE_MATHML: return Namespace::MathMl;
+    default: return Namespace::Html;
     }
-    for (size_t i = 0; i < nodes.size(); ++i) {
-        if (nodes[i]->type == GUMBO_NODE_ELEMENT || nodes[i]->type == GUMBO_NODE_TEMPLATE)
-            nodes[i]->v.element.children.length = 0;
-        top.data[i] = nodes[i];
-    }
-    top.length = top.capacity = unsigned(nodes.size());
 }
 
+[[nodiscard]] AttributeNamespace attributeNamespaceOf(myhtml_namespace_t ns)
+{
+    switch (ns) {
+    case MyHTML_NAMESPACE_XLINK: return AttributeNamespace::XLink;
+    case MyHTML_NAMESPACE_XML: return AttributeNamespace::Xml;
+    case MyHTML_NAMESPACE_XMLNS: return AttributeNamespace::Xmlns;
+    default: return AttributeNamespace::None;
+    }
+}
+
+// Copies myhtml's tree into the engine's nodes. An element that would lie deeper than the
+// depth cap (the adoption agency can move elements under others) is put beside its would-be
+// parent instead.
 class TreeConverter {
 public:
-    // Every gumbo node converted, the document excepted.
-    [[nodiscard]] const std::vector<GumboNode *> &visited() const { return m_visited; }
+    TreeConverter(myhtml_tree_t &tree, std::stop_token stop, int maxDepth)
+        : m_tree(tree), m_stop(std::move(stop)), m_maxDepth(maxDepth), m_names(tree)
+    {
+    }
 
-    [[nodiscard]] std::unique_ptr<Document> convert(const GumboNode &root)
+    // The document, or null when a stop is requested on the way.
+    [[nodiscard]] std::unique_ptr<Document> convert()
     {
         auto document = std::make_unique<Document>();
-        const GumboDocument &source = root.v.document;
-        if (source.has_doctype)
-            document->appendChild(std::make_unique<DocumentType>(
-                fromUtf8(source.name), fromUtf8(source.public_identifier), fromUtf8(source.system_identifier)));
-        // Each frame is a list of gumbo children still to convert and the node they go into.
+        // Each frame is the next of a node's children to convert, where they go and its depth.
         struct Frame {
-            const GumboVector *children;
-            unsigned next;
-            Node *parent;
+            myhtml_tree_node_t *next;
+            Node *container;
+            int depth;
         };
-        std::vector<Frame> stack{{&source.children, 0, document.get()}};
+        std::vector<Frame> stack{{m_tree.document->child, document.get(), 0}};
+        size_t converted = 0;
         while (!stack.empty()) {
             Frame &frame = stack.back();
-            if (frame.next == frame.children->length) {
+            myhtml_tree_node_t *node = frame.next;
+            if (!node) {
                 stack.pop_back();
                 continue;
             }
-            auto &child = *static_cast<GumboNode *>(frame.children->data[frame.next++]);
-            m_visited.push_back(&child);
-            Node *parent = frame.parent;
-            if (child.type == GUMBO_NODE_ELEMENT || child.type == GUMBO_NODE_TEMPLATE) {
-                Element &element = static_cast<Element &>(parent->appendChild(convertElement(child.v.element)));
-                Node *contents = child.type == GUMBO_NODE_TEMPLATE ? static_cast<Node *>(&element.templateContent())
-                                                                   : &element;
-                if (child.v.element.children.length > 0)
-                    stack.push_back({&child.v.element.children, 0, contents});
-            } else {
-                appendCharacterData(*parent, child);
+            frame.next = node->next;
+            constexpr size_t StopCheckInterval = 4096;
+            if (++converted % StopCheckInterval == 0 && m_stop.stop_requested())
+                return nullptr;
+            switch (node->tag_id) {
+            case SealedTextTag:
+            case MyHTML_TAG__TEXT: appendText(*frame.container, *node); break;
+            case MyHTML_TAG__COMMENT: appendComment(*frame.container, *node); break;
+            case MyHTML_TAG__DOCTYPE: appendDocumentType(*frame.container); break;
+            default: {
+                const bool tooDeep = frame.depth >= m_maxDepth && frame.container->parent();
+                Node &parent = tooDeep ? *frame.container->parent() : *frame.container;
+                const int depth = std::min(frame.depth + 1, m_maxDepth);
+                auto &element = static_cast<Element &>(parent.appendChild(convertElement(*node)));
+                if (node->child)
+                    stack.push_back({node->child, contentsOf(element), depth});
+            }
             }
         }
         return document;
     }
 
 private:
-    [[nodiscard]] QString elementName(const GumboElement &element)
+    [[nodiscard]] static Node *contentsOf(Element &element)
     {
-        if (element.tag != GUMBO_TAG_UNKNOWN && element.tag_namespace == GUMBO_NAMESPACE_HTML)
-            return m_names.tagName(element.tag);
-        GumboStringPiece original = element.original_tag;
-        if (original.length > 0)
-            gumbo_tag_from_original_text(&original);
-        if (original.length == 0)
-            return element.tag == GUMBO_TAG_UNKNOWN ? QString() : m_names.tagName(element.tag);
-        if (element.tag_namespace == GUMBO_NAMESPACE_SVG)
-            if (const char *adjusted = gumbo_normalize_svg_tagname(&original))
-                return m_names.name(adjusted);
-        std::string lower(original.data, original.length);
-        for (char &c : lower)
-            if (c >= 'A' && c <= 'Z')
-                c = char(c + 32);
-        return m_names.name(lower);
+        return element.is(QLatin1StringView("template")) ? static_cast<Node *>(&element.templateContent()) : &element;
     }
 
-    [[nodiscard]] std::unique_ptr<Element> convertElement(const GumboElement &source)
+    [[nodiscard]] std::unique_ptr<Element> convertElement(const myhtml_tree_node_t &node)
     {
-        auto element = std::make_unique<Element>(elementName(source), namespaceOf(source.tag_namespace));
-        for (unsigned i = 0; i < source.attributes.length; ++i) {
-            const auto &attribute = *static_cast<const GumboAttribute *>(source.attributes.data[i]);
-            element->appendAttribute({m_names.name(attribute.name), fromUtf8(attribute.value),
-                                      attributeNamespaceOf(attribute.attr_namespace)});
-        }
+        auto element = std::make_unique<Element>(m_names.elementName(node.tag_id, node.ns), namespaceOf(node.ns));
+        if (node.token)
+            appendAttributes(*element, *node.token);
         return element;
     }
 
-    void appendCharacterData(Node &parent, const GumboNode &node)
+    // myhtml keeps an attribute that repeats an earlier one's name, and makes one of no name
+    // of some malformed tags; the tokenizer of the standard does neither.
+    void appendAttributes(Element &element, const myhtml_token_node_t &token)
     {
+        AttributeNameSet seen;
+        for (const myhtml_token_attr_t *attribute = token.attr_first; attribute; attribute = attribute->next) {
+            const std::string_view key = textOf(attribute->key);
+            if (key.empty() || !seen.insert(*attribute))
+                continue;
+            element.appendAttribute({m_names.name(key), fromUtf8(textOf(attribute->value)),
+                                     attributeNamespaceOf(attribute->ns)});
+        }
+    }
+
+    void appendText(Node &parent, const myhtml_tree_node_t &node)
+    {
+        if (!node.token || node.token->str.length == 0)
+            return;
         // Short runs of white space between tags repeat all over a page: they share one text.
         constexpr size_t SharedWhitespaceLength = 16;
-        const char *text = node.v.text.text;
-        const size_t length = std::strlen(text);
-        QString data = node.type == GUMBO_NODE_WHITESPACE && length <= SharedWhitespaceLength
-            ? m_names.name(std::string_view(text, length))
-            : QString::fromUtf8(text, qsizetype(length));
-        if (node.type == GUMBO_NODE_COMMENT) {
-            parent.appendChild(std::make_unique<Comment>(std::move(data)));
-            return;
-        }
-        // Adjacent character data is one Text node, as the parser inserts it into the last one.
+        const std::string_view text = textOf(node.token->str);
+        const bool sharedWhitespace =
+            (node.token->type & MyHTML_TOKEN_TYPE_WHITESPACE) && text.size() <= SharedWhitespaceLength;
+        QString data = sharedWhitespace ? m_names.name(text) : fromUtf8(text);
         if (!parent.children().empty() && parent.children().back()->type() == NodeType::Text) {
             static_cast<Text &>(*parent.children().back()).appendData(data);
             return;
@@ -234,48 +355,122 @@ private:
         parent.appendChild(std::make_unique<Text>(std::move(data)));
     }
 
+    static void appendComment(Node &parent, const myhtml_tree_node_t &node)
+    {
+        parent.appendChild(std::make_unique<Comment>(node.token ? fromUtf8(textOf(node.token->str)) : QString()));
+    }
+
+    void appendDocumentType(Node &parent)
+    {
+        const auto field = [](const char *text) { return text ? QString::fromUtf8(text) : QString(); };
+        const myhtml_tree_doctype_t &doctype = m_tree.doctype;
+        parent.appendChild(std::make_unique<DocumentType>(field(doctype.attr_name), field(doctype.attr_public),
+                                                          field(doctype.attr_system)));
+    }
+
+    myhtml_tree_t &m_tree;
+    const std::stop_token m_stop;
+    const int m_maxDepth;
     NameTable m_names;
-    std::vector<GumboNode *> m_visited;
 };
-
-[[nodiscard]] GumboOptions parseOptions()
-{
-    GumboOptions options = kGumboDefaultOptions;
-    // The parse errors are never looked at; not recording them saves time and memory.
-    options.max_errors = 0;
-    return options;
-}
-
-[[nodiscard]] std::unique_ptr<Document> parseInArena(const QByteArray &html)
-{
-    ParseArena arena;
-    GumboOptions options = parseOptions();
-    options.allocator = ParseArena::allocate;
-    options.deallocator = ParseArena::release;
-    options.userdata = &arena;
-    const GumboOutput *output = gumbo_parse_with_options(&options, html.constData(), size_t(html.size()));
-    return TreeConverter().convert(*output->document);
-}
-
-[[nodiscard]] std::unique_ptr<Document> parseOnHeap(const QByteArray &html)
-{
-    GumboOptions options = parseOptions();
-    options.allocator = allocate;
-    options.deallocator = release;
-    GumboOutput *output = gumbo_parse_with_options(&options, html.constData(), size_t(html.size()));
-    TreeConverter converter;
-    std::unique_ptr<Document> document = converter.convert(*output->document);
-    flattenForRelease(*output->document, converter.visited());
-    gumbo_destroy_output(&options, output);
-    return document;
-}
 
 } // namespace
 
+class HtmlParser::TreeBuilder {
+public:
+    explicit TreeBuilder(int maxDepth) : m_maxDepth(std::max(maxDepth, 1))
+    {
+        if (!m_myhtml || myhtml_init(m_myhtml.get(), MyHTML_OPTIONS_PARSE_MODE_SINGLE, 1, 0) != MyHTML_STATUS_OK)
+            throw std::runtime_error("the HTML parser could not be set up");
+    }
+
+    [[nodiscard]] std::unique_ptr<Document> parse(const QByteArray &utf8, std::stop_token stop)
+    {
+        myhtml_tree_t &tree = readyTree();
+        ParseRun run(size_t(m_maxDepth), stop);
+        myhtml_callback_before_token_done_set(&tree, &ParseRun::beforeTextReading, nullptr);
+        myhtml_callback_after_token_done_set(&tree, &ParseRun::beforeTreeBuilding, &run);
+        myhtml_callback_tree_node_insert_set(&tree, &ParseRun::sealText, nullptr);
+        const mystatus_t status = parseAll(tree, utf8);
+        myhtml_callback_before_token_done_set(&tree, nullptr, nullptr);
+        myhtml_callback_after_token_done_set(&tree, nullptr, nullptr);
+        myhtml_callback_tree_node_insert_set(&tree, nullptr, nullptr);
+        std::unique_ptr<Document> document;
+        if (status == MyHTML_STATUS_OK && !run.stopped())
+            document = TreeConverter(tree, std::move(stop), m_maxDepth).convert();
+        // A stopped parse leaves the tree set to tokenize only; a large page's memory goes.
+        if (status != MyHTML_STATUS_OK || run.stopped() || utf8.size() > ReusedTreeBytes)
+            m_tree.reset();
+        if (status != MyHTML_STATUS_OK)
+            throw std::bad_alloc();
+        return document;
+    }
+
+private:
+    [[nodiscard]] static mystatus_t parseAll(myhtml_tree_t &tree, const QByteArray &utf8)
+    {
+        if (tree.flags & MyHTML_TREE_FLAGS_PARSE_END)
+            myhtml_tree_clean(&tree);
+        myhtml_encoding_set(&tree, MyENCODING_UTF_8);
+        const mystatus_t status =
+            myhtml_parse_chunk_single(&tree, utf8.isEmpty() ? "" : utf8.constData(), size_t(utf8.size()));
+        if (status != MyHTML_STATUS_OK)
+            return status;
+        dropUnfinishedTag(tree);
+        return myhtml_parse_chunk_end(&tree);
+    }
+
+    // A page that ends inside a tag ends there: the tag is dropped. myhtml would make text of
+    // a part of it, or the element itself.
+    static void dropUnfinishedTag(myhtml_tree_t &tree)
+    {
+        switch (tree.state) {
+        case MyHTML_TOKENIZER_STATE_TAG_NAME:
+        case MyHTML_TOKENIZER_STATE_BEFORE_ATTRIBUTE_NAME:
+        case MyHTML_TOKENIZER_STATE_ATTRIBUTE_NAME:
+        case MyHTML_TOKENIZER_STATE_AFTER_ATTRIBUTE_NAME:
+        case MyHTML_TOKENIZER_STATE_BEFORE_ATTRIBUTE_VALUE:
+        case MyHTML_TOKENIZER_STATE_ATTRIBUTE_VALUE_DOUBLE_QUOTED:
+        case MyHTML_TOKENIZER_STATE_ATTRIBUTE_VALUE_SINGLE_QUOTED:
+        case MyHTML_TOKENIZER_STATE_ATTRIBUTE_VALUE_UNQUOTED:
+        case MyHTML_TOKENIZER_STATE_CHARACTER_REFERENCE_IN_ATTRIBUTE_VALUE:
+        case MyHTML_TOKENIZER_STATE_AFTER_ATTRIBUTE_VALUE_QUOTED:
+        case MyHTML_TOKENIZER_STATE_SELF_CLOSING_START_TAG:
+            // The end of input in this state adds nothing.
+            tree.state = MyHTML_TOKENIZER_STATE_PARSE_ERROR_STOP;
+            break;
+        default: break;
+        }
+    }
+
+    [[nodiscard]] myhtml_tree_t &readyTree()
+    {
+        if (!m_tree) {
+            MyhtmlTreePointer tree(myhtml_tree_create());
+            if (!tree || myhtml_tree_init(tree.get(), m_myhtml.get()) != MyHTML_STATUS_OK)
+                throw std::bad_alloc();
+            m_tree = std::move(tree);
+        }
+        return *m_tree;
+    }
+
+    const int m_maxDepth;
+    MyhtmlPointer m_myhtml{myhtml_create()};
+    MyhtmlTreePointer m_tree;
+};
+
+HtmlParser::HtmlParser(int maxDepth) : m_builder(std::make_unique<TreeBuilder>(maxDepth)) {}
+
+HtmlParser::~HtmlParser() = default;
+
+std::unique_ptr<Document> HtmlParser::parse(const QByteArray &utf8, std::stop_token stop)
+{
+    return m_builder->parse(utf8, std::move(stop));
+}
+
 std::unique_ptr<Document> parseHtml(const QByteArray &utf8)
 {
-    const QByteArray limited = limitNesting(utf8);
-    return limited.size() <= ParseArena::MaxPageBytes ? parseInArena(limited) : parseOnHeap(limited);
+    return HtmlParser().parse(utf8);
 }
 
 } // namespace dom

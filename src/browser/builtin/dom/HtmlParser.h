@@ -5,11 +5,39 @@
 #include <QByteArray>
 
 #include <memory>
+#include <stop_token>
 
 namespace dom {
 
+// Browsers stop nesting elements at a few hundred levels. The parser's scope checks walk the
+// stack of open elements, so every level deeper makes each later tag dearer to parse.
+inline constexpr int MaxNestingDepth = 512;
+
 // Parses UTF-8 HTML (NUL bytes and invalid sequences included) by the HTML5 tree construction
 // rules into a document tree.
+//
+// No element is nested deeper than the parser's depth: a start tag that would open one deeper
+// first closes the deepest open element, as its end tag would, so that the new element becomes
+// its sibling. The depth is counted on the parser's own stack of open elements, whatever the
+// markup looks like (comments, raw text, foreign content).
+//
+// A parser keeps its working memory from one page to the next; it serves one thread at a time.
+class HtmlParser {
+public:
+    explicit HtmlParser(int maxDepth = MaxNestingDepth);
+    ~HtmlParser();
+    HtmlParser(const HtmlParser &) = delete;
+    HtmlParser &operator=(const HtmlParser &) = delete;
+
+    // The document, or null when `stop` was requested before it was complete.
+    [[nodiscard]] std::unique_ptr<Document> parse(const QByteArray &utf8, std::stop_token stop = {});
+
+private:
+    class TreeBuilder;
+    std::unique_ptr<TreeBuilder> m_builder;
+};
+
+// Parses with a parser of its own.
 [[nodiscard]] std::unique_ptr<Document> parseHtml(const QByteArray &utf8);
 
 } // namespace dom

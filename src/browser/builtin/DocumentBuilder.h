@@ -1,0 +1,63 @@
+#pragma once
+
+#include "browser/builtin/LoadedResponse.h"
+#include "browser/builtin/dom/NavigationRequest.h"
+#include "page/Document.h"
+
+#include <QObject>
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <stop_token>
+#include <thread>
+
+// Builds the documents of loaded answers (decoding, parsing, the document model) on a thread of
+// its own, so that no page, however hard on the parser, holds the event loop: a script's
+// deadline, Stop and the window's controls work while a page is built. Builds run one after
+// the other; each hands its document to the event loop of the thread that asked for it.
+//
+// A build that is no longer wanted is stopped: the parser looks at its stop request at every
+// token, so that the thread is free again, and can be joined, within the time one token takes.
+class DocumentBuilder final : public QObject {
+public:
+    using Finished = std::function<void(std::shared_ptr<Document>)>;
+
+private:
+    struct Job;
+
+public:
+    // A build under way. Dropping it stops the build; `finished` is not called after that.
+    class Build {
+    public:
+        explicit Build(std::shared_ptr<Job> job) : m_job(std::move(job)) {}
+        ~Build();
+        Build(const Build &) = delete;
+        Build &operator=(const Build &) = delete;
+
+    private:
+        std::shared_ptr<Job> m_job;
+    };
+
+    DocumentBuilder();
+    // Stops every build and waits for the thread.
+    ~DocumentBuilder() override;
+
+    // Starts building the document of the answer. `finished` is called from this object's
+    // event loop with the document (null when the build failed) unless the build is dropped
+    // before.
+    [[nodiscard]] std::unique_ptr<Build> build(LoadedResponse response, std::weak_ptr<NavigationHost> host,
+                                               Finished finished);
+
+private:
+    void buildInTurn(std::stop_token threadStop);
+    void deliver(const std::shared_ptr<Job> &job, std::shared_ptr<Document> document);
+
+    std::mutex m_mutex;
+    std::condition_variable_any m_jobAdded;
+    std::deque<std::shared_ptr<Job>> m_jobs;   // guarded by m_mutex
+    std::shared_ptr<Job> m_current;            // guarded by m_mutex
+    std::jthread m_thread;                     // started by the first build
+};
