@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: setup configure build run test test-asan fuzz bench-peers clean
+.PHONY: setup configure build run test package test-asan fuzz bench-peers bench-parallel clean
 
 setup:
 	@tools/setup-deps
@@ -24,6 +24,11 @@ endif
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j2
+
+# The Debian package navrelay_VERSION_ARCH.deb in $(BUILD_DIR) (CPack; tools/package-roundtrip
+# installs and removes it).
+package: build
+	@cmake --build $(BUILD_DIR) --target package
 
 # Every test built and run under AddressSanitizer and UndefinedBehaviorSanitizer, in a build of
 # its own; the first finding fails the test that made it.
