@@ -75,5 +75,10 @@ fuzz:
 bench-peers: build
 	bench/peers/run $(BUILD_DIR)
 
+# Eight runs of the peer flow at once on the built-in engine and four on Chromium, each with a
+# browser of its own, against one run (bench/parallel/run).
+bench-parallel: build
+	bench/parallel/run $(BUILD_DIR)
+
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_BUILD_DIR) $(FUZZ_BUILD_DIR)
