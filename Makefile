@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: setup configure build run test test-asan fuzz bench-peers clean
+.PHONY: setup configure build run test package test-asan fuzz bench-peers bench-parallel clean
 
 setup:
 	@tools/setup-deps
@@ -24,6 +24,11 @@ endif
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j2
+
+# The Debian package navrelay_VERSION_ARCH.deb in $(BUILD_DIR) (CPack; tools/package-roundtrip
+# installs and removes it).
+package: build
+	@cmake --build $(BUILD_DIR) --target package
 
 # Every test built and run under AddressSanitizer and UndefinedBehaviorSanitizer, in a build of
 # its own; the first finding fails the test that made it.
@@ -69,6 +74,11 @@ fuzz:
 # NavRelay beside its peers on one loopback site: time, CPU and memory per tool (bench/peers/run).
 bench-peers: build
 	bench/peers/run $(BUILD_DIR)
+
+# Eight runs of the peer flow at once on the built-in engine and four on Chromium, each with a
+# browser of its own, against one run (bench/parallel/run).
+bench-parallel: build
+	bench/parallel/run $(BUILD_DIR)
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_BUILD_DIR) $(FUZZ_BUILD_DIR)

@@ -4,38 +4,82 @@
 #include <QPainterPath>
 #include <QPixmap>
 
+#include <vector>
+
 namespace {
 
-QPixmap drawIcon(int size)
+// The shapes are laid out on a square of this many units, whatever the size drawn.
+constexpr qreal kGrid = 32;
+
+struct IconShape {
+    QPainterPath outline;
+    QColor colour;
+};
+
+QPainterPath roundedRect(const QRectF &rect, qreal radius)
 {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const qreal unit = size / 32.0;
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(0x1f, 0x5f, 0xa8));
-    painter.drawRoundedRect(QRectF(unit, unit, 30 * unit, 30 * unit), 6 * unit, 6 * unit);
+    QPainterPath path;
+    path.addRoundedRect(rect, radius, radius);
+    return path;
+}
+
+std::vector<IconShape> iconShapes()
+{
+    std::vector<IconShape> shapes{{roundedRect(QRectF(1, 1, 30, 30), 6), QColor(0x1f, 0x5f, 0xa8)}};
     // Three script lines and the arrow that relays them to a page.
-    painter.setBrush(Qt::white);
     for (int line = 0; line < 3; ++line)
-        painter.drawRoundedRect(QRectF(6 * unit, (8 + 6 * line) * unit, (12 - 2 * line) * unit, 3 * unit), unit, unit);
+        shapes.push_back({roundedRect(QRectF(6, 8 + 6 * line, 12 - 2 * line, 3), 1), Qt::white});
     QPainterPath arrow;
-    arrow.moveTo(19 * unit, 10 * unit);
-    arrow.lineTo(27 * unit, 16 * unit);
-    arrow.lineTo(19 * unit, 22 * unit);
+    arrow.moveTo(19, 10);
+    arrow.lineTo(27, 16);
+    arrow.lineTo(19, 22);
     arrow.closeSubpath();
-    painter.setBrush(QColor(0xff, 0xc8, 0x3d));
-    painter.drawPath(arrow);
-    return pixmap;
+    shapes.push_back({arrow, QColor(0xff, 0xc8, 0x3d)});
+    return shapes;
+}
+
+QByteArray svgPathData(const QPainterPath &path)
+{
+    QByteArray data;
+    for (int i = 0; i < path.elementCount(); ++i) {
+        const QPainterPath::Element element = path.elementAt(i);
+        const char *command = element.isMoveTo() ? "M" : element.isLineTo() ? "L" : element.isCurveTo() ? "C" : "";
+        if (!data.isEmpty())
+            data += ' ';
+        data += command;
+        data += QByteArray::number(element.x, 'g', 6) + ',' + QByteArray::number(element.y, 'g', 6);
+    }
+    return data + " Z";
 }
 
 } // namespace
+
+QImage programIconImage(int size)
+{
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.scale(size / kGrid, size / kGrid);
+    for (const IconShape &shape : iconShapes())
+        painter.fillPath(shape.outline, shape.colour);
+    return image;
+}
+
+QByteArray programIconSvg()
+{
+    QByteArray svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                     "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"32\" height=\"32\" viewBox=\"0 0 32 32\">\n";
+    for (const IconShape &shape : iconShapes())
+        svg += "  <path fill=\"" + shape.colour.name().toLatin1() + "\" d=\"" + svgPathData(shape.outline) + "\"/>\n";
+    return svg + "</svg>\n";
+}
 
 QIcon programIcon()
 {
     QIcon icon;
     for (const int size : {16, 24, 32, 48, 64, 128})
-        icon.addPixmap(drawIcon(size));
+        icon.addPixmap(QPixmap::fromImage(programIconImage(size)));
     return icon;
 }

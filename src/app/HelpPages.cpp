@@ -7,29 +7,35 @@
 
 namespace {
 
-QString docsPage(const QString &name)
+QString docsPageUrl(const QString &name)
 {
-    const QDir programFolder(QCoreApplication::applicationDirPath());
-    const QStringList candidates = {
-        programFolder.filePath(QStringLiteral("docs/") + name),
-        programFolder.filePath(QStringLiteral("../share/navrelay/docs/") + name),
-        QStringLiteral(NAVRELAY_DOCS_DIR "/") + name,
-    };
-    for (const QString &candidate : candidates) {
-        if (QFileInfo(candidate).isFile())
-            return QUrl::fromLocalFile(QFileInfo(candidate).absoluteFilePath()).toString();
-    }
-    return QUrl::fromLocalFile(candidates.constLast()).toString();
+    return QUrl::fromLocalFile(docsPagePath(QCoreApplication::applicationDirPath(), QStringLiteral(NAVRELAY_DOCS_DIR), name))
+        .toString();
 }
 
 } // namespace
 
+QString docsPagePath(const QString &programFolder, const QString &sourceDocsFolder, const QString &name)
+{
+    const QDir program(programFolder);
+    const QStringList candidates = {
+        program.filePath(QStringLiteral("docs/") + name),
+        program.filePath(QStringLiteral("../share/navrelay/docs/") + name),
+        QDir(sourceDocsFolder).filePath(name),
+    };
+    for (const QString &candidate : candidates) {
+        if (QFileInfo(candidate).isFile())
+            return QDir::cleanPath(QFileInfo(candidate).absoluteFilePath());
+    }
+    return candidates.constLast();
+}
+
 QString commandReferenceUrl()
 {
-    return docsPage(QStringLiteral("commands.html"));
+    return docsPageUrl(QStringLiteral("commands.html"));
 }
 
 QString userGuideUrl()
 {
-    return docsPage(QStringLiteral("user-guide.html"));
+    return docsPageUrl(QStringLiteral("user-guide.html"));
 }

@@ -7,6 +7,8 @@
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    // Desktops match the window to its menu entry and icon by this name (Wayland's app id).
+    QApplication::setDesktopFileName(QStringLiteral("navrelay"));
     // The program ends when the main window closes, whatever other windows are open.
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setApplicationVersion(QStringLiteral(NAVRELAY_VERSION_TEXT));
