@@ -195,13 +195,15 @@ int runScript(const RunOptions &options)
 {
     const QString path = options.scriptPaths.constFirst();
     RunFiles files(options, scriptName(path));
-    const auto script = readScriptSource(path);
-    if (!script) {
-        printError(QStringLiteral("cannot read the script %1").arg(path));
-        return RunBadInput;
-    }
     if (!files.open())
         return RunBadInput;
+    const auto script = readScriptSource(path);
+    if (!script) {
+        const QString message = QStringLiteral("cannot read the script %1").arg(path);
+        printError(message);
+        files.finish({RunBadInput, 0, 0, 0, message});
+        return RunBadInput;
+    }
     const bool scriptFromTerminal = path == QLatin1String("-");
     TerminalHost host(options.variable, options.verbose, !scriptFromTerminal && isatty(STDIN_FILENO));
     const auto browser = createBrowser(options);
