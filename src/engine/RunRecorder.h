@@ -19,7 +19,7 @@ public:
     RunRecorder(Clock clock, BrowserAccess *browser = nullptr, RecordSink sink = {});
 
     void lineStarted(qint16 index, const QString &text) override;
-    void lineEnded(bool waitsForPage) override;
+    void lineEnded() override;
     void lineFailed(const ScriptError &error, bool restarts) override;
     void pageCompleted() override;
 

@@ -66,7 +66,7 @@ void ScriptRunner::completeLine()
     advance();
     m_state.executingLine = false;
     if (m_observer)
-        m_observer->lineEnded(m_state.waitingForPage);
+        m_observer->lineEnded();
 }
 
 void ScriptRunner::startSleep(qint32 milliseconds)

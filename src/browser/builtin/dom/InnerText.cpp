@@ -246,7 +246,7 @@ QString innerText(const Element &element)
         return RenderedTextCollector(preformattedDepth, true).collect(element);
     // White space collapses across the element's ends as the whole line lays it out.
     const Node &container = lineContainer(element);
-    RenderedTextCollector collector(0, lineBefore(element, container) != LineBefore::Text);
+    RenderedTextCollector collector(0, !drawnRightBefore(element, container));
     QString text = collector.collect(element);
     if (collector.endsInSpace() && lineGoesOnAfter(element, container))
         text += u' ';

@@ -89,22 +89,16 @@ const Node &lineContainer(const Element &element)
     return *container;
 }
 
-LineBefore lineBefore(const Element &element, const Node &container)
+bool drawnRightBefore(const Element &element, const Node &container)
 {
-    LineBefore before = LineBefore::Nothing;
-    bool sawSpace = false;
-    const auto drawnBefore = [&] { return sawSpace ? LineBefore::TextAndSpace : LineBefore::Text; };
+    bool drawn = false;
     walkBeside(element, container, Direction::Back, [&](const Node &node) {
         if (isRenderedText(node)) {
             const QString &data = static_cast<const Text &>(node).data();
-            for (auto c = data.rbegin(); c != data.rend(); ++c) {
-                if (!isAsciiWhitespace(*c)) {
-                    before = drawnBefore();
-                    return Walk::Stop;
-                }
-                sawSpace = true;
-            }
-            return Walk::SkipChildren;
+            if (data.isEmpty())
+                return Walk::SkipChildren;
+            drawn = !isAsciiWhitespace(data.back());
+            return Walk::Stop;
         }
         const Element *other = node.asElement();
         if (!other)
@@ -114,13 +108,10 @@ LineBefore lineBefore(const Element &element, const Node &container)
             return Walk::SkipChildren;
         if (endsLine(*other, display))
             return Walk::Stop;
-        if (display == Display::Atomic || display == Display::InlineBlock) {
-            before = drawnBefore();
-            return Walk::Stop;
-        }
-        return Walk::Continue;
+        drawn = display == Display::Atomic || display == Display::InlineBlock;
+        return drawn ? Walk::Stop : Walk::Continue;
     });
-    return before;
+    return drawn;
 }
 
 bool lineGoesOnAfter(const Element &element, const Node &container)

@@ -7,16 +7,12 @@
 // innerText keeps a blank at its start or end only when the line has text on that side.
 namespace dom {
 
-// What the line holds before the element.
-enum class LineBefore {
-    Nothing,        // the line starts at the element: its leading white space is dropped
-    TextAndSpace,   // text followed by collapsible white space, which takes in the element's own
-    Text,           // text ending right there: the element's leading white space is a blank
-};
-
 // The nearest ancestor that lays out lines: the first that is not inline (or the topmost node).
 [[nodiscard]] const Node &lineContainer(const Element &element);
-[[nodiscard]] LineBefore lineBefore(const Element &element, const Node &container);
+// Whether something drawn on the line ends right before the element, so that the element's
+// leading white space is a blank; not where the line starts at the element, nor after white
+// space, which takes in the element's own.
+[[nodiscard]] bool drawnRightBefore(const Element &element, const Node &container);
 // Whether something is drawn after the element on its line, keeping a blank at its end.
 [[nodiscard]] bool lineGoesOnAfter(const Element &element, const Node &container);
 
