@@ -221,9 +221,7 @@ int runScript(const RunOptions &options)
     clock.start();
     RunRecorder recorder([&clock] { return clock.elapsed(); }, files.wantsPages() ? &automation.connection : nullptr,
                          [&files](const LineRecord &record) { files.write(record); });
-    host.setLineLabel([&recorder] {
-        return recorder.lineRunning() ? lineLabel(*recorder.lastLine()) : QString();
-    });
+    host.setLineLabel([&recorder] { return recorder.lineHalted() ? lineLabel(*recorder.lastLine()) : QString(); });
     automation.runner.setObserver(&recorder);
     automation.runner.tickTimer().setInterval(options.tickMs);
     automation.runner.runScript(*script);

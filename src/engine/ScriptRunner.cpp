@@ -167,12 +167,12 @@ void ScriptRunner::trapError(const ScriptError &error)
     }
     // Anything else halts the run on this line: ExecutingLine stays set until Reset.
     m_halted = true;
+    if (m_observer)
+        m_observer->lineFailed(error, false);
     if (error.number() > 0) {
         m_host.messageBox(QStringLiteral("%1: %2").arg(error.number()).arg(error.description()),
                           kTrappedErrorTitle, MessageIcon::Information, MessageButtons::OkHelp);
     }
-    if (m_observer)
-        m_observer->lineFailed(error, false);
 }
 
 RunStatus ScriptRunner::status() const
