@@ -65,10 +65,10 @@ void RunLogView::lineStarted(qint16 index, const QString &text)
     m_recorder->lineStarted(index, text);
 }
 
-void RunLogView::lineEnded(bool waitsForPage)
+void RunLogView::lineEnded()
 {
-    m_recorder->lineEnded(waitsForPage);
-    if (!waitsForPage)
+    m_recorder->lineEnded();
+    if (!m_runner.state().waitingForPage)
         closeStoppedRun();
 }
 

@@ -31,7 +31,7 @@ public:
     void clear();
 
     void lineStarted(qint16 index, const QString &text) override;
-    void lineEnded(bool waitsForPage) override;
+    void lineEnded() override;
     void lineFailed(const ScriptError &error, bool restarts) override;
     void pageCompleted() override;
 

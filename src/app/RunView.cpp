@@ -37,7 +37,7 @@ void RunView::lineStarted(qint16 index, const QString &)
     refreshSoon();
 }
 
-void RunView::lineEnded(bool)
+void RunView::lineEnded()
 {
     refreshSoon();
 }

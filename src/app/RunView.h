@@ -24,7 +24,7 @@ public:
     ~RunView() override;
 
     void lineStarted(qint16 index, const QString &text) override;
-    void lineEnded(bool waitsForPage) override;
+    void lineEnded() override;
     void lineFailed(const ScriptError &error, bool restarts) override;
     void pageCompleted() override;
 

@@ -200,13 +200,15 @@ int runScript(const RunOptions &options)
 {
     const QString path = options.scriptPaths.constFirst();
     RunFiles files(options, scriptName(path));
-    const auto script = readScriptSource(path);
-    if (!script) {
-        printError(QStringLiteral("cannot read the script %1").arg(path));
-        return RunBadInput;
-    }
     if (!files.open())
         return RunBadInput;
+    const auto script = readScriptSource(path);
+    if (!script) {
+        const QString message = QStringLiteral("cannot read the script %1").arg(path);
+        printError(message);
+        files.finish({RunBadInput, 0, 0, 0, message});
+        return RunBadInput;
+    }
     const bool scriptFromTerminal = path == QLatin1String("-");
     TerminalHost host(options.variable, options.verbose, !scriptFromTerminal && isatty(STDIN_FILENO));
     std::optional<QTemporaryDir> isolatedProfile; // removed after the browser, declared after it
@@ -227,9 +229,7 @@ int runScript(const RunOptions &options)
     clock.start();
     RunRecorder recorder([&clock] { return clock.elapsed(); }, files.wantsPages() ? &automation.connection : nullptr,
                          [&files](const LineRecord &record) { files.write(record); });
-    host.setLineLabel([&recorder] {
-        return recorder.lineRunning() ? lineLabel(*recorder.lastLine()) : QString();
-    });
+    host.setLineLabel([&recorder] { return recorder.lineHalted() ? lineLabel(*recorder.lastLine()) : QString(); });
     automation.runner.addObserver(recorder);
     automation.runner.tickTimer().setInterval(options.tickMs);
     automation.runner.runScript(*script);

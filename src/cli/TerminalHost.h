@@ -8,9 +8,9 @@
 #include <functional>
 #include <optional>
 
-// The Host of navrelay-run: message boxes go to standard error as "TITLE: TEXT", after the
-// line that shows them when a line runs, and are answered OK; the "$$$" prompt is answered from
-// --var, from the terminal, or with nothing.
+// The Host of navrelay-run: message boxes go to standard error as "TITLE: TEXT", after the line
+// when they report the failure that halts the run, and are answered OK; the "$$$" prompt is
+// answered from --var, from the terminal, or with nothing.
 class TerminalHost : public Host {
 public:
     TerminalHost(std::optional<QString> variable, bool verbose, bool canAskTerminal);
@@ -26,7 +26,7 @@ public:
 
     // Called when the engine asks to close the program.
     void setOnClose(std::function<void()> onClose) { m_onClose = std::move(onClose); }
-    // Names the line that runs now (`line 3 "fill;q"`), or gives the empty text between lines.
+    // Names the line whose failure halts the run (`line 3 "fill;q"`), or gives the empty text.
     void setLineLabel(std::function<QString()> lineLabel) { m_lineLabel = std::move(lineLabel); }
     [[nodiscard]] int messagesShown() const { return m_messagesShown; }
 

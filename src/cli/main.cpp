@@ -40,8 +40,9 @@ int main(int argc, char **argv)
     const RunOptions &options = *parsed.options;
     std::unique_ptr<QCoreApplication> app;
     if (needsWidgets(options)) {
-        if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
-            && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        // The picture of a page is drawn offscreen; only --show needs the display.
+        const bool noDisplay = qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+        if ((noDisplay || !options.show) && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
         app = std::make_unique<QApplication>(argc, argv);
     } else {

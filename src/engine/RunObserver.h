@@ -13,8 +13,9 @@ public:
     // A line starts; its text as the run holds it ("$$$" already replaced).
     virtual void lineStarted(qint16 index, const QString &text) = 0;
     // The line has run (a sleeping line once its sleep is over); a page may still be on its way.
-    virtual void lineEnded(bool waitsForPage) = 0;
-    // The line failed: the run halts on it, or attaches the browser again and starts over.
+    virtual void lineEnded() = 0;
+    // The line failed: the run halts on it, or attaches the browser again and starts over. Told
+    // before the host shows the failure.
     virtual void lineFailed(const ScriptError &error, bool restarts) = 0;
     // The browser completed a page.
     virtual void pageCompleted() = 0;

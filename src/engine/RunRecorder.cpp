@@ -47,7 +47,7 @@ void RunRecorder::lineStarted(qint16 index, const QString &text)
     ++m_linesRun;
 }
 
-void RunRecorder::lineEnded(bool)
+void RunRecorder::lineEnded()
 {
     if (!m_line)
         return;

@@ -19,14 +19,14 @@ public:
     RunRecorder(Clock clock, BrowserAccess *browser = nullptr, RecordSink sink = {});
 
     void lineStarted(qint16 index, const QString &text) override;
-    void lineEnded(bool waitsForPage) override;
+    void lineEnded() override;
     void lineFailed(const ScriptError &error, bool restarts) override;
     void pageCompleted() override;
 
     // The line running, waiting or sleeping now, or the last one that ran.
     [[nodiscard]] const std::optional<LineRecord> &lastLine() const { return m_line; }
-    // True from a line's start to its end or failure.
-    [[nodiscard]] bool lineRunning() const { return m_running; }
+    // True once the last line has halted the run.
+    [[nodiscard]] bool lineHalted() const { return m_line && m_line->outcome == LineOutcome::Halted; }
     // How long the last line has run (a sleeping one: slept), or waited since it ended.
     [[nodiscard]] qint64 waitedMs() const;
 

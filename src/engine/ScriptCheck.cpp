@@ -153,11 +153,11 @@ private:
         }
         const int next = index + 2;
         if (next < 1 || next > lineCount + 1)
-            add(QStringLiteral("\"goto\" to line %1, outside lines 1 to %2 (%3 ends the run): the run halts with %4")
+            add(QStringLiteral("\"goto\" to line %1, outside lines 1 to %2 (%3 ends the run): the run halts with %4%5")
                     .arg(next)
                     .arg(lineCount)
                     .arg(lineCount + 1)
-                    .arg(errorText(SubscriptOutOfRange)));
+                    .arg(errorText(SubscriptOutOfRange), suffix));
     }
 
     void checkTopLevel(const QString &word)

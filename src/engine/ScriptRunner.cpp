@@ -67,7 +67,7 @@ void ScriptRunner::completeLine()
 {
     advance();
     m_state.executingLine = false;
-    notify([&](RunObserver &observer) { observer.lineEnded(m_state.waitingForPage); });
+    notify([](RunObserver &observer) { observer.lineEnded(); });
 }
 
 void ScriptRunner::startSleep(qint32 milliseconds)

@@ -1,15 +1,19 @@
 // Every folder of tests/fixtures/scripts is one end-to-end case: navrelay-run runs its script.nrs
 // against its site/ served on 127.0.0.1, and the exit status, the requests the server saw and
-// the messages on standard error must be those its expect.txt lists.
+// the messages on standard error must be those its expect.txt lists; so must the --report,
+// --junit and --evidence files when it lists them.
 #include "QtPrinters.h"
 #include "TestServer.h"
 
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QMimeDatabase>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 
 #include <chrono>
 #include <optional>
@@ -28,6 +32,9 @@ struct Expectation {
     QStringList ignored; // requests a browser may or may not make again (history, caches)
     QStringList arguments;
     bool chromium = true;
+    QStringList reportLines; // "LINE COMMAND STATUS TARGET OUTCOME" for each record, in order
+    QStringList junit;       // "TESTS FAILURES"
+    QStringList evidence;    // "SUFFIX TEXT": the file SCRIPT.SUFFIX exists and holds the text
 };
 
 QString fixturesRoot()
@@ -62,6 +69,12 @@ Expectation readExpectation(const QString &folder)
             expectation.arguments << value.split(QLatin1Char(' '), Qt::SkipEmptyParts);
         else if (key == QLatin1String("chromium"))
             expectation.chromium = value != QLatin1String("no");
+        else if (key == QLatin1String("report"))
+            expectation.reportLines << value;
+        else if (key == QLatin1String("junit"))
+            expectation.junit << value;
+        else if (key == QLatin1String("evidence"))
+            expectation.evidence << value;
     }
     return expectation;
 }
@@ -84,6 +97,10 @@ void serveSite(TestServer &server, const QString &siteFolder)
     });
     server.handle("POST", "/redirect", [](const httplib::Request &request, httplib::Response &response) {
         response.set_redirect(request.get_param_value("to"), 303);
+    });
+    server.handle("GET", "/gone", [](const httplib::Request &, httplib::Response &response) {
+        response.status = 410;
+        response.set_content("<html><body><p>gone for good</p></body></html>", "text/html");
     });
     server.handle("GET", "/setcookie", [](const httplib::Request &request, httplib::Response &response) {
         response.set_header("Set-Cookie", request.get_param_value("name") + "=" + request.get_param_value("value") + "; Path=/");
@@ -133,6 +150,85 @@ QStringList bodyLines(const std::vector<TestServer::Request> &requests)
     return lines;
 }
 
+// The report's line records as "LINE COMMAND STATUS TARGET OUTCOME", the address made relative
+// to the server; and its summary, which must come last.
+QStringList reportLines(const QString &path, const QString &serverUrl, QJsonObject &summary)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {QStringLiteral("no report")};
+    QStringList lines;
+    for (const QByteArray &text : file.readAll().split('\n')) {
+        if (text.isEmpty())
+            continue;
+        const QJsonObject record = QJsonDocument::fromJson(text).object();
+        if (record.value(QStringLiteral("type")).toString() == QLatin1String("summary")) {
+            summary = record;
+            continue;
+        }
+        lines << QStringLiteral("%1 %2 %3 %4 %5")
+                     .arg(record.value(QStringLiteral("line")).toInt())
+                     .arg(record.value(QStringLiteral("command")).toString())
+                     .arg(record.value(QStringLiteral("http_status")).toInt())
+                     .arg(record.value(QStringLiteral("address")).toString().remove(serverUrl))
+                     .arg(record.value(QStringLiteral("outcome")).toString());
+    }
+    return lines;
+}
+
+// "TESTS FAILURES" of the one suite, after checking the one test case is named after the script.
+QString junitCounts(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("no file");
+    QXmlStreamReader xml(&file);
+    int suites = 0;
+    int cases = 0;
+    int failures = 0;
+    QString counts;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == QLatin1String("testsuite")) {
+            ++suites;
+            counts = QStringLiteral("%1 %2").arg(xml.attributes().value(QStringLiteral("tests")),
+                                                 xml.attributes().value(QStringLiteral("failures")));
+        } else if (xml.name() == QLatin1String("testcase")) {
+            cases += xml.attributes().value(QStringLiteral("name")) == QLatin1String("script");
+        } else if (xml.name() == QLatin1String("failure")) {
+            ++failures;
+        }
+    }
+    if (xml.hasError() || suites != 1 || cases != 1)
+        return QStringLiteral("malformed: %1").arg(xml.errorString());
+    return counts + QStringLiteral(" (%1 failure elements)").arg(failures);
+}
+
+void checkRunFiles(const Expectation &expectation, const QTemporaryDir &files, const QString &serverUrl, int exitCode)
+{
+    if (!expectation.reportLines.isEmpty()) {
+        QJsonObject summary;
+        EXPECT_EQ(reportLines(files.filePath("report.jsonl"), serverUrl, summary), expectation.reportLines);
+        EXPECT_EQ(summary.value(QStringLiteral("exit_status")).toInt(-1), exitCode);
+        EXPECT_EQ(summary.value(QStringLiteral("lines_run")).toInt(), expectation.reportLines.size());
+    }
+    for (const QString &counts : expectation.junit) {
+        const QString failures = counts.section(QLatin1Char(' '), 1, 1);
+        EXPECT_EQ(junitCounts(files.filePath("junit.xml")), QStringLiteral("%1 (%2 failure elements)").arg(counts, failures));
+    }
+    for (const QString &evidence : expectation.evidence) {
+        QFile file(files.filePath(QStringLiteral("evidence/script.") + evidence.section(QLatin1Char(' '), 0, 0)));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
+        const QByteArray bytes = file.readAll();
+        const QString text = evidence.section(QLatin1Char(' '), 1);
+        if (file.fileName().endsWith(QLatin1String(".png")))
+            EXPECT_TRUE(bytes.startsWith("\x89PNG\r\n\x1a\n")) << "not a PNG";
+        else
+            EXPECT_TRUE(QString::fromUtf8(bytes).contains(text)) << file.fileName().toStdString() << " lacks: " << text.toStdString();
+    }
+}
+
 enum class Backend { Builtin, Chromium };
 
 const QString kChromium = QStringLiteral("/usr/bin/chromium");
@@ -179,6 +275,13 @@ TEST_P(ScriptFixture, RunsAsExpected)
         arguments << chromium->arguments();
         chromium->configure(run);
     }
+    QTemporaryDir files;
+    if (!expectation.reportLines.isEmpty())
+        arguments << QStringLiteral("--report") << files.filePath("report.jsonl");
+    if (!expectation.junit.isEmpty())
+        arguments << QStringLiteral("--junit=%1").arg(files.filePath("junit.xml"));
+    if (!expectation.evidence.isEmpty())
+        arguments << QStringLiteral("--evidence") << files.filePath("evidence");
     arguments << expectation.arguments << folder + QStringLiteral("/script.nrs");
     run.start(QStringLiteral(NAVRELAY_RUN_PATH), arguments);
     ASSERT_TRUE(run.waitForFinished(100000));
@@ -195,6 +298,7 @@ TEST_P(ScriptFixture, RunsAsExpected)
         EXPECT_TRUE(allBodies.contains(part)) << "no body holds: " << part.toStdString() << "\n" << allBodies.toStdString();
     for (const QString &text : expectation.stderrTexts)
         EXPECT_TRUE(errors.contains(text)) << "missing on stderr: " << text.toStdString() << "\n" << errors.toStdString();
+    checkRunFiles(expectation, files, server.url(""), run.exitCode());
 }
 
 std::vector<std::string> fixtureNames()

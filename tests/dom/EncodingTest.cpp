@@ -78,4 +78,17 @@ TEST(Charset, Windows1252CoversTheWholeByteRange)
     EXPECT_EQ(dom::encodeWithCharacterReferences(QStringLiteral(u"\u00e9\u65e5"), "Shift_JIS"), "&#233;\x93\xFA");
 }
 
+// A link's query is written in the page's encoding, its path in UTF-8, and the escapes the page
+// wrote are kept; the base address is read in UTF-8, as browsers read it.
+TEST(Charset, AddressesWriteTheirQueryInThePagesEncoding)
+{
+    const DomTestPage page("<base href='/b\xE9/?b=\xE9'><a id=t href='/\xE9?q=caf\xE9&x=%2F&y=%zz&z=&#x4E00;\x80'></a>"
+                           "<a id=u href=''></a>",
+                           "text/html; charset=windows-1252");
+    EXPECT_EQ(page.byId("t")->href(), QStringLiteral("http://127.0.0.1/%C3%A9?q=caf%E9&x=%2F&y=%25zz&z=%26%2319968%3B%80"));
+    EXPECT_EQ(page.byId("u")->href(), QStringLiteral("http://127.0.0.1/b%C3%A9/?b=%C3%A9"));
+    EXPECT_EQ(DomTestPage("<a id=t href='/?q=caf\xC3\xA9'></a>").byId("t")->href(),
+              QStringLiteral("http://127.0.0.1/?q=caf%C3%A9"));
+}
+
 } // namespace

@@ -36,6 +36,12 @@ TEST(InnerText, GivesTheTextAsRendered)
         {"<div id=t>a<input value=v>b<textarea>t</textarea></div>", "ab"},
         {"<div id=t>text&nbsp;&nbsp;nbsp</div>", QStringLiteral(u"text\u00a0\u00a0nbsp")},
         {"<a id=t href=#> Next &raquo; </a>", QStringLiteral(u"Next \u00bb")},
+        // An inline element's blanks collapse with its line's: kept where the line has text on that side.
+        {"<p><a id=t href=x>Next </a><a href=y>Other</a></p>", "Next "},
+        {"<p>Go<a id=t href=z> Next</a></p>", " Next"},
+        {"<p>Go <a id=t href=z> Next</a> more</p>", "Next"},
+        {"<p>a<br><b><a id=t> Next </a></b> <img src=x.png></p>", "Next "},
+        {"<p><a id=t>Next </a><br>b</p>", "Next"},
         {"<div id=t><button> Go </button>!</div>", "Go!"},
         {"<div id=t><select><option>One<option>Two</select></div>", "One\nTwo"},
         {"<div id=t>a<details><summary>S</summary>hidden</details></div>", "a\nS"},

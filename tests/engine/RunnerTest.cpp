@@ -2,6 +2,8 @@
 #include "QtPrinters.h"
 #include "RecordingHost.h"
 
+#include "engine/CommandWords.h"
+#include "engine/RunRecorder.h"
 #include "engine/RunState.h"
 #include "engine/ScriptRunner.h"
 
@@ -164,13 +166,54 @@ TEST_F(Runner, LinkAndClickCommandsSetThePageWaitBeforeTheCall)
     }
 }
 
-TEST_F(Runner, SleepBlocksOnlyForAPositiveCount)
+TEST_F(Runner, SleepHoldsItsLineUntilTheTimerTicksAgainWithoutBlocking)
 {
-    run(QStringLiteral("sleep;0\r\nsleep;-5\r\nsleep;250\r\nsleep;1.5\r\nsleep;abc"));
-    tick(5);
-    EXPECT_EQ(host.sleeps, (std::vector<int>{250, 2}));
+    QTimer &timer = runner.tickTimer();
+    setBody(QStringLiteral("x"));
+    run(QStringLiteral("sleep;0\r\nsleep;-5\r\nsleep;250\r\nbeep\r\nif;x;sleep;1.5\r\nbeep\r\nsleep;abc"));
+    tick(3);
+    EXPECT_EQ(runner.status(), RunStatus::Sleeping);
+    EXPECT_EQ(timer.interval(), 250) << "the next tick ends the sleep";
+    EXPECT_EQ(state.currentLine, 2) << "the sleeping line stays the current one";
+    EXPECT_EQ(host.lastStatus(), QStringLiteral("Executing Script, Line ( 3 )"));
+    tick();
+    EXPECT_EQ(timer.interval(), ScriptRunner::kTickInterval);
+    EXPECT_EQ(host.beeps, 0) << "the line after the sleep runs at the tick after its end";
+    tick(2);
+    EXPECT_EQ(host.beeps, 1);
+    EXPECT_EQ(timer.interval(), 2);
+    runner.resetRun();
+    EXPECT_EQ(timer.interval(), ScriptRunner::kTickInterval) << "Reset ends a sleep";
+    EXPECT_EQ(runner.status(), RunStatus::Ready);
+    tick(9);
+    EXPECT_TRUE(host.sleeps.empty()) << "the host's blocking sleep is left to the browser search";
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].text, QStringLiteral("13: Type mismatch"));
+}
+
+TEST_F(Runner, StrictRunHaltsOnAnUnknownWordButNotOnCommentsOrKnownWords)
+{
+    RunRecorder recorder([] { return qint64(0); });
+    runner.setObserver(&recorder);
+    state.strictLookups = true;
+    for (const QString &word : topLevelWords()) {
+        runner.resetRun();
+        run(word + QStringLiteral(";1;beep"));
+        tick();
+        ASSERT_TRUE(recorder.lastLine());
+        EXPECT_NE(recorder.lastLine()->errorNumber, std::optional<int>(StrictLookupFailed)) << word.toStdString();
+    }
+    browser.recorder->closed = false; // "quitie" closed it
+    host.messages.clear();
+    setBody(QStringLiteral("x"));
+    runner.resetRun();
+    run(QStringLiteral("rem;a comment\r\n;another\r\nREM\r\nif;x;clickclass;y"));
+    tick(4);
+    EXPECT_EQ(runner.status(), RunStatus::Halted);
+    EXPECT_EQ(recorder.lastLine()->line, 4);
+    EXPECT_TRUE(recorder.lastLine()->message.startsWith(QStringLiteral("unknown action \"clickclass\" (nearest: ")))
+        << recorder.lastLine()->message.toStdString();
+    EXPECT_TRUE(host.messages.empty()) << "the host that asked for strict lookups reports the halt";
 }
 
 TEST_F(Runner, MissingFieldHaltsWithTheMessageUntilReset)
@@ -517,6 +560,45 @@ TEST_F(Runner, RandomMarkerReachesFieldsOneAndTwoOnly)
     EXPECT_EQ(page.calls, (QStringList{"fillByName 0 0"}));
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].text, QStringLiteral("9: Subscript out of range"));
+}
+
+// The recorder makes one record per executed line once the line is done, with the page it
+// waited for, and a summary of the run.
+TEST_F(Runner, RecorderKeepsOneRecordPerExecutedLineWithItsPageAndOutcome)
+{
+    qint64 now = 1000;
+    std::vector<LineRecord> records;
+    RunRecorder recorder([&now] { return now; }, &browser, [&records](const LineRecord &record) { records.push_back(record); });
+    runner.setObserver(&recorder);
+    run(QStringLiteral("nav;http://a/\r\nbeep\r\nfill;onlyname"));
+    now = 1005;
+    tick();
+    now = 1020;
+    browser.recorder->address = QStringLiteral("http://a/");
+    browser.recorder->status = 404;
+    state.waitingForPage = false;
+    runner.pageCompleted();
+    now = 1050;
+    tick(2);
+    const RunSummary summary = recorder.finish(2, QStringLiteral("halted"), false);
+
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(records[0].line, 1);
+    EXPECT_EQ(records[0].command, QStringLiteral("nav"));
+    EXPECT_EQ(records[0].startMs, 5);
+    EXPECT_EQ(records[0].pageWaitMs, 15);
+    EXPECT_EQ(records[0].address, QStringLiteral("http://a/"));
+    EXPECT_EQ(records[0].httpStatus, 404);
+    EXPECT_EQ(records[0].outcome, LineOutcome::Ran);
+    EXPECT_EQ(records[1].text, QStringLiteral("beep"));
+    EXPECT_EQ(records[1].startMs, 50);
+    EXPECT_EQ(records[2].outcome, LineOutcome::Halted);
+    EXPECT_EQ(records[2].message, QStringLiteral("TimerNav.Timer: 9: Subscript out of range"));
+    EXPECT_EQ(records[2].errorNumber, std::optional<int>(SubscriptOutOfRange));
+    EXPECT_EQ(summary.linesRun, 3);
+    EXPECT_EQ(summary.pagesLoaded, 1u);
+    EXPECT_EQ(summary.totalMs, 50);
+    EXPECT_EQ(summary.exitStatus, 2);
 }
 
 } // namespace

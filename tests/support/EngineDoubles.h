@@ -43,8 +43,8 @@ public:
     void stop() override { check(); calls << QStringLiteral("Stop"); }
     void quit() override { check(); calls << QStringLiteral("Quit"); closed = true; }
     std::shared_ptr<Document> document() override { check(); return page; }
-    QString locationUrl() const override { return {}; }
-    int httpStatus() const override { return 0; }
+    QString locationUrl() const override { return address; }
+    int httpStatus() const override { return status; }
     bool isBusy() const override { return false; }
     QString name() const override { return QStringLiteral("Recording Browser"); }
     void setStatusText(const QString &) override {}
@@ -61,6 +61,8 @@ public:
 
     QStringList calls;
     bool closed = false;
+    QString address;
+    int status = 0;
     std::function<void()> duringNavigate;
     std::shared_ptr<Document> page = std::make_shared<BodyOnlyDocument>(QString());
 };

@@ -74,7 +74,7 @@ namespace {
 
 void followHyperlink(const Element &link, DocumentModel &model)
 {
-    const auto url = parseUrl(link.attributeOrEmpty(u"href"), model.baseUrl());
+    const auto url = model.resolveUrl(link.attributeOrEmpty(u"href"));
     // No scripts run here, so a javascript: link does nothing.
     if (!url || url->scheme() == QLatin1StringView("javascript"))
         return;

@@ -18,6 +18,11 @@ DocumentModel::DocumentModel(std::unique_ptr<Document> tree, QUrl url, QByteArra
     updateBase();
 }
 
+std::optional<QUrl> DocumentModel::resolveUrl(const QString &text) const
+{
+    return parseUrl(text, m_baseUrl, m_encoding);
+}
+
 std::shared_ptr<NavigationHost> DocumentModel::host() const
 {
     auto host = m_host.lock();
@@ -52,6 +57,7 @@ void DocumentModel::updateBase()
             return Walk::Continue;
         if (const QString *href = element.attribute(u"href"); href && !foundHref) {
             foundHref = true;
+            // Browsers read the base address in UTF-8, whatever the document's encoding.
             if (const auto url = parseUrl(*href, m_url))
                 m_baseUrl = *url;
         }

@@ -8,6 +8,7 @@
 #include <QUrl>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace dom {
@@ -33,6 +34,9 @@ public:
     [[nodiscard]] const QByteArray &encoding() const { return m_encoding; }
     // The document base URL: the first <base href>, resolved against the document's address.
     [[nodiscard]] const QUrl &baseUrl() const { return m_baseUrl; }
+    // The address an attribute's text gives, against the base URL and with its query in the
+    // document's encoding, as the document's links, forms and URL properties take it.
+    [[nodiscard]] std::optional<QUrl> resolveUrl(const QString &text) const;
     // The target of the first <base target>, or an empty text.
     [[nodiscard]] const QString &baseTarget() const { return m_baseTarget; }
 

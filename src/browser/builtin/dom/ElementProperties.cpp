@@ -11,12 +11,12 @@ namespace dom {
 namespace {
 
 // A URL-reflecting attribute: resolved, the raw text when it does not parse, "" when absent.
-[[nodiscard]] QString reflectedUrl(const Element &element, QStringView attribute, const QUrl &base)
+[[nodiscard]] QString reflectedUrl(const Element &element, QStringView attribute, const DocumentModel &model)
 {
     const QString *value = element.attribute(attribute);
     if (!value)
         return {};
-    const auto url = parseUrl(*value, base);
+    const auto url = model.resolveUrl(*value);
     return url ? serializeUrl(*url) : *value;
 }
 
@@ -150,7 +150,7 @@ std::optional<QString> srcProperty(const Element &element, const DocumentModel &
 {
     if (!element.isAnyOf({"audio", "embed", "frame", "iframe", "img", "input", "script", "source", "track", "video"}))
         return std::nullopt;
-    return reflectedUrl(element, u"src", model.baseUrl());
+    return reflectedUrl(element, u"src", model);
 }
 
 std::optional<QString> hrefProperty(const Element &element, const DocumentModel &model)
@@ -161,7 +161,7 @@ std::optional<QString> hrefProperty(const Element &element, const DocumentModel 
     }
     if (!element.isAnyOf({"a", "area", "link"}))
         return std::nullopt;
-    return reflectedUrl(element, u"href", model.baseUrl());
+    return reflectedUrl(element, u"href", model);
 }
 
 std::optional<QString> targetProperty(const Element &element)

@@ -130,7 +130,7 @@ std::optional<NavigationRequest> formSubmission(const Element &form, const Eleme
     const QString *actionText = submissionAttribute(form, submitter, u"action");
     QUrl action = model.url();
     if (actionText && !actionText->isEmpty()) {
-        const auto parsed = parseUrl(*actionText, model.baseUrl());
+        const auto parsed = model.resolveUrl(*actionText);
         if (!parsed)
             return std::nullopt;
         action = *parsed;

@@ -1,6 +1,7 @@
 #include "browser/builtin/dom/InnerText.h"
 
 #include "browser/builtin/dom/AsciiText.h"
+#include "browser/builtin/dom/LineContext.h"
 #include "browser/builtin/dom/Rendering.h"
 #include "browser/builtin/dom/TreeWalk.h"
 
@@ -54,11 +55,17 @@ namespace {
 //   followed by another gives a tab, a row followed by another a line feed; a <p> requires
 //   two line breaks before and after it, other block-level boxes one;
 // - required line breaks are written only between pieces of text, the largest count of a run
-//   winning, so that leading and trailing ones vanish.
+//   winning, so that leading and trailing ones vanish;
+// - an inline root starts where its line has it start: after text, its leading white space is
+//   a blank, and a blank left at its end stays when the line goes on after it.
 // Not done, as nothing here can ask for them: visibility, text-transform and generated content.
 class RenderedTextCollector {
 public:
-    explicit RenderedTextCollector(int preformattedDepth) : m_preformattedDepth(preformattedDepth) {}
+    RenderedTextCollector(int preformattedDepth, bool atLineStart)
+        : m_preformattedDepth(preformattedDepth)
+        , m_atLineStart(atLineStart)
+    {
+    }
 
     [[nodiscard]] QString collect(const Element &root)
     {
@@ -71,6 +78,8 @@ public:
             root, [this](const Node &node) { return enter(node); }, [this](const Node &node) { leave(node); });
         return m_text;
     }
+    // White space at the end that becomes a blank if the line goes on.
+    [[nodiscard]] bool endsInSpace() const { return m_pendingSpace; }
 
 private:
     [[nodiscard]] Walk enter(const Node &node)
@@ -233,7 +242,15 @@ QString innerText(const Element &element)
     for (const Element *ancestor = &element; ancestor; ancestor = ancestor->parentElement())
         if (preservesWhiteSpace(*ancestor))
             ++preformattedDepth;
-    return RenderedTextCollector(preformattedDepth).collect(element);
+    if (preformattedDepth > 0 || displayOf(element) != Display::Inline)
+        return RenderedTextCollector(preformattedDepth, true).collect(element);
+    // White space collapses across the element's ends as the whole line lays it out.
+    const Node &container = lineContainer(element);
+    RenderedTextCollector collector(0, !drawnRightBefore(element, container));
+    QString text = collector.collect(element);
+    if (collector.endsInSpace() && lineGoesOnAfter(element, container))
+        text += u' ';
+    return text;
 }
 
 void setInnerText(Element &element, const QString &text, DocumentModel &model)

@@ -1,7 +1,7 @@
 #include "browser/builtin/dom/UrlParsing.h"
 
 #include "browser/builtin/dom/AsciiText.h"
-
+#include "browser/builtin/dom/TextCodec.h"
 
 namespace dom {
 namespace {
@@ -39,13 +39,60 @@ namespace {
     return text;
 }
 
+[[nodiscard]] bool isHexDigit(QChar c)
+{
+    return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+}
+
+// A "%" that starts no escape becomes "%25": QUrl would otherwise re-encode every escape of
+// the address, those written in it included.
+[[nodiscard]] QString withLonePercentsEscaped(const QString &text)
+{
+    QString escaped;
+    escaped.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        escaped += text[i];
+        if (text[i] == u'%' && !(i + 2 < text.size() && isHexDigit(text[i + 1]) && isHexDigit(text[i + 2])))
+            escaped += QStringLiteral("25");
+    }
+    return escaped;
+}
+
+// The URL standard's query state for an encoding other than UTF-8: every character outside
+// ASCII is encoded, and its bytes percent-encoded, before QUrl sees the query.
+[[nodiscard]] QString withQueryEncoded(const QString &text, QByteArrayView encoding)
+{
+    const qsizetype fragment = text.indexOf(u'#');
+    const qsizetype query = text.left(fragment < 0 ? text.size() : fragment).indexOf(u'?');
+    if (query < 0)
+        return text;
+    const qsizetype end = fragment < 0 ? text.size() : fragment;
+    QString encoded = text.left(query + 1);
+    for (qsizetype i = query + 1; i < end; ++i) {
+        if (text[i].unicode() < 0x80) {
+            encoded += text[i];
+            continue;
+        }
+        const qsizetype length = text[i].isHighSurrogate() && i + 1 < end && text[i + 1].isLowSurrogate() ? 2 : 1;
+        const QByteArray bytes = encodeWithCharacterReferences(QStringView(text).mid(i, length), encoding);
+        encoded += QString::fromLatin1(bytes.toPercentEncoding());
+        i += length - 1;
+    }
+    return encoded + text.mid(end);
+}
+
 } // namespace
 
-std::optional<QUrl> parseUrl(const QString &input, const QUrl &base)
+std::optional<QUrl> parseUrl(const QString &input, const QUrl &base, QByteArrayView queryEncoding)
 {
-    QString text = cleaned(input);
+    QString text = withLonePercentsEscaped(cleaned(input));
     const QString scheme = schemeOf(text);
-    if (isSpecialScheme(scheme.isEmpty() ? base.scheme() : scheme)) {
+    const QString effectiveScheme = scheme.isEmpty() ? base.scheme() : scheme;
+    // WebSocket addresses always write their query in UTF-8.
+    if (isSpecialScheme(effectiveScheme) && effectiveScheme != QLatin1StringView("ws")
+        && effectiveScheme != QLatin1StringView("wss") && outputEncoding(queryEncoding) != Utf8Encoding)
+        text = withQueryEncoded(text, queryEncoding);
+    if (isSpecialScheme(effectiveScheme)) {
         // Back slashes are slashes up to the query or fragment.
         for (qsizetype i = 0; i < text.size() && text[i] != u'?' && text[i] != u'#'; ++i)
             if (text[i] == u'\\')

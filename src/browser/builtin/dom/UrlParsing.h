@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QUrl>
 
@@ -9,8 +10,11 @@ namespace dom {
 
 // Parses an address as an HTML attribute gives it, against a base URL: surrounding spaces and
 // control characters and any tab or line break inside are dropped; backslashes act as slashes
-// in http-like addresses. nullopt when no valid URL results.
-[[nodiscard]] std::optional<QUrl> parseUrl(const QString &input, const QUrl &base);
+// in http-like addresses; the percent escapes written in it are kept. The query of an
+// http-like address is written in the given encoding (the document's), as browsers do:
+// characters it cannot hold become "&#N;", percent-encoded. nullopt when no valid URL results.
+[[nodiscard]] std::optional<QUrl> parseUrl(const QString &input, const QUrl &base,
+                                           QByteArrayView queryEncoding = "UTF-8");
 
 // The URL as the DOM gives it: percent-encoded, and "/" as the path of an http-like URL without one.
 [[nodiscard]] QString serializeUrl(const QUrl &url);

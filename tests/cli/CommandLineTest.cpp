@@ -1,0 +1,90 @@
+// Both programs' command lines as a CI job uses them: help, version, --opt=value, and
+// navrelay-run --check.
+#include "QtPrinters.h"
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Result {
+    int exitCode = -1;
+    QString out;
+    QString errors;
+};
+
+Result run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000)) {
+        process.kill();
+        process.waitForFinished();
+        return {};
+    }
+    return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput()),
+            QString::fromLocal8Bit(process.readAllStandardError())};
+}
+
+QString writeScript(const QTemporaryDir &folder, const QString &name, const QByteArray &text)
+{
+    QFile file(folder.filePath(name));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text);
+    return file.fileName();
+}
+
+TEST(CommandLine, HelpAndVersionAnswerWithoutRunningAnything)
+{
+    const QString runner = QStringLiteral(NAVRELAY_RUN_PATH);
+    for (const QString &help : {QStringLiteral("--help"), QStringLiteral("-h")}) {
+        const Result result = run(runner, {help});
+        EXPECT_EQ(result.exitCode, 0);
+        EXPECT_TRUE(result.out.contains(QStringLiteral("--strict")) && result.out.contains(QStringLiteral("Exit status")))
+            << result.out.toStdString();
+    }
+    const Result version = run(runner, {QStringLiteral("--version")});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_TRUE(version.out.startsWith(QStringLiteral("navrelay-run 2.5.0.7 (revision "))) << version.out.toStdString();
+
+    const Result appVersion = run(QStringLiteral(NAVRELAY_APP_PATH), {QStringLiteral("--version")});
+    EXPECT_EQ(appVersion.exitCode, 0);
+    EXPECT_TRUE(appVersion.out.startsWith(QStringLiteral("navrelay 2.5.0.7 (revision "))) << appVersion.out.toStdString();
+    const Result appHelp = run(QStringLiteral(NAVRELAY_APP_PATH), {QStringLiteral("--help")});
+    EXPECT_EQ(appHelp.exitCode, 0);
+    EXPECT_TRUE(appHelp.out.contains(QStringLiteral("SCRIPT"))) << appHelp.out.toStdString();
+
+    const Result wrong = run(runner, {QStringLiteral("--tick=soon"), QStringLiteral("x.nrs")});
+    EXPECT_EQ(wrong.exitCode, 1);
+    EXPECT_TRUE(wrong.errors.contains(QStringLiteral("--tick takes milliseconds from 0: soon"))) << wrong.errors.toStdString();
+}
+
+TEST(CommandLine, CheckPrintsFileAndLineOfEachFindingAndFailsOnlyWithFindings)
+{
+    QTemporaryDir folder;
+    const QString clean = writeScript(folder, QStringLiteral("clean.nrs"), "nav;$$$/a.html\r\nclink;Next\r\n");
+    const QString faulty = writeScript(folder, QStringLiteral("faulty.nrs"), "clnk;Next\nnav;$$$\n\ngoto;9\n");
+
+    const Result passed = run(QStringLiteral(NAVRELAY_RUN_PATH), {QStringLiteral("--check"), QStringLiteral("--var=x"),
+                                                                  QStringLiteral("--tick=0"), clean});
+    EXPECT_EQ(passed.exitCode, 0) << passed.out.toStdString();
+    EXPECT_TRUE(passed.out.isEmpty());
+
+    const Result failed = run(QStringLiteral(NAVRELAY_RUN_PATH), {QStringLiteral("--check"), clean, faulty});
+    EXPECT_EQ(failed.exitCode, 1);
+    const QStringList lines = failed.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 5) << failed.out.toStdString();
+    EXPECT_TRUE(lines[0].startsWith(clean + QStringLiteral(":1: \"$$$\" has no text")));
+    EXPECT_TRUE(lines[1].startsWith(faulty + QStringLiteral(":1: unknown command \"clnk\"")));
+    EXPECT_TRUE(lines[2].startsWith(faulty + QStringLiteral(":2: \"$$$\" has no text")));
+    EXPECT_TRUE(lines[3].startsWith(faulty + QStringLiteral(":3: empty line")));
+    EXPECT_TRUE(lines[4].startsWith(faulty + QStringLiteral(":4: \"goto\" to line 9")));
+}
+
+} // namespace
