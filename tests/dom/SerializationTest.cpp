@@ -1,5 +1,9 @@
 #include "DomTestPage.h"
 
+#include "browser/builtin/dom/DocumentModel.h"
+#include "browser/builtin/dom/FormControls.h"
+#include "browser/builtin/dom/HtmlSerializer.h"
+
 namespace {
 
 TEST(InnerHtml, SerialisesByTheHtmlFragmentRules)
@@ -32,6 +36,23 @@ TEST(InnerHtml, SerialisesByTheHtmlFragmentRules)
         const DomTestPage page(c.html);
         EXPECT_EQ(page.byId("t")->innerHTML(), c.expected) << c.html;
     }
+}
+
+TEST(DisplayHtml, NumbersEveryElementAndLeavesOutWhatAViewDrawsItself)
+{
+    const DomTestPage page("<p id=a>x<!-- c -->y</p><script>var s = '<b>';</script><select><option>o</select>"
+                           "<textarea>t</textarea><template><b>in</b></template><b id=n></b>");
+    page.byId("n")->setInnerText(QStringLiteral("z") + QChar(0));
+    const auto model = documentModel(*page.document);
+    const dom::DisplayHtml display = dom::serializeForDisplay(model->tree());
+    EXPECT_EQ(display.html, QStringLiteral("<html data-navrelay-index=\"0\"><head data-navrelay-index=\"1\"></head>"
+                                           "<body data-navrelay-index=\"2\"><p id=\"a\" data-navrelay-index=\"3\">xy</p>"
+                                           "<script data-navrelay-index=\"4\"></script><select data-navrelay-index=\"5\"></select>"
+                                           "<textarea data-navrelay-index=\"6\"></textarea>"
+                                           "<template data-navrelay-index=\"7\"></template>"
+                                           "<b id=\"n\" data-navrelay-index=\"8\">z\uFFFD</b></body></html>"));
+    ASSERT_EQ(display.elements.size(), 9u);
+    EXPECT_EQ(display.elements[3], dom::elementById(model->tree(), "a"));
 }
 
 TEST(DocumentHtml, GivesDoctypeAndRootAndTheCollapsedTitle)

@@ -3,7 +3,9 @@
 #include "browser/builtin/dom/FormControls.h"
 
 #include <algorithm>
+#include <memory>
 #include <optional>
+#include <vector>
 
 namespace dom {
 namespace {
@@ -79,7 +81,88 @@ void applyFontAttribute(DocumentModel &model, const QString &attribute, const QS
     return std::clamp(size, 1, 7);
 }
 
+[[nodiscard]] size_t indexInParent(const Node &node)
+{
+    const auto &siblings = node.parent()->children();
+    const auto found = std::find_if(siblings.begin(), siblings.end(), [&node](const auto &sibling) { return sibling.get() == &node; });
+    return size_t(found - siblings.begin());
+}
+
+// The node and its ancestors, the root first.
+[[nodiscard]] std::vector<Node *> pathFromRoot(Node &node)
+{
+    std::vector<Node *> path;
+    for (Node *step = &node; step; step = step->parent())
+        path.push_back(step);
+    std::reverse(path.begin(), path.end());
+    return path;
+}
+
+// Whether the point a comes after the point b in tree order.
+[[nodiscard]] bool isAfter(const SelectionPoint &a, const SelectionPoint &b)
+{
+    if (a.node == b.node)
+        return a.offset > b.offset;
+    const std::vector<Node *> pathA = pathFromRoot(*a.node);
+    const std::vector<Node *> pathB = pathFromRoot(*b.node);
+    size_t depth = 0;
+    while (depth < pathA.size() && depth < pathB.size() && pathA[depth] == pathB[depth])
+        ++depth;
+    // One node holds the other: the holder comes first.
+    if (depth == pathA.size() || depth == pathB.size())
+        return depth == pathB.size();
+    return indexInParent(*pathA[depth]) > indexInParent(*pathB[depth]);
+}
+
+// Splits a Text node at the offset and gives the part after it, which follows it in the tree;
+// null when the offset is at either end of the text.
+Node *splitText(Node &node, qsizetype offset)
+{
+    auto *text = static_cast<Text *>(&node);
+    if (node.type() != NodeType::Text || !node.parent() || offset <= 0 || offset >= text->data().size())
+        return nullptr;
+    QString after = text->data().mid(offset);
+    text->setData(text->data().left(offset));
+    return &node.parent()->insertChild(indexInParent(node) + 1, std::make_unique<Text>(std::move(after)));
+}
+
 } // namespace
+
+void selectBetween(DocumentModel &model, SelectionPoint from, SelectionPoint to)
+{
+    if (!from.node || !to.node || &treeRoot(*from.node) != &model.tree() || &treeRoot(*to.node) != &model.tree())
+        return;
+    if (isAfter(from, to))
+        std::swap(from, to);
+    if (from.node == to.node && from.node->type() == NodeType::Text && from.offset == to.offset) {
+        clearSelection(model);
+        return;
+    }
+    // The end is split first, so that the start's offset still holds when both are in one node.
+    (void)splitText(*to.node, to.offset);
+    if (Node *after = splitText(*from.node, from.offset)) {
+        if (to.node == from.node)
+            to.node = after;
+        from.node = after;
+    }
+    const std::vector<Node *> pathFrom = pathFromRoot(*from.node);
+    const std::vector<Node *> pathTo = pathFromRoot(*to.node);
+    size_t depth = 0;
+    while (depth < pathFrom.size() && depth < pathTo.size() && pathFrom[depth] == pathTo[depth])
+        ++depth;
+    if (depth == pathFrom.size() || depth == pathTo.size()) {
+        // One point's node holds the other's: the selection is that node.
+        Node &holder = *pathFrom[depth - 1];
+        if (!holder.parent()) {
+            model.selection() = {&holder, 0, holder.children().size()};
+            return;
+        }
+        const size_t index = indexInParent(holder);
+        model.selection() = {holder.parent(), index, index + 1};
+        return;
+    }
+    model.selection() = {pathFrom[depth - 1], indexInParent(*pathFrom[depth]), indexInParent(*pathTo[depth]) + 1};
+}
 
 void execCommand(DocumentModel &model, const QString &command, const QVariant &value)
 {
