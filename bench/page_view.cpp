@@ -31,7 +31,7 @@ namespace {
 {
     static const QByteArray start = shopPage("testsite.Site().index");
     static const QByteArray large =
-        shopPage("(lambda m: m.page('Catalogue', m.listing(1250, 100)))(testsite.PageMaker()).encode()");
+        shopPage("(lambda m: m.page('Catalogue', m.listing(1500, 100)))(testsite.PageMaker()).encode()");
     return which == 0 ? start : large;
 }
 

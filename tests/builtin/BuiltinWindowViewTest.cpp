@@ -1,3 +1,4 @@
+#include "BuiltinTesting.h"
 #include "QtPrinters.h"
 #include "QtWait.h"
 #include "TestServer.h"
@@ -213,6 +214,40 @@ TEST(BuiltinWindowView, DrawsStylesImagesTablesAndFieldsFromTheDocument)
     QTest::keyClick(shown.page, Qt::Key_Return);
     ASSERT_TRUE(waitUntil([&] { return shown.window->locationUrl().contains("/sent?name=Zachary+Quentin+Jr&tick=on&s=second"); }))
         << shown.window->locationUrl().toStdString();
+}
+
+std::string repeated(const std::string &part, int times)
+{
+    std::string whole;
+    for (int i = 0; i < times; ++i)
+        whole += part;
+    return whole;
+}
+
+TEST(BuiltinWindowView, BadPagesNeitherCrashNorHoldTheWindowUp)
+{
+    TestServer server;
+    RawServer silent(QByteArray(), RawServer::Close::Never);
+    // A PNG that says it is 30,000 pixels square.
+    const QByteArray hugePng = QByteArray("\x89PNG\r\n\x1a\n\x00\x00\x00\x0dIHDR\x00\x00\x75\x30\x00\x00\x75\x30\x08\x02\x00\x00\x00", 29)
+        + QByteArray(4, '\0') + "IDAT" + QByteArray(5000, 'x');
+    server.page("/huge.png", hugePng.toStdString(), "image/png");
+    server.page("/corrupt.png", "\x89PNG\r\n\x1a\ngarbage", "image/png");
+    server.page("/broken.css", "p { color: red; background: url( ; } }}} @media (((( { p { font-size: 99999999px } div{{{", "text/css");
+    server.page("/resources", "<link rel=stylesheet href=" + silent.url("/never.css").toStdString()
+                                  + "><link rel=stylesheet href=/broken.css><style>p{font: 1e9px; width:-5px}</style>"
+                                    "<h2 id=top>top</h2><img src=/huge.png><img src=/corrupt.png><img src=/missing.png>");
+    server.page("/many", "<h2 id=top>top</h2>" + repeated("<p>many</p>", 100'000) + "<p id=last>last</p>");
+    server.page("/deep", "<h2 id=top>top</h2>" + repeated("<div>", 100'000) + "deep");
+    ShownWindow shown;
+    for (const char *path : {"/resources", "/many", "/deep"}) {
+        ASSERT_TRUE(shown.load(server.url(path))) << path;
+        spinEvents(200);
+        EXPECT_FALSE(shown.rectOf("top").isEmpty()) << path;
+        if (QLatin1StringView(path) == QLatin1StringView("/many")) {
+            EXPECT_TRUE(shown.rectOf("last").isEmpty()) << "a page of 100,000 elements is shown cut";
+        }
+    }
 }
 
 } // namespace

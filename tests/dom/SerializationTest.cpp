@@ -4,6 +4,8 @@
 #include "browser/builtin/dom/FormControls.h"
 #include "browser/builtin/dom/HtmlSerializer.h"
 
+#include <QRegularExpression>
+
 namespace {
 
 TEST(InnerHtml, SerialisesByTheHtmlFragmentRules)
@@ -53,6 +55,17 @@ TEST(DisplayHtml, NumbersEveryElementAndLeavesOutWhatAViewDrawsItself)
                                            "<b id=\"n\" data-navrelay-index=\"8\">z\uFFFD</b></body></html>"));
     ASSERT_EQ(display.elements.size(), 9u);
     EXPECT_EQ(display.elements[3], dom::elementById(model->tree(), "a"));
+}
+
+TEST(DisplayHtml, BoundsCutTheElementsAndUnwrapTheDeepOnes)
+{
+    const DomTestPage page("<div><p>a<b>b<i>c</i></b><img></p></div><p>after");
+    const auto model = documentModel(*page.document);
+    const auto shown = [&](dom::DisplayBounds bounds) {
+        return dom::serializeForDisplay(model->tree(), bounds).html.remove(QRegularExpression(" data-navrelay-index=\"\\d+\""));
+    };
+    EXPECT_EQ(shown({6, SIZE_MAX}), QStringLiteral("<html><head></head><body><div><p>a<b></b></p></div></body></html>"));
+    EXPECT_EQ(shown({SIZE_MAX, 4}), QStringLiteral("<html><head></head><body><div><p>abc</p></div><p>after</p></body></html>"));
 }
 
 TEST(DocumentHtml, GivesDoctypeAndRootAndTheCollapsedTitle)

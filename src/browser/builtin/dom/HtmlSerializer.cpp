@@ -90,7 +90,10 @@ enum class Purpose { Markup, Display };
 // are being written, and the element whose end tag follows them (null for the starting node).
 class Serializer {
 public:
-    explicit Serializer(Purpose purpose = Purpose::Markup) : m_purpose(purpose) {}
+    explicit Serializer(Purpose purpose = Purpose::Markup, DisplayBounds bounds = {})
+        : m_purpose(purpose), m_bounds(bounds)
+    {
+    }
 
     [[nodiscard]] const std::vector<const Element *> &numberedElements() const { return m_numbered; }
 
@@ -135,9 +138,16 @@ private:
 
     void writeNode(const Node &node)
     {
+        // Past the bound, the open elements are only closed.
+        if (m_numbered.size() >= m_bounds.maxElements)
+            return;
         switch (node.type()) {
         case NodeType::Element: {
             const Element &element = static_cast<const Element &>(node);
+            if (m_purpose == Purpose::Display && m_stack.size() > m_bounds.maxDepth) {
+                writeUnwrapped(element);
+                break;
+            }
             appendOpenStartTag(m_out, element);
             if (m_purpose == Purpose::Display)
                 appendDisplayIndex(element);
@@ -167,6 +177,13 @@ private:
         }
     }
 
+    // An element too deep to show as one: what it holds is shown in its place.
+    void writeUnwrapped(const Element &element)
+    {
+        if (!isVoidElement(element) && !hasHiddenChildren(element))
+            m_stack.push_back({&element, nullptr});
+    }
+
     void appendDisplayIndex(const Element &element)
     {
         m_out += u' ';
@@ -178,6 +195,7 @@ private:
     }
 
     const Purpose m_purpose;
+    const DisplayBounds m_bounds;
     QString m_out;
     std::vector<Frame> m_stack;
     std::vector<const Element *> m_numbered;
@@ -190,9 +208,9 @@ QString serializeChildren(const Node &node)
     return Serializer().serialize(node);
 }
 
-DisplayHtml serializeForDisplay(Document &document)
+DisplayHtml serializeForDisplay(Document &document, DisplayBounds bounds)
 {
-    Serializer serializer(Purpose::Display);
+    Serializer serializer(Purpose::Display, bounds);
     DisplayHtml display;
     display.html = serializer.serialize(document);
     // A layout engine reading C strings would end the page at the first NUL.

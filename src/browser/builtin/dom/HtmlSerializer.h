@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <vector>
 
 namespace dom {
@@ -22,9 +23,17 @@ struct DisplayHtml {
     std::vector<Element *> elements;
 };
 
+// How much of a page a view lays out: past maxElements elements the page is cut (what follows
+// is left out, the open elements are closed); an element nested deeper than maxDepth is left
+// out with its tags, what it holds shown in its place.
+struct DisplayBounds {
+    size_t maxElements = SIZE_MAX;
+    size_t maxDepth = SIZE_MAX;
+};
+
 // The document's serialisation for a view: every element numbered; without what a view never
 // shows (comments, script and iframe text, template contents) nor the contents of the controls
 // it draws from their state (select, textarea); NUL characters as U+FFFD.
-[[nodiscard]] DisplayHtml serializeForDisplay(Document &document);
+[[nodiscard]] DisplayHtml serializeForDisplay(Document &document, DisplayBounds bounds = {});
 
 } // namespace dom

@@ -46,6 +46,18 @@ int ControlElement::line_height() const
     return height();
 }
 
+int ControlElement::get_base_line()
+{
+    // A control showing a line of text stands on the line's baseline with its text, as in a
+    // browser; the others stand on it with their bottom.
+    if (m_kind != ControlKind::Text && m_kind != ControlKind::Select && m_kind != ControlKind::Button)
+        return 0;
+    litehtml::font_metrics metrics;
+    get_font(&metrics);
+    const int textBaseline = (m_pos.height - metrics.height) / 2 + metrics.ascent;
+    return content_margins_bottom() + std::max(0, m_pos.height - textBaseline);
+}
+
 int ControlElement::render(int x, int y, int max_width, bool)
 {
     calc_outlines(max_width);

@@ -24,6 +24,7 @@ public:
 
     bool is_replaced() const override { return true; }
     int line_height() const override;
+    int get_base_line() override;
     int render(int x, int y, int max_width, bool second_pass = false) override;
     void draw(litehtml::uint_ptr hdc, int x, int y, const litehtml::position *clip) override;
     void get_content_size(litehtml::size &sz, int max_width) override;

@@ -10,7 +10,6 @@
 #include <QImageReader>
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
@@ -18,9 +17,9 @@ namespace {
 constexpr size_t MaxParallelFetches = 4;
 // A page naming more resources than this gets the first ones only.
 constexpr size_t MaxWaitingFetches = 2000;
-// An image is decoded at no more than this many pixels (64 MB); a bigger one is scaled down
-// while it is read where its format allows, and refused by the image reader's own allocation
-// limit where it does not.
+// An image of more pixels than this (64 MB decoded) is not drawn: decoding it would hold the
+// window up for seconds. An image whose size is unknown until it is decoded is bounded by the
+// image reader's own allocation limit.
 constexpr qint64 MaxImagePixels = 4096 * 4096;
 // Decoded images kept for the session; past this, the images of earlier pages are dropped.
 constexpr qint64 MaxKeptImageBytes = 256 * 1024 * 1024;
@@ -62,11 +61,8 @@ constexpr qint64 MaxKeptImageBytes = 256 * 1024 * 1024;
     QImageReader reader(&buffer);
     reader.setAutoTransform(true);
     const QSize size = reader.size();
-    const qint64 pixels = qint64(size.width()) * size.height();
-    if (size.isValid() && pixels > MaxImagePixels) {
-        const double scale = std::sqrt(double(MaxImagePixels) / double(pixels));
-        reader.setScaledSize(QSize(std::max(1, int(size.width() * scale)), std::max(1, int(size.height() * scale))));
-    }
+    if (size.isValid() && qint64(size.width()) * size.height() > MaxImagePixels)
+        return {};
     QImage image = reader.read();
     if (qint64(image.width()) * image.height() > MaxImagePixels)
         return {};

@@ -25,6 +25,10 @@
 
 namespace {
 
+// litehtml styles an element in some tens of microseconds, and looks up inherited styles
+// through every ancestor: a page with more elements is shown cut, and elements nested deeper
+// are shown as their contents, as a window frozen for many seconds would be worse.
+constexpr dom::DisplayBounds ShownBounds{30'000, 128};
 // How long the element a script acts on stays outlined.
 constexpr int OutlineMilliseconds = 500;
 constexpr int ScrollStep = 40;
@@ -149,7 +153,7 @@ void PageView::rebuild(bool onlyIfChanged)
         m_layout.reset();
         return;
     }
-    dom::DisplayHtml display = dom::serializeForDisplay(m_model->tree());
+    dom::DisplayHtml display = dom::serializeForDisplay(m_model->tree(), ShownBounds);
     if (onlyIfChanged && m_layout && m_layout->html() == display.html) {
         // The same boxes show the document; its nodes may have moved under them.
         m_layout->mapNodes();
