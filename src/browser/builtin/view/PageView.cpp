@@ -78,6 +78,8 @@ PageView::PageView(QNetworkAccessManager &network, const LoadLimits &limits, QWi
     connect(&m_outlineTimer, &QTimer::timeout, this, [this] {
         m_outlined = nullptr;
         viewport()->update();
+        if (m_waitingDocument)
+            showDocument(*std::exchange(m_waitingDocument, std::nullopt));
     });
     connect(m_resources, &PageResources::styleSheetArrived, this, [this] { schedule(Refresh::Rebuild); });
     connect(m_resources, &PageResources::imageArrived, this, [this] { schedule(Refresh::Layout); });
@@ -91,6 +93,17 @@ PageView::~PageView()
 
 void PageView::showDocument(const std::shared_ptr<Document> &document, const QUrl &address)
 {
+    // The page a clicked link or button leads to waits until the outline has been seen.
+    if (m_outlined) {
+        m_waitingDocument = ShownDocument{document, address};
+        return;
+    }
+    showDocument({document, address});
+}
+
+void PageView::showDocument(const ShownDocument &shown)
+{
+    const auto &[document, address] = shown;
     m_model = document ? documentModel(*document) : nullptr;
     m_address = address;
     m_layout.reset();

@@ -32,7 +32,8 @@ public:
     PageView(QNetworkAccessManager &network, const LoadLimits &limits, QWidget *parent = nullptr);
     ~PageView() override;
 
-    // Shows this document from its top (or from the element its address's fragment names).
+    // Shows this document from its top (or from the element its address's fragment names); while
+    // an element is outlined, once the outline has gone.
     void showDocument(const std::shared_ptr<Document> &document, const QUrl &address);
     // The shown document changed: it is drawn again, laid out again when it must be.
     void documentEdited();
@@ -60,7 +61,12 @@ private:
     // What a change asks for, each level doing what the lower ones do: drawing again, placing
     // the boxes again, a new layout if the document's serialisation changed, a new layout.
     enum class Refresh { None, Paint, Layout, Edited, Rebuild };
+    struct ShownDocument {
+        std::shared_ptr<Document> document;
+        QUrl address;
+    };
 
+    void showDocument(const ShownDocument &shown);
     void schedule(Refresh refresh);
     void rebuild(bool onlyIfChanged);
     void updateScrollBars();
@@ -94,6 +100,7 @@ private:
     bool m_personActing = false;
     const dom::Element *m_outlined = nullptr;
     QTimer m_outlineTimer;
+    std::optional<ShownDocument> m_waitingDocument;
 
     QPoint m_pressPoint;
     bool m_pressed = false;
