@@ -62,25 +62,6 @@ void applyFontAttribute(DocumentModel &model, const QString &attribute, const QS
     model.selection() = {&inserted, 0, inserted.children().size()};
 }
 
-// The legacy font size (1 to 7) a FontSize value asks for: a number, or "+N"/"-N" relative
-// to the normal size 3; nullopt for a value that is not a number.
-[[nodiscard]] std::optional<int> legacyFontSize(const QVariant &value)
-{
-    const QString text = value.toString().trimmed();
-    qsizetype digits = 0;
-    const bool relative = text.startsWith(u'+') || text.startsWith(u'-');
-    const QString number = relative ? text.mid(1) : text;
-    while (digits < number.size() && number[digits].isDigit() && number[digits].unicode() < 0x80)
-        ++digits;
-    if (digits == 0)
-        return std::nullopt;
-    const int parsed = number.left(std::min<qsizetype>(digits, 4)).toInt();
-    int size = parsed;
-    if (relative)
-        size = text.startsWith(u'+') ? NormalFontSize + parsed : NormalFontSize - parsed;
-    return std::clamp(size, 1, 7);
-}
-
 [[nodiscard]] size_t indexInParent(const Node &node)
 {
     const auto &siblings = node.parent()->children();
@@ -128,6 +109,23 @@ Node *splitText(Node &node, qsizetype offset)
 
 } // namespace
 
+std::optional<int> legacyFontSize(const QString &value)
+{
+    const QString text = value.trimmed();
+    qsizetype digits = 0;
+    const bool relative = text.startsWith(u'+') || text.startsWith(u'-');
+    const QString number = relative ? text.mid(1) : text;
+    while (digits < number.size() && number[digits].isDigit() && number[digits].unicode() < 0x80)
+        ++digits;
+    if (digits == 0)
+        return std::nullopt;
+    const int parsed = number.left(std::min<qsizetype>(digits, 4)).toInt();
+    int size = parsed;
+    if (relative)
+        size = text.startsWith(u'+') ? NormalFontSize + parsed : NormalFontSize - parsed;
+    return std::clamp(size, 1, 7);
+}
+
 void selectBetween(DocumentModel &model, SelectionPoint from, SelectionPoint to)
 {
     if (!from.node || !to.node || &treeRoot(*from.node) != &model.tree() || &treeRoot(*to.node) != &model.tree())
@@ -174,7 +172,7 @@ void execCommand(DocumentModel &model, const QString &command, const QVariant &v
         if (!face.isEmpty())
             applyFontAttribute(model, QStringLiteral("face"), face);
     } else if (command.compare(QLatin1StringView("FontSize"), Qt::CaseInsensitive) == 0) {
-        if (const auto size = legacyFontSize(value))
+        if (const auto size = legacyFontSize(value.toString()))
             applyFontAttribute(model, QStringLiteral("size"), QString::number(*size));
     }
 }

@@ -5,7 +5,6 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
-#include <QPainterPath>
 #include <QTextLayout>
 
 #include <algorithm>

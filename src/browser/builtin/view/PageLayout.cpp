@@ -10,6 +10,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cstdlib>
 #include <numeric>
 #include <unordered_set>
 
@@ -44,7 +45,7 @@ namespace {
 // The Text nodes of an element between two of its element children, and how far the words laid
 // out so far have come through them.
 struct PageLayout::TextRun {
-    std::vector<dom::Node *> texts;
+    std::vector<dom::Text *> texts;
     size_t index = 0;
     qsizetype offset = 0;
 };
@@ -129,7 +130,7 @@ void PageLayout::mapChildren(litehtml::element &box, dom::Element &element, Text
             run = {};
             for (size_t next = childIndex + 1; next < siblings.size() && !siblings[next]->isElement(); ++next)
                 if (siblings[next]->type() == dom::NodeType::Text)
-                    run.texts.push_back(siblings[next].get());
+                    run.texts.push_back(static_cast<dom::Text *>(siblings[next].get()));
         }
         Mapped &mapped = m_mapped[&childElement];
         mapped = {&child, m_leaves.size(), m_leaves.size()};
@@ -141,7 +142,7 @@ void PageLayout::mapChildren(litehtml::element &box, dom::Element &element, Text
                 if (grandchild->isElement())
                     break;
                 if (grandchild->type() == dom::NodeType::Text)
-                    innerRun.texts.push_back(grandchild.get());
+                    innerRun.texts.push_back(static_cast<dom::Text *>(grandchild.get()));
             }
             size_t innerIndex = 0;
             mapChildren(child, childElement, innerRun, innerIndex);
@@ -159,7 +160,7 @@ void PageLayout::mapText(litehtml::element &box, dom::Element &element, TextRun 
         m_leaves.push_back({&box, &element});
         return;
     }
-    const auto textLength = [&run] { return static_cast<dom::Text *>(run.texts[run.index])->data().size(); };
+    const auto textLength = [&run] { return run.texts[run.index]->data().size(); };
     while (run.offset >= textLength() && run.index + 1 < run.texts.size()) {
         run.offset -= textLength();
         ++run.index;

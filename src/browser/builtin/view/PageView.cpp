@@ -85,11 +85,7 @@ PageView::PageView(QNetworkAccessManager &network, const LoadLimits &limits, QWi
     connect(m_resources, &PageResources::imageArrived, this, [this] { schedule(Refresh::Layout); });
 }
 
-PageView::~PageView()
-{
-    // The layout's fonts go back to the container, so it ends first.
-    m_layout.reset();
-}
+PageView::~PageView() = default;
 
 void PageView::showDocument(const std::shared_ptr<Document> &document, const QUrl &address)
 {

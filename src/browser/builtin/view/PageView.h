@@ -91,6 +91,7 @@ private:
     litehtml::context m_context;
     std::shared_ptr<dom::DocumentModel> m_model;
     QUrl m_address;
+    // Declared after the container and the context it uses, so that it ends before them.
     std::unique_ptr<PageLayout> m_layout;
     Refresh m_pending = Refresh::None;
     QTimer m_refreshTimer;

@@ -3,6 +3,7 @@
 #include "browser/builtin/dom/HtmlSerializer.h"
 #include "browser/builtin/dom/Node.h"
 #include "browser/builtin/view/ControlElement.h"
+#include "browser/builtin/view/FontElement.h"
 #include "browser/builtin/view/PageResources.h"
 #include "browser/builtin/view/UserAgentStyle.h"
 
@@ -11,6 +12,8 @@
 #include <QPainterPath>
 
 #include <algorithm>
+#include <cstdlib>
+#include <string_view>
 
 namespace {
 
@@ -436,6 +439,8 @@ std::shared_ptr<litehtml::element> PainterContainer::create_element(const liteht
                                                                     const std::shared_ptr<litehtml::document> &doc)
 {
     const std::string_view tag(tag_name);
+    if (tag == "font")
+        return std::make_shared<FontElement>(doc);
     if (!m_elements || (tag != "input" && tag != "select" && tag != "textarea"))
         return nullptr;
     const auto index = attributes.find(dom::DisplayIndexAttribute);
