@@ -257,6 +257,8 @@ std::vector<QRect> PageLayout::leafBoxes(size_t from, size_t to) const
 {
     if (from > to)
         std::swap(from, to);
+    if (m_leaves.empty())
+        return {};
     std::vector<size_t> leaves;
     for (size_t leaf = from; leaf <= std::min(to, m_leaves.size() - 1); ++leaf)
         leaves.push_back(leaf);
@@ -265,7 +267,9 @@ std::vector<QRect> PageLayout::leafBoxes(size_t from, size_t to) const
 
 dom::SelectionPoint PageLayout::selectionPoint(size_t leaf, bool atEnd) const
 {
-    const Leaf &chosen = m_leaves.at(leaf);
+    if (leaf >= m_leaves.size())
+        return {};
+    const Leaf &chosen = m_leaves[leaf];
     if (chosen.node->type() == dom::NodeType::Text)
         return {chosen.node, atEnd ? chosen.end : chosen.start};
     return {chosen.node, atEnd ? 1 : 0};

@@ -8,6 +8,7 @@
 #include "browser/builtin/dom/FormControls.h"
 #include "browser/builtin/dom/HtmlDocument.h"
 #include "browser/builtin/view/ControlElement.h"
+#include "browser/builtin/view/FieldTyping.h"
 #include "browser/builtin/view/PageLayout.h"
 #include "browser/builtin/view/PageResources.h"
 #include "browser/builtin/view/UserAgentStyle.h"
@@ -18,7 +19,6 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
-#include <QRegularExpression>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -430,50 +430,26 @@ void PageView::keyPressEvent(QKeyEvent *event)
 bool PageView::editFocusedField(QKeyEvent *event)
 {
     dom::Element &field = *m_focus.element;
-    const QString value = fieldValue(field);
-    const qsizetype caret = std::clamp<qsizetype>(m_focus.caret, 0, value.size());
-    const bool textArea = field.is(QLatin1StringView("textarea"));
-    switch (event->key()) {
-    case Qt::Key_Escape: focusField(nullptr, 0); return true;
-    case Qt::Key_Left: focusField(&field, std::max<qsizetype>(0, caret - 1)); return true;
-    case Qt::Key_Right: focusField(&field, std::min(value.size(), caret + 1)); return true;
-    case Qt::Key_Home: focusField(&field, 0); return true;
-    case Qt::Key_End: focusField(&field, value.size()); return true;
-    case Qt::Key_Backspace:
-        if (caret > 0)
-            setFocusedValue(value.left(caret - 1) + value.mid(caret), caret - 1);
-        return true;
-    case Qt::Key_Delete:
-        if (caret < value.size())
-            setFocusedValue(value.left(caret) + value.mid(caret + 1), caret);
-        return true;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (textArea) {
-            setFocusedValue(value.left(caret) + u'\n' + value.mid(caret), caret + 1);
-        } else {
-            m_personActing = true;
-            const QPointer<PageView> alive(this);
-            try {
-                dom::submitImplicitly(field, *m_model);
-            } catch (const ScriptError &error) {
-                qWarning() << "Submitting the form failed:" << error.what();
-            }
-            if (alive)
-                m_personActing = false;
+    const FieldKeyOutcome outcome = typeInField(*event, fieldValue(field), m_focus.caret,
+                                                field.is(QLatin1StringView("textarea")), maxLength(field));
+    switch (outcome.kind) {
+    case FieldKeyOutcome::Kind::Ignored: return false;
+    case FieldKeyOutcome::Kind::Edited: setFocusedValue(outcome.value, outcome.caret); break;
+    case FieldKeyOutcome::Kind::Moved: focusField(&field, outcome.caret); break;
+    case FieldKeyOutcome::Kind::Leave: focusField(nullptr, 0); break;
+    case FieldKeyOutcome::Kind::Submit: {
+        m_personActing = true;
+        const QPointer<PageView> alive(this);
+        try {
+            dom::submitImplicitly(field, *m_model);
+        } catch (const ScriptError &error) {
+            qWarning() << "Submitting the form failed:" << error.what();
         }
-        return true;
-    default: break;
+        if (alive)
+            m_personActing = false;
+        break;
     }
-    QString typed = event->text();
-    if (typed.isEmpty() || (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
-        return false;
-    typed.remove(QRegularExpression(QStringLiteral("[\\x00-\\x1f\\x7f]")));
-    const int limit = maxLength(field);
-    if (limit >= 0)
-        typed.truncate(std::max<qsizetype>(0, limit - value.size()));
-    if (!typed.isEmpty())
-        setFocusedValue(value.left(caret) + typed + value.mid(caret), caret + typed.size());
+    }
     return true;
 }
 
