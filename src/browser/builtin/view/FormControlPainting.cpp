@@ -47,8 +47,9 @@ const QColor Selected(0xce, 0xdf, 0xf8);
 // The text a text field shows: its value, or dots for a password.
 [[nodiscard]] QString shownValue(const dom::Element &control, ControlKind kind)
 {
+    // The text layout breaks lines at line separators, which take one place as a newline does.
     if (kind == ControlKind::TextArea)
-        return dom::textAreaValue(control);
+        return dom::textAreaValue(control).replace(u'\n', QChar::LineSeparator);
     const QString value = dom::inputValue(control);
     if (dom::inputType(control) == QLatin1StringView("password"))
         return QString(value.size(), QChar(0x2022));

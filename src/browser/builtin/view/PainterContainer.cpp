@@ -467,6 +467,15 @@ void PainterContainer::get_media_features(litehtml::media_features &media) const
     media.resolution = ScreenDpi;
 }
 
+litehtml::tstring PainterContainer::resolve_color(const litehtml::tstring &color) const
+{
+    // litehtml takes every word of a background shorthand for a colour, so a gradient's pieces
+    // ("linear-gradient(to", "red,", "blue)") arrive here: they paint nothing rather than black.
+    if (color.find_first_of("(),") != litehtml::tstring::npos)
+        return "rgba(0,0,0,0)";
+    return {};
+}
+
 void PainterContainer::get_language(litehtml::tstring &language, litehtml::tstring &culture) const
 {
     language = "en";

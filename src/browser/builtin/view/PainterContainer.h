@@ -90,6 +90,7 @@ public:
                                                       const std::shared_ptr<litehtml::document> &doc) override;
     void get_media_features(litehtml::media_features &media) const override;
     void get_language(litehtml::tstring &language, litehtml::tstring &culture) const override;
+    litehtml::tstring resolve_color(const litehtml::tstring &color) const override;
 
 private:
     [[nodiscard]] QUrl resolve(const char *src, const char *baseUrl) const;
