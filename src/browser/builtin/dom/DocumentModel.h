@@ -41,7 +41,7 @@ public:
 
     [[nodiscard]] Selection &selection() { return m_selection; }
 
-    // Tell the window, if it is still there, what happened to the document.
+    // Tells the window, if it is still there, what happened to the document.
     void notifyEdited() const;
     void notifyActedOn(const Element &element) const;
 

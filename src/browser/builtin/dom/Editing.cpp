@@ -99,8 +99,10 @@ void applyFontAttribute(DocumentModel &model, const QString &attribute, const QS
 // null when the offset is at either end of the text.
 Node *splitText(Node &node, qsizetype offset)
 {
+    if (node.type() != NodeType::Text || !node.parent())
+        return nullptr;
     auto *text = static_cast<Text *>(&node);
-    if (node.type() != NodeType::Text || !node.parent() || offset <= 0 || offset >= text->data().size())
+    if (offset <= 0 || offset >= text->data().size())
         return nullptr;
     QString after = text->data().mid(offset);
     text->setData(text->data().left(offset));
