@@ -105,6 +105,7 @@ void PageView::showDocument(const ShownDocument &shown)
     m_layout.reset();
     m_focus = {};
     m_outlined = nullptr;
+    m_scrollToOutline = false;
     m_pressed = m_dragging = false;
     m_dragFrom.reset();
     m_dragTo.reset();
@@ -125,11 +126,15 @@ void PageView::outlineElement(const dom::Element &element)
 {
     if (m_personActing)
         return;
+    // A line acting on a page that waits to be shown acts on that page: it is shown at once.
+    if (m_waitingDocument) {
+        m_outlined = nullptr;
+        showDocument(*std::exchange(m_waitingDocument, std::nullopt));
+    }
     m_outlined = &element;
+    m_scrollToOutline = true;
     m_outlineTimer.start();
-    if (m_layout)
-        scrollToShow(united(m_layout->boxesOf(element)));
-    viewport()->update();
+    schedule(Refresh::Paint);
 }
 
 void PageView::schedule(Refresh refresh)
@@ -152,6 +157,10 @@ void PageView::refreshNow()
     if (m_scrollToFragment && m_layout) {
         m_scrollToFragment = false;
         scrollToFragment();
+    }
+    if (m_scrollToOutline && m_layout && m_outlined) {
+        m_scrollToOutline = false;
+        scrollToShow(united(m_layout->boxesOf(*m_outlined)));
     }
     viewport()->update();
 }

@@ -100,6 +100,7 @@ private:
     // A person's own click or typing is acting on the page: it is not outlined.
     bool m_personActing = false;
     const dom::Element *m_outlined = nullptr;
+    bool m_scrollToOutline = false;
     QTimer m_outlineTimer;
     std::optional<ShownDocument> m_waitingDocument;
 
