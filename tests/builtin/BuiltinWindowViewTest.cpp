@@ -1,17 +1,24 @@
+#include "BuiltinTesting.h"
 #include "QtPrinters.h"
 #include "QtWait.h"
 #include "TestServer.h"
 
 #include "browser/builtin/BuiltinBrowser.h"
 #include "browser/builtin/BuiltinWindow.h"
+#include "browser/builtin/dom/DocumentModel.h"
+#include "browser/builtin/dom/FormControls.h"
+#include "browser/builtin/dom/HtmlDocument.h"
 #include "browser/builtin/view/BuiltinWindowView.h"
+#include "browser/builtin/view/PageView.h"
 #include "browser/builtin/view/ShowBuiltinWindows.h"
 
 #include <QApplication>
+#include <QBuffer>
+#include <QImage>
 #include <QLineEdit>
 #include <QPointer>
 #include <QStatusBar>
-#include <QTextBrowser>
+#include <QTest>
 #include <QToolBar>
 
 #include <gtest/gtest.h>
@@ -28,56 +35,219 @@ std::vector<BuiltinWindowView *> views()
     return found;
 }
 
+std::string pngOf(const QColor &colour, const QSize &size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes.toStdString();
+}
+
+// The window shown for a browser window, and what a test looks at in it.
+struct ShownWindow {
+    BuiltinBrowser browser;
+    std::shared_ptr<BuiltinWindow> window = browser.openWindow();
+    PageView *page = nullptr;
+
+    ShownWindow()
+    {
+        showBuiltinWindows(browser);
+        page = views().front()->findChild<PageView *>("page");
+    }
+
+    bool load(const QString &url)
+    {
+        window->navigate(url);
+        return waitUntil([&] { return !window->isBusy(); });
+    }
+
+    // Where the element with that id is drawn in the page's viewport.
+    QRect rectOf(const QString &id) const
+    {
+        page->refreshNow();
+        const auto model = documentModel(*window->document());
+        const dom::Element *element = model ? dom::elementById(model->tree(), id) : nullptr;
+        return element ? page->elementRect(*element) : QRect();
+    }
+
+    QImage shown() const
+    {
+        page->refreshNow();
+        return page->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    }
+};
+
+// How many pixels of the area are not white.
+int inkIn(const QImage &image, const QRect &area)
+{
+    int ink = 0;
+    const QRect inside = area & image.rect();
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x = inside.left(); x <= inside.right(); ++x)
+            ink += image.pixel(x, y) != qRgb(255, 255, 255);
+    return ink;
+}
+
 TEST(BuiltinWindowView, ShowsEveryWindowAndFollowsItsState)
 {
     TestServer server;
-    server.page("/a", "<title>First</title><p><a href=\"/b\">to b</a></p>");
+    server.page("/a", "<title>First</title><p><a id=link href=\"/b\">to b</a></p>");
     server.page("/b", "<title>Second</title><p>B</p>");
-    BuiltinBrowser browser;
-    const auto window = browser.openWindow();
-    showBuiltinWindows(browser);
-    showBuiltinWindows(browser);
+    ShownWindow shown;
+    showBuiltinWindows(shown.browser);
     ASSERT_EQ(views().size(), 1u) << "one view per window, however often asked";
     QPointer<BuiltinWindowView> view = views().front();
     auto *address = view->findChild<QLineEdit *>("address");
-    auto *page = view->findChild<QTextBrowser *>("page");
     auto *toolBar = view->findChild<QToolBar *>("addressBar");
-    ASSERT_TRUE(address && page && toolBar);
+    ASSERT_TRUE(address && shown.page && toolBar);
 
     // Enter in the address bar navigates the window.
     address->setText(server.url("/a"));
     emit address->returnPressed();
-    ASSERT_TRUE(waitUntil([&] { return window->document() != nullptr && !window->isBusy(); }));
+    ASSERT_TRUE(waitUntil([&] { return shown.window->document() != nullptr && !shown.window->isBusy(); }));
     EXPECT_EQ(view->windowTitle(), "First - NavRelay Browser");
     EXPECT_EQ(address->text(), server.url("/a"));
-    EXPECT_TRUE(page->toPlainText().contains("to b"));
 
-    // A link in the page is a navigation of the window, with the page as referrer.
-    emit page->anchorClicked(QUrl("/b"));
-    EXPECT_TRUE(window->isBusy());
-    ASSERT_TRUE(waitUntil([&] { return !window->isBusy(); }));
-    EXPECT_EQ(window->locationUrl(), server.url("/b"));
+    // A person's click on a link is a navigation of the window, with the page as referrer.
+    shown.page->refreshNow();
+    const QRect link = shown.rectOf("link");
+    ASSERT_FALSE(link.isEmpty());
+    QTest::mouseClick(shown.page->viewport(), Qt::LeftButton, {}, link.center());
+    ASSERT_TRUE(waitUntil([&] { return shown.window->locationUrl() == server.url("/b") && !shown.window->isBusy(); }));
     EXPECT_EQ(server.pageRequests().back().header("Referer"), server.url("/a").toStdString());
     EXPECT_EQ(view->windowTitle(), "Second - NavRelay Browser");
 
-    window->setStatusText("NavRelay Successfully Attached.");
+    // Back goes to the earlier page.
+    view->findChild<QAction *>("back")->trigger();
+    ASSERT_TRUE(waitUntil([&] { return shown.window->locationUrl() == server.url("/a") && !shown.window->isBusy(); }));
+
+    shown.window->setStatusText("NavRelay Successfully Attached.");
     EXPECT_EQ(view->statusBar()->currentMessage(), "NavRelay Successfully Attached.");
-    window->setToolBar(false);
-    window->setStatusBar(false);
+    shown.window->setToolBar(false);
+    shown.window->setStatusBar(false);
     EXPECT_FALSE(toolBar->isVisible());
     EXPECT_FALSE(view->statusBar()->isVisible());
-    window->setToolBar(true);
+    shown.window->setToolBar(true);
     EXPECT_TRUE(toolBar->isVisible());
 
     // Windows opened later get a view too; closing a view closes its window, and Quit its view.
-    const auto second = browser.openWindow();
+    const auto second = shown.browser.openWindow();
     ASSERT_EQ(views().size(), 2u);
-    window->quit();
+    shown.window->quit();
     ASSERT_TRUE(waitUntil([&] { return view.isNull(); }));
     auto *secondView = views().front();
     secondView->close();
     EXPECT_TRUE(second->isClosed());
-    EXPECT_TRUE(browser.windows().empty());
+    EXPECT_TRUE(shown.browser.windows().empty());
+}
+
+TEST(BuiltinWindowView, DrawsStylesImagesTablesAndFieldsFromTheDocument)
+{
+    TestServer server;
+    server.page("/style.css", "#box { width: 120px; height: 50px; background-color: rgb(200, 30, 40) } td { border: 1px solid black }",
+                "text/css");
+    server.page("/picture.png", pngOf(QColor(20, 160, 60), QSize(40, 30)), "image/png");
+    server.page("/page",
+                "<link rel=stylesheet href=/style.css><div id=box></div>"
+                "<table id=table><tr><td>one<td>two</table><img id=picture src=/picture.png>"
+                "<p id=text>Some text to zoom</p>"
+                "<form action=/sent><input id=name name=name value=Ann><input type=checkbox id=tick name=tick>"
+                "<select name=s><option>first<option selected>second</select><input type=submit value=Send></form>");
+    ShownWindow shown;
+    ASSERT_TRUE(shown.load(server.url("/page")));
+
+    // The style sheet and the image arrive through the browser's network and are drawn.
+    ASSERT_TRUE(waitUntil([&] {
+        const QRect box = shown.rectOf("box");
+        return !box.isEmpty() && shown.shown().pixel(box.center()) == qRgb(200, 30, 40);
+    }));
+    ASSERT_TRUE(waitUntil([&] {
+        const QRect picture = shown.rectOf("picture");
+        return picture.width() == 40 && shown.shown().pixel(picture.center()) == qRgb(20, 160, 60);
+    }));
+    QImage before = shown.shown();
+    EXPECT_GT(inkIn(before, shown.rectOf("table")), 20);
+    const QRect field = shown.rectOf("name");
+    EXPECT_GT(inkIn(before, field.adjusted(3, 3, -3, -3)), 10) << "the field's value is drawn";
+
+    // A fill draws the new value, and the field is outlined while the line acts on it.
+    const auto ringInk = [&](const QImage &image) {
+        return inkIn(image, field.adjusted(-4, -4, 4, 4)) - inkIn(image, field);
+    };
+    const int ringBefore = ringInk(before);
+    shown.window->document()->getElementById("name")->setValue("Zachary Quentin");
+    const QImage filled = shown.shown();
+    EXPECT_NE(filled.copy(field), before.copy(field));
+    EXPECT_GT(ringInk(filled), ringBefore + 40) << "outlined";
+    EXPECT_TRUE(waitUntil([&] { return ringInk(shown.shown()) == ringBefore; }, 3000)) << "the outline goes after a moment";
+
+    // Typed keys change the field's value in the document; Enter submits its form.
+    QTest::mouseClick(shown.page->viewport(), Qt::LeftButton, {}, QPoint(field.right() - 3, field.center().y()));
+    QTest::keyClicks(shown.page, " Jr");
+    EXPECT_EQ(shown.window->document()->getElementById("name")->value(), "Zachary Quentin Jr");
+    QTest::mouseClick(shown.page->viewport(), Qt::LeftButton, {}, shown.rectOf("tick").center());
+    EXPECT_TRUE(dom::checkedness(*dom::elementById(documentModel(*shown.window->document())->tree(), "tick")));
+
+    // The zoom of the whole page draws it again at once, bigger.
+    const QRect text = shown.rectOf("text");
+    before = shown.shown();
+    auto document = shown.window->document();
+    document->execCommand("SelectAll");
+    document->execCommand("FontSize", false, 7);
+    shown.window->clearSelection();
+    EXPECT_GT(shown.rectOf("text").height(), text.height() * 3 / 2);
+    EXPECT_NE(shown.shown(), before);
+
+    // A drag selects the document's contents: the selection zoom acts on what was dragged over.
+    const QRect zoomed = shown.rectOf("text");
+    QTest::mousePress(shown.page->viewport(), Qt::LeftButton, {}, zoomed.topLeft() + QPoint(2, 5));
+    QTest::mouseMove(shown.page->viewport(), zoomed.center());
+    QTest::mouseRelease(shown.page->viewport(), Qt::LeftButton, {}, zoomed.center());
+    document->execCommand("FontSize", false, 1);
+    EXPECT_TRUE(document->getElementById("text")->innerHTML().startsWith("<font size=\"1\">Some"))
+        << document->getElementById("text")->innerHTML().toStdString();
+
+    QTest::keyClick(shown.page, Qt::Key_Tab);
+    QTest::keyClick(shown.page, Qt::Key_Return);
+    ASSERT_TRUE(waitUntil([&] { return shown.window->locationUrl().contains("/sent?name=Zachary+Quentin+Jr&tick=on&s=second"); }))
+        << shown.window->locationUrl().toStdString();
+}
+
+std::string repeated(const std::string &part, int times)
+{
+    std::string whole;
+    for (int i = 0; i < times; ++i)
+        whole += part;
+    return whole;
+}
+
+TEST(BuiltinWindowView, BadPagesNeitherCrashNorHoldTheWindowUp)
+{
+    TestServer server;
+    RawServer silent(QByteArray(), RawServer::Close::Never);
+    // A PNG that says it is 30,000 pixels square.
+    const QByteArray hugePng = QByteArray("\x89PNG\r\n\x1a\n\x00\x00\x00\x0dIHDR\x00\x00\x75\x30\x00\x00\x75\x30\x08\x02\x00\x00\x00", 29)
+        + QByteArray(4, '\0') + "IDAT" + QByteArray(5000, 'x');
+    server.page("/huge.png", hugePng.toStdString(), "image/png");
+    server.page("/corrupt.png", "\x89PNG\r\n\x1a\ngarbage", "image/png");
+    server.page("/broken.css", "p { color: red; background: url( ; } }}} @media (((( { p { font-size: 99999999px } div{{{", "text/css");
+    server.page("/resources", "<link rel=stylesheet href=" + silent.url("/never.css").toStdString()
+                                  + "><link rel=stylesheet href=/broken.css><style>p{font: 1e9px; width:-5px}</style>"
+                                    "<h2 id=top>top</h2><img src=/huge.png><img src=/corrupt.png><img src=/missing.png>");
+    server.page("/many", "<h2 id=top>top</h2>" + repeated("<p>many</p>", 100'000) + "<p id=last>last</p>");
+    server.page("/deep", "<h2 id=top>top</h2>" + repeated("<div>", 100'000) + "deep");
+    ShownWindow shown;
+    for (const char *path : {"/resources", "/many", "/deep"}) {
+        ASSERT_TRUE(shown.load(server.url(path))) << path;
+        spinEvents(200);
+        EXPECT_FALSE(shown.rectOf("top").isEmpty()) << path;
+        if (QLatin1StringView(path) == QLatin1StringView("/many")) {
+            EXPECT_TRUE(shown.rectOf("last").isEmpty()) << "a page of 100,000 elements is shown cut";
+        }
+    }
 }
 
 } // namespace

@@ -1,5 +1,9 @@
 #include "DomTestPage.h"
 
+#include "browser/builtin/dom/Activation.h"
+#include "browser/builtin/dom/DocumentModel.h"
+#include "browser/builtin/dom/FormControls.h"
+
 namespace {
 
 struct LinkCase {
@@ -123,6 +127,41 @@ TEST(Click, SummaryTogglesItsDetails)
     EXPECT_EQ(page.byId("d")->innerText(), "S\nbody");
     page.byId("s")->click();
     EXPECT_EQ(page.byId("d")->innerText(), "S");
+}
+
+TEST(Click, EnterInAFieldSubmitsAsBrowsersDo)
+{
+    const struct {
+        QByteArray controls;
+        QString expectedQuery;
+    } cases[] = {
+        {"<input name=a id=field value=1><input name=b value=2><input type=submit name=go value=Go>", "a=1&b=2&go=Go"},
+        {"<input name=a id=field value=1><input type=checkbox name=c checked>", "a=1&c=on"},
+        {"<input name=a id=field value=1><input name=b value=2>", "none"},
+        {"<input name=a id=field value=1><button name=go disabled>Go</button>", "none"},
+    };
+    for (const auto &c : cases) {
+        const DomTestPage page("<form action=/s>" + c.controls + "</form>");
+        const auto model = documentModel(*page.document);
+        dom::submitImplicitly(*dom::elementById(model->tree(), "field"), *model);
+        EXPECT_EQ(page.host->requests.empty() ? QStringLiteral("none") : page.host->requests.back().url.query(),
+                  c.expectedQuery)
+            << c.controls.toStdString();
+    }
+}
+
+TEST(Click, ChoosingAnOptionSelectsItAsAUserDoes)
+{
+    const DomTestPage page("<select id=one><option id=a>a<option selected>b</select>"
+                           "<select id=many multiple><option id=x selected>x<option id=y>y</select>");
+    const auto model = documentModel(*page.document);
+    const auto element = [&](const char *id) { return dom::elementById(model->tree(), QString::fromLatin1(id)); };
+    dom::chooseOption(*element("one"), *element("a"));
+    EXPECT_EQ(page.byId("one")->value(), "a");
+    dom::chooseOption(*element("many"), *element("y"));
+    EXPECT_TRUE(dom::selectedness(*element("x")) && dom::selectedness(*element("y")));
+    dom::chooseOption(*element("many"), *element("x"));
+    EXPECT_EQ(page.byId("many")->value(), "y");
 }
 
 TEST(Click, OnADocumentWhoseWindowIsGoneIsRemoteUnavailable)

@@ -1,5 +1,9 @@
 #include "DomTestPage.h"
 
+#include "browser/builtin/dom/DocumentModel.h"
+#include "browser/builtin/dom/Editing.h"
+#include "browser/builtin/dom/TreeWalk.h"
+
 namespace {
 
 TEST(ExecCommand, FontCommandsWrapTheSelection)
@@ -53,6 +57,40 @@ TEST(ExecCommand, SelectionInsideRemovedContentChangesNothing)
     page.document->body()->setInnerText("replaced");
     page.document->execCommand("FontSize", false, 4);
     EXPECT_EQ(page.bodyHtml(), "replaced");
+}
+
+// The Text nodes of the page in tree order.
+std::vector<dom::Node *> textNodes(dom::DocumentModel &model)
+{
+    std::vector<dom::Node *> texts;
+    dom::walkDescendants(model.tree(), [&texts](dom::Node &node) {
+        if (node.type() == dom::NodeType::Text)
+            texts.push_back(&node);
+        return dom::Walk::Continue;
+    });
+    return texts;
+}
+
+TEST(SelectBetween, SplitsTextAtThePointsAndSelectsWhatLiesBetween)
+{
+    const struct {
+        int fromText, fromOffset, toText, toOffset;
+        QString expectedBody; // after FontSize=5
+    } cases[] = {
+        {0, 6, 0, 9, "<p>Hello <font size=\"5\">big</font> world</p><p>two <b>bold</b></p>"},
+        {0, 9, 0, 6, "<p>Hello <font size=\"5\">big</font> world</p><p>two <b>bold</b></p>"},
+        {1, 0, 2, 4, "<p>Hello big world</p><p><font size=\"5\">two <b>bold</b></font></p>"},
+        {0, 6, 1, 2, "<font size=\"5\"><p>Hello big world</p><p>two <b>bold</b></p></font>"},
+        {0, 3, 0, 3, "<p>Hello big world</p><p>two <b>bold</b></p>"},
+    };
+    for (const auto &c : cases) {
+        const DomTestPage page("<body><p>Hello big world</p><p>two <b>bold</b></p></body>");
+        const auto model = documentModel(*page.document);
+        const std::vector<dom::Node *> texts = textNodes(*model);
+        dom::selectBetween(*model, {texts[size_t(c.fromText)], c.fromOffset}, {texts[size_t(c.toText)], c.toOffset});
+        page.document->execCommand("FontSize", false, 5);
+        EXPECT_EQ(page.bodyHtml(), c.expectedBody) << c.fromText << ":" << c.fromOffset << "-" << c.toText << ":" << c.toOffset;
+    }
 }
 
 } // namespace

@@ -1,5 +1,11 @@
 #include "DomTestPage.h"
 
+#include "browser/builtin/dom/DocumentModel.h"
+#include "browser/builtin/dom/FormControls.h"
+#include "browser/builtin/dom/HtmlSerializer.h"
+
+#include <QRegularExpression>
+
 namespace {
 
 TEST(InnerHtml, SerialisesByTheHtmlFragmentRules)
@@ -59,6 +65,34 @@ TEST(DocumentHtml, OddMarkupBuildsTheTreeOfTheStandard)
         const DomTestPage page(c.html);
         EXPECT_EQ(documentHtml(*page.document), c.expected) << c.html;
     }
+}
+
+TEST(DisplayHtml, NumbersEveryElementAndLeavesOutWhatAViewDrawsItself)
+{
+    const DomTestPage page("<p id=a>x<!-- c -->y</p><script>var s = '<b>';</script><select><option>o</select>"
+                           "<textarea>t</textarea><template><b>in</b></template><b id=n></b>");
+    page.byId("n")->setInnerText(QStringLiteral("z") + QChar(0));
+    const auto model = documentModel(*page.document);
+    const dom::DisplayHtml display = dom::serializeForDisplay(model->tree());
+    EXPECT_EQ(display.html, QStringLiteral("<html data-navrelay-index=\"0\"><head data-navrelay-index=\"1\"></head>"
+                                           "<body data-navrelay-index=\"2\"><p id=\"a\" data-navrelay-index=\"3\">xy</p>"
+                                           "<script data-navrelay-index=\"4\"></script><select data-navrelay-index=\"5\"></select>"
+                                           "<textarea data-navrelay-index=\"6\"></textarea>"
+                                           "<template data-navrelay-index=\"7\"></template>"
+                                           "<b id=\"n\" data-navrelay-index=\"8\">z\uFFFD</b></body></html>"));
+    ASSERT_EQ(display.elements.size(), 9u);
+    EXPECT_EQ(display.elements[3], dom::elementById(model->tree(), "a"));
+}
+
+TEST(DisplayHtml, BoundsCutTheElementsAndUnwrapTheDeepOnes)
+{
+    const DomTestPage page("<div><p>a<b>b<i>c</i></b><img></p></div><p>after");
+    const auto model = documentModel(*page.document);
+    const auto shown = [&](dom::DisplayBounds bounds) {
+        return dom::serializeForDisplay(model->tree(), bounds).html.remove(QRegularExpression(" data-navrelay-index=\"\\d+\""));
+    };
+    EXPECT_EQ(shown({6, SIZE_MAX}), QStringLiteral("<html><head></head><body><div><p>a<b></b></p></div></body></html>"));
+    EXPECT_EQ(shown({SIZE_MAX, 4}), QStringLiteral("<html><head></head><body><div><p>abc</p></div><p>after</p></body></html>"));
 }
 
 TEST(DocumentHtml, GivesDoctypeAndRootAndTheCollapsedTitle)

@@ -174,6 +174,16 @@ void BuiltinWindow::followHyperlink(const NavigationRequest &request)
     openInNewWindow(request);
 }
 
+void BuiltinWindow::documentEdited()
+{
+    emit pageEdited();
+}
+
+void BuiltinWindow::elementActedOn(const dom::Element &element)
+{
+    emit pageElementActedOn(&element);
+}
+
 void BuiltinWindow::load(const NavigationRequest &request)
 {
     ensureOpen();

@@ -55,6 +55,8 @@ public:
 
     // Navigates the window the request's target names.
     void followHyperlink(const NavigationRequest &request) override;
+    void documentEdited() override;
+    void elementActedOn(const dom::Element &element) override;
 
     // Navigates this window itself, whatever the request's target.
     void load(const NavigationRequest &request);
@@ -64,6 +66,8 @@ public:
     void close();
 
     [[nodiscard]] bool isClosed() const { return m_closed; }
+    // The browser the window belongs to; null once it is closed.
+    [[nodiscard]] BuiltinBrowser *browser() const { return m_browser; }
     // The name links and forms target the window by; empty for an unnamed window.
     [[nodiscard]] QString windowName() const { return m_windowName; }
     void setWindowName(const QString &name) { m_windowName = name; }
@@ -75,6 +79,10 @@ public:
 
 signals:
     void documentChanged();
+    // The shown document was edited: a value, a checked box, its tree or its selection.
+    void pageEdited();
+    // A click or a new value is about to act on this element of the shown document.
+    void pageElementActedOn(const dom::Element *element);
     void statusTextChanged();
     void barsChanged();
     void activationRequested();

@@ -6,6 +6,7 @@
 #include "browser/builtin/dom/TreeWalk.h"
 #include "browser/builtin/dom/UrlParsing.h"
 
+#include <algorithm>
 
 namespace dom {
 namespace {
@@ -145,7 +146,49 @@ void activate(Element &target, DocumentModel &model)
     }
 }
 
+[[nodiscard]] bool isSubmitButton(const Element &control)
+{
+    if (control.is(QLatin1StringView("button")))
+        return buttonType(control) == QLatin1StringView("submit");
+    if (!control.is(QLatin1StringView("input")))
+        return false;
+    const QString type = inputType(control);
+    return type == QLatin1StringView("submit") || type == QLatin1StringView("image");
+}
+
+// The input types whose Enter key submits a form that has no submit button, when there is only one.
+[[nodiscard]] bool blocksImplicitSubmission(const Element &control)
+{
+    if (!control.is(QLatin1StringView("input")))
+        return false;
+    const QString type = inputType(control);
+    for (const char *blocking : {"text", "search", "url", "tel", "email", "password", "date", "month", "week",
+                                 "time", "datetime-local", "number"})
+        if (type == QLatin1StringView(blocking))
+            return true;
+    return false;
+}
+
 } // namespace
+
+void submitImplicitly(Element &field, DocumentModel &model)
+{
+    const Element *form = formOwner(field);
+    if (!form)
+        return;
+    const std::vector<Element *> controls = formControls(*form);
+    const auto defaultButton = std::find_if(controls.begin(), controls.end(),
+                                            [](const Element *control) { return isSubmitButton(*control); });
+    if (defaultButton != controls.end()) {
+        clickElement(**defaultButton, model);
+        return;
+    }
+    if (std::count_if(controls.begin(), controls.end(),
+                      [](const Element *control) { return blocksImplicitSubmission(*control); }) > 1)
+        return;
+    if (const auto request = formSubmission(*form, *form, model))
+        model.host()->followHyperlink(*request);
+}
 
 void clickElement(Element &element, DocumentModel &model)
 {

@@ -10,4 +10,8 @@ namespace dom {
 // when the window that showed the document is gone.
 void clickElement(Element &element, DocumentModel &model);
 
+// Enter in a field (implicit submission): its form's default button is clicked; a form without
+// one is submitted when this is its only field that takes a line of text.
+void submitImplicitly(Element &field, DocumentModel &model);
+
 } // namespace dom

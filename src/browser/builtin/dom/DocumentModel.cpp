@@ -31,6 +31,18 @@ std::shared_ptr<NavigationHost> DocumentModel::host() const
     return host;
 }
 
+void DocumentModel::notifyEdited() const
+{
+    if (const auto host = m_host.lock())
+        host->documentEdited();
+}
+
+void DocumentModel::notifyActedOn(const Element &element) const
+{
+    if (const auto host = m_host.lock())
+        host->elementActedOn(element);
+}
+
 void DocumentModel::replaceChildren(Node &parent, std::vector<std::unique_ptr<Node>> children)
 {
     std::vector<std::unique_ptr<Node>> removed = parent.takeChildren();

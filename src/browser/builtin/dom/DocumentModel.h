@@ -45,6 +45,10 @@ public:
 
     [[nodiscard]] Selection &selection() { return m_selection; }
 
+    // Tells the window, if it is still there, what happened to the document.
+    void notifyEdited() const;
+    void notifyActedOn(const Element &element) const;
+
     // Replaces the children of a node, keeping the removed ones alive for their handles.
     void replaceChildren(Node &parent, std::vector<std::unique_ptr<Node>> children);
     // Takes in a change of the base elements' attributes.

@@ -3,7 +3,9 @@
 #include "browser/builtin/dom/FormControls.h"
 
 #include <algorithm>
+#include <memory>
 #include <optional>
+#include <vector>
 
 namespace dom {
 namespace {
@@ -60,11 +62,58 @@ void applyFontAttribute(DocumentModel &model, const QString &attribute, const QS
     model.selection() = {&inserted, 0, inserted.children().size()};
 }
 
-// The legacy font size (1 to 7) a FontSize value asks for: a number, or "+N"/"-N" relative
-// to the normal size 3; nullopt for a value that is not a number.
-[[nodiscard]] std::optional<int> legacyFontSize(const QVariant &value)
+[[nodiscard]] size_t indexInParent(const Node &node)
 {
-    const QString text = value.toString().trimmed();
+    const auto &siblings = node.parent()->children();
+    const auto found = std::find_if(siblings.begin(), siblings.end(), [&node](const auto &sibling) { return sibling.get() == &node; });
+    return size_t(found - siblings.begin());
+}
+
+// The node and its ancestors, the root first.
+[[nodiscard]] std::vector<Node *> pathFromRoot(Node &node)
+{
+    std::vector<Node *> path;
+    for (Node *step = &node; step; step = step->parent())
+        path.push_back(step);
+    std::reverse(path.begin(), path.end());
+    return path;
+}
+
+// Whether the point a comes after the point b in tree order.
+[[nodiscard]] bool isAfter(const SelectionPoint &a, const SelectionPoint &b)
+{
+    if (a.node == b.node)
+        return a.offset > b.offset;
+    const std::vector<Node *> pathA = pathFromRoot(*a.node);
+    const std::vector<Node *> pathB = pathFromRoot(*b.node);
+    size_t depth = 0;
+    while (depth < pathA.size() && depth < pathB.size() && pathA[depth] == pathB[depth])
+        ++depth;
+    // One node holds the other: the holder comes first.
+    if (depth == pathA.size() || depth == pathB.size())
+        return depth == pathB.size();
+    return indexInParent(*pathA[depth]) > indexInParent(*pathB[depth]);
+}
+
+// Splits a Text node at the offset and gives the part after it, which follows it in the tree;
+// null when the offset is at either end of the text.
+Node *splitText(Node &node, qsizetype offset)
+{
+    if (node.type() != NodeType::Text || !node.parent())
+        return nullptr;
+    auto *text = static_cast<Text *>(&node);
+    if (offset <= 0 || offset >= text->data().size())
+        return nullptr;
+    QString after = text->data().mid(offset);
+    text->setData(text->data().left(offset));
+    return &node.parent()->insertChild(indexInParent(node) + 1, std::make_unique<Text>(std::move(after)));
+}
+
+} // namespace
+
+std::optional<int> legacyFontSize(const QString &value)
+{
+    const QString text = value.trimmed();
     qsizetype digits = 0;
     const bool relative = text.startsWith(u'+') || text.startsWith(u'-');
     const QString number = relative ? text.mid(1) : text;
@@ -79,7 +128,41 @@ void applyFontAttribute(DocumentModel &model, const QString &attribute, const QS
     return std::clamp(size, 1, 7);
 }
 
-} // namespace
+void selectBetween(DocumentModel &model, SelectionPoint from, SelectionPoint to)
+{
+    if (!from.node || !to.node || &treeRoot(*from.node) != &model.tree() || &treeRoot(*to.node) != &model.tree())
+        return;
+    if (isAfter(from, to))
+        std::swap(from, to);
+    if (from.node == to.node && from.node->type() == NodeType::Text && from.offset == to.offset) {
+        clearSelection(model);
+        return;
+    }
+    // The end is split first, so that the start's offset still holds when both are in one node.
+    (void)splitText(*to.node, to.offset);
+    if (Node *after = splitText(*from.node, from.offset)) {
+        if (to.node == from.node)
+            to.node = after;
+        from.node = after;
+    }
+    const std::vector<Node *> pathFrom = pathFromRoot(*from.node);
+    const std::vector<Node *> pathTo = pathFromRoot(*to.node);
+    size_t depth = 0;
+    while (depth < pathFrom.size() && depth < pathTo.size() && pathFrom[depth] == pathTo[depth])
+        ++depth;
+    if (depth == pathFrom.size() || depth == pathTo.size()) {
+        // One point's node holds the other's: the selection is that node.
+        Node &holder = *pathFrom[depth - 1];
+        if (!holder.parent()) {
+            model.selection() = {&holder, 0, holder.children().size()};
+            return;
+        }
+        const size_t index = indexInParent(holder);
+        model.selection() = {holder.parent(), index, index + 1};
+        return;
+    }
+    model.selection() = {pathFrom[depth - 1], indexInParent(*pathFrom[depth]), indexInParent(*pathTo[depth]) + 1};
+}
 
 void execCommand(DocumentModel &model, const QString &command, const QVariant &value)
 {
@@ -91,7 +174,7 @@ void execCommand(DocumentModel &model, const QString &command, const QVariant &v
         if (!face.isEmpty())
             applyFontAttribute(model, QStringLiteral("face"), face);
     } else if (command.compare(QLatin1StringView("FontSize"), Qt::CaseInsensitive) == 0) {
-        if (const auto size = legacyFontSize(value))
+        if (const auto size = legacyFontSize(value.toString()))
             applyFontAttribute(model, QStringLiteral("size"), QString::number(*size));
     }
 }

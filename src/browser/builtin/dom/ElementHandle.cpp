@@ -79,8 +79,10 @@ QString ElementHandle::target() const
 
 void ElementHandle::setValue(const QString &value)
 {
+    m_model->notifyActedOn(*m_element);
     if (!setValueProperty(*m_element, value, *m_model))
         throw ScriptError(NotSupported);
+    m_model->notifyEdited();
 }
 
 void ElementHandle::setInnerText(const QString &text)
@@ -88,6 +90,7 @@ void ElementHandle::setInnerText(const QString &text)
     if (!m_element->isHtml())
         throw ScriptError(NotSupported);
     dom::setInnerText(*m_element, text, *m_model);
+    m_model->notifyEdited();
 }
 
 void ElementHandle::setTarget(const QString &target)
@@ -100,7 +103,9 @@ void ElementHandle::setTarget(const QString &target)
 
 void ElementHandle::click()
 {
+    m_model->notifyActedOn(*m_element);
     clickElement(*m_element, *m_model);
+    m_model->notifyEdited();
 }
 
 std::unique_ptr<Collection> ElementHandle::all() const

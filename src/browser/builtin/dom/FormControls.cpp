@@ -256,6 +256,19 @@ void setSelectValue(Element &select, const QString &value)
     }
 }
 
+void chooseOption(Element &select, Element &option)
+{
+    const bool multiple = select.hasAttribute(u"multiple");
+    const bool chosen = !multiple || !selectedness(option);
+    for (Element *each : selectOptions(select)) {
+        if (each != &option && multiple)
+            continue;
+        FormControlState &state = each->formState();
+        state.selectedness = each == &option && chosen;
+        state.dirtySelectedness = true;
+    }
+}
+
 bool isDisabled(const Element &element)
 {
     if (element.is(QLatin1StringView("option")))

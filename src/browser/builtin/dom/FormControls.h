@@ -41,6 +41,9 @@ void setCheckedness(Element &input, bool checked);
 [[nodiscard]] QString selectValue(const Element &select);
 // Selects the first option with that value and deselects the others.
 void setSelectValue(Element &select, const QString &value);
+// A user's choice of an option: in a multiple select it toggles, in another it is the only one
+// selected.
+void chooseOption(Element &select, Element &option);
 
 // A form control that is disabled by its own attribute or by a disabled fieldset around it.
 [[nodiscard]] bool isDisabled(const Element &element);

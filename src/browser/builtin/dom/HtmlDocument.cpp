@@ -21,6 +21,7 @@ public:
     explicit HtmlDocument(std::shared_ptr<dom::DocumentModel> model) : m_model(std::move(model)) {}
 
     [[nodiscard]] dom::DocumentModel &model() const { return *m_model; }
+    [[nodiscard]] std::shared_ptr<dom::DocumentModel> sharedModel() const { return m_model; }
 
     [[nodiscard]] DocumentKind kind() const override { return DocumentKind::Html; }
 
@@ -76,6 +77,7 @@ public:
     void execCommand(const QString &command, bool, const QVariant &value) override
     {
         dom::execCommand(*m_model, command, value);
+        m_model->notifyEdited();
     }
 
 private:
@@ -170,8 +172,16 @@ QString documentTitle(const Document &document)
 
 void clearDocumentSelection(Document &document)
 {
-    if (const HtmlDocument *html = asHtml(document))
+    if (const HtmlDocument *html = asHtml(document)) {
         dom::clearSelection(html->model());
+        html->model().notifyEdited();
+    }
+}
+
+std::shared_ptr<dom::DocumentModel> documentModel(const Document &document)
+{
+    const HtmlDocument *html = asHtml(document);
+    return html ? html->sharedModel() : nullptr;
 }
 
 QString documentCharset(const Document &document)

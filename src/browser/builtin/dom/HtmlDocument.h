@@ -35,6 +35,13 @@ class HtmlParser;
 // The document's title, as the title element gives it.
 [[nodiscard]] QString documentTitle(const Document &document);
 
+namespace dom {
+class DocumentModel;
+}
+
+// The document model of an HTML document, for a view that shows it; null for another kind.
+[[nodiscard]] std::shared_ptr<dom::DocumentModel> documentModel(const Document &document);
+
 // Leaves nothing selected in the document.
 void clearDocumentSelection(Document &document);
 // The encoding the document was read in ("UTF-8", "windows-1252", ...); empty for a document

@@ -63,7 +63,8 @@ void appendAttributeName(QString &out, const Attribute &attribute)
     out += attribute.name;
 }
 
-void appendStartTag(QString &out, const Element &element)
+// The start tag without its closing '>'.
+void appendOpenStartTag(QString &out, const Element &element)
 {
     out += u'<';
     out += element.localName();
@@ -74,13 +75,28 @@ void appendStartTag(QString &out, const Element &element)
         appendEscaped(out, attribute.value, EscapeMode::Attribute);
         out += u'"';
     }
-    out += u'>';
 }
+
+// Elements whose children a view does not lay out: it draws these controls from their state,
+// and neither script text nor an iframe's fallback text is ever shown.
+[[nodiscard]] bool hasHiddenChildren(const Element &element)
+{
+    return element.isAnyOf({"select", "textarea", "script", "iframe"});
+}
+
+enum class Purpose { Markup, Display };
 
 // The serialisation runs over the tree with its own stack: each frame is a node whose children
 // are being written, and the element whose end tag follows them (null for the starting node).
 class Serializer {
 public:
+    explicit Serializer(Purpose purpose = Purpose::Markup, DisplayBounds bounds = {})
+        : m_purpose(purpose), m_bounds(bounds)
+    {
+    }
+
+    [[nodiscard]] const std::vector<const Element *> &numberedElements() const { return m_numbered; }
+
     [[nodiscard]] QString serialize(const Node &root)
     {
         push(root, nullptr);
@@ -106,9 +122,15 @@ private:
 
     void push(const Node &node, const Element *element)
     {
-        const Element *asTemplate = node.asElement();
-        if (asTemplate && asTemplate->is(QLatin1StringView("template")) && asTemplate->templateContentIfAny()) {
-            m_stack.push_back({asTemplate->templateContentIfAny(), element});
+        const Element *asElement = node.asElement();
+        if (m_purpose == Purpose::Display && asElement && hasHiddenChildren(*asElement)) {
+            m_stack.push_back({&node, element, node.children().size()});
+            return;
+        }
+        // A view shows no template contents; markup carries them.
+        if (m_purpose == Purpose::Markup && asElement && asElement->is(QLatin1StringView("template"))
+            && asElement->templateContentIfAny()) {
+            m_stack.push_back({asElement->templateContentIfAny(), element});
             return;
         }
         m_stack.push_back({&node, element});
@@ -116,10 +138,20 @@ private:
 
     void writeNode(const Node &node)
     {
+        // Past the bound, the open elements are only closed.
+        if (m_numbered.size() >= m_bounds.maxElements)
+            return;
         switch (node.type()) {
         case NodeType::Element: {
             const Element &element = static_cast<const Element &>(node);
-            appendStartTag(m_out, element);
+            if (m_purpose == Purpose::Display && m_stack.size() > m_bounds.maxDepth) {
+                writeUnwrapped(element);
+                break;
+            }
+            appendOpenStartTag(m_out, element);
+            if (m_purpose == Purpose::Display)
+                appendDisplayIndex(element);
+            m_out += u'>';
             if (!isVoidElement(element))
                 push(element, &element);
             break;
@@ -133,6 +165,8 @@ private:
             break;
         }
         case NodeType::Comment:
+            if (m_purpose == Purpose::Display)
+                break;
             m_out += QLatin1StringView("<!--") + static_cast<const Comment &>(node).data() + QLatin1StringView("-->");
             break;
         case NodeType::DocumentType:
@@ -143,8 +177,28 @@ private:
         }
     }
 
+    // An element too deep to show as one: what it holds is shown in its place.
+    void writeUnwrapped(const Element &element)
+    {
+        if (!isVoidElement(element) && !hasHiddenChildren(element))
+            m_stack.push_back({&element, nullptr});
+    }
+
+    void appendDisplayIndex(const Element &element)
+    {
+        m_out += u' ';
+        m_out += QLatin1StringView(DisplayIndexAttribute);
+        m_out += QLatin1StringView("=\"");
+        m_out += QString::number(m_numbered.size());
+        m_out += u'"';
+        m_numbered.push_back(&element);
+    }
+
+    const Purpose m_purpose;
+    const DisplayBounds m_bounds;
     QString m_out;
     std::vector<Frame> m_stack;
+    std::vector<const Element *> m_numbered;
 };
 
 } // namespace
@@ -152,6 +206,20 @@ private:
 QString serializeChildren(const Node &node)
 {
     return Serializer().serialize(node);
+}
+
+DisplayHtml serializeForDisplay(Document &document, DisplayBounds bounds)
+{
+    Serializer serializer(Purpose::Display, bounds);
+    DisplayHtml display;
+    display.html = serializer.serialize(document);
+    // A layout engine reading C strings would end the page at the first NUL.
+    display.html.replace(QChar(0), QChar(0xFFFD));
+    display.elements.reserve(serializer.numberedElements().size());
+    // The elements belong to the changeable document the caller passed.
+    for (const Element *element : serializer.numberedElements())
+        display.elements.push_back(const_cast<Element *>(element));
+    return display;
 }
 
 } // namespace dom

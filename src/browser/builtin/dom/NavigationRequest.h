@@ -15,7 +15,11 @@ struct NavigationRequest {
     QUrl initiator; // the address of the document that asked for the navigation
 };
 
-// What a document's clicks need of the window that shows it.
+namespace dom {
+class Element;
+}
+
+// What a document's clicks and edits need of the window that shows it.
 class NavigationHost {
 public:
     virtual ~NavigationHost() = default;
@@ -23,4 +27,9 @@ public:
     // Navigates the window the request's target names (a new window for "_blank" or an unknown
     // name). Raises navigationStarted before it returns; the load itself completes later.
     virtual void followHyperlink(const NavigationRequest &request) = 0;
+
+    // The document may look different: a value, a checked box, its tree or its selection changed.
+    virtual void documentEdited() {}
+    // A click or a new value is about to act on this element of the document.
+    virtual void elementActedOn(const dom::Element &element) { (void)element; }
 };

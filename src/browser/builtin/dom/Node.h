@@ -60,6 +60,7 @@ public:
 
     [[nodiscard]] const QString &data() const { return m_data; }
     void appendData(const QString &data) { m_data += data; }
+    void setData(QString data) { m_data = std::move(data); }
 
 private:
     QString m_data;

@@ -1,35 +1,33 @@
 #include "browser/builtin/view/BuiltinWindowView.h"
 
+#include "browser/builtin/BuiltinBrowser.h"
 #include "browser/builtin/BuiltinWindow.h"
-#include "browser/builtin/dom/HtmlDocument.h"
+#include "browser/builtin/dom/Node.h"
 #include "browser/builtin/view/PageView.h"
 #include "engine/ScriptError.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QDebug>
 #include <QLineEdit>
 #include <QStatusBar>
 #include <QToolBar>
 
-namespace {
-
-// Rich-text layout of a huge page would freeze the window for minutes; the view shows its start.
-constexpr qsizetype MaxShownHtml = 2 * 1024 * 1024;
-
-} // namespace
-
 BuiltinWindowView::BuiltinWindowView(const std::shared_ptr<BuiltinWindow> &window, QWidget *parent)
     : QMainWindow(parent)
     , m_window(window)
     , m_toolBar(addToolBar(QStringLiteral("Address")))
     , m_address(new QLineEdit(m_toolBar))
-    , m_page(new PageView(this))
+    , m_page(new PageView(window->browser()->network(), window->browser()->limits(), this))
 {
     setAttribute(Qt::WA_DeleteOnClose);
     // A browser window closing never ends the program that drives it.
     setAttribute(Qt::WA_QuitOnClose, false);
     m_toolBar->setObjectName(QStringLiteral("addressBar"));
     m_toolBar->setMovable(false);
+    QAction *back = m_toolBar->addAction(QStringLiteral("Back"), this, &BuiltinWindowView::goBack);
+    back->setObjectName(QStringLiteral("back"));
+    back->setShortcut(QKeySequence::Back);
     m_address->setObjectName(QStringLiteral("address"));
     m_toolBar->addWidget(m_address);
     setCentralWidget(m_page);
@@ -37,8 +35,10 @@ BuiltinWindowView::BuiltinWindowView(const std::shared_ptr<BuiltinWindow> &windo
     resize(1000, 700);
 
     connect(m_address, &QLineEdit::returnPressed, this, &BuiltinWindowView::navigateToTyped);
-    connect(m_page, &QTextBrowser::anchorClicked, this, &BuiltinWindowView::followLink);
     connect(window.get(), &BuiltinWindow::documentChanged, this, &BuiltinWindowView::showPage);
+    connect(window.get(), &BuiltinWindow::pageEdited, m_page, &PageView::documentEdited);
+    connect(window.get(), &BuiltinWindow::pageElementActedOn, m_page,
+            [page = m_page](const dom::Element *element) { page->outlineElement(*element); });
     connect(window.get(), &BuiltinWindow::barsChanged, this, &BuiltinWindowView::showBars);
     connect(window.get(), &BuiltinWindow::statusTextChanged, this,
             [this, window = window.get()] { statusBar()->showMessage(window->statusText()); });
@@ -67,8 +67,7 @@ void BuiltinWindowView::showPage()
         return;
     setWindowTitle(window->title());
     m_address->setText(window->locationUrl());
-    const auto document = window->document();
-    m_page->setHtml(document ? documentHtml(*document).left(MaxShownHtml) : QString());
+    m_page->showDocument(window->document(), QUrl(window->locationUrl()));
 }
 
 void BuiltinWindowView::showBars()
@@ -92,23 +91,14 @@ void BuiltinWindowView::navigateToTyped()
     }
 }
 
-void BuiltinWindowView::followLink(const QUrl &link)
+void BuiltinWindowView::goBack()
 {
     const auto window = m_window.lock();
-    if (!window)
+    if (!window || window->isClosed())
         return;
-    if (link.isRelative() && link.path().isEmpty() && link.hasFragment()) {
-        m_page->scrollToAnchor(link.fragment());
-        return;
-    }
     try {
-        const QUrl page(window->locationUrl());
-        NavigationRequest request;
-        request.url = page.resolved(link);
-        request.referrer = page;
-        request.initiator = page;
-        window->followHyperlink(request);
+        window->goBack();
     } catch (const ScriptError &error) {
-        qWarning() << "Following the link failed:" << error.what();
+        qWarning() << "Going back failed:" << error.what();
     }
 }

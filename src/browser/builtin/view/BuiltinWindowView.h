@@ -9,9 +9,9 @@ class PageView;
 class QLineEdit;
 class QToolBar;
 
-// The top-level window that shows one built-in browser window: the address bar is its toolbar
-// (Enter navigates), the page as rich text (a link click is a navigation of the window), and
-// a status bar with the window's status text. Closing it closes the browser window.
+// The top-level window that shows one built-in browser window: the toolbar with Back and the
+// address bar (Enter navigates), the page as a browser draws it, and a status bar with the
+// window's status text. Closing it closes the browser window.
 class BuiltinWindowView final : public QMainWindow {
     Q_OBJECT
 public:
@@ -24,7 +24,7 @@ private:
     void showPage();
     void showBars();
     void navigateToTyped();
-    void followLink(const QUrl &link);
+    void goBack();
 
     std::weak_ptr<BuiltinWindow> m_window;
     QToolBar *m_toolBar;

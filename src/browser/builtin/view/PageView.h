@@ -1,13 +1,112 @@
 #pragma once
 
-#include <QTextBrowser>
+#include "browser/builtin/LoadLimits.h"
+#include "browser/builtin/view/PainterContainer.h"
 
-// The rich-text view of a page. It fetches nothing itself: images and style sheets a page names
-// are neither read from disk nor loaded from the network, and links are left to the window.
-class PageView final : public QTextBrowser {
+#include <QAbstractScrollArea>
+#include <QPointer>
+#include <QTimer>
+
+#include <litehtml.h>
+
+#include <memory>
+#include <optional>
+
+class Document;
+class PageLayout;
+class PageResources;
+class QNetworkAccessManager;
+
+namespace dom {
+class DocumentModel;
+class Element;
+}
+
+// Shows a built-in page as a browser draws it, laid out from the engine's own document, and
+// lets a person use it: a click goes through the engine's click path as a script's does, typing
+// changes a field's value in the document as fill does, a drag selects the document's contents.
+// Style sheets and images are fetched through the browser's network access while a page is shown.
+class PageView final : public QAbstractScrollArea {
     Q_OBJECT
 public:
-    explicit PageView(QWidget *parent = nullptr);
+    PageView(QNetworkAccessManager &network, const LoadLimits &limits, QWidget *parent = nullptr);
+    ~PageView() override;
 
-    [[nodiscard]] QVariant loadResource(int type, const QUrl &name) override;
+    // Shows this document from its top (or from the element its address's fragment names); while
+    // an element is outlined, once the outline has gone.
+    void showDocument(const std::shared_ptr<Document> &document, const QUrl &address);
+    // The shown document changed: it is drawn again, laid out again when it must be.
+    void documentEdited();
+    // Outlines the element for a moment and scrolls it into view, unless a person's own click
+    // or typing is acting on it.
+    void outlineElement(const dom::Element &element);
+
+    // Lays out whatever is waiting to be, at once.
+    void refreshNow();
+    // Where the element is drawn in the viewport (its first box), or an empty rectangle.
+    [[nodiscard]] QRect elementRect(const dom::Element &element) const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
+
+private:
+    // What a change asks for, each level doing what the lower ones do: drawing again, placing
+    // the boxes again, a new layout if the document's serialisation changed, a new layout.
+    enum class Refresh { None, Paint, Layout, Edited, Rebuild };
+    struct ShownDocument {
+        std::shared_ptr<Document> document;
+        QUrl address;
+    };
+
+    void showDocument(const ShownDocument &shown);
+    void schedule(Refresh refresh);
+    void rebuild(bool onlyIfChanged);
+    void updateScrollBars();
+    [[nodiscard]] QPoint pagePoint(const QPoint &viewportPoint) const;
+    void scrollToShow(const QRect &pageRect);
+    void scrollToFragment();
+
+    void clickElement(dom::Element &element, const QPoint &viewportPoint);
+    void chooseFromSelect(dom::Element &select, const QPoint &viewportPoint);
+    void focusField(dom::Element *field, qsizetype caret);
+    // Moves the typing to the next or the previous text field; false on a page without any.
+    bool moveFocus(bool forward);
+    // Typing into the focused field; false for a key it does not take.
+    bool editFocusedField(QKeyEvent *event);
+    void setFocusedValue(const QString &value, qsizetype caret);
+    void finishSelection();
+    void updateCursor(const QPoint &viewportPoint);
+
+    PageResources *m_resources;
+    FieldFocus m_focus;
+    PainterContainer m_container;
+    litehtml::context m_context;
+    std::shared_ptr<dom::DocumentModel> m_model;
+    QUrl m_address;
+    // Declared after the container and the context it uses, so that it ends before them.
+    std::unique_ptr<PageLayout> m_layout;
+    Refresh m_pending = Refresh::None;
+    QTimer m_refreshTimer;
+    bool m_scrollToFragment = false;
+
+    // A person's own click or typing is acting on the page: it is not outlined.
+    bool m_personActing = false;
+    const dom::Element *m_outlined = nullptr;
+    bool m_scrollToOutline = false;
+    QTimer m_outlineTimer;
+    std::optional<ShownDocument> m_waitingDocument;
+
+    QPoint m_pressPoint;
+    bool m_pressed = false;
+    bool m_dragging = false;
+    std::optional<size_t> m_dragFrom;
+    std::optional<size_t> m_dragTo;
 };

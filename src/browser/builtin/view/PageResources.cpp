@@ -1,0 +1,176 @@
+#include "browser/builtin/view/PageResources.h"
+
+#include "browser/builtin/BuiltinWindow.h"
+#include "browser/builtin/NavigationAddress.h"
+#include "browser/builtin/PageLoader.h"
+#include "browser/builtin/dom/EncodingSniffer.h"
+#include "browser/builtin/dom/TextCodec.h"
+
+#include <QBuffer>
+#include <QImageReader>
+
+#include <algorithm>
+
+namespace {
+
+// A few fetches at a time leave connections free for the navigations of a run.
+constexpr size_t MaxParallelFetches = 4;
+// A page naming more resources than this gets the first ones only.
+constexpr size_t MaxWaitingFetches = 2000;
+// An image of more pixels than this (64 MB decoded) is not drawn: decoding it would hold the
+// window up for seconds. An image whose size is unknown until it is decoded is bounded by the
+// image reader's own allocation limit.
+constexpr qint64 MaxImagePixels = 4096 * 4096;
+// Decoded images kept for the session; past this, the images of earlier pages are dropped.
+constexpr qint64 MaxKeptImageBytes = 256 * 1024 * 1024;
+
+// A page reaches the network and data addresses; local files only from a local page.
+[[nodiscard]] bool mayFetch(const QUrl &page, const QUrl &resource)
+{
+    switch (addressKind(resource)) {
+    case AddressKind::Network:
+    case AddressKind::Data: return true;
+    case AddressKind::File: return addressKind(page) == AddressKind::File;
+    default: return false;
+    }
+}
+
+// The encoding of a style sheet: its byte order mark, its Content-Type charset, its @charset
+// rule, else the page's own.
+[[nodiscard]] QString decodeStyleSheet(const QByteArray &body, const QByteArray &contentType,
+                                       const QByteArray &pageEncoding)
+{
+    if (body.startsWith("\xEF\xBB\xBF"))
+        return dom::decodeText(QByteArrayView(body).sliced(3), dom::Utf8Encoding);
+    std::optional<QByteArray> encoding = dom::encodingForLabel(dom::charsetParameter(contentType));
+    if (!encoding && body.startsWith("@charset \"")) {
+        const qsizetype end = body.indexOf('"', 10);
+        if (end > 10)
+            encoding = dom::encodingForLabel(QByteArrayView(body).sliced(10, end - 10));
+    }
+    if (!encoding)
+        encoding = dom::encodingForLabel(pageEncoding);
+    return dom::decodeText(body, encoding ? QByteArrayView(*encoding) : dom::Utf8Encoding);
+}
+
+[[nodiscard]] QImage decodeImage(const QByteArray &body)
+{
+    QBuffer buffer;
+    buffer.setData(body);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    reader.setAutoTransform(true);
+    const QSize size = reader.size();
+    if (size.isValid() && qint64(size.width()) * size.height() > MaxImagePixels)
+        return {};
+    QImage image = reader.read();
+    if (qint64(image.width()) * image.height() > MaxImagePixels)
+        return {};
+    return image;
+}
+
+} // namespace
+
+PageResources::PageResources(QNetworkAccessManager &network, const LoadLimits &limits, QObject *parent)
+    : QObject(parent)
+    , m_network(network)
+    , m_limits(limits)
+{
+}
+
+PageResources::~PageResources() = default;
+
+void PageResources::startPage(const QUrl &page, const QByteArray &pageEncoding)
+{
+    m_page = page;
+    m_pageEncoding = pageEncoding;
+    for (const QUrl &url : m_waiting)
+        m_entries.remove(url);
+    m_waiting.clear();
+    if (m_imageBytes > MaxKeptImageBytes) {
+        m_entries.removeIf([](const auto &entry) { return entry.value().kind == Kind::Image && entry.value().arrived; });
+        m_imageBytes = 0;
+    }
+}
+
+std::optional<QString> PageResources::styleSheet(const QUrl &url)
+{
+    const Entry *entry = entryFor(url, Kind::StyleSheet);
+    if (!entry || (entry->arrived && entry->kind != Kind::StyleSheet))
+        return QString();
+    if (!entry->arrived)
+        return std::nullopt;
+    return entry->text;
+}
+
+const QImage *PageResources::image(const QUrl &url)
+{
+    const Entry *entry = entryFor(url, Kind::Image);
+    if (!entry || !entry->arrived || entry->image.isNull())
+        return nullptr;
+    return &entry->image;
+}
+
+PageResources::Entry *PageResources::entryFor(const QUrl &url, Kind kind)
+{
+    if (!url.isValid() || !mayFetch(m_page, url))
+        return nullptr;
+    const QUrl address = url.adjusted(QUrl::RemoveFragment);
+    if (const auto found = m_entries.find(address); found != m_entries.end())
+        return &found.value();
+    if (m_waiting.size() >= MaxWaitingFetches)
+        return nullptr;
+    Entry &entry = m_entries[address];
+    entry.kind = kind;
+    m_waiting.push_back(address);
+    fetchNext();
+    return &entry;
+}
+
+void PageResources::fetchNext()
+{
+    while (m_loading.size() < MaxParallelFetches && !m_waiting.empty()) {
+        NavigationRequest request;
+        request.url = m_waiting.front();
+        request.referrer = m_page;
+        m_waiting.pop_front();
+        auto loader = std::make_unique<PageLoader>(m_network, m_limits, request);
+        PageLoader *started = loader.get();
+        connect(started, &PageLoader::finished, this,
+                [this, started, address = request.url] { onFetched(started, address); });
+        m_loading.push_back(std::move(loader));
+        started->start();
+    }
+}
+
+void PageResources::onFetched(PageLoader *loader, const QUrl &address)
+{
+    const auto owned = std::find_if(m_loading.begin(), m_loading.end(),
+                                    [loader](const auto &each) { return each.get() == loader; });
+    if (owned == m_loading.end())
+        return;
+    // The loader is in the middle of reporting its end: it is deleted from the event loop.
+    const std::unique_ptr<PageLoader, PageLoaderDisposal> finished(owned->release());
+    m_loading.erase(owned);
+    if (const auto entry = m_entries.find(address); entry != m_entries.end())
+        take(entry.value(), finished->response());
+    fetchNext();
+}
+
+void PageResources::take(Entry &entry, const LoadedResponse &response)
+{
+    entry.arrived = true;
+    const bool answered = !response.failure && response.httpStatus < 400;
+    if (entry.kind == Kind::StyleSheet) {
+        if (answered)
+            entry.text = decodeStyleSheet(response.body, response.contentType, m_pageEncoding);
+        emit styleSheetArrived();
+        return;
+    }
+    if (answered && m_imageBytes <= MaxKeptImageBytes) {
+        entry.image = decodeImage(response.body);
+        m_imageBytes += entry.image.sizeInBytes();
+    }
+    if (!entry.image.isNull())
+        emit imageArrived();
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "browser/builtin/LoadLimits.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QImage>
+#include <QObject>
+#include <QString>
+#include <QUrl>
+
+#include <deque>
+#include <memory>
+#include <optional>
+
+class PageLoader;
+class QNetworkAccessManager;
+struct LoadedResponse;
+
+// The style sheets and images the shown page names, fetched through the browser's own network
+// access (its cookies, its limits) a few at a time, and kept for the pages that follow. A
+// resource is fetched the first time it is asked for; until it has arrived, or when it failed,
+// the page is drawn without it.
+class PageResources final : public QObject {
+    Q_OBJECT
+public:
+    PageResources(QNetworkAccessManager &network, const LoadLimits &limits, QObject *parent = nullptr);
+    ~PageResources() override;
+
+    // Starts a new page at this address (what resources are resolved against and sent as
+    // referrer): fetches still waiting for the last page are dropped.
+    void startPage(const QUrl &page, const QByteArray &pageEncoding);
+
+    // The style sheet's text: nullopt while it is on its way, an empty text when it failed.
+    [[nodiscard]] std::optional<QString> styleSheet(const QUrl &url);
+    // The image, or null while it is on its way or when it failed or is not an image.
+    [[nodiscard]] const QImage *image(const QUrl &url);
+
+signals:
+    void styleSheetArrived();
+    void imageArrived();
+
+private:
+    enum class Kind { StyleSheet, Image };
+    struct Entry {
+        Kind kind;
+        bool arrived = false;
+        QString text;
+        QImage image;
+    };
+
+    // The entry of an address this page may fetch, asking for it when it is new; null for an
+    // address the page may not reach.
+    Entry *entryFor(const QUrl &url, Kind kind);
+    void fetchNext();
+    void onFetched(PageLoader *loader, const QUrl &address);
+    void take(Entry &entry, const LoadedResponse &response);
+
+    QNetworkAccessManager &m_network;
+    const LoadLimits m_limits;
+    QUrl m_page;
+    QByteArray m_pageEncoding;
+    QHash<QUrl, Entry> m_entries;
+    std::deque<QUrl> m_waiting;
+    std::vector<std::unique_ptr<PageLoader>> m_loading;
+    qint64 m_imageBytes = 0;
+};
