@@ -194,7 +194,7 @@ TEST_F(Runner, SleepHoldsItsLineUntilTheTimerTicksAgainWithoutBlocking)
 TEST_F(Runner, StrictRunHaltsOnAnUnknownWordButNotOnCommentsOrKnownWords)
 {
     RunRecorder recorder([] { return qint64(0); });
-    runner.setObserver(&recorder);
+    runner.addObserver(recorder);
     state.strictLookups = true;
     for (const QString &word : topLevelWords()) {
         runner.resetRun();
@@ -569,7 +569,7 @@ TEST_F(Runner, RecorderKeepsOneRecordPerExecutedLineWithItsPageAndOutcome)
     qint64 now = 1000;
     std::vector<LineRecord> records;
     RunRecorder recorder([&now] { return now; }, &browser, [&records](const LineRecord &record) { records.push_back(record); });
-    runner.setObserver(&recorder);
+    runner.addObserver(recorder);
     run(QStringLiteral("nav;http://a/\r\nbeep\r\nfill;onlyname"));
     now = 1005;
     tick();

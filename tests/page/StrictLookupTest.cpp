@@ -14,7 +14,7 @@ TEST_F(StrictLookups, ALookupThatFindsNothingHaltsTheRunNamingWhatWasSought)
                          "</form><p class=\"c\">text</p><a href=\"/next\">Next</a>");
     load("/form");
     RunRecorder recorder([] { return qint64(0); });
-    automation.runner.setObserver(&recorder);
+    automation.runner.addObserver(recorder);
     automation.state.strictLookups = true;
     const struct {
         const char *line;
@@ -43,7 +43,7 @@ TEST_F(StrictLookups, ALookupThatFindsNothingHaltsTheRunNamingWhatWasSought)
         ASSERT_TRUE(recorder.lastLine());
         EXPECT_EQ(recorder.lastLine()->message, QString::fromUtf8(testCase.message));
     }
-    automation.runner.setObserver(nullptr);
+    automation.runner.removeObserver(recorder);
     EXPECT_TRUE(host.messages.empty());
     EXPECT_EQ(server.pageRequests().size(), 1u) << "nothing was clicked";
 }
