@@ -7,7 +7,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QImage>
 #include <QNetworkAccessManager>
 #include <QProcess>
@@ -55,17 +54,3 @@ void BM_ShowPage(benchmark::State &state)
 } // namespace
 
 BENCHMARK(BM_ShowPage)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
-
-int main(int argc, char **argv)
-{
-    // The window is drawn into an image: no display is needed.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

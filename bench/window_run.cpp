@@ -6,7 +6,7 @@
 #include "engine/ScriptRunner.h"
 #include "library/EditorText.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 
@@ -52,15 +52,3 @@ BENCHMARK(WindowRunLogHidden)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(WindowRunLogShown)->Unit(benchmark::kMillisecond)->MinTime(2);
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

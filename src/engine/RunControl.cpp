@@ -42,18 +42,12 @@ QStringList ScriptRunner::promptVariables(QStringList lines)
 void ScriptRunner::resetRun()
 {
     const bool wasEnabled = m_tickTimer.isActive();
-    m_tickTimer.stop();
-    if (std::exchange(m_sleeping, false))
-        m_tickTimer.setInterval(m_paceBeforeSleep);
-    m_state.currentLine = 0;
-    m_state.waitingForPage = false;
-    m_state.executingLine = false;
-    m_halted = false;
+    stopAtLineOne();
     if (wasEnabled)
         m_tickTimer.start();
 }
 
-void ScriptRunner::stop()
+void ScriptRunner::stopAtLineOne()
 {
     m_tickTimer.stop();
     if (std::exchange(m_sleeping, false))
@@ -62,6 +56,11 @@ void ScriptRunner::stop()
     m_state.waitingForPage = false;
     m_state.executingLine = false;
     m_halted = false;
+}
+
+void ScriptRunner::stop()
+{
+    stopAtLineOne();
     m_paused = false;
     m_stepsAllowed = 0;
 }

@@ -62,6 +62,8 @@ public:
 
 private:
     void executeLine();
+    // The timer off, every wait ended, line 1 next: what Reset and Stop share.
+    void stopAtLineOne();
     [[nodiscard]] bool holdBeforeLine();
     void runTopLevelCommand(const QString &word);
     void runConditional(bool runWhenFound);
