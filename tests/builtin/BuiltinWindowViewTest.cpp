@@ -242,7 +242,7 @@ TEST(BuiltinWindowView, BadPagesNeitherCrashNorHoldTheWindowUp)
     ShownWindow shown;
     for (const char *path : {"/resources", "/many", "/deep"}) {
         ASSERT_TRUE(shown.load(server.url(path))) << path;
-        // Laid out once the window gets to it: a deep page takes a while on a busy machine.
+        // Laid out once the window gets to it.
         EXPECT_TRUE(waitUntil([&] { return !shown.rectOf("top").isEmpty(); }, 20000)) << path;
         if (QLatin1StringView(path) == QLatin1StringView("/many")) {
             EXPECT_TRUE(shown.rectOf("last").isEmpty()) << "a page of 100,000 elements is shown cut";

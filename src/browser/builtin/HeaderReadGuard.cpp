@@ -3,12 +3,14 @@
 #include <chrono>
 #include <cstdlib>
 #include <memory>
+#include <utility>
 
 #include <dirent.h>
 
 #include <linux/sockios.h>
 #include <linux/tcp.h>
 #include <netinet/in.h>
+
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -92,6 +94,10 @@ void HeaderReadGuard::forEachConnection(Visit visit) const
 
 void HeaderReadGuard::check()
 {
+    // The reader takes the body too once the headers have ended, and tells of their end through
+    // the event loop: a bound crossed is acted on only when the next check still finds it, so
+    // that the end of headers posted meanwhile is heard first and stops the guard.
+    const bool confirming = std::exchange(m_crossedOnce, false);
     bool crossed = false;
     forEachConnection([&](const Connection &connection) {
         const auto found = m_atStart.find(connection.inode);
@@ -100,11 +106,16 @@ void HeaderReadGuard::check()
         const bool carriesThisLoad = connection.traffic.sent > start.sent;
         if (!carriesThisLoad || connection.traffic.consumed - start.consumed <= m_maxBytes)
             return;
-        ::shutdown(connection.fd, SHUT_RDWR);
+        if (confirming)
+            ::shutdown(connection.fd, SHUT_RDWR);
         crossed = true;
     });
     if (!crossed)
         return;
+    if (!confirming) {
+        m_crossedOnce = true;
+        return;
+    }
     stop();
     emit tripped();
 }

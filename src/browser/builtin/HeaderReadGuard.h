@@ -49,4 +49,5 @@ private:
     qint64 m_maxBytes = 0;
     std::map<ino_t, Traffic> m_atStart;
     QTimer m_timer;
+    bool m_crossedOnce = false; // the last check found the bound crossed
 };
