@@ -89,6 +89,26 @@ const Node &lineContainer(const Element &element)
     return *container;
 }
 
+namespace {
+
+// An element met beside the inline one: a hidden one is passed over, a line break ends the
+// search, and an atomic or inline-block element is drawn content on the line.
+[[nodiscard]] Walk besideElement(const Node &node, bool &drawn)
+{
+    const Element *other = node.asElement();
+    if (!other)
+        return Walk::SkipChildren;
+    const Display display = displayOf(*other);
+    if (display == Display::None)
+        return Walk::SkipChildren;
+    if (endsLine(*other, display))
+        return Walk::Stop;
+    drawn = display == Display::Atomic || display == Display::InlineBlock;
+    return drawn ? Walk::Stop : Walk::Continue;
+}
+
+} // namespace
+
 bool drawnRightBefore(const Element &element, const Node &container)
 {
     bool drawn = false;
@@ -100,16 +120,7 @@ bool drawnRightBefore(const Element &element, const Node &container)
             drawn = !isAsciiWhitespace(data.back());
             return Walk::Stop;
         }
-        const Element *other = node.asElement();
-        if (!other)
-            return Walk::SkipChildren;
-        const Display display = displayOf(*other);
-        if (display == Display::None)
-            return Walk::SkipChildren;
-        if (endsLine(*other, display))
-            return Walk::Stop;
-        drawn = display == Display::Atomic || display == Display::InlineBlock;
-        return drawn ? Walk::Stop : Walk::Continue;
+        return besideElement(node, drawn);
     });
     return drawn;
 }
@@ -123,16 +134,7 @@ bool lineGoesOnAfter(const Element &element, const Node &container)
             goesOn = std::any_of(data.begin(), data.end(), [](QChar c) { return !isAsciiWhitespace(c); });
             return goesOn ? Walk::Stop : Walk::SkipChildren;
         }
-        const Element *other = node.asElement();
-        if (!other)
-            return Walk::SkipChildren;
-        const Display display = displayOf(*other);
-        if (display == Display::None)
-            return Walk::SkipChildren;
-        if (endsLine(*other, display))
-            return Walk::Stop;
-        goesOn = display == Display::Atomic || display == Display::InlineBlock;
-        return goesOn ? Walk::Stop : Walk::Continue;
+        return besideElement(node, goesOn);
     });
     return goesOn;
 }
