@@ -61,6 +61,8 @@ std::unique_ptr<Browser> SelectableBrowser::select(BrowserEngine engine)
 {
     auto previous = std::exchange(m_backend, createBackend(engine));
     m_engine = engine;
+    previous->setPersonActions(nullptr);
+    m_backend->setPersonActions(m_personActions);
     return previous;
 }
 
@@ -82,4 +84,10 @@ void SelectableBrowser::startProgram()
 void SelectableBrowser::activateWindow(const QString &title)
 {
     m_backend->activateWindow(title);
+}
+
+void SelectableBrowser::setPersonActions(PersonActions *receiver)
+{
+    m_personActions = receiver;
+    m_backend->setPersonActions(receiver);
 }

@@ -40,6 +40,8 @@ public:
     [[nodiscard]] std::shared_ptr<BrowserWindow> createWindow() override;
     void startProgram() override;
     void activateWindow(const QString &title) override;
+    // The receiver stays with the engine chosen next.
+    void setPersonActions(PersonActions *receiver) override;
 
 private:
     [[nodiscard]] std::unique_ptr<Browser> createBackend(BrowserEngine engine) const;
@@ -47,4 +49,5 @@ private:
     BrowserEngine m_engine;
     std::optional<DevToolsAddress> m_chromiumAddress;
     std::unique_ptr<Browser> m_backend;
+    PersonActions *m_personActions = nullptr;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/BrowserWindow.h"
+#include "page/PersonActions.h"
 
 #include <QString>
 
@@ -26,4 +27,7 @@ public:
     virtual void startProgram() = 0;
     // Brings the window with this title to the foreground; does nothing when none matches.
     virtual void activateWindow(const QString &title) = 0;
+    // Reports what a person does in any of the backend's windows, new ones included, to the
+    // receiver; null ends the reporting. Nothing is watched while there is no receiver.
+    virtual void setPersonActions(PersonActions *receiver) = 0;
 };

@@ -12,17 +12,6 @@ namespace {
 
 const QString kSubmitImage = QStringLiteral("submit.gif");
 
-bool hasNameOrId(Element &element, const QString &name)
-{
-    if (element.id() == name)
-        return true;
-    try {
-        return element.name() == name;
-    } catch (const ScriptError &) {
-        return false; // an element kind without a name
-    }
-}
-
 // The elements whose name or id is the text, as the document's "all" answers a name.
 std::vector<std::unique_ptr<Element>> namedItems(const Collection &all, const QString &name)
 {

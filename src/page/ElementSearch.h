@@ -18,3 +18,22 @@
     }
     return nullptr;
 }
+
+// Whether the element's name or its id is the text, as the document's "all" answers a name.
+[[nodiscard]] inline bool hasNameOrId(Element &element, const QString &name)
+{
+    if (element.id() == name)
+        return true;
+    try {
+        return element.name() == name;
+    } catch (const ScriptError &) {
+        return false; // an element kind without a name
+    }
+}
+
+// Whether clickbutton finds the element by this caption: a submit or button control with that value.
+[[nodiscard]] inline bool isButtonWithCaption(Element &element, const QString &caption)
+{
+    const QString type = element.type();
+    return (type == QLatin1String("submit") || type == QLatin1String("button")) && element.value() == caption;
+}

@@ -67,6 +67,7 @@ public:
             add(browserName(), std::make_shared<BodyOnlyDocument>(QStringLiteral("blank")));
     }
     void activateWindow(const QString &title) override { log << QStringLiteral("activate ") + title; }
+    void setPersonActions(PersonActions *) override {}
 
     std::shared_ptr<ShellWindow> add(const QString &name, std::shared_ptr<Document> shown)
     {

@@ -78,3 +78,8 @@ void BuiltinBrowser::forgetWindow(const BuiltinWindow *window)
 {
     std::erase_if(m_windows, [window](const auto &open) { return open.get() == window; });
 }
+
+void BuiltinBrowser::setPersonActions(PersonActions *receiver)
+{
+    m_personActions = receiver;
+}

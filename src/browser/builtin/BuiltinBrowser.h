@@ -32,6 +32,7 @@ public:
     void startProgram() override;
     // Asks the view of the first window whose title is, starts with or ends with `title` to come forward.
     void activateWindow(const QString &title) override;
+    void setPersonActions(PersonActions *receiver) override;
 
     [[nodiscard]] std::shared_ptr<BuiltinWindow> openWindow();
     [[nodiscard]] const std::vector<std::shared_ptr<BuiltinWindow>> &builtinWindows() const { return m_windows; }
@@ -53,4 +54,5 @@ private:
     QNetworkAccessManager m_network;
     DocumentBuilder m_documentBuilder;
     std::vector<std::shared_ptr<BuiltinWindow>> m_windows;
+    PersonActions *m_personActions = nullptr;
 };

@@ -362,3 +362,8 @@ void ChromiumBrowser::activateWindow(const QString &title)
         }
     }
 }
+
+void ChromiumBrowser::setPersonActions(PersonActions *receiver)
+{
+    m_personActions = receiver;
+}

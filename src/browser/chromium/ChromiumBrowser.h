@@ -55,6 +55,7 @@ public:
     // Activates the first page whose window title ("TITLE - Chromium") is, starts or ends with
     // the given text.
     void activateWindow(const QString &title) override;
+    void setPersonActions(PersonActions *receiver) override;
 
     // Whether the browser answers over its DevTools connection, connecting when needed.
     [[nodiscard]] bool endpointAnswers();
@@ -78,6 +79,7 @@ private:
     [[nodiscard]] std::shared_ptr<ChromiumWindow> windowForSession(const QString &sessionId) const;
 
     ChromiumSettings m_settings;
+    PersonActions *m_personActions = nullptr;
     std::unique_ptr<DevToolsEndpoint> m_endpoint; // the browser the user named, if any
     std::unique_ptr<LaunchedChromium> m_launched;  // the browser NavRelay started, if any
     std::shared_ptr<DevToolsConnection> m_connection;
