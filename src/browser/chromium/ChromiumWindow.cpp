@@ -1,5 +1,7 @@
 #include "browser/chromium/ChromiumWindow.h"
 
+#include <QTimer>
+
 #include "browser/chromium/ChromiumErrors.h"
 #include "browser/chromium/NestedWait.h"
 #include "browser/chromium/PageScripts.h"
@@ -54,9 +56,9 @@ bool ChromiumWindow::isClosed() const
 
 void ChromiumWindow::start(bool waitingForDebugger)
 {
-    m_session->setAfterClick([weak = weak_from_this()] {
+    m_session->setAfterClick([weak = weak_from_this()](bool navigationRefused) {
         if (const auto self = weak.lock())
-            self->waitForNavigationStart();
+            navigationRefused ? self->reportRefusedNavigation() : self->waitForNavigationStart();
     });
     m_session->post(QStringLiteral("Page.enable"));
     m_session->post(QStringLiteral("Page.setLifecycleEventsEnabled"), {{QStringLiteral("enabled"), true}});
@@ -183,6 +185,21 @@ void ChromiumWindow::waitForNavigationStart()
     m_navigationStartWaits.push_back(&wait);
     (void)wait.wait(); // a navigation that does not start in time goes on, or not, without us
     std::erase(m_navigationStartWaits, &wait);
+}
+
+void ChromiumWindow::reportRefusedNavigation()
+{
+    // As an empty answer would: the page stays, and whoever waits for a page is told at once.
+    const std::vector<PageNotification> notifications{{PageNotification::Kind::NavigationStarted, locationUrl()},
+                                                      {PageNotification::Kind::DocumentCompleted, locationUrl()}};
+    const auto startsBefore = m_starts++;
+    QMetaObject::invokeMethod(
+        this,
+        [weak = weak_from_this(), notifications, startsBefore] {
+            if (const auto self = weak.lock())
+                self->deliver(notifications, startsBefore);
+        },
+        Qt::QueuedConnection);
 }
 
 void ChromiumWindow::onStartDelivered(int start)

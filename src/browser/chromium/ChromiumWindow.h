@@ -89,6 +89,7 @@ private:
     void followFrameTarget(const QJsonObject &params);
     void startNavigation(const QString &method, const QJsonObject &params);
     void waitForNavigationStart();
+    void reportRefusedNavigation();
     void onStartDelivered(int start);
     void endNavigationStartWaits();
     void onStartReply();

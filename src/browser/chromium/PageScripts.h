@@ -39,11 +39,16 @@ inline constexpr char kSetProperty[] = R"js(function(i, name, value) {
     return true;
 })js";
 
+// Answers "refused" for a click that asks a page not loaded from a file for a file: address,
+// which the browser drops without a word.
 inline constexpr char kClick[] = R"js(function(i) {
     const e = i < 0 ? this : this[i];
     if (typeof e.click !== 'function') return false;
+    const link = e.closest && e.closest('a[href], area[href]');
+    const submits = e.form && (e.type === 'submit' || e.type === 'image');
+    const goal = link ? link.href : submits ? (e.hasAttribute('formaction') ? e.formAction : e.form.action) : '';
     e.click();
-    return true;
+    return location.protocol !== 'file:' && String(goal).startsWith('file:') ? 'refused' : true;
 })js";
 
 inline constexpr char kDescendants[] = R"js(function(i) {

@@ -34,12 +34,13 @@ public:
     // A fresh name for the remote objects one request creates, so they can be released together.
     [[nodiscard]] QString newObjectGroup();
 
-    // What follows a click in the page: the window waits for a navigation the click asked for.
-    void setAfterClick(std::function<void()> afterClick) { m_afterClick = std::move(afterClick); }
-    void afterClick() const
+    // What follows a click in the page: the window waits for a navigation the click asked for,
+    // or reports the one the browser refused.
+    void setAfterClick(std::function<void(bool navigationRefused)> afterClick) { m_afterClick = std::move(afterClick); }
+    void afterClick(bool navigationRefused) const
     {
         if (m_afterClick)
-            m_afterClick();
+            m_afterClick(navigationRefused);
     }
 
 private:
@@ -50,5 +51,5 @@ private:
     QString m_sessionId;
     bool m_closed = false;
     int m_groups = 0;
-    std::function<void()> m_afterClick;
+    std::function<void(bool)> m_afterClick;
 };

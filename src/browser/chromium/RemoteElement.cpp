@@ -62,9 +62,10 @@ void RemoteElement::click()
 {
     // As the user's own click: a link with a target or a script's window.open may open a window.
     const QJsonObject result = call(PageScripts::kClick, {}, RemoteCallOptions::asUserGesture());
-    if (!result.value(QStringLiteral("value")).toBool())
+    const QJsonValue clicked = result.value(QStringLiteral("value"));
+    if (clicked == QJsonValue(false))
         throw ScriptError(NotSupported);
-    m_handle.session->afterClick();
+    m_handle.session->afterClick(clicked == QJsonValue(QStringLiteral("refused")));
 }
 
 std::unique_ptr<Collection> RemoteElement::all() const
