@@ -14,4 +14,11 @@ void clickElement(Element &element, DocumentModel &model);
 // one is submitted when this is its only field that takes a line of text.
 void submitImplicitly(Element &field, DocumentModel &model);
 
+// The link, button or input whose activation behaviour a user's click on the element runs: the
+// element or its nearest ancestor that has one, a label's control in place of the label; null
+// when the click runs none of theirs (plain text, a text field, a disabled control, a summary).
+[[nodiscard]] Element *clickedControl(Element &element);
+// The button Enter in the field clicks: its form's default button, or null.
+[[nodiscard]] Element *defaultButton(const Element &field);
+
 } // namespace dom
