@@ -40,6 +40,7 @@ TEST_F(AppTest, RecordWritesAPersonsActionsIntoTheEditorAndTheScriptReplaysThem)
     server.page("/submit", "<title>Sent</title><p><a id=first href=\"/a?x=1\">Same text</a> "
                            "<a id=second href=\"/a?x=2\">Same text</a><form action=\"/find\"><input name=q id=q></form>");
     server.page("/a", "<title>A</title><p>A page");
+    server.page("/find", "<title>Found</title><p><input name=more id=more>");
     start();
 
     // Record Options: passwords as typed, kept in the settings store.
@@ -81,15 +82,20 @@ TEST_F(AppTest, RecordWritesAPersonsActionsIntoTheEditorAndTheScriptReplaysThem)
     ASSERT_TRUE(person.isAt(server.url("/a?x=1")));
     person.pressBack();
     ASSERT_TRUE(person.isAt(server.url("/submit")));
+    // Enter in a form without a button: the address it asks for.
     person.type("q", "last");
+    person.pressEnterIn("q");
+    ASSERT_TRUE(person.isAt(server.url("/find?q=last")));
+    person.type("more", "pending");
     // Stopping writes the field changed since the last action.
     choose("recordAction");
     EXPECT_FALSE(indicator->isVisible());
     EXPECT_EQ(window->editorText(), "nav;" + server.url("/form")
                                         + "\r\nfill;user;ann\r\nfill;pass;s3cret\r\nclickitem;agree;0\r\nclickbutton;Send;true"
-                                          "\r\nclickelementbyid;second;true\r\nback\r\nclink;Same text\r\nback\r\nfill;q;last");
+                                          "\r\nclickelementbyid;second;true\r\nback\r\nclink;Same text\r\nback\r\nfill;q;last\r\nnav;"
+                                        + server.url("/find?q=last") + "\r\nfill;more;pending");
     const auto recorded = sentRequests(server);
-    ASSERT_EQ(recorded.size(), 4u);
+    ASSERT_EQ(recorded.size(), 5u);
     EXPECT_EQ(std::get<2>(recorded[1]), "user=ann&pass=s3cret&agree=yes");
 
     // Reset, Run: the same requests, in the same order, with the same bodies.

@@ -66,6 +66,12 @@ public:
         QTest::keyClicks(page(), text);
     }
 
+    void pressEnterIn(const QString &id) const
+    {
+        click(id, 0.95);
+        QTest::keyClick(page(), Qt::Key_Return);
+    }
+
     [[nodiscard]] bool typeAddress(const QString &url) const
     {
         auto *address = view()->findChild<QLineEdit *>("address");

@@ -191,11 +191,9 @@ void BuiltinWindow::elementActedOn(const dom::Element &element)
 void BuiltinWindow::navigateAsPerson(const QString &typedAddress)
 {
     ensureOpen();
-    NavigationRequest request;
-    request.url = addressFromText(typedAddress);
     if (PersonActions *receiver = recording())
-        receiver->addressTyped(addressText(request.url));
-    startLoad(request, std::nullopt);
+        receiver->addressTyped(addressText(addressFromText(typedAddress)));
+    navigate(typedAddress);
 }
 
 void BuiltinWindow::goBackAsPerson()
@@ -229,10 +227,17 @@ void BuiltinWindow::personChangedField(const dom::Element &field)
 void BuiltinWindow::personSubmitting(const dom::Element &field)
 {
     PersonActions *receiver = recording();
-    if (!receiver)
+    const auto model = m_document ? documentModel(*m_document) : nullptr;
+    if (!receiver || !model)
         return;
-    if (const dom::Element *button = dom::defaultButton(field))
-        recordClick(*receiver, *button);
+    if (dom::Element *button = dom::defaultButton(field)) {
+        personClicking(*button);
+        return;
+    }
+    // No line sends a form without its button: the address such a form asks for is typed instead.
+    const std::optional<NavigationRequest> request = dom::implicitSubmission(field, *model);
+    if (request && request->method == "GET")
+        receiver->addressTyped(addressText(request->url));
 }
 
 void BuiltinWindow::load(const NavigationRequest &request)

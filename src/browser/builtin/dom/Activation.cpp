@@ -188,15 +188,20 @@ void submitImplicitly(Element &field, DocumentModel &model)
         clickElement(*button, model);
         return;
     }
+    if (const auto request = implicitSubmission(field, model))
+        model.host()->followHyperlink(*request);
+}
+
+std::optional<NavigationRequest> implicitSubmission(const Element &field, const DocumentModel &model)
+{
     const Element *form = formOwner(field);
-    if (!form)
-        return;
+    if (!form || defaultButton(field))
+        return std::nullopt;
     const std::vector<Element *> controls = formControls(*form);
     if (std::count_if(controls.begin(), controls.end(),
                       [](const Element *control) { return blocksImplicitSubmission(*control); }) > 1)
-        return;
-    if (const auto request = formSubmission(*form, *form, model))
-        model.host()->followHyperlink(*request);
+        return std::nullopt;
+    return formSubmission(*form, *form, model);
 }
 
 Element *defaultButton(const Element &field)

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "browser/builtin/dom/DocumentModel.h"
+#include "browser/builtin/dom/NavigationRequest.h"
+
+#include <optional>
 
 namespace dom {
 
@@ -20,5 +23,8 @@ void submitImplicitly(Element &field, DocumentModel &model);
 [[nodiscard]] Element *clickedControl(Element &element);
 // The button Enter in the field clicks: its form's default button, or null.
 [[nodiscard]] Element *defaultButton(const Element &field);
+// What Enter in the field sends when its form has no default button: the form itself, when this
+// is its only field that takes a line of text; nullopt otherwise.
+[[nodiscard]] std::optional<NavigationRequest> implicitSubmission(const Element &field, const DocumentModel &model);
 
 } // namespace dom
