@@ -6,6 +6,9 @@
 #include "browser/builtin/view/ShowBuiltinWindows.h"
 #include "page/ScriptRecorder.h"
 
+#include <QMenu>
+#include <QTimer>
+
 namespace {
 
 const std::string kFormPage = R"(<title>Form</title>
@@ -14,6 +17,7 @@ const std::string kFormPage = R"(<title>Form</title>
 <p><input name=user id=user> <input type=password name=pass id=pass>
 <p><textarea name=note id=note></textarea>
 <p><select name=colour id=colour size=3><option>red<option>green<option>blue</select>
+<select name=drink id=drink><option>tea<option>coffee</select>
 <p><input type=checkbox name=agree id=agree value=yes> <label id=agreeLabel for=agree>I agree</label>
 <p><input type=radio name=size id=small value=s> <input type=radio name=size id=large value=l>
 <p><input type=submit id=send value=Send>
@@ -58,6 +62,13 @@ TEST(PersonRecording, APersonsActionsInTheWindowBecomeLinesThatFindTheirElements
     person.type("note", "hello");
     EXPECT_EQ(shown.lines, QStringList{"nav;" + server.url("/form")});
     person.click("colour", 0.5, 5.0 / 6); // the last of the list's three rows
+    // A drop-down list's choice, made in the menu it pops up.
+    QTimer::singleShot(0, [] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        ASSERT_TRUE(menu);
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(menu->actions().at(1)).center());
+    });
+    person.click("drink");
     person.type("user", "a"); // the field's last value is the one written
     person.click("agreeLabel"); // a label stands for its control
     person.click("large");
@@ -65,7 +76,7 @@ TEST(PersonRecording, APersonsActionsInTheWindowBecomeLinesThatFindTheirElements
     shown.window->document()->getElementById("small")->click();
     person.pressEnterIn("user"); // the form's default button is clicked
     ASSERT_TRUE(person.isAt(server.url("/submit")));
-    EXPECT_EQ(server.pageRequests().back().body, "user=anna&pass=s3cret&note=hello&colour=blue&agree=yes&size=s");
+    EXPECT_EQ(server.pageRequests().back().body, "user=anna&pass=s3cret&note=hello&colour=blue&drink=coffee&agree=yes&size=s");
 
     // Links: by text when that finds this very link first, else by id; a click inside a link is the link's.
     person.click("second");
@@ -89,7 +100,7 @@ TEST(PersonRecording, APersonsActionsInTheWindowBecomeLinesThatFindTheirElements
     ASSERT_TRUE(inPopup.isAt(server.url("/a?x=4")));
 
     EXPECT_EQ(shown.lines, (QStringList{"nav;" + server.url("/form"), "fill;user;anna", "fill;pass;$$$", "fill;note;hello",
-                                        "fill;colour;blue", "clickitem;agree;0", "clickitem;size;1",
+                                        "fill;colour;blue", "fill;drink;coffee", "clickitem;agree;0", "clickitem;size;1",
                                         "clickbutton;Send;true", "clickelementbyid;second;true", "back",
                                         "clink;Other words", "back", "clink;Same text",
                                         "nav;" + server.url("/submit"), "clinknew;Pop up", "clink;Onward"}));
