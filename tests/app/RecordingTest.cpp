@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStatusBar>
 
 #include <tuple>
 
@@ -40,7 +41,8 @@ TEST_F(AppTest, RecordWritesAPersonsActionsIntoTheEditorAndTheScriptReplaysThem)
     server.page("/submit", "<title>Sent</title><p><a id=first href=\"/a?x=1\">Same text</a> "
                            "<a id=second href=\"/a?x=2\">Same text</a><form action=\"/find\"><input name=q id=q></form>");
     server.page("/a", "<title>A</title><p>A page");
-    server.page("/find", "<title>Found</title><p><input name=more id=more>");
+    server.page("/find", "<title>Found</title><p><input name=more id=more><p><a id=pop href=\"/popup\" target=_blank>Pop up</a>");
+    server.page("/popup", "<title>Popup</title><p>Popup");
     start();
 
     // Record Options: passwords as typed, kept in the settings store.
@@ -60,6 +62,7 @@ TEST_F(AppTest, RecordWritesAPersonsActionsIntoTheEditorAndTheScriptReplaysThem)
     auto *editor = window->findChild<QPlainTextEdit *>("scriptEditor");
     setEditorText(*editor, {});
     auto *indicator = window->findChild<QLabel *>("recordingPanel");
+    EXPECT_EQ(indicator->parentWidget(), static_cast<QWidget *>(window->statusBar()));
     EXPECT_FALSE(indicator->isVisible());
     choose("recordAction");
     EXPECT_TRUE(action("recordAction").isChecked());
@@ -86,6 +89,8 @@ TEST_F(AppTest, RecordWritesAPersonsActionsIntoTheEditorAndTheScriptReplaysThem)
     person.type("q", "last");
     person.pressEnterIn("q");
     ASSERT_TRUE(person.isAt(server.url("/find?q=last")));
+    person.click("pop");
+    ASSERT_TRUE(waitUntil([&] { return sentRequests(server).size() == 6; }));
     person.type("more", "pending");
     // Stopping writes the field changed since the last action.
     choose("recordAction");
@@ -93,9 +98,9 @@ TEST_F(AppTest, RecordWritesAPersonsActionsIntoTheEditorAndTheScriptReplaysThem)
     EXPECT_EQ(window->editorText(), "nav;" + server.url("/form")
                                         + "\r\nfill;user;ann\r\nfill;pass;s3cret\r\nclickitem;agree;0\r\nclickbutton;Send;true"
                                           "\r\nclickelementbyid;second;true\r\nback\r\nclink;Same text\r\nback\r\nfill;q;last\r\nnav;"
-                                        + server.url("/find?q=last") + "\r\nfill;more;pending");
+                                        + server.url("/find?q=last") + "\r\nclinknew;Pop up\r\nfill;more;pending");
     const auto recorded = sentRequests(server);
-    ASSERT_EQ(recorded.size(), 5u);
+    ASSERT_EQ(recorded.size(), 6u);
     EXPECT_EQ(std::get<2>(recorded[1]), "user=ann&pass=s3cret&agree=yes");
 
     // Reset, Run: the same requests, in the same order, with the same bodies.
@@ -103,6 +108,7 @@ TEST_F(AppTest, RecordWritesAPersonsActionsIntoTheEditorAndTheScriptReplaysThem)
     choose("resetAction");
     choose("runAction");
     ASSERT_TRUE(waitUntil([&] { return !window->automation().runner.tickTimer().isActive(); }, 30000));
+    ASSERT_TRUE(waitUntil([&] { return sentRequests(server).size() >= recorded.size(); }));
     EXPECT_EQ(panel1(), "Finished Executing ");
     EXPECT_EQ(sentRequests(server), recorded);
 }
