@@ -75,16 +75,11 @@ TEST_F(AppTest, RecordWritesAPersonsActionsIntoTheEditorAndTheScriptReplaysThem)
     person.type("user", "ann");
     person.type("pass", "s3cret");
     person.click("agree");
-    person.click("send");
-    ASSERT_TRUE(person.isAt(server.url("/submit")));
-    person.click("second");
-    ASSERT_TRUE(person.isAt(server.url("/a?x=2")));
-    person.pressBack();
-    ASSERT_TRUE(person.isAt(server.url("/submit")));
-    person.click("first");
-    ASSERT_TRUE(person.isAt(server.url("/a?x=1")));
-    person.pressBack();
-    ASSERT_TRUE(person.isAt(server.url("/submit")));
+    ASSERT_TRUE(person.clickTo("send", server.url("/submit")));
+    ASSERT_TRUE(person.clickTo("second", server.url("/a?x=2")));
+    ASSERT_TRUE(person.backTo(server.url("/submit")));
+    ASSERT_TRUE(person.clickTo("first", server.url("/a?x=1")));
+    ASSERT_TRUE(person.backTo(server.url("/submit")));
     // Enter in a form without a button: the address it asks for.
     person.type("q", "last");
     person.pressEnterIn("q");

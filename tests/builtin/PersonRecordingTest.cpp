@@ -79,16 +79,11 @@ TEST(PersonRecording, APersonsActionsInTheWindowBecomeLinesThatFindTheirElements
     EXPECT_EQ(server.pageRequests().back().body, "user=anna&pass=s3cret&note=hello&colour=blue&drink=coffee&agree=yes&size=s");
 
     // Links: by text when that finds this very link first, else by id; a click inside a link is the link's.
-    person.click("second");
-    ASSERT_TRUE(person.isAt(server.url("/a?x=2")));
-    person.pressBack();
-    ASSERT_TRUE(person.isAt(server.url("/submit")));
-    person.click("inner");
-    ASSERT_TRUE(person.isAt(server.url("/a?x=3")));
-    person.pressBack();
-    ASSERT_TRUE(person.isAt(server.url("/submit")));
-    person.click("first");
-    ASSERT_TRUE(person.isAt(server.url("/a?x=1")));
+    ASSERT_TRUE(person.clickTo("second", server.url("/a?x=2")));
+    ASSERT_TRUE(person.backTo(server.url("/submit")));
+    ASSERT_TRUE(person.clickTo("inner", server.url("/a?x=3")));
+    ASSERT_TRUE(person.backTo(server.url("/submit")));
+    ASSERT_TRUE(person.clickTo("first", server.url("/a?x=1")));
     ASSERT_TRUE(person.typeAddress(server.url("/submit")));
 
     // A link that opens another window: the person goes on there.
@@ -96,8 +91,7 @@ TEST(PersonRecording, APersonsActionsInTheWindowBecomeLinesThatFindTheirElements
     ASSERT_TRUE(waitUntil([&] { return shown.browser.builtinWindows().size() == 2; }));
     const PersonAtWindow inPopup(*shown.browser.builtinWindows().back());
     ASSERT_TRUE(inPopup.isAt(server.url("/popup")));
-    inPopup.click("onward");
-    ASSERT_TRUE(inPopup.isAt(server.url("/a?x=4")));
+    ASSERT_TRUE(inPopup.clickTo("onward", server.url("/a?x=4")));
 
     EXPECT_EQ(shown.lines, (QStringList{"nav;" + server.url("/form"), "fill;user;anna", "fill;pass;$$$", "fill;note;hello",
                                         "fill;colour;blue", "fill;drink;coffee", "clickitem;agree;0", "clickitem;size;1",
@@ -108,7 +102,6 @@ TEST(PersonRecording, APersonsActionsInTheWindowBecomeLinesThatFindTheirElements
     // Nothing is told once the recording is off.
     const qsizetype recorded = shown.lines.size();
     shown.browser.setPersonActions(nullptr);
-    person.click("second");
-    ASSERT_TRUE(person.isAt(server.url("/a?x=2")));
+    ASSERT_TRUE(person.clickTo("second", server.url("/a?x=2")));
     EXPECT_EQ(shown.lines.size(), recorded);
 }

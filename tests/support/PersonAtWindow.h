@@ -66,6 +66,13 @@ public:
         QTest::keyClicks(page(), text);
     }
 
+    // A click that leads to the address: true once the window shows it.
+    [[nodiscard]] bool clickTo(const QString &id, const QString &url) const
+    {
+        click(id);
+        return isAt(url);
+    }
+
     void pressEnterIn(const QString &id) const
     {
         click(id, 0.95);
@@ -81,11 +88,13 @@ public:
         return isAt(url);
     }
 
-    void pressBack() const
+    // The Back button: true once the window shows the address again.
+    [[nodiscard]] bool backTo(const QString &url) const
     {
         BuiltinWindowView *shown = view();
         QTest::mouseClick(shown->findChild<QToolBar *>("addressBar")->widgetForAction(shown->findChild<QAction *>("back")),
                           Qt::LeftButton);
+        return isAt(url);
     }
 
 private:
