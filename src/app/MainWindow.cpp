@@ -156,7 +156,8 @@ void MainWindow::createControls()
     bar->addWidget(m_panel1, 1);
     m_recordingPanel = new QLabel(QStringLiteral("Recording"), bar);
     m_recordingPanel->setObjectName(QStringLiteral("recordingPanel"));
-    m_recordingPanel->setStyleSheet(QStringLiteral("QLabel { color: white; background: #c00000; font-weight: bold; padding: 0 6px; }"));
+    m_recordingPanel->setStyleSheet(
+        QStringLiteral("QLabel { color: white; background: #c00000; font-weight: bold; padding: 0 6px; }"));
     bar->addPermanentWidget(m_recordingPanel);
     m_runPanel = new QLabel(bar);
     m_runPanel->setObjectName(QStringLiteral("runPanel"));

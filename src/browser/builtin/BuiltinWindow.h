@@ -59,8 +59,8 @@ public:
     void documentEdited() override;
     void elementActedOn(const dom::Element &element) override;
 
-    // What a person does in the window's view. The browser's recording, when one is on, is told
-    // of it before it acts (a click may lead away from the page it was read from).
+    // What a person does in the window's view, told to the browser's recording when one is on; a
+    // click before it acts, as it may lead away from the page its facts are read from.
     void navigateAsPerson(const QString &typedAddress);
     void goBackAsPerson();
     void personClicking(dom::Element &element);

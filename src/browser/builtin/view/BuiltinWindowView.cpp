@@ -40,7 +40,8 @@ BuiltinWindowView::BuiltinWindowView(const std::shared_ptr<BuiltinWindow> &windo
     connect(window.get(), &BuiltinWindow::pageElementActedOn, m_page,
             [page = m_page](const dom::Element *element) { page->outlineElement(*element); });
     BuiltinWindow *shown = window.get();
-    connect(m_page, &PageView::personClicking, shown, [shown](dom::Element *element) { shown->personClicking(*element); });
+    connect(m_page, &PageView::personClicking, shown,
+            [shown](dom::Element *element) { shown->personClicking(*element); });
     connect(m_page, &PageView::personChangedField, shown,
             [shown](const dom::Element *field) { shown->personChangedField(*field); });
     connect(m_page, &PageView::personSubmitting, shown,
