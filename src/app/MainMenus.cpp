@@ -93,6 +93,9 @@ MainMenus::MainMenus(QMainWindow &window)
     toggleBreakpointAction = addItem(*scriptsMenu, "toggleBreakpointAction", QStringLiteral("Toggle Breakpoint"), QKeySequence(Qt::Key_F9));
     runLogAction = addCheckItem(*scriptsMenu, "runLogAction", QStringLiteral("Run Log"), false);
     runLogAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    addSeparator(*scriptsMenu, "recordSeparator");
+    recordAction = addCheckItem(*scriptsMenu, "recordAction", QStringLiteral("Record"), false);
+    recordOptionsAction = addItem(*scriptsMenu, "recordOptionsAction", QStringLiteral("Record Options..."));
 
     settingsMenu = addMenu(bar, "settingsMenu", QStringLiteral("Settings"));
     onTopAction = addCheckItem(*settingsMenu, "onTopAction", QStringLiteral("On Top"), false);

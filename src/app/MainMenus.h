@@ -43,6 +43,8 @@ struct MainMenus {
     QAction *runFromCursorAction;
     QAction *toggleBreakpointAction;
     QAction *runLogAction;
+    QAction *recordAction;
+    QAction *recordOptionsAction;
 
     QMenu *settingsMenu;
     QAction *onTopAction;

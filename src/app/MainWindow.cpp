@@ -8,10 +8,12 @@
 #include "app/HelpPages.h"
 #include "app/LinkListView.h"
 #include "app/MainMenus.h"
+#include "app/RecordOptions.h"
 #include "app/RunLogView.h"
 #include "app/RunView.h"
 #include "app/ScriptEditor.h"
 #include "app/ScriptHighlighter.h"
+#include "app/ScriptRecording.h"
 #include "library/TopMost.h"
 #include "app/Twips.h"
 #include "app/WindowHost.h"
@@ -98,6 +100,7 @@ MainWindow::MainWindow(MainWindowOptions options)
                                                 m_options.libraryRoot, [this] { runScript(); });
     connectMenus();
     connectRunControls();
+    connectRecording();
 
     m_clockTimer.setObjectName(QStringLiteral("clockTimer"));
     m_clockTimer.setInterval(kClockInterval);
@@ -151,6 +154,11 @@ void MainWindow::createControls()
     m_panel2->setObjectName(QStringLiteral("Panel2"));
     m_panel2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     bar->addWidget(m_panel1, 1);
+    m_recordingPanel = new QLabel(QStringLiteral("Recording"), bar);
+    m_recordingPanel->setObjectName(QStringLiteral("recordingPanel"));
+    m_recordingPanel->setStyleSheet(
+        QStringLiteral("QLabel { color: white; background: #c00000; font-weight: bold; padding: 0 6px; }"));
+    bar->addPermanentWidget(m_recordingPanel);
     m_runPanel = new QLabel(bar);
     m_runPanel->setObjectName(QStringLiteral("runPanel"));
     bar->addPermanentWidget(m_runPanel);
@@ -238,6 +246,13 @@ void MainWindow::connectRunControls()
     connect(m_runLog, &QDockWidget::visibilityChanged, m.runLogAction, [this, action = m.runLogAction] {
         action->setChecked(m_runLog->isVisible());
     });
+}
+
+void MainWindow::connectRecording()
+{
+    m_recording = std::make_unique<ScriptRecording>(*m_browser, *m_editor, *m_recordingPanel, *m_settings);
+    connect(m_menus->recordAction, &QAction::toggled, this, [this](bool on) { m_recording->setRecording(on); });
+    connect(m_menus->recordOptionsAction, &QAction::triggered, this, &MainWindow::showRecordOptions);
 }
 
 void MainWindow::checkScriptText()
@@ -334,6 +349,13 @@ void MainWindow::showAbout()
     m_about->show();
     m_about->raise();
     m_about->activateWindow();
+}
+
+void MainWindow::showRecordOptions()
+{
+    auto *dialog = new RecordOptionsDialog(*m_settings, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
 }
 
 void MainWindow::selectBrowserEngine(BrowserEngine engine)

@@ -23,6 +23,7 @@ class ScriptHighlighter;
 class QSettings;
 class QTreeWidget;
 class ScriptLibrary;
+class ScriptRecording;
 class WindowHost;
 class AboutBox;
 struct Automation;
@@ -64,6 +65,7 @@ public:
     void toggleOnTop();
     void showCommands();
     void showAbout();
+    void showRecordOptions();
     // Drives the given engine from now on, keeping the choice in the settings store.
     void selectBrowserEngine(BrowserEngine engine);
 
@@ -87,6 +89,7 @@ private:
     void createControls();
     void connectMenus();
     void connectRunControls();
+    void connectRecording();
     void checkScriptText();
     void layoutControls();
     void restorePosition();
@@ -97,6 +100,7 @@ private:
     ScriptEditor *m_editor = nullptr;
     ScriptHighlighter *m_highlighter = nullptr;
     QLabel *m_runPanel = nullptr;
+    QLabel *m_recordingPanel = nullptr;
     QListWidget *m_list = nullptr;
     QLabel *m_panel1 = nullptr;
     QLabel *m_panel2 = nullptr;
@@ -108,6 +112,7 @@ private:
     QTimer m_checkDelay; // the script is checked once typing pauses
     std::unique_ptr<WindowHost> m_host;
     std::unique_ptr<SelectableBrowser> m_browser;
+    std::unique_ptr<ScriptRecording> m_recording; // holds a receiver the browser is given: goes before it
     std::unique_ptr<Automation> m_automation;
     std::unique_ptr<RunView> m_runView; // watches the runner: goes before it
     RunLogView *m_runLog = nullptr;

@@ -32,7 +32,10 @@ public:
     void startProgram() override;
     // Asks the view of the first window whose title is, starts with or ends with `title` to come forward.
     void activateWindow(const QString &title) override;
+    // The receiver reaches every window, those open now and those opened later.
     void setPersonActions(PersonActions *receiver) override;
+    // Null while nothing is recorded.
+    [[nodiscard]] PersonActions *personActions() const { return m_personActions; }
 
     [[nodiscard]] std::shared_ptr<BuiltinWindow> openWindow();
     [[nodiscard]] const std::vector<std::shared_ptr<BuiltinWindow>> &builtinWindows() const { return m_windows; }

@@ -3,7 +3,11 @@
 #include "browser/builtin/BuiltinBrowser.h"
 #include "browser/builtin/NavigationAddress.h"
 #include "browser/builtin/PageLoader.h"
+#include "browser/builtin/PersonActionFacts.h"
+#include "browser/builtin/dom/Activation.h"
+#include "browser/builtin/dom/FormSubmission.h"
 #include "browser/builtin/dom/HtmlDocument.h"
+#include "browser/builtin/dom/Node.h"
 #include "engine/ScriptError.h"
 
 #include <QDebug>
@@ -184,6 +188,58 @@ void BuiltinWindow::elementActedOn(const dom::Element &element)
     emit pageElementActedOn(&element);
 }
 
+void BuiltinWindow::navigateAsPerson(const QString &typedAddress)
+{
+    ensureOpen();
+    if (PersonActions *receiver = recording())
+        receiver->addressTyped(addressText(addressFromText(typedAddress)));
+    navigate(typedAddress);
+}
+
+void BuiltinWindow::goBackAsPerson()
+{
+    goBack();
+    if (PersonActions *receiver = recording())
+        receiver->wentBack();
+}
+
+void BuiltinWindow::personClicking(dom::Element &element)
+{
+    PersonActions *receiver = recording();
+    if (!receiver)
+        return;
+    if (const dom::Element *control = dom::clickedControl(element))
+        recordClick(*receiver, *control);
+}
+
+void BuiltinWindow::personChangedField(const dom::Element &field)
+{
+    PersonActions *receiver = recording();
+    if (!receiver || !m_document)
+        return;
+    try {
+        receiver->fieldChanged(builtinFieldFacts(*m_document, field));
+    } catch (const ScriptError &error) {
+        qWarning() << "The changed field is not on the window's page:" << error.what();
+    }
+}
+
+void BuiltinWindow::personSubmitting(const dom::Element &field)
+{
+    PersonActions *receiver = recording();
+    const auto model = m_document ? documentModel(*m_document) : nullptr;
+    if (!receiver || !model)
+        return;
+    if (dom::Element *button = dom::defaultButton(field)) {
+        personClicking(*button);
+        return;
+    }
+    // No line sends a form without its button: the address such a form asks for is typed instead.
+    const std::optional<NavigationRequest> request = dom::implicitSubmission(field, *model);
+    if (request && request->method == "GET")
+        receiver->addressTyped(addressText(request->url));
+}
+
 void BuiltinWindow::load(const NavigationRequest &request)
 {
     ensureOpen();
@@ -233,6 +289,34 @@ void BuiltinWindow::ensureOpen() const
 {
     if (m_closed)
         throw ScriptError(RemoteUnavailable);
+}
+
+PersonActions *BuiltinWindow::recording() const
+{
+    return m_browser && !m_closed ? m_browser->personActions() : nullptr;
+}
+
+void BuiltinWindow::recordClick(PersonActions &recording, const dom::Element &control)
+{
+    if (!m_document || !isRecordedClick(control))
+        return;
+    try {
+        recording.elementClicked(builtinClickFacts(*m_document, control, opensNewWindow(control)));
+    } catch (const ScriptError &error) {
+        // The view may still show the page the window has just left.
+        qWarning() << "The clicked element is not on the window's page:" << error.what();
+    }
+}
+
+bool BuiltinWindow::opensNewWindow(const dom::Element &control) const
+{
+    const auto model = documentModel(*m_document);
+    if (!model || !control.isAnyOf({"a", "area"}))
+        return false;
+    const QString target = dom::elementTarget(control.attribute(u"target"), *model);
+    if (isThisWindowTarget(target))
+        return false;
+    return isBlankTarget(target) || !m_browser->windowNamed(target);
 }
 
 void BuiltinWindow::startLoad(const NavigationRequest &request, std::optional<int> historyIndex,

@@ -14,6 +14,7 @@
 
 class BuiltinBrowser;
 class PageLoader;
+class PersonActions;
 
 // Disposes of a load that may be in the middle of reporting its end: it is cancelled at once
 // and deleted from the event loop.
@@ -58,6 +59,16 @@ public:
     void documentEdited() override;
     void elementActedOn(const dom::Element &element) override;
 
+    // What a person does in the window's view, told to the browser's recording when one is on; a
+    // click before it acts, as it may lead away from the page its facts are read from.
+    void navigateAsPerson(const QString &typedAddress);
+    void goBackAsPerson();
+    void personClicking(dom::Element &element);
+    // The field's value was changed by typing or a choice.
+    void personChangedField(const dom::Element &field);
+    // Enter was pressed in the field: its form is about to be submitted.
+    void personSubmitting(const dom::Element &field);
+
     // Navigates this window itself, whatever the request's target.
     void load(const NavigationRequest &request);
     // Shows an empty page at once, with no load and no events, as a freshly started browser does.
@@ -90,6 +101,11 @@ signals:
 
 private:
     void ensureOpen() const;
+    // The browser's receiver of a person's actions; null while nothing is recorded.
+    [[nodiscard]] PersonActions *recording() const;
+    // Tells the recording of a click on a control of the shown document, if it keeps such clicks.
+    void recordClick(PersonActions &recording, const dom::Element &control);
+    [[nodiscard]] bool opensNewWindow(const dom::Element &control) const;
     // A kept document is shown again without a request, through the same events as a load.
     void startLoad(const NavigationRequest &request, std::optional<int> historyIndex,
                    const std::optional<LoadFailure> &failure = std::nullopt,

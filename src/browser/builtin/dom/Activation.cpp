@@ -169,38 +169,69 @@ void activate(Element &target, DocumentModel &model)
     return false;
 }
 
+// The element whose activation behaviour a click on the element runs, or null.
+[[nodiscard]] Element *activationTarget(Element &element)
+{
+    if (isDisabled(element))
+        return nullptr;
+    Element *target = &element;
+    while (target && !hasActivationBehavior(*target))
+        target = target->parentElement();
+    return target && !isDisabled(*target) ? target : nullptr;
+}
+
 } // namespace
 
 void submitImplicitly(Element &field, DocumentModel &model)
 {
-    const Element *form = formOwner(field);
-    if (!form)
-        return;
-    const std::vector<Element *> controls = formControls(*form);
-    const auto defaultButton = std::find_if(controls.begin(), controls.end(),
-                                            [](const Element *control) { return isSubmitButton(*control); });
-    if (defaultButton != controls.end()) {
-        clickElement(**defaultButton, model);
+    if (Element *button = defaultButton(field)) {
+        clickElement(*button, model);
         return;
     }
+    if (const auto request = implicitSubmission(field, model))
+        model.host()->followHyperlink(*request);
+}
+
+std::optional<NavigationRequest> implicitSubmission(const Element &field, const DocumentModel &model)
+{
+    const Element *form = formOwner(field);
+    if (!form || defaultButton(field))
+        return std::nullopt;
+    const std::vector<Element *> controls = formControls(*form);
     if (std::count_if(controls.begin(), controls.end(),
                       [](const Element *control) { return blocksImplicitSubmission(*control); }) > 1)
-        return;
-    if (const auto request = formSubmission(*form, *form, model))
-        model.host()->followHyperlink(*request);
+        return std::nullopt;
+    return formSubmission(*form, *form, model);
+}
+
+Element *defaultButton(const Element &field)
+{
+    const Element *form = formOwner(field);
+    if (!form)
+        return nullptr;
+    const std::vector<Element *> controls = formControls(*form);
+    const auto found = std::find_if(controls.begin(), controls.end(),
+                                    [](const Element *control) { return isSubmitButton(*control); });
+    return found != controls.end() ? *found : nullptr;
 }
 
 void clickElement(Element &element, DocumentModel &model)
 {
     // The window must still be there, whatever the click would do.
     (void)model.host();
-    if (isDisabled(element))
-        return;
-    Element *target = &element;
-    while (target && !hasActivationBehavior(*target))
-        target = target->parentElement();
-    if (target && !isDisabled(*target))
+    if (Element *target = activationTarget(element))
         activate(*target, model);
+}
+
+Element *clickedControl(Element &element)
+{
+    Element *target = activationTarget(element);
+    if (!target || isSummaryOfDetails(*target))
+        return nullptr;
+    if (!target->is(QLatin1StringView("label")))
+        return target;
+    Element *control = labeledControl(*target);
+    return control && !isDisabled(*control) && hasActivationBehavior(*control) ? control : nullptr;
 }
 
 } // namespace dom

@@ -36,6 +36,9 @@ public:
 
     [[nodiscard]] std::unique_ptr<Collection> all() const override;
 
+    // The element of the model the handle stands for.
+    [[nodiscard]] const dom::Element &element() const { return *m_element; }
+
 private:
     std::shared_ptr<DocumentModel> m_model;
     dom::Element *m_element;

@@ -39,6 +39,13 @@ BuiltinWindowView::BuiltinWindowView(const std::shared_ptr<BuiltinWindow> &windo
     connect(window.get(), &BuiltinWindow::pageEdited, m_page, &PageView::documentEdited);
     connect(window.get(), &BuiltinWindow::pageElementActedOn, m_page,
             [page = m_page](const dom::Element *element) { page->outlineElement(*element); });
+    BuiltinWindow *shown = window.get();
+    connect(m_page, &PageView::personClicking, shown,
+            [shown](dom::Element *element) { shown->personClicking(*element); });
+    connect(m_page, &PageView::personChangedField, shown,
+            [shown](const dom::Element *field) { shown->personChangedField(*field); });
+    connect(m_page, &PageView::personSubmitting, shown,
+            [shown](const dom::Element *field) { shown->personSubmitting(*field); });
     connect(window.get(), &BuiltinWindow::barsChanged, this, &BuiltinWindowView::showBars);
     connect(window.get(), &BuiltinWindow::statusTextChanged, this,
             [this, window = window.get()] { statusBar()->showMessage(window->statusText()); });
@@ -85,7 +92,7 @@ void BuiltinWindowView::navigateToTyped()
     if (!window)
         return;
     try {
-        window->navigate(m_address->text());
+        window->navigateAsPerson(m_address->text());
     } catch (const ScriptError &error) {
         qWarning() << "Navigate failed:" << error.what();
     }
@@ -97,7 +104,7 @@ void BuiltinWindowView::goBack()
     if (!window || window->isClosed())
         return;
     try {
-        window->goBack();
+        window->goBackAsPerson();
     } catch (const ScriptError &error) {
         qWarning() << "Going back failed:" << error.what();
     }

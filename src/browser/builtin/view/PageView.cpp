@@ -358,8 +358,10 @@ void PageView::clickElement(dom::Element &element, const QPoint &viewportPoint)
             if (row >= 0 && size_t(row) < options.size()) {
                 dom::chooseOption(element, *options[size_t(row)]);
                 m_model->notifyEdited();
+                emit personChangedField(&element);
             }
         } else {
+            emit personClicking(&element);
             dom::ElementHandle(m_model, element).click();
         }
     } catch (const ScriptError &error) {
@@ -388,6 +390,7 @@ void PageView::chooseFromSelect(dom::Element &select, const QPoint &viewportPoin
         return;
     dom::chooseOption(select, *static_cast<dom::Element *>(chosen->data().value<void *>()));
     m_model->notifyEdited();
+    emit personChangedField(&select);
 }
 
 void PageView::focusField(dom::Element *field, qsizetype caret)
@@ -450,6 +453,7 @@ bool PageView::editFocusedField(QKeyEvent *event)
         m_personActing = true;
         const QPointer<PageView> alive(this);
         try {
+            emit personSubmitting(&field);
             dom::submitImplicitly(field, *m_model);
         } catch (const ScriptError &error) {
             qWarning() << "Submitting the form failed:" << error.what();
@@ -466,8 +470,10 @@ void PageView::setFocusedValue(const QString &value, qsizetype caret)
 {
     dom::Element &field = *m_focus.element;
     m_personActing = true;
-    if (dom::setValueProperty(field, value, *m_model))
+    if (dom::setValueProperty(field, value, *m_model)) {
         m_model->notifyEdited();
+        emit personChangedField(&field);
+    }
     m_personActing = false;
     focusField(&field, std::min(caret, fieldValue(field).size()));
 }

@@ -46,6 +46,14 @@ public:
     // Where the element is drawn in the viewport (its first box), or an empty rectangle.
     [[nodiscard]] QRect elementRect(const dom::Element &element) const;
 
+signals:
+    // A person's click is about to act on the element.
+    void personClicking(dom::Element *element);
+    // A person changed the field's value: by typing, or by a choice in a select.
+    void personChangedField(const dom::Element *field);
+    // A person pressed Enter in the field: its form is about to be submitted.
+    void personSubmitting(const dom::Element *field);
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
