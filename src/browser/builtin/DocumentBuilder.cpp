@@ -1,6 +1,7 @@
 #include "browser/builtin/DocumentBuilder.h"
 
 #include "browser/builtin/PageDocument.h"
+#include "browser/builtin/dom/HtmlParser.h"
 
 #include <QDebug>
 

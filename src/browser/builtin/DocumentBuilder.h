@@ -1,7 +1,6 @@
 #pragma once
 
 #include "browser/builtin/LoadedResponse.h"
-#include "browser/builtin/dom/HtmlParser.h"
 #include "browser/builtin/dom/NavigationRequest.h"
 #include "page/Document.h"
 
@@ -14,6 +13,10 @@
 #include <mutex>
 #include <stop_token>
 #include <thread>
+
+namespace dom {
+class HtmlParser;
+}
 
 // Builds the documents of loaded answers (decoding, parsing, the document model) on a thread of
 // its own, so that no page, however hard on the parser, holds the event loop: a script's
