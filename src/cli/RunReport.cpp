@@ -32,6 +32,8 @@ bool RunReport::open(const QString &path)
 
 void RunReport::write(const LineRecord &record)
 {
+    if (!m_file.isOpen())
+        return;
     QJsonObject object{{QStringLiteral("type"), QStringLiteral("line")},
                        {QStringLiteral("line"), record.line},
                        {QStringLiteral("text"), record.text},

@@ -17,6 +17,10 @@ TEST(InnerHtml, SerialisesByTheHtmlFragmentRules)
         {"<div id=t>a &amp; b &lt; c &gt; d</div>", "a &amp; b &lt; c &gt; d"},
         {"<div id=t>&nbsp;\"q\" 'a'</div>", "&nbsp;\"q\" 'a'"},
         {"<div id=t><input disabled value='x\"y&amp;'></div>", "<input disabled=\"\" value=\"x&quot;y&amp;\">"},
+        {"<div id=t><p title='a title of more than sixteen characters, \"quoted\" &amp; more'>plain words for more "
+         "than one block, then &lt;b&gt; &amp; &nbsp; and \"quotes\" stay</p></div>",
+         "<p title=\"a title of more than sixteen characters, &quot;quoted&quot; &amp; more\">plain words for more "
+         "than one block, then &lt;b&gt; &amp; &nbsp; and \"quotes\" stay</p>"},
         {"<div id=t><br><img src=a.png alt='<>'></div>", "<br><img src=\"a.png\" alt=\"&lt;&gt;\">"},
         {"<div id=t><script>if (a < b && c) {}</script></div>", "<script>if (a < b && c) {}</script>"},
         {"<div id=t><style>p > a {}</style></div>", "<style>p > a {}</style>"},

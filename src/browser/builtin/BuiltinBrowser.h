@@ -2,6 +2,7 @@
 
 #include "browser/Browser.h"
 #include "browser/builtin/DocumentBuilder.h"
+#include "browser/builtin/DocumentDisposal.h"
 #include "browser/builtin/LoadLimits.h"
 
 #include <QNetworkAccessManager>
@@ -16,7 +17,7 @@ class BuiltinWindow;
 inline constexpr char BuiltinBrowserName[] = "NavRelay Browser";
 
 // The built-in browser: its windows in the order they were opened, and the one network
-// access (connections, cookie jar) and document builder they all share for the session.
+// access (connections, cookie jar), document builder and disposal they all share for the session.
 class BuiltinBrowser final : public QObject, public Browser {
     Q_OBJECT
 public:
@@ -45,6 +46,7 @@ public:
     [[nodiscard]] QNetworkAccessManager &network() { return m_network; }
     [[nodiscard]] const LoadLimits &limits() const { return m_limits; }
     [[nodiscard]] DocumentBuilder &documentBuilder() { return m_documentBuilder; }
+    [[nodiscard]] DocumentDisposal &documentDisposal() { return m_documentDisposal; }
 
 signals:
     void windowOpened(BuiltinWindow *window);
@@ -55,6 +57,7 @@ private:
 
     const LoadLimits m_limits;
     QNetworkAccessManager m_network;
+    DocumentDisposal m_documentDisposal;
     DocumentBuilder m_documentBuilder;
     std::vector<std::shared_ptr<BuiltinWindow>> m_windows;
     PersonActions *m_personActions = nullptr;

@@ -381,7 +381,8 @@ void BuiltinWindow::onDocumentBuilt(std::shared_ptr<Document> document, const Na
     try {
         if (!document)
             return;
-        showPage(std::move(document), request, historyIndex, keepForBack, httpStatus);
+        showPage(m_browser->documentDisposal().adopt(std::move(document)), request, historyIndex, keepForBack,
+                 httpStatus);
         if (m_sink)
             m_sink->documentCompleted(locationUrl());
     } catch (const std::exception &error) {

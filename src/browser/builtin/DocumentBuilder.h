@@ -14,10 +14,16 @@
 #include <stop_token>
 #include <thread>
 
+namespace dom {
+class HtmlParser;
+}
+
 // Builds the documents of loaded answers (decoding, parsing, the document model) on a thread of
 // its own, so that no page, however hard on the parser, holds the event loop: a script's
 // deadline, Stop and the window's controls work while a page is built. Builds run one after
-// the other; each hands its document to the event loop of the thread that asked for it.
+// the other; each hands its document to the event loop of the thread that asked for it. A
+// small answer, which holds the parser for milliseconds at most, is built at once on the asking
+// thread, and its document handed over through the event loop all the same.
 //
 // A build that is no longer wanted is stopped: the parser looks at its stop request at every
 // token, so that the thread is free again, and can be joined, within the time one token takes.
@@ -53,6 +59,8 @@ public:
 
 private:
     void buildInTurn(std::stop_token threadStop);
+    // The job's document, or null when the build failed or was stopped.
+    [[nodiscard]] static std::shared_ptr<Document> buildDocument(const Job &job, dom::HtmlParser &parser);
     void deliver(const std::shared_ptr<Job> &job, std::shared_ptr<Document> document);
 
     std::mutex m_mutex;
@@ -60,4 +68,5 @@ private:
     std::deque<std::shared_ptr<Job>> m_jobs;   // guarded by m_mutex
     std::shared_ptr<Job> m_current;            // guarded by m_mutex
     std::jthread m_thread;                     // started by the first build
+    std::unique_ptr<dom::HtmlParser> m_inPlaceParser; // the asking thread's own, made by its first build
 };

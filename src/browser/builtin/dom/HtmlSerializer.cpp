@@ -103,8 +103,11 @@ public:
         while (!m_stack.empty()) {
             Frame &frame = m_stack.back();
             if (frame.next == frame.node->children().size()) {
-                if (frame.element)
-                    m_out += QLatin1StringView("</") + frame.element->localName() + u'>';
+                if (frame.element) {
+                    m_out += QLatin1StringView("</");
+                    m_out += frame.element->localName();
+                    m_out += u'>';
+                }
                 m_stack.pop_back();
                 continue;
             }
@@ -167,10 +170,14 @@ private:
         case NodeType::Comment:
             if (m_purpose == Purpose::Display)
                 break;
-            m_out += QLatin1StringView("<!--") + static_cast<const Comment &>(node).data() + QLatin1StringView("-->");
+            m_out += QLatin1StringView("<!--");
+            m_out += static_cast<const Comment &>(node).data();
+            m_out += QLatin1StringView("-->");
             break;
         case NodeType::DocumentType:
-            m_out += QLatin1StringView("<!DOCTYPE ") + static_cast<const DocumentType &>(node).name() + u'>';
+            m_out += QLatin1StringView("<!DOCTYPE ");
+            m_out += static_cast<const DocumentType &>(node).name();
+            m_out += u'>';
             break;
         case NodeType::Document:
         case NodeType::DocumentFragment: break;

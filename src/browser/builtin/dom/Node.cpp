@@ -105,10 +105,16 @@ bool Element::isAnyOf(std::initializer_list<const char *> localNames) const
 {
     if (!isHtml())
         return false;
-    for (const char *name : localNames)
-        if (m_localName == QLatin1StringView(name))
-            return true;
-    return false;
+    // Compared in place: most names differ at their first letter, and none needs measuring.
+    const auto equalsLocalName = [this](const char *name) {
+        qsizetype index = 0;
+        for (; name[index] != '\0'; ++index) {
+            if (index == m_localName.size() || m_localName.at(index) != QLatin1Char(name[index]))
+                return false;
+        }
+        return index == m_localName.size();
+    };
+    return std::any_of(localNames.begin(), localNames.end(), equalsLocalName);
 }
 
 const QString *Element::attribute(QStringView name) const
