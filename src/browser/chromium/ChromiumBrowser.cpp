@@ -211,6 +211,7 @@ std::shared_ptr<ChromiumWindow> ChromiumBrowser::addWindow(const QString &target
     auto window = std::make_shared<ChromiumWindow>(std::make_shared<PageSession>(m_connection, targetId, sessionId));
     m_windows.push_back(window);
     window->start(waitingForDebugger);
+    window->setPersonActions(m_personActions); // before a new page runs: its first document is watched too
     return window;
 }
 
@@ -366,4 +367,6 @@ void ChromiumBrowser::activateWindow(const QString &title)
 void ChromiumBrowser::setPersonActions(PersonActions *receiver)
 {
     m_personActions = receiver;
+    for (const auto &window : m_windows)
+        window->setPersonActions(receiver);
 }

@@ -2,6 +2,7 @@
 
 #include "browser/chromium/ChromiumErrors.h"
 #include "browser/chromium/NestedWait.h"
+#include "browser/chromium/PageRecording.h"
 #include "browser/chromium/PageScripts.h"
 #include "browser/chromium/PageSession.h"
 #include "browser/chromium/RemoteCall.h"
@@ -136,6 +137,11 @@ void ChromiumWindow::handleEvent(const QString &sessionId, const QString &method
                    {QStringLiteral("promptText"), params.value(QStringLiteral("defaultPrompt")).toString()}});
         return;
     }
+    if (m_recording && sessionId == m_session->sessionId()) {
+        m_recording->handleEvent(method, params);
+        if (method == QLatin1String("Runtime.bindingCalled"))
+            return;
+    }
     if (method == QLatin1String("Target.attachedToTarget")) {
         followFrameTarget(params);
         return;
@@ -229,6 +235,13 @@ std::shared_ptr<BrowserWindow> ChromiumWindow::requestNewWindow()
     }
 }
 
+void ChromiumWindow::setPersonActions(PersonActions *receiver)
+{
+    m_recording.reset();
+    if (receiver && !isClosed())
+        m_recording = std::make_unique<PageRecording>(m_session, *receiver);
+}
+
 void ChromiumWindow::markClosed()
 {
     m_session->markClosed();
@@ -266,9 +279,18 @@ void ChromiumWindow::navigate(const QString &url)
 void ChromiumWindow::startNavigation(const QString &method, const QJsonObject &params)
 {
     m_requestedAfter = m_starts;
-    m_session->post(method, params, [weak = weak_from_this()](const DevToolsReply &reply) {
+    const auto own = method == QLatin1String("Page.navigate") ? PageRecording::OwnNavigation::Address
+                                                               : PageRecording::OwnNavigation::Back;
+    if (m_recording)
+        m_recording->ownNavigationRequested(own);
+    m_session->post(method, params, [weak = weak_from_this(), own](const DevToolsReply &reply) {
         const auto self = weak.lock();
-        if (self && (reply.error || reply.connectionLost || reply.result.contains(QStringLiteral("errorText"))))
+        if (!self)
+            return;
+        // A navigation that failed with an error text still shows the error page.
+        if (self->m_recording && (reply.error || reply.connectionLost))
+            self->m_recording->ownNavigationRefused(own);
+        if (reply.error || reply.connectionLost || reply.result.contains(QStringLiteral("errorText")))
             self->endNavigationStartWaits(); // refused: nothing is going to start
     });
     waitForNavigationStart();

@@ -13,6 +13,8 @@
 #include <vector>
 
 class NestedWait;
+class PageRecording;
+class PersonActions;
 
 // One Chromium page target as a browser window. Its protocol events come in through
 // handleEvent() as they arrive; what they mean for the event sink is delivered later, from the
@@ -40,6 +42,9 @@ public:
     [[nodiscard]] bool ownsSession(const QString &sessionId) const;
     // The target is gone: every operation throws ScriptError(RemoteUnavailable) from now on.
     void markClosed();
+    // Reports what a person does in this page to the receiver; null ends the reporting and
+    // takes the recording script out of the page.
+    void setPersonActions(PersonActions *receiver);
     // Asks the event sink for the window that takes a page this one opens; null without a sink.
     [[nodiscard]] std::shared_ptr<BrowserWindow> requestNewWindow();
 
@@ -96,6 +101,7 @@ private:
 
     std::shared_ptr<PageSession> m_session;
     std::vector<PageSession> m_frameSessions; // frames shown by other processes
+    std::unique_ptr<PageRecording> m_recording; // while a person's actions are recorded
     FrameTracker m_frames;
     BrowserEvents *m_sink = nullptr;
     int m_startRepliesPending = 0;
