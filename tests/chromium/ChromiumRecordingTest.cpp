@@ -8,6 +8,7 @@
 #include "browser/chromium/DevToolsConnection.h"
 #include "browser/chromium/DevToolsEndpoint.h"
 #include "browser/chromium/DevToolsTransport.h"
+#include "browser/chromium/RecordingScript.h"
 #include "page/ScriptRecorder.h"
 
 #include <gtest/gtest.h>
@@ -31,12 +32,14 @@ const std::string kStartPage = R"html(<html><body>
 // own window would.
 class Person {
 public:
-    explicit Person(const DevToolsAddress &address)
+    // At the first page, or at the page that shows the address.
+    explicit Person(const DevToolsAddress &address, const QString &url = {})
         : m_connection(std::make_shared<DevToolsConnection>(DevToolsEndpoint(address).open()))
     {
         const QJsonArray targets = m_connection->call(QStringLiteral("Target.getTargets")).value(QStringLiteral("targetInfos")).toArray();
         for (const QJsonValue &target : targets) {
-            if (target.toObject().value(QStringLiteral("type")).toString() != QLatin1String("page"))
+            if (target.toObject().value(QStringLiteral("type")).toString() != QLatin1String("page")
+                || (!url.isEmpty() && target.toObject().value(QStringLiteral("url")).toString() != url))
                 continue;
             m_session = m_connection->call(QStringLiteral("Target.attachToTarget"),
                                            {{QStringLiteral("targetId"), target.toObject().value(QStringLiteral("targetId"))},
@@ -45,6 +48,8 @@ public:
             break;
         }
     }
+
+    [[nodiscard]] bool attached() const { return !m_session.isEmpty(); }
 
     QJsonObject call(const QString &method, const QJsonObject &params = {})
     {
@@ -115,7 +120,9 @@ TEST(ChromiumRecording, PersonActionsBecomeLinesThatReplayTheSameRequests)
     server.page("/start", kStartPage);
     server.page("/next", "<html><body>next</body></html>");
     server.page("/same", "<html><body>same</body></html>");
-    server.page("/submit", "<html><body>sent</body></html>");
+    server.page("/submit", R"html(<html><body><a href="/popup" target="_blank">Popup</a></body></html>)html");
+    server.page("/popup", R"html(<html><body><a href="/onward">Onward</a></body></html>)html");
+    server.page("/onward", "<html><body>onward</body></html>");
     const DevToolsAddress address{QStringLiteral("127.0.0.1"), chromium.port(), {}};
     ChromiumSettings settings;
     settings.address = address;
@@ -177,5 +184,28 @@ TEST(ChromiumRecording, PersonActionsBecomeLinesThatReplayTheSameRequests)
     spinEvents(200);
     recorder.finish();
     EXPECT_EQ(lines, QStringList());
+
+    // A link that opens a window, and a click in that window, which is watched from its start.
+    person.click(QStringLiteral("a"));
+    ASSERT_TRUE(waitUntil([&] { return browser.windows().size() == 2u; }));
+    std::unique_ptr<Person> atPopup;
+    ASSERT_TRUE(waitUntil([&] {
+        atPopup = std::make_unique<Person>(address, server.url("/popup"));
+        return atPopup->attached();
+    }));
+    ASSERT_TRUE(atPopup->shows(server.url("/popup")));
+    atPopup->click(QStringLiteral("a"));
+    ASSERT_TRUE(atPopup->shows(server.url("/onward")));
+    EXPECT_TRUE(waitUntil([&] { return lines.size() >= 2; }));
+    EXPECT_EQ(lines, QStringList({QStringLiteral("clinknew;Popup"), QStringLiteral("clink;Onward")}));
+
+    // Once the recording ends, no page holds the script: not the one shown, not the next one.
+    const QString recorderPresent = QStringLiteral("typeof document['%1:stop'] === 'function'").arg(QLatin1String(PageScripts::kRecordingBinding));
+    EXPECT_TRUE(atPopup->evaluate(recorderPresent).toBool());
     browser.setPersonActions(nullptr);
+    EXPECT_TRUE(waitUntil([&] { return !atPopup->evaluate(recorderPresent).toBool(); }));
+    atPopup->typeAddress(server.url("/next"));
+    ASSERT_TRUE(atPopup->shows(server.url("/next")));
+    EXPECT_FALSE(atPopup->evaluate(recorderPresent).toBool());
+    EXPECT_FALSE(person.evaluate(recorderPresent).toBool());
 }

@@ -159,8 +159,10 @@ void PageRecording::postHistoryReading(const QString &shownUrl, int historyMoves
         if (!*alive)
             return;
         const bool answered = !reply.error && !reply.connectionLost;
-        if (answered && attemptsLeft > 1 && !shownUrl.isEmpty() && !showsCurrentEntry(reply.result, shownUrl)) {
-            // The page shows the document before its history holds its entry.
+        const bool current = answered && (shownUrl.isEmpty() || showsCurrentEntry(reply.result, shownUrl));
+        if (!current && !reply.connectionLost && attemptsLeft > 1) {
+            // The page shows the document before its history holds its entry, and may refuse to
+            // be asked while it commits.
             QTimer::singleShot(kHistoryRetryMs, [this, alive, shownUrl, historyMoves, attemptsLeft] {
                 if (*alive)
                     postHistoryReading(shownUrl, historyMoves, attemptsLeft - 1);
@@ -223,18 +225,17 @@ void PageRecording::wentBack(int steps)
 
 void PageRecording::onEntryOpened(const QJsonObject &entry)
 {
-    if (!isTypedTransition(jsonText(entry, "transitionType")))
+    // The address as typed, before the server redirected it.
+    QString address = jsonText(entry, "userTypedURL");
+    if (address.isEmpty())
+        address = jsonText(entry, "url");
+    if (!isTypedTransition(jsonText(entry, "transitionType")) || !isNavigable(QUrl(address)))
         return;
     if (m_ownAddresses > 0) {
         --m_ownAddresses;
         return;
     }
-    // The address as typed, before the server redirected it.
-    QString address = jsonText(entry, "userTypedURL");
-    if (address.isEmpty())
-        address = jsonText(entry, "url");
-    if (isNavigable(QUrl(address)))
-        tell([address](PersonActions &receiver) { receiver.addressTyped(address); });
+    tell([address](PersonActions &receiver) { receiver.addressTyped(address); });
 }
 
 void PageRecording::tell(std::function<void(PersonActions &)> action)
