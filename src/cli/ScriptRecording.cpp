@@ -4,6 +4,7 @@
 #include "browser/chromium/ChromiumLauncher.h"
 #include "cli/ErrorOutput.h"
 #include "cli/ScriptRun.h"
+#include "cli/StopSignals.h"
 #include "engine/ScriptError.h"
 #include "engine/ScriptFile.h"
 #include "page/ScriptRecorder.h"
@@ -71,6 +72,8 @@ int recordScript(const RunOptions &options)
         return RunBadInput;
     }
 
+    // Ctrl+C in the terminal ends the recording as closing the browser does: the file is complete.
+    const StopSignals stopSignals;
     bool written = true;
     ScriptRecorder recorder(
         [&](const QString &line) {
@@ -87,7 +90,7 @@ int recordScript(const RunOptions &options)
             // closed at once: the recording ends below
         }
     }
-    (void)waitFor([&] { return browser.windows().empty() || !written; }, std::nullopt);
+    (void)waitFor([&] { return browser.windows().empty() || !written || stopSignals.received(); }, std::nullopt);
     browser.setPersonActions(nullptr);
     recorder.finish();
     if (!written) {
