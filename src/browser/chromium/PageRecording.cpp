@@ -195,7 +195,8 @@ void PageRecording::onHistory(const QJsonObject &history, int historyMoves)
     // moves. The entries both readings share are where the person went back to before opening
     // the new ones; without a move in the history since the last reading, a changed entry was
     // replaced (a redirect in the page, the first empty page), not left by going back.
-    const bool movedInHistory = historyMoves > std::exchange(m_historyMovesRead, historyMoves);
+    const bool movedInHistory = historyMoves > m_historyMovesRead;
+    m_historyMovesRead = std::max(m_historyMovesRead, historyMoves); // readings may come back out of order
     qsizetype shared = 0;
     while (shared < before.entryIds.size() && shared < now.entryIds.size()
            && before.entryIds.at(shared) == now.entryIds.at(shared))
