@@ -245,6 +245,7 @@ void ChromiumWindow::setPersonActions(PersonActions *receiver)
 void ChromiumWindow::markClosed()
 {
     m_session->markClosed();
+    m_recording.reset(); // a window the browser no longer lists is not told when the recording ends
     finishReadyWaits();
     endNavigationStartWaits();
 }
