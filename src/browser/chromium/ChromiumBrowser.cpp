@@ -7,6 +7,7 @@
 #include "browser/chromium/LaunchedChromium.h"
 #include "browser/chromium/NestedWait.h"
 #include "browser/chromium/PageSession.h"
+#include "browser/chromium/PersonActionQueue.h"
 #include "browser/chromium/ProtocolJson.h"
 #include "engine/ScriptError.h"
 
@@ -366,7 +367,7 @@ void ChromiumBrowser::activateWindow(const QString &title)
 
 void ChromiumBrowser::setPersonActions(PersonActions *receiver)
 {
-    m_personActions = receiver;
+    m_personActions = receiver ? std::make_shared<PersonActionQueue>(*receiver) : nullptr;
     for (const auto &window : m_windows)
-        window->setPersonActions(receiver);
+        window->setPersonActions(m_personActions);
 }

@@ -2,7 +2,6 @@
 
 #include "browser/chromium/ChromiumErrors.h"
 #include "browser/chromium/NestedWait.h"
-#include "browser/chromium/PageRecording.h"
 #include "browser/chromium/PageScripts.h"
 #include "browser/chromium/PageSession.h"
 #include "browser/chromium/RemoteCall.h"
@@ -235,11 +234,11 @@ std::shared_ptr<BrowserWindow> ChromiumWindow::requestNewWindow()
     }
 }
 
-void ChromiumWindow::setPersonActions(PersonActions *receiver)
+void ChromiumWindow::setPersonActions(const std::shared_ptr<PersonActionQueue> &actions)
 {
     m_recording.reset();
-    if (receiver && !isClosed())
-        m_recording = std::make_unique<PageRecording>(m_session, *receiver);
+    if (actions && !isClosed())
+        m_recording = std::make_unique<PageRecording>(m_session, actions);
 }
 
 void ChromiumWindow::markClosed()
@@ -274,14 +273,13 @@ void ChromiumWindow::navigate(const QString &url)
     const QUrl address = QUrl::fromUserInput(url);
     // The answer waits for the server's: the wait is for the start of the load only.
     startNavigation(QStringLiteral("Page.navigate"),
-                    {{QStringLiteral("url"), address.isValid() ? address.toString(QUrl::FullyEncoded) : url}});
+                    {{QStringLiteral("url"), address.isValid() ? address.toString(QUrl::FullyEncoded) : url}},
+                    OwnNavigation::Address);
 }
 
-void ChromiumWindow::startNavigation(const QString &method, const QJsonObject &params)
+void ChromiumWindow::startNavigation(const QString &method, const QJsonObject &params, OwnNavigation own)
 {
     m_requestedAfter = m_starts;
-    const auto own = method == QLatin1String("Page.navigate") ? PageRecording::OwnNavigation::Address
-                                                               : PageRecording::OwnNavigation::Back;
     if (m_recording)
         m_recording->ownNavigationRequested(own);
     m_session->post(method, params, [weak = weak_from_this(), own](const DevToolsReply &reply) {
@@ -309,7 +307,7 @@ void ChromiumWindow::goBack()
     if (current <= 0 || current > entries.size())
         throw ScriptError(kUnspecifiedError, QStringLiteral("Unspecified error"));
     const int entryId = entries.at(current - 1).toObject().value(QStringLiteral("id")).toInt();
-    startNavigation(QStringLiteral("Page.navigateToHistoryEntry"), {{QStringLiteral("entryId"), entryId}});
+    startNavigation(QStringLiteral("Page.navigateToHistoryEntry"), {{QStringLiteral("entryId"), entryId}}, OwnNavigation::Back);
 }
 
 void ChromiumWindow::stop()

@@ -2,6 +2,7 @@
 
 #include "engine/BrowserWindow.h"
 #include "browser/chromium/FrameTracker.h"
+#include "browser/chromium/PageRecording.h"
 #include "browser/chromium/PageSession.h"
 
 #include <QJsonObject>
@@ -13,8 +14,6 @@
 #include <vector>
 
 class NestedWait;
-class PageRecording;
-class PersonActions;
 
 // One Chromium page target as a browser window. Its protocol events come in through
 // handleEvent() as they arrive; what they mean for the event sink is delivered later, from the
@@ -42,9 +41,9 @@ public:
     [[nodiscard]] bool ownsSession(const QString &sessionId) const;
     // The target is gone: every operation throws ScriptError(RemoteUnavailable) from now on.
     void markClosed();
-    // Reports what a person does in this page to the receiver; null ends the reporting and
-    // takes the recording script out of the page.
-    void setPersonActions(PersonActions *receiver);
+    // Reports what a person does in this page to the queue; null ends the reporting and takes
+    // the recording script out of the page.
+    void setPersonActions(const std::shared_ptr<PersonActionQueue> &actions);
     // Asks the event sink for the window that takes a page this one opens; null without a sink.
     [[nodiscard]] std::shared_ptr<BrowserWindow> requestNewWindow();
 
@@ -92,7 +91,7 @@ private:
     void finishReadyWaits() const;
     [[nodiscard]] bool isLastPage() const;
     void followFrameTarget(const QJsonObject &params);
-    void startNavigation(const QString &method, const QJsonObject &params);
+    void startNavigation(const QString &method, const QJsonObject &params, OwnNavigation own);
     void waitForNavigationStart();
     void onStartDelivered(int start);
     void endNavigationStartWaits();

@@ -76,9 +76,9 @@ bool isNavigable(const QUrl &url)
 
 } // namespace
 
-PageRecording::PageRecording(std::shared_ptr<PageSession> session, PersonActions &receiver)
+PageRecording::PageRecording(std::shared_ptr<PageSession> session, std::shared_ptr<PersonActionQueue> actions)
     : m_session(std::move(session))
-    , m_receiver(receiver)
+    , m_actions(std::move(actions))
     , m_scriptId(std::make_shared<QString>())
     , m_alive(std::make_shared<bool>(true))
 {
@@ -98,6 +98,8 @@ PageRecording::PageRecording(std::shared_ptr<PageSession> session, PersonActions
 PageRecording::~PageRecording()
 {
     *m_alive = false;
+    for (; m_historyReads > 0; --m_historyReads)
+        m_actions->release();
     if (!m_scriptId->isEmpty())
         m_session->post(QStringLiteral("Page.removeScriptToEvaluateOnNewDocument"), {{QStringLiteral("identifier"), *m_scriptId}});
     m_session->post(QStringLiteral("Runtime.removeBinding"), {{QStringLiteral("name"), QLatin1String(PageScripts::kRecordingBinding)}});
@@ -139,43 +141,42 @@ void PageRecording::onBindingCalled(const QJsonObject &params)
     const QString kind = jsonText(facts, "kind");
     if (kind == QLatin1String("click")) {
         const ClickedElement element = clickedElementFrom(facts);
-        tell([element](PersonActions &receiver) { receiver.elementClicked(element); });
+        m_actions->tell([element](PersonActions &receiver) { receiver.elementClicked(element); });
     } else if (kind == QLatin1String("field")) {
         const ChangedField field = changedFieldFrom(facts);
-        tell([field](PersonActions &receiver) { receiver.fieldChanged(field); });
+        m_actions->tell([field](PersonActions &receiver) { receiver.fieldChanged(field); });
     }
 }
 
 void PageRecording::readHistory(const QString &shownUrl)
 {
     ++m_historyReads;
-    postHistoryReading(shownUrl, m_historyMoves, kHistoryAttempts);
+    m_actions->hold();
+    postHistoryReading(shownUrl, ++m_readingsStarted, m_historyMoves, kHistoryAttempts);
 }
 
-void PageRecording::postHistoryReading(const QString &shownUrl, int historyMoves, int attemptsLeft)
+void PageRecording::postHistoryReading(const QString &shownUrl, int reading, int historyMoves, int attemptsLeft)
 {
     m_session->post(QStringLiteral("Page.getNavigationHistory"), {},
-                    [this, alive = m_alive, shownUrl, historyMoves, attemptsLeft](const DevToolsReply &reply) {
+                    [this, alive = m_alive, shownUrl, reading, historyMoves, attemptsLeft](const DevToolsReply &reply) {
         if (!*alive)
             return;
         const bool answered = !reply.error && !reply.connectionLost;
         const bool current = answered && (shownUrl.isEmpty() || showsCurrentEntry(reply.result, shownUrl));
-        if (!current && !reply.connectionLost && attemptsLeft > 1) {
+        const bool superseded = reading != m_readingsStarted;
+        if (!current && !superseded && !reply.connectionLost && attemptsLeft > 1) {
             // The page shows the document before its history holds its entry, and may refuse to
             // be asked while it commits.
-            QTimer::singleShot(kHistoryRetryMs, [this, alive, shownUrl, historyMoves, attemptsLeft] {
+            QTimer::singleShot(kHistoryRetryMs, [this, alive, shownUrl, reading, historyMoves, attemptsLeft] {
                 if (*alive)
-                    postHistoryReading(shownUrl, historyMoves, attemptsLeft - 1);
+                    postHistoryReading(shownUrl, reading, historyMoves, attemptsLeft - 1);
             });
             return;
         }
-        --m_historyReads;
-        if (answered)
+        if (answered && (current || !superseded))
             onHistory(reply.result, historyMoves);
-        if (m_historyReads == 0) {
-            for (const auto &action : std::exchange(m_held, {}))
-                action(m_receiver);
-        }
+        --m_historyReads;
+        m_actions->release();
     });
 }
 
@@ -220,7 +221,7 @@ void PageRecording::wentBack(int steps)
             --m_ownBacks;
             continue;
         }
-        tell([](PersonActions &receiver) { receiver.wentBack(); });
+        m_actions->tell([](PersonActions &receiver) { receiver.wentBack(); });
     }
 }
 
@@ -236,14 +237,5 @@ void PageRecording::onEntryOpened(const QJsonObject &entry)
         --m_ownAddresses;
         return;
     }
-    tell([address](PersonActions &receiver) { receiver.addressTyped(address); });
-}
-
-void PageRecording::tell(std::function<void(PersonActions &)> action)
-{
-    if (m_historyReads > 0) {
-        m_held.push_back(std::move(action));
-        return;
-    }
-    action(m_receiver);
+    m_actions->tell([address](PersonActions &receiver) { receiver.addressTyped(address); });
 }
