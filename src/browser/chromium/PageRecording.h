@@ -6,9 +6,7 @@
 #include <QList>
 #include <QString>
 
-#include <functional>
 #include <memory>
-#include <vector>
 
 class PageSession;
 
@@ -16,10 +14,10 @@ class PageSession;
 enum class OwnNavigation { Address, Back };
 
 // What a person does in one Chromium page while a recording is on, told to the browser's queue
-// of the person's actions in the order it happened. Clicks and typing come from the recording script (see RecordingScript.h)
-// through a binding; typed addresses and Back from the main frame's navigations, read in the
-// page's history. Navigations the runner asks for are not the person's: the window announces
-// them with ownNavigationRequested().
+// of the person's actions in the order it happened. Clicks and typing come from the recording
+// script (see RecordingScript.h) through a binding; typed addresses and Back from the main
+// frame's navigations, read in the page's history. Navigations the runner asks for are not the
+// person's: the window announces them with ownNavigationRequested().
 class PageRecording {
 public:
     // Installs the script in the page (for every document from now on, and in the current one).
