@@ -47,7 +47,7 @@ struct RunParser {
     QCommandLineOption record{QStringLiteral("record"),
                               QStringLiteral("Opens Chromium in a window (a display is needed) on URL or an empty page and writes "
                                              "what you do there (addresses typed, clicks, fields filled, Back) to FILE as script "
-                                             "lines, until the browser is closed."),
+                                             "lines, until the browser is closed or Ctrl+C is pressed."),
                               QStringLiteral("FILE")};
     QCommandLineOption recordPasswords{QStringLiteral("record-passwords"),
                                        QStringLiteral("With --record: writes what is typed into password fields instead of $$$ "
