@@ -44,6 +44,14 @@ struct RunParser {
                                 QStringLiteral("When the run halts, times out or parks, keeps the page's HTML, address and picture "
                                                "and the script with the failing line marked."),
                                 QStringLiteral("DIR")};
+    QCommandLineOption record{QStringLiteral("record"),
+                              QStringLiteral("Opens Chromium in a window (a display is needed) on URL or an empty page and writes "
+                                             "what you do there (addresses typed, clicks, fields filled, Back) to FILE as script "
+                                             "lines, until the browser is closed or Ctrl+C is pressed."),
+                              QStringLiteral("FILE")};
+    QCommandLineOption recordPasswords{QStringLiteral("record-passwords"),
+                                       QStringLiteral("With --record: writes what is typed into password fields instead of $$$ "
+                                                      "(which the run asks for).")};
     QCommandLineOption check{QStringLiteral("check"),
                              QStringLiteral("Checks the scripts without running them and prints FILE:LINE: message for each finding.")};
 
@@ -51,9 +59,10 @@ struct RunParser {
     {
         parser.setApplicationDescription(QStringLiteral("Runs a NavRelay script on the built-in engine or on Chromium."));
         parser.addOptions({help, version, browser, variable, tick, timeout, devtools, chromium, isolated, show, verbose, strict, report,
-                           junit, evidence, check});
+                           junit, evidence, record, recordPasswords, check});
         parser.addPositionalArgument(QStringLiteral("SCRIPT"), QStringLiteral("The script file, or - for standard input; "
-                                                                               "with --check, one or more script files."));
+                                                                               "with --check, one or more script files; "
+                                                                               "with --record, the address to open first (optional)."));
     }
 };
 
@@ -103,11 +112,30 @@ QString readValues(const RunParser &run, RunOptions &options)
     return {};
 }
 
+// A recording shows its own Chromium: the options of a run on another browser do not apply.
+ParsedOptions recordOptions(const RunParser &run, RunOptions options)
+{
+    const QCommandLineParser &parser = run.parser;
+    if (parser.isSet(run.check))
+        return {std::nullopt, QStringLiteral("--record and --check cannot be combined")};
+    if ((parser.isSet(run.browser) && options.browser != RunOptions::BrowserKind::Chromium) || options.devtools)
+        return {std::nullopt, QStringLiteral("--record starts a Chromium of its own: no --browser builtin or --devtools")};
+    if (options.scriptPaths.size() > 1)
+        return {std::nullopt, QStringLiteral("--record opens one address: %1").arg(options.scriptPaths.at(1))};
+    options.task = RunOptions::Task::Record;
+    options.browser = RunOptions::BrowserKind::Chromium;
+    options.recordPath = parser.value(run.record);
+    options.recordPasswords = parser.isSet(run.recordPasswords);
+    options.startUrl = options.scriptPaths.value(0);
+    options.scriptPaths.clear();
+    return {options, QString()};
+}
+
 } // namespace
 
 QString runUsage()
 {
-    return QStringLiteral("usage: navrelay-run [options] SCRIPT | --check SCRIPT... | --help | --version\n");
+    return QStringLiteral("usage: navrelay-run [options] SCRIPT | --check SCRIPT... | --record FILE [URL] | --help | --version\n");
 }
 
 QString runHelp()
@@ -120,7 +148,9 @@ QString runHelp()
                          "  2  a script error, or with --strict a failed lookup, halted the run\n"
                          "  3  the run could not finish: parked on an empty line, or still waiting,\n"
                          "     sleeping or running at --timeout\n"
-                         "With --check: 0 no findings, 1 findings or an unreadable script.\n");
+                         "With --check: 0 no findings, 1 findings or an unreadable script.\n"
+                         "With --record: 0 the browser was closed, 1 the file cannot be written or\n"
+                         "Chromium cannot be started, 2 there is no display to show the browser on.\n");
 }
 
 ParsedOptions parseRunOptions(const QStringList &arguments)
@@ -140,6 +170,10 @@ ParsedOptions parseRunOptions(const QStringList &arguments)
     if (const QString error = readValues(run, options); !error.isEmpty())
         return {std::nullopt, error};
     options.scriptPaths = run.parser.positionalArguments();
+    if (run.parser.isSet(run.record))
+        return recordOptions(run, options);
+    if (run.parser.isSet(run.recordPasswords))
+        return {std::nullopt, QStringLiteral("--record-passwords needs --record")};
     if (run.parser.isSet(run.check)) {
         options.task = RunOptions::Task::Check;
         if (options.scriptPaths.isEmpty())

@@ -10,8 +10,8 @@
 // The command line of navrelay-run.
 struct RunOptions {
     enum class BrowserKind { Builtin, Chromium };
-    // What the program is asked to do: run one script, check scripts, or tell about itself.
-    enum class Task { Run, Check, Help, Version };
+    // What the program is asked to do: run one script, check scripts, record one, or tell about itself.
+    enum class Task { Run, Check, Record, Help, Version };
 
     Task task = Task::Run;
     BrowserKind browser = BrowserKind::Builtin;
@@ -28,6 +28,9 @@ struct RunOptions {
     QString junitPath;   // JUnit XML
     QString evidenceDir; // what a failed run leaves for a look afterwards
     QStringList scriptPaths; // one to run, or those to check; "-" for standard input
+    QString recordPath;      // the script file a recording writes
+    QString startUrl;        // the page a recording opens first; empty: an empty page
+    bool recordPasswords = false; // a recording writes what is typed into password fields
 };
 
 // The options, or the text of what is wrong with the arguments.

@@ -5,6 +5,7 @@
 #include "browser/builtin/BuiltinBrowser.h"
 #include "browser/builtin/view/ShowBuiltinWindows.h"
 #include "browser/chromium/ChromiumBrowser.h"
+#include "cli/ErrorOutput.h"
 #include "cli/RunEvidence.h"
 #include "cli/RunReport.h"
 #include "cli/ScriptSource.h"
@@ -21,7 +22,6 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include <cstdio>
 #include <memory>
 #include <optional>
 #include <unistd.h>
@@ -29,11 +29,6 @@
 namespace {
 
 constexpr int kWatchIntervalMs = 10;
-
-void printError(const QString &text)
-{
-    std::fprintf(stderr, "navrelay-run: %s\n", text.toLocal8Bit().constData());
-}
 
 // isolatedProfile: the profile folder of an --isolated run, which outlives the browser.
 std::unique_ptr<Browser> createBrowser(const RunOptions &options, const QString &isolatedProfile)

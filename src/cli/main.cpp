@@ -1,6 +1,7 @@
 #include "ProgramVersion.h"
 #include "cli/RunOptions.h"
 #include "cli/ScriptCheckRun.h"
+#include "cli/ScriptRecording.h"
 #include "cli/ScriptRun.h"
 
 #include <QApplication>
@@ -58,6 +59,7 @@ int main(int argc, char **argv)
         printOut(QStringLiteral("navrelay-run %1\n").arg(QLatin1String(NAVRELAY_VERSION_TEXT)));
         return RunFinished;
     case RunOptions::Task::Check: return checkScripts(options);
+    case RunOptions::Task::Record: return recordScript(options);
     case RunOptions::Task::Run: break;
     }
     return runScript(options);

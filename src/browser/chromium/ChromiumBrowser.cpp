@@ -7,6 +7,7 @@
 #include "browser/chromium/LaunchedChromium.h"
 #include "browser/chromium/NestedWait.h"
 #include "browser/chromium/PageSession.h"
+#include "browser/chromium/PersonActionQueue.h"
 #include "browser/chromium/ProtocolJson.h"
 #include "engine/ScriptError.h"
 
@@ -211,6 +212,7 @@ std::shared_ptr<ChromiumWindow> ChromiumBrowser::addWindow(const QString &target
     auto window = std::make_shared<ChromiumWindow>(std::make_shared<PageSession>(m_connection, targetId, sessionId));
     m_windows.push_back(window);
     window->start(waitingForDebugger);
+    window->setPersonActions(m_personActions); // before a new page runs: its first document is watched too
     return window;
 }
 
@@ -365,5 +367,7 @@ void ChromiumBrowser::activateWindow(const QString &title)
 
 void ChromiumBrowser::setPersonActions(PersonActions *receiver)
 {
-    m_personActions = receiver;
+    m_personActions = receiver ? std::make_shared<PersonActionQueue>(*receiver) : nullptr;
+    for (const auto &window : m_windows)
+        window->setPersonActions(m_personActions);
 }

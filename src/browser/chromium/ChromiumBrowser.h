@@ -13,6 +13,7 @@
 class ChromiumWindow;
 class DevToolsConnection;
 class LaunchedChromium;
+class PersonActionQueue;
 
 struct ChromiumSettings {
     // A browser the user started with a debugging port, named to be attached to. Without one,
@@ -79,7 +80,7 @@ private:
     [[nodiscard]] std::shared_ptr<ChromiumWindow> windowForSession(const QString &sessionId) const;
 
     ChromiumSettings m_settings;
-    PersonActions *m_personActions = nullptr;
+    std::shared_ptr<PersonActionQueue> m_personActions; // while a recording is on
     std::unique_ptr<DevToolsEndpoint> m_endpoint; // the browser the user named, if any
     std::unique_ptr<LaunchedChromium> m_launched;  // the browser NavRelay started, if any
     std::shared_ptr<DevToolsConnection> m_connection;

@@ -138,6 +138,11 @@ void ChromiumWindow::handleEvent(const QString &sessionId, const QString &method
                    {QStringLiteral("promptText"), params.value(QStringLiteral("defaultPrompt")).toString()}});
         return;
     }
+    if (m_recording && sessionId == m_session->sessionId()) {
+        m_recording->handleEvent(method, params);
+        if (method == QLatin1String("Runtime.bindingCalled"))
+            return;
+    }
     if (method == QLatin1String("Target.attachedToTarget")) {
         followFrameTarget(params);
         return;
@@ -246,9 +251,17 @@ std::shared_ptr<BrowserWindow> ChromiumWindow::requestNewWindow()
     }
 }
 
+void ChromiumWindow::setPersonActions(const std::shared_ptr<PersonActionQueue> &actions)
+{
+    m_recording.reset();
+    if (actions && !isClosed())
+        m_recording = std::make_unique<PageRecording>(m_session, actions);
+}
+
 void ChromiumWindow::markClosed()
 {
     m_session->markClosed();
+    m_recording.reset(); // a window the browser no longer lists is not told when the recording ends
     finishReadyWaits();
     endNavigationStartWaits();
 }
@@ -277,15 +290,23 @@ void ChromiumWindow::navigate(const QString &url)
     const QUrl address = QUrl::fromUserInput(url);
     // The answer waits for the server's: the wait is for the start of the load only.
     startNavigation(QStringLiteral("Page.navigate"),
-                    {{QStringLiteral("url"), address.isValid() ? address.toString(QUrl::FullyEncoded) : url}});
+                    {{QStringLiteral("url"), address.isValid() ? address.toString(QUrl::FullyEncoded) : url}},
+                    OwnNavigation::Address);
 }
 
-void ChromiumWindow::startNavigation(const QString &method, const QJsonObject &params)
+void ChromiumWindow::startNavigation(const QString &method, const QJsonObject &params, OwnNavigation own)
 {
     m_requestedAfter = m_starts;
-    m_session->post(method, params, [weak = weak_from_this()](const DevToolsReply &reply) {
+    if (m_recording)
+        m_recording->ownNavigationRequested(own);
+    m_session->post(method, params, [weak = weak_from_this(), own](const DevToolsReply &reply) {
         const auto self = weak.lock();
-        if (self && (reply.error || reply.connectionLost || reply.result.contains(QStringLiteral("errorText"))))
+        if (!self)
+            return;
+        // A navigation that failed with an error text still shows the error page.
+        if (self->m_recording && (reply.error || reply.connectionLost))
+            self->m_recording->ownNavigationRefused(own);
+        if (reply.error || reply.connectionLost || reply.result.contains(QStringLiteral("errorText")))
             self->endNavigationStartWaits(); // refused: nothing is going to start
     });
     waitForNavigationStart();
@@ -303,7 +324,7 @@ void ChromiumWindow::goBack()
     if (current <= 0 || current > entries.size())
         throw ScriptError(kUnspecifiedError, QStringLiteral("Unspecified error"));
     const int entryId = entries.at(current - 1).toObject().value(QStringLiteral("id")).toInt();
-    startNavigation(QStringLiteral("Page.navigateToHistoryEntry"), {{QStringLiteral("entryId"), entryId}});
+    startNavigation(QStringLiteral("Page.navigateToHistoryEntry"), {{QStringLiteral("entryId"), entryId}}, OwnNavigation::Back);
 }
 
 void ChromiumWindow::stop()

@@ -2,6 +2,7 @@
 
 #include "engine/BrowserWindow.h"
 #include "browser/chromium/FrameTracker.h"
+#include "browser/chromium/PageRecording.h"
 #include "browser/chromium/PageSession.h"
 
 #include <QJsonObject>
@@ -40,6 +41,9 @@ public:
     [[nodiscard]] bool ownsSession(const QString &sessionId) const;
     // The target is gone: every operation throws ScriptError(RemoteUnavailable) from now on.
     void markClosed();
+    // Reports what a person does in this page to the queue; null ends the reporting and takes
+    // the recording script out of the page.
+    void setPersonActions(const std::shared_ptr<PersonActionQueue> &actions);
     // Asks the event sink for the window that takes a page this one opens; null without a sink.
     [[nodiscard]] std::shared_ptr<BrowserWindow> requestNewWindow();
 
@@ -87,7 +91,7 @@ private:
     void finishReadyWaits() const;
     [[nodiscard]] bool isLastPage() const;
     void followFrameTarget(const QJsonObject &params);
-    void startNavigation(const QString &method, const QJsonObject &params);
+    void startNavigation(const QString &method, const QJsonObject &params, OwnNavigation own);
     void waitForNavigationStart();
     void reportRefusedNavigation();
     void onStartDelivered(int start);
@@ -97,6 +101,7 @@ private:
 
     std::shared_ptr<PageSession> m_session;
     std::vector<PageSession> m_frameSessions; // frames shown by other processes
+    std::unique_ptr<PageRecording> m_recording; // while a person's actions are recorded
     FrameTracker m_frames;
     BrowserEvents *m_sink = nullptr;
     int m_startRepliesPending = 0;
