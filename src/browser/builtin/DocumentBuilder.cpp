@@ -6,7 +6,7 @@
 #include <QDebug>
 
 struct DocumentBuilder::Job {
-    const LoadedResponse response;
+    LoadedResponse response; // handed over to the build
     const std::weak_ptr<NavigationHost> host;
     std::stop_source stop;
     // Set and called on the builder's own thread only.
@@ -66,10 +66,11 @@ void DocumentBuilder::buildInTurn(std::stop_token threadStop)
         }
         std::shared_ptr<Document> document;
         if (!job->stop.stop_requested()) {
+            const QUrl url = job->response.request.url;
             try {
-                document = pageDocument(job->response, job->host, parser, job->stop.get_token());
+                document = pageDocument(std::move(job->response), job->host, parser, job->stop.get_token());
             } catch (const std::exception &error) {
-                qWarning() << "Building the page of" << job->response.request.url << "failed:" << error.what();
+                qWarning() << "Building the page of" << url << "failed:" << error.what();
             }
         }
         {

@@ -51,6 +51,17 @@ Node &Node::insertChild(size_t index, std::unique_ptr<Node> child)
     return inserted;
 }
 
+void Node::appendChildren(std::vector<std::unique_ptr<Node>> children)
+{
+    for (auto &child : children)
+        child->m_parent = this;
+    if (m_children.empty())
+        m_children = std::move(children);
+    else
+        m_children.insert(m_children.end(), std::make_move_iterator(children.begin()),
+                          std::make_move_iterator(children.end()));
+}
+
 std::vector<std::unique_ptr<Node>> Node::takeChildren()
 {
     std::vector<std::unique_ptr<Node>> taken = std::move(m_children);

@@ -37,6 +37,8 @@ public:
 
     Node &appendChild(std::unique_ptr<Node> child);
     Node &insertChild(size_t index, std::unique_ptr<Node> child);
+    // Appends the nodes in order; a node without children takes the vector as it is.
+    void appendChildren(std::vector<std::unique_ptr<Node>> children);
     // Removes every child and hands them over, in order.
     [[nodiscard]] std::vector<std::unique_ptr<Node>> takeChildren();
     // Removes the children [start, end) and hands them over, in order.
