@@ -5,6 +5,14 @@
 
 #include <QDebug>
 
+#include <malloc.h>
+
+namespace {
+
+constexpr qsizetype LargePageBytes = 4 * 1024 * 1024;
+
+} // namespace
+
 struct DocumentBuilder::Job {
     LoadedResponse response; // handed over to the build
     const std::weak_ptr<NavigationHost> host;
@@ -67,11 +75,16 @@ void DocumentBuilder::buildInTurn(std::stop_token threadStop)
         std::shared_ptr<Document> document;
         if (!job->stop.stop_requested()) {
             const QUrl url = job->response.request.url;
+            const bool largePage = job->response.body.size() > LargePageBytes;
             try {
                 document = pageDocument(std::move(job->response), job->host, parser, job->stop.get_token());
             } catch (const std::exception &error) {
                 qWarning() << "Building the page of" << url << "failed:" << error.what();
             }
+            // The build of a large page leaves most of the memory it took free in this thread's
+            // heap, where malloc keeps it: it goes back to the system.
+            if (largePage)
+                malloc_trim(0);
         }
         {
             const std::lock_guard lock(m_mutex);
