@@ -226,6 +226,11 @@ TEST(Robustness, ReleasingTheFinishedBodyWhileParsingKeepsTheDocument)
         "<p>1<p>2<p>3<h1>4<h2>5</h1>6",
         "<p>a</p><isindex prompt=p><p>b</p><plaintext>c<d>",
         "<div>a</div><textarea>\nb</textarea><pre>\nc</pre><listing>\nd</listing>",
+        "<div id=w><p>a</p><a href=1>b</a><table><tr><td>c</table><b>d<p>e</b>f<div><i>g</div>h</i></div>i",
+        "<main><section><p>a<p>b</section><section><a>c<div>d</a>e</div></section></main>",
+        "<b><div>a</div><div>b<p>c</b>d</div><div>e</div></b>f",
+        "<ul><li><a>x<li><div>y</a>z</ul>",
+        "<div><form><div>a</div></form><table><form><tr><td>b</td></form></table></div>",
     };
     dom::HtmlParser whole(dom::MaxNestingDepth, 0);
     dom::HtmlParser released(dom::MaxNestingDepth, 1);

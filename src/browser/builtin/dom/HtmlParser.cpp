@@ -184,8 +184,8 @@ private:
 
 // Copies myhtml's tree into the engine's nodes. An element that would lie deeper than the
 // depth cap (the adoption agency can move elements under others) is put beside its would-be
-// parent instead. The finished children at the start of the body may be copied while the page
-// is still parsed: they are held until the body itself is copied.
+// parent instead. The finished first children of an open element may be copied while the page
+// is still parsed: they are held until the element itself is copied.
 class TreeConverter {
 public:
     TreeConverter(myhtml_tree_t &tree, std::stop_token stop, int maxDepth)
@@ -193,15 +193,17 @@ public:
     {
     }
 
-    // Whether the body's children can be copied before the body: none of them is too deep.
-    [[nodiscard]] bool takesBodyChildrenAhead() const { return m_maxDepth > BodyChildrenDepth; }
+    // Whether the children of an element with this many element ancestors can be copied before
+    // the element: none of them is deep enough to be put beside it.
+    [[nodiscard]] bool takesChildrenAhead(int ancestors) const { return ancestors + 1 < m_maxDepth; }
 
-    // Copies a finished child of the body, which is next after those held already.
-    void holdBodyChild(const myhtml_tree_node_t &child)
+    // Copies a finished child of the element, which is next after those held for it already.
+    void holdChild(const myhtml_tree_node_t &parent, int parentAncestors, const myhtml_tree_node_t &child)
     {
-        if (!m_heldBodyChildren)
-            m_heldBodyChildren = std::make_unique<DocumentFragment>();
-        append(child, *m_heldBodyChildren, BodyChildrenDepth, false);
+        auto &held = m_heldChildren[&parent];
+        if (!held)
+            held = std::make_unique<DocumentFragment>();
+        append(child, *held, parentAncestors + 1, false);
     }
 
     // The document, or null when a stop is requested on the way.
@@ -214,9 +216,6 @@ public:
     }
 
 private:
-    // The depth of the body's children: the body lies in the html element.
-    static constexpr int BodyChildrenDepth = 2;
-
     // Copies the node and what lies under it onto the end of the container, which holds nodes of
     // this depth; with `siblings`, the node's later siblings too. False when stopped on the way.
     bool append(const myhtml_tree_node_t &first, Node &container, int depth, bool siblings)
@@ -249,8 +248,8 @@ private:
                 Node &parent = tooDeep ? *frame.container->parent() : *frame.container;
                 const int childDepth = std::min(frame.depth + 1, m_maxDepth);
                 auto &element = static_cast<Element &>(parent.appendChild(convertElement(*node)));
-                if (node == m_tree.node_body && m_heldBodyChildren)
-                    element.appendChildren(m_heldBodyChildren->takeChildren());
+                if (auto held = m_heldChildren.extract(node))
+                    element.appendChildren(held.mapped()->takeChildren());
                 if (node->child)
                     stack.push_back({node->child, contentsOf(element), childDepth});
             }
@@ -322,18 +321,20 @@ private:
     const int m_maxDepth;
     NameTable m_names;
     size_t m_converted = 0;
-    std::unique_ptr<DocumentFragment> m_heldBodyChildren;
+    std::unordered_map<const myhtml_tree_node_t *, std::unique_ptr<DocumentFragment>> m_heldChildren;
 };
 
 // Gives back to myhtml the memory of what the page no longer needs while it is parsed, so that
 // myhtml's tree of a large page never stands beside the whole document model: the finished
-// children at the start of the body are copied and freed, and so is each end tag once the tree
-// builder is done with it. A child of the body is finished when nothing the tree builder still
-// holds lies in it: no open element, no entry of the list of active formatting elements, not
-// the form or head element. The builder only ever moves or fills nodes it holds, inserts
-// before an open element or appends, so the freed part is what the page's end would have left.
-// Strings stay in myhtml's string store until the tree is cleaned: freeing them one by one
-// costs more than the parse.
+// first children of the open elements are copied and freed, and so is each end tag once the
+// tree builder is done with it.
+//
+// A child is finished when nothing the tree builder still holds lies in it: no open element, no
+// entry of the list of active formatting elements, not the form or head element. The builder
+// inserts only into open elements (before an open table at most) and moves only nodes it holds,
+// and the children of the elements above a formatting element it may still adopt; elements
+// from the first open formatting element on are left alone. Strings stay in myhtml's string
+// store until the tree is cleaned: freeing them one by one costs more than the parse.
 class FinishedNodeRelease {
 public:
     FinishedNodeRelease(TreeConverter &converter, size_t tokensBetweenReleases)
@@ -348,7 +349,7 @@ public:
             freeToken(tree, *m_spentEndTag);
         m_spentEndTag = isEndTag(token) ? &token : nullptr;
         if (++m_tokens % m_tokensBetweenReleases == 0)
-            releaseFinishedBodyChildren(tree);
+            releaseFinishedChildren(tree);
     }
 
     // Called for every node the tree builder inserts.
@@ -372,38 +373,57 @@ private:
         }
     }
 
-    void releaseFinishedBodyChildren(myhtml_tree_t &tree)
+    void releaseFinishedChildren(myhtml_tree_t &tree)
     {
-        myhtml_tree_node_t *body = tree.node_body;
-        if (!body || body->parent != tree.node_html || !body->child)
-            return;
-        const std::unordered_set<const myhtml_tree_node_t *> held = bodyChildrenHeldByBuilder(tree);
-        while (body->child && !held.contains(body->child)) {
-            myhtml_tree_node_t *child = body->child;
-            m_converter.holdBodyChild(*child);
-            myhtml_tree_node_remove(child);
-            freeSubtree(tree, *child);
+        const std::unordered_set<const myhtml_tree_node_t *> held = heldByBuilder(tree);
+        const std::unordered_set<const myhtml_tree_node_t *> formatting(
+            tree.active_formatting->list, tree.active_formatting->list + tree.active_formatting->length);
+        const myhtml_tree_list_t &open = *tree.open_elements;
+        // The html element's children are the head and the body.
+        for (size_t i = 1; i < open.length; ++i) {
+            myhtml_tree_node_t &element = *open.list[i];
+            if (formatting.contains(&element))
+                return;
+            const int ancestors = elementAncestorsOf(element);
+            if (ancestors < 0 || !m_converter.takesChildrenAhead(ancestors))
+                return;
+            if (element.tag_id == MyHTML_TAG_TEMPLATE)
+                continue;
+            while (element.child && !held.contains(element.child)) {
+                myhtml_tree_node_t *child = element.child;
+                m_converter.holdChild(element, ancestors, *child);
+                myhtml_tree_node_remove(child);
+                freeSubtree(tree, *child);
+            }
         }
     }
 
-    [[nodiscard]] static std::unordered_set<const myhtml_tree_node_t *> bodyChildrenHeldByBuilder(const myhtml_tree_t &tree)
+    // The element's ancestors that are elements, or -1 when it is not in the document.
+    [[nodiscard]] static int elementAncestorsOf(const myhtml_tree_node_t &element)
+    {
+        int ancestors = 0;
+        for (const myhtml_tree_node_t *node = element.parent; node; node = node->parent) {
+            if (node == element.tree->document)
+                return ancestors;
+            ++ancestors;
+        }
+        return -1;
+    }
+
+    // The nodes the tree builder holds, with their ancestors.
+    [[nodiscard]] static std::unordered_set<const myhtml_tree_node_t *> heldByBuilder(const myhtml_tree_t &tree)
     {
         std::unordered_set<const myhtml_tree_node_t *> held;
-        std::unordered_set<const myhtml_tree_node_t *> seen;
-        const auto holdAncestorOf = [&](const myhtml_tree_node_t *node) {
-            for (; node && node != tree.node_body && seen.insert(node).second; node = node->parent) {
-                if (node->parent == tree.node_body) {
-                    held.insert(node);
-                    return;
-                }
+        const auto hold = [&held](const myhtml_tree_node_t *node) {
+            for (; node && held.insert(node).second; node = node->parent) {
             }
         };
         for (const myhtml_tree_list_t *list : {tree.open_elements, tree.active_formatting}) {
             for (size_t i = 0; i < list->length; ++i)
-                holdAncestorOf(list->list[i]);
+                hold(list->list[i]);
         }
-        holdAncestorOf(tree.node_form);
-        holdAncestorOf(tree.node_head);
+        hold(tree.node_form);
+        hold(tree.node_head);
         return held;
     }
 
@@ -545,7 +565,7 @@ public:
         myhtml_tree_t &tree = readyTree();
         TreeConverter converter(tree, stop, m_maxDepth);
         std::optional<FinishedNodeRelease> release;
-        if (m_tokensBetweenReleases > 0 && converter.takesBodyChildrenAhead())
+        if (m_tokensBetweenReleases > 0)
             release.emplace(converter, m_tokensBetweenReleases);
         ParseRun run(size_t(m_maxDepth), std::move(stop), release ? &*release : nullptr);
         myhtml_callback_before_token_done_set(&tree, &ParseRun::beforeTextReading, nullptr);
