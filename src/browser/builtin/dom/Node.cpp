@@ -154,18 +154,27 @@ void Element::removeAttribute(QStringView name)
     });
 }
 
+Element::RareParts &Element::rareParts()
+{
+    if (!m_rareParts)
+        m_rareParts = std::make_unique<RareParts>();
+    return *m_rareParts;
+}
+
 FormControlState &Element::formState()
 {
-    if (!m_formState)
-        m_formState = std::make_unique<FormControlState>();
-    return *m_formState;
+    RareParts &parts = rareParts();
+    if (!parts.formState)
+        parts.formState.emplace();
+    return *parts.formState;
 }
 
 DocumentFragment &Element::templateContent()
 {
-    if (!m_templateContent)
-        m_templateContent = std::make_unique<DocumentFragment>();
-    return *m_templateContent;
+    RareParts &parts = rareParts();
+    if (!parts.templateContent)
+        parts.templateContent = std::make_unique<DocumentFragment>();
+    return *parts.templateContent;
 }
 
 } // namespace dom
