@@ -104,9 +104,11 @@ std::shared_ptr<Document> pageDocument(LoadedResponse response, std::weak_ptr<Na
     switch (kindOfEssence(essenceOf(type))) {
     case ContentKind::Html:
         return buildHtmlDocument(std::move(response.body), type, url, std::move(host), parser, std::move(stop));
-    case ContentKind::Text:
-        return buildHtmlDocument(textAsHtml(response.body, type), HtmlUtf8, url, std::move(host), parser,
-                                 std::move(stop));
+    case ContentKind::Text: {
+        QByteArray html = textAsHtml(response.body, type);
+        response.body.clear();
+        return buildHtmlDocument(std::move(html), HtmlUtf8, url, std::move(host), parser, std::move(stop));
+    }
     case ContentKind::Other: break;
     }
     return buildOtherDocument(url, type);
