@@ -1,6 +1,7 @@
 // libFuzzer target: HTML bytes into the built-in engine's document model, then every document
 // operation the page actions use, the page actions themselves and the page tools; and the same
-// bytes through a parser with a nesting cap low enough for short inputs to reach.
+// bytes through a parser with a nesting cap low enough for short inputs to reach, and through
+// parsers that release the finished part of the page after every token.
 // The first input byte picks the Content-Type, the page address and the low cap; the rest is
 // the page.
 #include "FuzzBrowser.h"
@@ -8,6 +9,7 @@
 
 #include "browser/builtin/dom/HtmlDocument.h"
 #include "browser/builtin/dom/HtmlParser.h"
+#include "browser/builtin/dom/HtmlSerializer.h"
 #include "browser/builtin/dom/InputSanitizer.h"
 #include "page/BrowserPageActions.h"
 #include "page/CurrentDoc.h"
@@ -228,6 +230,18 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
     return 0;
 }
 
+// Releasing the finished part of the page after every token, as a large page is parsed, gives
+// the document the whole tree gives, with the cap as well as without.
+void checkReleaseWhileParsing(const QByteArray &html, std::uint8_t choice)
+{
+    for (const int cap : {dom::MaxNestingDepth, 3 + (choice >> 4)}) {
+        const auto whole = dom::HtmlParser(cap, 0).parse(html);
+        const auto released = dom::HtmlParser(cap, 1).parse(html);
+        require(dom::serializeChildren(*whole) == dom::serializeChildren(*released),
+                "releasing the finished part while parsing leaves the document as it is");
+    }
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     if (size == 0)
@@ -246,5 +260,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const QByteArray serialized = documentHtml(*document).toUtf8();
     (void)readDocument(*buildHtmlDocument(serialized, kContentTypes[0], kAddresses[0], browser.fuzzWindow));
     checkNestingCap(html, choice);
+    checkReleaseWhileParsing(html, choice);
     return 0;
 }

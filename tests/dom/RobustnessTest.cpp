@@ -197,3 +197,54 @@ TEST(Robustness, NestingCapClosesTheDeepestElementAndLeavesShallowerPagesAlone)
 }
 
 } // namespace
+
+// The finished part of the body is copied and freed while the page is parsed: released after
+// every token, the document is the one the whole tree gives, whatever the tree builder does
+// later with what it still holds (adoption agency, foster parenting, form and head pointers,
+// frameset, a second body tag, end tags standing for elements).
+TEST(Robustness, ReleasingTheFinishedBodyWhileParsingKeepsTheDocument)
+{
+    const QByteArray pages[] = {
+        "<a href=1>x<p>y</a>z<a href=2>w",
+        "<b>1<p>2</b>3</p>4<i>5<div>6</i>7</div>8",
+        "<div><a><div>x<span>y</span>z</a>w</div>v",
+        "<p><b>x</p><p>y</p><p>z<b><i>x</b>y</i>z",
+        "<table>x<tr>y<td>z</table>w<table><b>x<tr><td>y</b>z</table>",
+        "<div>a</div><table><tr><td>a</td></tr>text<b>bold</b><tr><td>b</table>after",
+        "<form id=f><input name=a></form><input name=b><form id=g><div></form>x</div><form id=h>",
+        "<head></head><body>x</body><title>late</title><meta name=m><link rel=l>y",
+        "x</br>y</p>z<p>q</p>",
+        "<div></div><div></div><!--c--><frameset><frame></frameset>",
+        "<div>x</div><frameset><frame>",
+        "<template><div>x</div></template><p>y<template><b>z</b></template>",
+        "a<!--c-->b<b></b>c<table>d</table>e",
+        "<body>a</body>b</html>c<!--d-->e",
+        "<body class=a>x<div>y</div><body id=b class=c>z",
+        "<html><body>a<div>b</div><html lang=x>c",
+        "<svg><title>t</title><g>u</g></svg>x<math><mi>y</mi></math><select><option>1<option>2</select>",
+        "<ul><li>a<li>b</ul><nobr>a<nobr>b<button>c<button>d<ruby>e<rt>f</ruby>",
+        "<p>1<p>2<p>3<h1>4<h2>5</h1>6",
+        "<p>a</p><isindex prompt=p><p>b</p><plaintext>c<d>",
+        "<div>a</div><textarea>\nb</textarea><pre>\nc</pre><listing>\nd</listing>",
+        "<div id=w><p>a</p><a href=1>b</a><table><tr><td>c</table><b>d<p>e</b>f<div><i>g</div>h</i></div>i",
+        "<main><section><p>a<p>b</section><section><a>c<div>d</a>e</div></section></main>",
+        "<b><div>a</div><div>b<p>c</b>d</div><div>e</div></b>f",
+        "<ul><li><a>x<li><div>y</a>z</ul>",
+        "<div><form><div>a</div></form><table><form><tr><td>b</td></form></table></div>",
+    };
+    dom::HtmlParser whole(dom::MaxNestingDepth, 0);
+    dom::HtmlParser released(dom::MaxNestingDepth, 1);
+    dom::HtmlParser cappedReleased(4, 1);
+    dom::HtmlParser capped(4, 0);
+    QByteArray all;
+    for (const QByteArray &page : pages) {
+        SCOPED_TRACE(page.toStdString());
+        const QString expected = dom::serializeChildren(*whole.parse(page));
+        EXPECT_EQ(dom::serializeChildren(*released.parse(page)), expected);
+        EXPECT_EQ(dom::serializeChildren(*released.parse(page + page + page)),
+                  dom::serializeChildren(*whole.parse(page + page + page)));
+        EXPECT_EQ(dom::serializeChildren(*cappedReleased.parse(page + page)), dom::serializeChildren(*capped.parse(page + page)));
+        all += page;
+    }
+    EXPECT_EQ(dom::serializeChildren(*released.parse(all)), dom::serializeChildren(*whole.parse(all)));
+}

@@ -5,17 +5,21 @@
 
 #include <QDebug>
 
+#include <malloc.h>
+
 namespace {
 
 // An answer this small is built at once on the asking thread, which spares it two waits for a
 // thread to wake: the peer benchmark's 23 KB pages take a third of a millisecond, and the worst
 // page of this size found (nothing but nested elements, to the depth cap) about 20.
 constexpr qsizetype InPlaceBuildBytes = 64 * 1024;
+// After a page this large the memory its build freed is given back to the system.
+constexpr qsizetype LargePageBytes = 4 * 1024 * 1024;
 
 } // namespace
 
 struct DocumentBuilder::Job {
-    const LoadedResponse response;
+    LoadedResponse response; // handed over to the build
     const std::weak_ptr<NavigationHost> host;
     std::stop_source stop;
     // Set and called on the builder's own thread only.
@@ -80,8 +84,14 @@ void DocumentBuilder::buildInTurn(std::stop_token threadStop)
             m_current = job;
         }
         std::shared_ptr<Document> document;
-        if (!job->stop.stop_requested())
+        if (!job->stop.stop_requested()) {
+            const bool largePage = job->response.body.size() > LargePageBytes;
             document = buildDocument(*job, parser);
+            // The build of a large page leaves most of the memory it took free in this thread's
+            // heap, where malloc keeps it: it goes back to the system.
+            if (largePage)
+                malloc_trim(0);
+        }
         {
             const std::lock_guard lock(m_mutex);
             m_current.reset();
@@ -91,12 +101,13 @@ void DocumentBuilder::buildInTurn(std::stop_token threadStop)
     }
 }
 
-std::shared_ptr<Document> DocumentBuilder::buildDocument(const Job &job, dom::HtmlParser &parser)
+std::shared_ptr<Document> DocumentBuilder::buildDocument(Job &job, dom::HtmlParser &parser)
 {
+    const QUrl url = job.response.request.url;
     try {
-        return pageDocument(job.response, job.host, parser, job.stop.get_token());
+        return pageDocument(std::move(job.response), job.host, parser, job.stop.get_token());
     } catch (const std::exception &error) {
-        qWarning() << "Building the page of" << job.response.request.url << "failed:" << error.what();
+        qWarning() << "Building the page of" << url << "failed:" << error.what();
         return nullptr;
     }
 }

@@ -60,7 +60,7 @@ public:
 private:
     void buildInTurn(std::stop_token threadStop);
     // The job's document, or null when the build failed or was stopped.
-    [[nodiscard]] static std::shared_ptr<Document> buildDocument(const Job &job, dom::HtmlParser &parser);
+    [[nodiscard]] static std::shared_ptr<Document> buildDocument(Job &job, dom::HtmlParser &parser);
     void deliver(const std::shared_ptr<Job> &job, std::shared_ptr<Document> document);
 
     std::mutex m_mutex;

@@ -9,7 +9,7 @@ inline constexpr int MaxRedirects = 20;
 // A server that accepts a connection and then sends nothing for this long is given up on.
 inline constexpr std::chrono::milliseconds TransferTimeout{30'000};
 // A bigger body, as sent or once decompressed, is not shown: such pages are downloads, not pages
-// a script reads, and the HTML parser needs many times the page's size in memory while it runs.
+// a script reads, and a page's document takes ten to thirty-five times its size in memory.
 inline constexpr qint64 MaxBodyBytes = 32 * 1024 * 1024;
 // Servers and browsers refuse header blocks past about this much; an endless one would otherwise
 // hold the connection's reader for good.

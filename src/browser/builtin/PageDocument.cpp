@@ -93,7 +93,7 @@ QByteArray textAsHtml(const QByteArray &body, const QByteArray &contentType)
     return html;
 }
 
-std::shared_ptr<Document> pageDocument(const LoadedResponse &response, std::weak_ptr<NavigationHost> host,
+std::shared_ptr<Document> pageDocument(LoadedResponse response, std::weak_ptr<NavigationHost> host,
                                        dom::HtmlParser &parser, std::stop_token stop)
 {
     const QUrl &url = response.request.url;
@@ -102,10 +102,13 @@ std::shared_ptr<Document> pageDocument(const LoadedResponse &response, std::weak
                                  std::move(stop));
     const QByteArray type = effectiveType(response);
     switch (kindOfEssence(essenceOf(type))) {
-    case ContentKind::Html: return buildHtmlDocument(response.body, type, url, std::move(host), parser, std::move(stop));
-    case ContentKind::Text:
-        return buildHtmlDocument(textAsHtml(response.body, type), HtmlUtf8, url, std::move(host), parser,
-                                 std::move(stop));
+    case ContentKind::Html:
+        return buildHtmlDocument(std::move(response.body), type, url, std::move(host), parser, std::move(stop));
+    case ContentKind::Text: {
+        QByteArray html = textAsHtml(response.body, type);
+        response.body.clear();
+        return buildHtmlDocument(std::move(html), HtmlUtf8, url, std::move(host), parser, std::move(stop));
+    }
     case ContentKind::Other: break;
     }
     return buildOtherDocument(url, type);

@@ -27,6 +27,7 @@ enum class ContentKind { Html, Text, Other };
 
 // The document the answer becomes: its page, its text, another kind of document, or the error
 // page of a failed load, parsed with this parser; null when `stop` is requested on the way.
-// `keepsDocument` answers are not passed here.
-[[nodiscard]] std::shared_ptr<Document> pageDocument(const LoadedResponse &response, std::weak_ptr<NavigationHost> host,
+// `keepsDocument` answers are not passed here. The answer is taken, so that its body goes as
+// soon as the page no longer needs it.
+[[nodiscard]] std::shared_ptr<Document> pageDocument(LoadedResponse response, std::weak_ptr<NavigationHost> host,
                                                      dom::HtmlParser &parser, std::stop_token stop);

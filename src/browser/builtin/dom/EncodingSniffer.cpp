@@ -278,7 +278,7 @@ SniffedPage decodeHtmlBytes(const QByteArray &body, QByteArrayView contentType)
     // UTF-8 goes to the parser as it is: the parser replaces invalid sequences itself.
     if (encoding == Utf8Encoding)
         return {bytes.size() == body.size() ? body : bytes.toByteArray(), encoding};
-    return {decodeText(bytes, encoding).toUtf8(), encoding};
+    return {decodeTextToUtf8(bytes, encoding), encoding};
 }
 
 } // namespace dom

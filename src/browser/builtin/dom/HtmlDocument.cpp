@@ -131,11 +131,12 @@ std::shared_ptr<Document> buildHtmlDocument(const QByteArray &body, const QByteA
     return buildHtmlDocument(body, contentType, url, std::move(host), parser);
 }
 
-std::shared_ptr<Document> buildHtmlDocument(const QByteArray &body, const QByteArray &contentType, const QUrl &url,
+std::shared_ptr<Document> buildHtmlDocument(QByteArray body, const QByteArray &contentType, const QUrl &url,
                                             std::weak_ptr<NavigationHost> host, dom::HtmlParser &parser,
                                             std::stop_token stop)
 {
     dom::SniffedPage page = dom::decodeHtmlBytes(body, contentType);
+    body.clear();
     auto tree = parser.parse(page.utf8, std::move(stop));
     if (!tree)
         return nullptr;

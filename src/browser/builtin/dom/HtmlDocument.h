@@ -22,8 +22,9 @@ class HtmlParser;
                                                           const QByteArray &contentType,
                                                           const QUrl &url,
                                                           std::weak_ptr<NavigationHost> host);
-// The same with this parser, stopping early when `stop` is requested: null then.
-[[nodiscard]] std::shared_ptr<Document> buildHtmlDocument(const QByteArray &body, const QByteArray &contentType,
+// The same with this parser, stopping early when `stop` is requested: null then. The body is let
+// go once it is decoded.
+[[nodiscard]] std::shared_ptr<Document> buildHtmlDocument(QByteArray body, const QByteArray &contentType,
                                                           const QUrl &url, std::weak_ptr<NavigationHost> host,
                                                           dom::HtmlParser &parser, std::stop_token stop = {});
 

@@ -2,11 +2,14 @@
 
 #include <myhtml/myhtml.h>
 #include <myhtml/rules.h>
+#include <myhtml/tree.h>
+#include <mycore/utils/mcobject_async.h>
 
 #include <algorithm>
 #include <array>
 #include <forward_list>
 #include <new>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -75,86 +78,6 @@ using MyhtmlTreePointer = std::unique_ptr<myhtml_tree_t, MyhtmlRelease>;
     default: return (token.type & MyHTML_TOKEN_TYPE_CLOSE) == 0;
     }
 }
-
-// One parse as myhtml's callbacks see it: the depth cap on the stack of open elements, and
-// the stop request.
-class ParseRun {
-public:
-    ParseRun(size_t maxDepth, std::stop_token stop) : m_maxDepth(maxDepth), m_stop(std::move(stop)) {}
-
-    [[nodiscard]] bool stopped() const { return m_stopped; }
-
-    // Called for every token before the tree builder takes it.
-    static void *beforeTreeBuilding(myhtml_tree_t *tree, myhtml_token_node_t *token, void *context)
-    {
-        auto &run = *static_cast<ParseRun *>(context);
-        if (run.m_stop.stop_requested()) {
-            // No more tree building, and the tokenizer takes what is left of the page for one
-            // run of plain text, which it reads to the end at once.
-            tree->parse_flags = MyHTML_TREE_PARSE_FLAGS_WITHOUT_PROCESS_TOKEN;
-            tree->state = MyHTML_TOKENIZER_STATE_PLAINTEXT;
-            run.m_stopped = true;
-        } else if (isStartTag(*token)) {
-            run.closeDeepest(*tree);
-            renameImageOutsideForeignContent(*tree, *token);
-        }
-        return context;
-    }
-
-    // Called for every token before myhtml reads its text. In a raw text element (style, xmp,
-    // iframe, ...) myhtml goes on as in an RCDATA one after an end tag of another name, and takes
-    // the text of one left open to the end of the page for ordinary text: either way it would
-    // decode the character references in it. The text is raw text all the same.
-    static void *beforeTextReading(myhtml_tree_t *tree, myhtml_token_node_t *token, void *context)
-    {
-        if (token->tag_id == MyHTML_TAG__TEXT && tree->insert_mode == MyHTML_INSERTION_MODE_TEXT
-            && isRawTextElement(myhtml_tree_current_node(tree))) {
-            const unsigned decoded = MyHTML_TOKEN_TYPE_DATA | MyHTML_TOKEN_TYPE_RCDATA;
-            token->type = myhtml_token_type((token->type & ~decoded) | MyHTML_TOKEN_TYPE_RAWTEXT);
-        }
-        return context;
-    }
-
-    static void sealText(myhtml_tree_t *, myhtml_tree_node_t *node, void *)
-    {
-        if (node->tag_id == MyHTML_TAG__TEXT)
-            node->tag_id = SealedTextTag;
-    }
-
-private:
-    // The tree builder reads an <image> start tag in HTML content as <img>. myhtml does so too,
-    // but loses one in a table instead of putting it before the table: it is renamed first.
-    static void renameImageOutsideForeignContent(myhtml_tree_t &tree, myhtml_token_node_t &token)
-    {
-        const myhtml_tree_node_t *adjusted = myhtml_tree_adjusted_current_node(&tree);
-        if (token.tag_id == MyHTML_TAG_IMAGE && (!adjusted || adjusted->ns == MyHTML_NAMESPACE_HTML))
-            token.tag_id = MyHTML_TAG_IMG;
-    }
-
-    // Gives the tree builder the end tag of the deepest open element while the stack is full,
-    // as if the page had closed it: the builder's own rules then pop it, whatever the element.
-    void closeDeepest(myhtml_tree_t &tree)
-    {
-        while (tree.open_elements->length >= m_maxDepth) {
-            const size_t depth = tree.open_elements->length;
-            if (!m_endTag)
-                m_endTag = myhtml_token_node_create(tree.token, tree.token->mcasync_token_id);
-            if (!m_endTag)
-                return;
-            m_endTag->tag_id = tree.open_elements->list[depth - 1]->tag_id;
-            m_endTag->type = myhtml_token_type(MyHTML_TOKEN_TYPE_CLOSE | MyHTML_TOKEN_TYPE_DONE);
-            while (myhtml_rules_tree_dispatcher(&tree, m_endTag)) {
-            }
-            if (tree.open_elements->length >= depth)
-                return;
-        }
-    }
-
-    const size_t m_maxDepth;
-    const std::stop_token m_stop;
-    myhtml_token_node_t *m_endTag = nullptr; // lives in the tree's memory until its next parse
-    bool m_stopped = false;
-};
 
 // Shares one QString among all uses of the same element name, attribute name or short run of
 // white space.
@@ -261,7 +184,8 @@ private:
 
 // Copies myhtml's tree into the engine's nodes. An element that would lie deeper than the
 // depth cap (the adoption agency can move elements under others) is put beside its would-be
-// parent instead.
+// parent instead. The finished first children of an open element may be copied while the page
+// is still parsed: they are held until the element itself is copied.
 class TreeConverter {
 public:
     TreeConverter(myhtml_tree_t &tree, std::stop_token stop, int maxDepth)
@@ -269,29 +193,51 @@ public:
     {
     }
 
+    // Whether the children of an element with this many element ancestors can be copied before
+    // the element: none of them is deep enough to be put beside it.
+    [[nodiscard]] bool takesChildrenAhead(int ancestors) const { return ancestors + 1 < m_maxDepth; }
+
+    // Copies a finished child of the element, which is next after those held for it already.
+    void holdChild(const myhtml_tree_node_t &parent, int parentAncestors, const myhtml_tree_node_t &child)
+    {
+        auto &held = m_heldChildren[&parent];
+        if (!held)
+            held = std::make_unique<DocumentFragment>();
+        append(child, *held, parentAncestors + 1, false);
+    }
+
     // The document, or null when a stop is requested on the way.
     [[nodiscard]] std::unique_ptr<Document> convert()
     {
         auto document = std::make_unique<Document>();
+        if (m_tree.document->child && !append(*m_tree.document->child, *document, 0, true))
+            return nullptr;
+        return document;
+    }
+
+private:
+    // Copies the node and what lies under it onto the end of the container, which holds nodes of
+    // this depth; with `siblings`, the node's later siblings too. False when stopped on the way.
+    bool append(const myhtml_tree_node_t &first, Node &container, int depth, bool siblings)
+    {
         // Each frame is the next of a node's children to convert, where they go and its depth.
         struct Frame {
-            myhtml_tree_node_t *next;
+            const myhtml_tree_node_t *next;
             Node *container;
             int depth;
         };
-        std::vector<Frame> stack{{m_tree.document->child, document.get(), 0}};
-        size_t converted = 0;
+        std::vector<Frame> stack{{&first, &container, depth}};
         while (!stack.empty()) {
             Frame &frame = stack.back();
-            myhtml_tree_node_t *node = frame.next;
+            const myhtml_tree_node_t *node = frame.next;
             if (!node) {
                 stack.pop_back();
                 continue;
             }
-            frame.next = node->next;
+            frame.next = siblings || stack.size() > 1 ? node->next : nullptr;
             constexpr size_t StopCheckInterval = 4096;
-            if (++converted % StopCheckInterval == 0 && m_stop.stop_requested())
-                return nullptr;
+            if (++m_converted % StopCheckInterval == 0 && m_stop.stop_requested())
+                return false;
             switch (node->tag_id) {
             case SealedTextTag:
             case MyHTML_TAG__TEXT: appendText(*frame.container, *node); break;
@@ -300,14 +246,16 @@ public:
             default: {
                 const bool tooDeep = frame.depth >= m_maxDepth && frame.container->parent();
                 Node &parent = tooDeep ? *frame.container->parent() : *frame.container;
-                const int depth = std::min(frame.depth + 1, m_maxDepth);
+                const int childDepth = std::min(frame.depth + 1, m_maxDepth);
                 auto &element = static_cast<Element &>(parent.appendChild(convertElement(*node)));
+                if (auto held = m_heldChildren.extract(node))
+                    element.appendChildren(held.mapped()->takeChildren());
                 if (node->child)
-                    stack.push_back({node->child, contentsOf(element), depth});
+                    stack.push_back({node->child, contentsOf(element), childDepth});
             }
             }
         }
-        return document;
+        return true;
     }
 
 private:
@@ -372,13 +320,241 @@ private:
     const std::stop_token m_stop;
     const int m_maxDepth;
     NameTable m_names;
+    size_t m_converted = 0;
+    std::unordered_map<const myhtml_tree_node_t *, std::unique_ptr<DocumentFragment>> m_heldChildren;
+};
+
+// Gives back to myhtml the memory of what the page no longer needs while it is parsed, so that
+// myhtml's tree of a large page never stands beside the whole document model: the finished
+// first children of the open elements are copied and freed, and so is each end tag once the
+// tree builder is done with it.
+//
+// A child is finished when nothing the tree builder still holds lies in it: no open element, no
+// entry of the list of active formatting elements, not the form or head element. The builder
+// inserts only into open elements (before an open table at most) and moves only nodes it holds,
+// and the children of the elements above a formatting element it may still adopt; elements
+// from the first open formatting element on are left alone. Strings stay in myhtml's string
+// store until the tree is cleaned: freeing them one by one costs more than the parse.
+class FinishedNodeRelease {
+public:
+    FinishedNodeRelease(TreeConverter &converter, size_t tokensBetweenReleases)
+        : m_converter(converter), m_tokensBetweenReleases(tokensBetweenReleases)
+    {
+    }
+
+    // Called for every token before the tree builder takes it.
+    void beforeToken(myhtml_tree_t &tree, myhtml_token_node_t &token)
+    {
+        if (m_spentEndTag)
+            freeToken(tree, *m_spentEndTag);
+        m_spentEndTag = isEndTag(token) ? &token : nullptr;
+        if (++m_tokens % m_tokensBetweenReleases == 0)
+            releaseFinishedChildren(tree);
+    }
+
+    // Called for every node the tree builder inserts.
+    void inserted(const myhtml_tree_node_t &node)
+    {
+        // An end tag that stands for an element (</br>, </p>) belongs to its node.
+        if (m_spentEndTag && node.token == m_spentEndTag)
+            m_spentEndTag = nullptr;
+    }
+
+private:
+    [[nodiscard]] static bool isEndTag(const myhtml_token_node_t &token)
+    {
+        switch (token.tag_id) {
+        case MyHTML_TAG__UNDEF:
+        case MyHTML_TAG__TEXT:
+        case MyHTML_TAG__COMMENT:
+        case MyHTML_TAG__DOCTYPE:
+        case MyHTML_TAG__END_OF_FILE: return false;
+        default: return (token.type & MyHTML_TOKEN_TYPE_CLOSE) != 0;
+        }
+    }
+
+    void releaseFinishedChildren(myhtml_tree_t &tree)
+    {
+        const std::unordered_set<const myhtml_tree_node_t *> held = heldByBuilder(tree);
+        const std::unordered_set<const myhtml_tree_node_t *> formatting(
+            tree.active_formatting->list, tree.active_formatting->list + tree.active_formatting->length);
+        const myhtml_tree_list_t &open = *tree.open_elements;
+        // The html element's children are the head and the body.
+        for (size_t i = 1; i < open.length; ++i) {
+            myhtml_tree_node_t &element = *open.list[i];
+            if (formatting.contains(&element))
+                return;
+            const int ancestors = elementAncestorsOf(element);
+            if (ancestors < 0 || !m_converter.takesChildrenAhead(ancestors))
+                return;
+            if (element.tag_id == MyHTML_TAG_TEMPLATE)
+                continue;
+            while (element.child && !held.contains(element.child)) {
+                myhtml_tree_node_t *child = element.child;
+                m_converter.holdChild(element, ancestors, *child);
+                myhtml_tree_node_remove(child);
+                freeSubtree(tree, *child);
+            }
+        }
+    }
+
+    // The element's ancestors that are elements, or -1 when it is not in the document.
+    [[nodiscard]] static int elementAncestorsOf(const myhtml_tree_node_t &element)
+    {
+        int ancestors = 0;
+        for (const myhtml_tree_node_t *node = element.parent; node; node = node->parent) {
+            if (node == element.tree->document)
+                return ancestors;
+            ++ancestors;
+        }
+        return -1;
+    }
+
+    // The nodes the tree builder holds, with their ancestors.
+    [[nodiscard]] static std::unordered_set<const myhtml_tree_node_t *> heldByBuilder(const myhtml_tree_t &tree)
+    {
+        std::unordered_set<const myhtml_tree_node_t *> held;
+        const auto hold = [&held](const myhtml_tree_node_t *node) {
+            for (; node && held.insert(node).second; node = node->parent) {
+            }
+        };
+        for (const myhtml_tree_list_t *list : {tree.open_elements, tree.active_formatting}) {
+            for (size_t i = 0; i < list->length; ++i)
+                hold(list->list[i]);
+        }
+        hold(tree.node_form);
+        hold(tree.node_head);
+        return held;
+    }
+
+    static void freeSubtree(myhtml_tree_t &tree, myhtml_tree_node_t &root)
+    {
+        std::vector<myhtml_tree_node_t *> pending{&root};
+        while (!pending.empty()) {
+            myhtml_tree_node_t *node = pending.back();
+            pending.pop_back();
+            for (myhtml_tree_node_t *child = node->child; child; child = child->next)
+                pending.push_back(child);
+            if (node->token)
+                freeToken(tree, *node->token);
+            mcobject_async_free(tree.tree_obj, node);
+        }
+    }
+
+    static void freeToken(myhtml_tree_t &tree, myhtml_token_node_t &token)
+    {
+        for (myhtml_token_attr_t *attribute = token.attr_first; attribute;) {
+            myhtml_token_attr_t *next = attribute->next;
+            mcobject_async_free(tree.token->attr_obj, attribute);
+            attribute = next;
+        }
+        mcobject_async_free(tree.token->nodes_obj, &token);
+    }
+
+    TreeConverter &m_converter;
+    const size_t m_tokensBetweenReleases;
+    size_t m_tokens = 0;
+    myhtml_token_node_t *m_spentEndTag = nullptr;
+};
+
+// One parse as myhtml's callbacks see it: the depth cap on the stack of open elements, and
+// the stop request.
+class ParseRun {
+public:
+    ParseRun(size_t maxDepth, std::stop_token stop, FinishedNodeRelease *release)
+        : m_maxDepth(maxDepth), m_stop(std::move(stop)), m_release(release)
+    {
+    }
+
+    [[nodiscard]] bool stopped() const { return m_stopped; }
+
+    // Called for every token before the tree builder takes it.
+    static void *beforeTreeBuilding(myhtml_tree_t *tree, myhtml_token_node_t *token, void *context)
+    {
+        auto &run = *static_cast<ParseRun *>(context);
+        if (run.m_stop.stop_requested()) {
+            // No more tree building, and the tokenizer takes what is left of the page for one
+            // run of plain text, which it reads to the end at once.
+            tree->parse_flags = MyHTML_TREE_PARSE_FLAGS_WITHOUT_PROCESS_TOKEN;
+            tree->state = MyHTML_TOKENIZER_STATE_PLAINTEXT;
+            run.m_stopped = true;
+            return context;
+        }
+        if (run.m_release)
+            run.m_release->beforeToken(*tree, *token);
+        if (isStartTag(*token)) {
+            run.closeDeepest(*tree);
+            renameImageOutsideForeignContent(*tree, *token);
+        }
+        return context;
+    }
+
+    // Called for every token before myhtml reads its text. In a raw text element (style, xmp,
+    // iframe, ...) myhtml goes on as in an RCDATA one after an end tag of another name, and takes
+    // the text of one left open to the end of the page for ordinary text: either way it would
+    // decode the character references in it. The text is raw text all the same.
+    static void *beforeTextReading(myhtml_tree_t *tree, myhtml_token_node_t *token, void *context)
+    {
+        if (token->tag_id == MyHTML_TAG__TEXT && tree->insert_mode == MyHTML_INSERTION_MODE_TEXT
+            && isRawTextElement(myhtml_tree_current_node(tree))) {
+            const unsigned decoded = MyHTML_TOKEN_TYPE_DATA | MyHTML_TOKEN_TYPE_RCDATA;
+            token->type = myhtml_token_type((token->type & ~decoded) | MyHTML_TOKEN_TYPE_RAWTEXT);
+        }
+        return context;
+    }
+
+    // Called for every node the tree builder inserts.
+    static void nodeInserted(myhtml_tree_t *, myhtml_tree_node_t *node, void *context)
+    {
+        if (node->tag_id == MyHTML_TAG__TEXT)
+            node->tag_id = SealedTextTag;
+        auto &run = *static_cast<ParseRun *>(context);
+        if (run.m_release)
+            run.m_release->inserted(*node);
+    }
+
+private:
+    // The tree builder reads an <image> start tag in HTML content as <img>. myhtml does so too,
+    // but loses one in a table instead of putting it before the table: it is renamed first.
+    static void renameImageOutsideForeignContent(myhtml_tree_t &tree, myhtml_token_node_t &token)
+    {
+        const myhtml_tree_node_t *adjusted = myhtml_tree_adjusted_current_node(&tree);
+        if (token.tag_id == MyHTML_TAG_IMAGE && (!adjusted || adjusted->ns == MyHTML_NAMESPACE_HTML))
+            token.tag_id = MyHTML_TAG_IMG;
+    }
+
+    // Gives the tree builder the end tag of the deepest open element while the stack is full,
+    // as if the page had closed it: the builder's own rules then pop it, whatever the element.
+    void closeDeepest(myhtml_tree_t &tree)
+    {
+        while (tree.open_elements->length >= m_maxDepth) {
+            const size_t depth = tree.open_elements->length;
+            if (!m_endTag)
+                m_endTag = myhtml_token_node_create(tree.token, tree.token->mcasync_token_id);
+            if (!m_endTag)
+                return;
+            m_endTag->tag_id = tree.open_elements->list[depth - 1]->tag_id;
+            m_endTag->type = myhtml_token_type(MyHTML_TOKEN_TYPE_CLOSE | MyHTML_TOKEN_TYPE_DONE);
+            while (myhtml_rules_tree_dispatcher(&tree, m_endTag)) {
+            }
+            if (tree.open_elements->length >= depth)
+                return;
+        }
+    }
+
+    const size_t m_maxDepth;
+    const std::stop_token m_stop;
+    FinishedNodeRelease *const m_release; // null when nothing is released on the way
+    myhtml_token_node_t *m_endTag = nullptr; // lives in the tree's memory until its next parse
+    bool m_stopped = false;
 };
 
 } // namespace
 
 class HtmlParser::TreeBuilder {
 public:
-    explicit TreeBuilder(int maxDepth) : m_maxDepth(std::max(maxDepth, 1))
+    TreeBuilder(int maxDepth, size_t tokensBetweenReleases)
+        : m_maxDepth(std::max(maxDepth, 1)), m_tokensBetweenReleases(tokensBetweenReleases)
     {
         if (!m_myhtml || myhtml_init(m_myhtml.get(), MyHTML_OPTIONS_PARSE_MODE_SINGLE, 1, 0) != MyHTML_STATUS_OK)
             throw std::runtime_error("the HTML parser could not be set up");
@@ -387,17 +563,21 @@ public:
     [[nodiscard]] std::unique_ptr<Document> parse(const QByteArray &utf8, std::stop_token stop)
     {
         myhtml_tree_t &tree = readyTree();
-        ParseRun run(size_t(m_maxDepth), stop);
+        TreeConverter converter(tree, stop, m_maxDepth);
+        std::optional<FinishedNodeRelease> release;
+        if (m_tokensBetweenReleases > 0)
+            release.emplace(converter, m_tokensBetweenReleases);
+        ParseRun run(size_t(m_maxDepth), std::move(stop), release ? &*release : nullptr);
         myhtml_callback_before_token_done_set(&tree, &ParseRun::beforeTextReading, nullptr);
         myhtml_callback_after_token_done_set(&tree, &ParseRun::beforeTreeBuilding, &run);
-        myhtml_callback_tree_node_insert_set(&tree, &ParseRun::sealText, nullptr);
+        myhtml_callback_tree_node_insert_set(&tree, &ParseRun::nodeInserted, &run);
         const mystatus_t status = parseAll(tree, utf8);
         myhtml_callback_before_token_done_set(&tree, nullptr, nullptr);
         myhtml_callback_after_token_done_set(&tree, nullptr, nullptr);
         myhtml_callback_tree_node_insert_set(&tree, nullptr, nullptr);
         std::unique_ptr<Document> document;
         if (status == MyHTML_STATUS_OK && !run.stopped())
-            document = TreeConverter(tree, std::move(stop), m_maxDepth).convert();
+            document = converter.convert();
         // A stopped parse leaves the tree set to tokenize only; a large page's memory goes.
         if (status != MyHTML_STATUS_OK || run.stopped() || utf8.size() > ReusedTreeBytes)
             m_tree.reset();
@@ -455,11 +635,15 @@ private:
     }
 
     const int m_maxDepth;
+    const size_t m_tokensBetweenReleases;
     MyhtmlPointer m_myhtml{myhtml_create()};
     MyhtmlTreePointer m_tree;
 };
 
-HtmlParser::HtmlParser(int maxDepth) : m_builder(std::make_unique<TreeBuilder>(maxDepth)) {}
+HtmlParser::HtmlParser(int maxDepth, size_t tokensBetweenReleases)
+    : m_builder(std::make_unique<TreeBuilder>(maxDepth, tokensBetweenReleases))
+{
+}
 
 HtmlParser::~HtmlParser() = default;
 

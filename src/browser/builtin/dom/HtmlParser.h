@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 
+#include <cstddef>
 #include <memory>
 #include <stop_token>
 
@@ -21,10 +22,16 @@ inline constexpr int MaxNestingDepth = 512;
 // its sibling. The depth is counted on the parser's own stack of open elements, whatever the
 // markup looks like (comments, raw text, foreign content).
 //
+// myhtml's tree of a large page takes about thirty times the page: the parser copies and frees
+// the finished part of the body every this many tokens, so that it never holds more than a
+// small part of the page beside the document.
+inline constexpr size_t TokensBetweenReleases = 4096;
+
 // A parser keeps its working memory from one page to the next; it serves one thread at a time.
 class HtmlParser {
 public:
-    explicit HtmlParser(int maxDepth = MaxNestingDepth);
+    // With `tokensBetweenReleases` 0, the whole of myhtml's tree is copied at the end.
+    explicit HtmlParser(int maxDepth = MaxNestingDepth, size_t tokensBetweenReleases = TokensBetweenReleases);
     ~HtmlParser();
     HtmlParser(const HtmlParser &) = delete;
     HtmlParser &operator=(const HtmlParser &) = delete;

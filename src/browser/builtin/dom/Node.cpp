@@ -51,6 +51,17 @@ Node &Node::insertChild(size_t index, std::unique_ptr<Node> child)
     return inserted;
 }
 
+void Node::appendChildren(std::vector<std::unique_ptr<Node>> children)
+{
+    for (auto &child : children)
+        child->m_parent = this;
+    if (m_children.empty())
+        m_children = std::move(children);
+    else
+        m_children.insert(m_children.end(), std::make_move_iterator(children.begin()),
+                          std::make_move_iterator(children.end()));
+}
+
 std::vector<std::unique_ptr<Node>> Node::takeChildren()
 {
     std::vector<std::unique_ptr<Node>> taken = std::move(m_children);
@@ -149,18 +160,27 @@ void Element::removeAttribute(QStringView name)
     });
 }
 
+Element::RareParts &Element::rareParts()
+{
+    if (!m_rareParts)
+        m_rareParts = std::make_unique<RareParts>();
+    return *m_rareParts;
+}
+
 FormControlState &Element::formState()
 {
-    if (!m_formState)
-        m_formState = std::make_unique<FormControlState>();
-    return *m_formState;
+    RareParts &parts = rareParts();
+    if (!parts.formState)
+        parts.formState.emplace();
+    return *parts.formState;
 }
 
 DocumentFragment &Element::templateContent()
 {
-    if (!m_templateContent)
-        m_templateContent = std::make_unique<DocumentFragment>();
-    return *m_templateContent;
+    RareParts &parts = rareParts();
+    if (!parts.templateContent)
+        parts.templateContent = std::make_unique<DocumentFragment>();
+    return *parts.templateContent;
 }
 
 } // namespace dom

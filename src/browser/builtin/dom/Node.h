@@ -5,6 +5,7 @@
 
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <vector>
 
 // The document tree, with the node types of the DOM standard. A parent owns its children;
@@ -37,6 +38,8 @@ public:
 
     Node &appendChild(std::unique_ptr<Node> child);
     Node &insertChild(size_t index, std::unique_ptr<Node> child);
+    // Appends the nodes in order; a node without children takes the vector as it is.
+    void appendChildren(std::vector<std::unique_ptr<Node>> children);
     // Removes every child and hands them over, in order.
     [[nodiscard]] std::vector<std::unique_ptr<Node>> takeChildren();
     // Removes the children [start, end) and hands them over, in order.
@@ -128,7 +131,7 @@ struct FormControlState {
 
 class Element : public Node {
 public:
-    Element(QString localName, Namespace ns) : Node(NodeType::Element), m_localName(std::move(localName)), m_namespace(ns) {}
+    Element(QString localName, Namespace ns) : Node(NodeType::Element), m_namespace(ns), m_localName(std::move(localName)) {}
 
     [[nodiscard]] const QString &localName() const { return m_localName; }
     [[nodiscard]] Namespace elementNamespace() const { return m_namespace; }
@@ -154,19 +157,36 @@ public:
 
     // The control state, created on first use.
     [[nodiscard]] FormControlState &formState();
-    [[nodiscard]] const FormControlState *formStateIfAny() const { return m_formState.get(); }
+    [[nodiscard]] const FormControlState *formStateIfAny() const
+    {
+        return m_rareParts && m_rareParts->formState ? &*m_rareParts->formState : nullptr;
+    }
 
     // A template element's contents, created on first use.
     [[nodiscard]] DocumentFragment &templateContent();
-    [[nodiscard]] DocumentFragment *templateContentIfAny() const { return m_templateContent.get(); }
-    [[nodiscard]] std::unique_ptr<DocumentFragment> takeTemplateContent() { return std::move(m_templateContent); }
+    [[nodiscard]] DocumentFragment *templateContentIfAny() const
+    {
+        return m_rareParts ? m_rareParts->templateContent.get() : nullptr;
+    }
+    [[nodiscard]] std::unique_ptr<DocumentFragment> takeTemplateContent()
+    {
+        return m_rareParts ? std::move(m_rareParts->templateContent) : nullptr;
+    }
 
 private:
+    // What few elements have, out of line: a page holds many elements.
+    struct RareParts {
+        std::optional<FormControlState> formState;
+        std::unique_ptr<DocumentFragment> templateContent;
+    };
+
+    RareParts &rareParts();
+
+    // First, so that it fills the end of the node's own layout.
+    const Namespace m_namespace;
     QString m_localName;
     std::vector<Attribute> m_attributes;
-    std::unique_ptr<FormControlState> m_formState;
-    std::unique_ptr<DocumentFragment> m_templateContent;
-    const Namespace m_namespace;
+    std::unique_ptr<RareParts> m_rareParts;
 };
 
 } // namespace dom

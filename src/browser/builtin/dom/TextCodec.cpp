@@ -4,6 +4,7 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
 #include <array>
 
 namespace dom {
@@ -182,6 +183,22 @@ QString decodeText(QByteArrayView bytes, QByteArrayView encoding)
     }
     QStringDecoder decoder(encoding.toByteArray().constData(), QStringConverter::Flag::Stateless);
     return decoder.isValid() ? QString(decoder(bytes)) : decodeWindows1252(bytes);
+}
+
+QByteArray decodeTextToUtf8(QByteArrayView bytes, QByteArrayView encoding)
+{
+    QByteArray utf8;
+    if (encoding == Windows1252Encoding) {
+        constexpr qsizetype Piece = 64 * 1024;
+        utf8.reserve(bytes.size());
+        for (qsizetype at = 0; at < bytes.size(); at += Piece)
+            utf8 += decodeWindows1252(bytes.sliced(at, std::min(Piece, bytes.size() - at))).toUtf8();
+    } else {
+        // Qt makes room for three bytes a character, whatever the text holds.
+        utf8 = decodeText(bytes, encoding).toUtf8();
+    }
+    utf8.squeeze();
+    return utf8;
 }
 
 QByteArray outputEncoding(QByteArrayView encoding)

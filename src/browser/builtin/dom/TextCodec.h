@@ -21,6 +21,9 @@ inline constexpr QByteArrayView Windows1252Encoding = "windows-1252";
 
 // Decodes bytes, invalid sequences becoming U+FFFD.
 [[nodiscard]] QString decodeText(QByteArrayView bytes, QByteArrayView encoding);
+// The same text in UTF-8, in a buffer of its own size. windows-1252 text, which decodes byte by
+// byte, goes a piece at a time, so that it is never held whole in UTF-16 as well.
+[[nodiscard]] QByteArray decodeTextToUtf8(QByteArrayView bytes, QByteArrayView encoding);
 
 // The encoding a form submission writes with: UTF-16 and "replacement" write as UTF-8.
 [[nodiscard]] QByteArray outputEncoding(QByteArrayView encoding);
