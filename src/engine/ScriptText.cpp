@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <random>
+#include <utility>
 
 namespace {
 
@@ -39,18 +40,12 @@ qsizetype asciiPrefixLength(QStringView text)
     return length;
 }
 
-// Appends the ASCII characters the text starts with, lowered; answers how many.
-qsizetype appendLoweredAscii(QString &lower, QStringView text)
+// Lowers the ASCII characters the text starts with, in place; answers how many.
+qsizetype lowerAsciiPrefix(char16_t *text, qsizetype size)
 {
-    const qsizetype count = asciiPrefixLength(text);
-    const qsizetype start = lower.size();
-    lower.resize(start + count);
-    const char16_t *const from = text.utf16();
-    char16_t *const to = reinterpret_cast<char16_t *>(lower.data()) + start;
-    for (qsizetype i = 0; i < count; ++i) {
-        const char16_t c = from[i];
-        to[i] = char16_t(c + (char16_t(c - u'A') < 26 ? u'a' - u'A' : 0));
-    }
+    const qsizetype count = asciiPrefixLength(QStringView(text, size));
+    for (qsizetype i = 0; i < count; ++i)
+        text[i] = char16_t(text[i] + (char16_t(text[i] - u'A') < 26 ? u'a' - u'A' : 0));
     return count;
 }
 
@@ -90,24 +85,23 @@ bool hasVariableMarker(const QString &line)
     return line.contains(kVariableMarker);
 }
 
-QString lowerCased(QStringView text)
+QString lowerCased(QString text)
 {
-    const QStringView whole = text;
-    QString lower;
-    lower.reserve(text.size());
-    text = text.sliced(appendLoweredAscii(lower, text));
-    if (text.isEmpty())
-        return lower;
     // Qt's reading of surrogates, paired or not, depends on what came before: leave them to it.
-    if (std::any_of(text.begin(), text.end(), [](QChar c) { return c.isSurrogate(); }))
-        return whole.toString().toLower();
-    while (!text.isEmpty()) {
+    if (std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.isSurrogate(); }))
+        return std::as_const(text).toLower();
+    // In the text's own buffer: a page's HTML is lowered without a second copy of it.
+    char16_t *const data = reinterpret_cast<char16_t *>(text.data());
+    const qsizetype size = text.size();
+    qsizetype at = lowerAsciiPrefix(data, size);
+    while (at < size) {
         // Case mappings have no context here, so a run of other characters is lowered on its own.
-        const qsizetype other = std::find_if(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; })
-            - text.begin();
-        lower += text.first(other).toString().toLower();
-        text = text.sliced(other);
-        text = text.sliced(appendLoweredAscii(lower, text));
+        const qsizetype end = std::find_if(data + at, data + size, [](char16_t c) { return c < 0x80; }) - data;
+        const QString lowered = QStringView(data + at, end - at).toString().toLower();
+        if (lowered.size() != end - at)
+            return text.first(at) + lowered + lowerCased(text.sliced(end));
+        std::copy(lowered.utf16(), lowered.utf16() + lowered.size(), data + at);
+        at = end + lowerAsciiPrefix(data + end, size - end);
     }
-    return lower;
+    return text;
 }

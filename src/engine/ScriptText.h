@@ -22,4 +22,4 @@ QString parseCommand(QString &field);
 
 // The text as QString::toLower gives it, without a look-up in the Unicode tables for ASCII:
 // the "if" and "not" lines lower-case a whole page.
-[[nodiscard]] QString lowerCased(QStringView text);
+[[nodiscard]] QString lowerCased(QString text);

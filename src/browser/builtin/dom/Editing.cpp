@@ -62,13 +62,6 @@ void applyFontAttribute(DocumentModel &model, const QString &attribute, const QS
     model.selection() = {&inserted, 0, inserted.children().size()};
 }
 
-[[nodiscard]] size_t indexInParent(const Node &node)
-{
-    const auto &siblings = node.parent()->children();
-    const auto found = std::find_if(siblings.begin(), siblings.end(), [&node](const auto &sibling) { return sibling.get() == &node; });
-    return size_t(found - siblings.begin());
-}
-
 // The node and its ancestors, the root first.
 [[nodiscard]] std::vector<Node *> pathFromRoot(Node &node)
 {
@@ -92,7 +85,7 @@ void applyFontAttribute(DocumentModel &model, const QString &attribute, const QS
     // One node holds the other: the holder comes first.
     if (depth == pathA.size() || depth == pathB.size())
         return depth == pathB.size();
-    return indexInParent(*pathA[depth]) > indexInParent(*pathB[depth]);
+    return pathA[depth]->indexInParent() > pathB[depth]->indexInParent();
 }
 
 // Splits a Text node at the offset and gives the part after it, which follows it in the tree;
@@ -106,7 +99,7 @@ Node *splitText(Node &node, qsizetype offset)
         return nullptr;
     QString after = text->data().mid(offset);
     text->setData(text->data().left(offset));
-    return &node.parent()->insertChild(indexInParent(node) + 1, std::make_unique<Text>(std::move(after)));
+    return &node.parent()->insertChild(node.indexInParent() + 1, std::make_unique<Text>(std::move(after)));
 }
 
 } // namespace
@@ -157,11 +150,11 @@ void selectBetween(DocumentModel &model, SelectionPoint from, SelectionPoint to)
             model.selection() = {&holder, 0, holder.children().size()};
             return;
         }
-        const size_t index = indexInParent(holder);
+        const size_t index = holder.indexInParent();
         model.selection() = {holder.parent(), index, index + 1};
         return;
     }
-    model.selection() = {pathFrom[depth - 1], indexInParent(*pathFrom[depth]), indexInParent(*pathTo[depth]) + 1};
+    model.selection() = {pathFrom[depth - 1], pathFrom[depth]->indexInParent(), pathTo[depth]->indexInParent() + 1};
 }
 
 void execCommand(DocumentModel &model, const QString &command, const QVariant &value)

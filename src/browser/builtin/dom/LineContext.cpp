@@ -46,7 +46,7 @@ void walkBeside(const Element &element, const Node &container, Direction directi
     const Node *node = &element;
     while (node != &container && node->parent()) {
         const auto &siblings = node->parent()->children();
-        const auto at = std::find_if(siblings.begin(), siblings.end(), [node](const auto &child) { return child.get() == node; });
+        const auto at = siblings.begin() + static_cast<std::ptrdiff_t>(node->indexInParent());
         if (direction == Direction::Back) {
             for (auto sibling = std::make_reverse_iterator(at); sibling != siblings.rend(); ++sibling)
                 if (!walkSubtree(**sibling, direction, visit))

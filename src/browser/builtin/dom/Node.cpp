@@ -46,8 +46,9 @@ Node &Node::insertChild(size_t index, std::unique_ptr<Node> child)
 {
     child->m_parent = this;
     Node &inserted = *child;
-    m_children.insert(m_children.begin() + static_cast<std::ptrdiff_t>(std::min(index, m_children.size())),
-                      std::move(child));
+    index = std::min(index, m_children.size());
+    m_children.insert(m_children.begin() + static_cast<std::ptrdiff_t>(index), std::move(child));
+    renumberChildrenFrom(index);
     return inserted;
 }
 
@@ -55,11 +56,13 @@ void Node::appendChildren(std::vector<std::unique_ptr<Node>> children)
 {
     for (auto &child : children)
         child->m_parent = this;
+    const size_t first = m_children.size();
     if (m_children.empty())
         m_children = std::move(children);
     else
         m_children.insert(m_children.end(), std::make_move_iterator(children.begin()),
                           std::make_move_iterator(children.end()));
+    renumberChildrenFrom(first);
 }
 
 std::vector<std::unique_ptr<Node>> Node::takeChildren()
@@ -81,7 +84,14 @@ std::vector<std::unique_ptr<Node>> Node::takeChildren(size_t start, size_t end)
     m_children.erase(first, last);
     for (auto &child : taken)
         child->m_parent = nullptr;
+    renumberChildrenFrom(start);
     return taken;
+}
+
+void Node::renumberChildrenFrom(size_t index)
+{
+    for (; index < m_children.size(); ++index)
+        m_children[index]->m_indexInParent = static_cast<quint32>(index);
 }
 
 QString Node::childTextContent() const

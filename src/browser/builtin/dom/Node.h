@@ -29,6 +29,8 @@ public:
     [[nodiscard]] NodeType type() const { return m_type; }
     [[nodiscard]] Node *parent() const { return m_parent; }
     [[nodiscard]] const std::vector<std::unique_ptr<Node>> &children() const { return m_children; }
+    // Where the node stands among its parent's children; meaningful while it has a parent.
+    [[nodiscard]] size_t indexInParent() const { return m_indexInParent; }
 
     [[nodiscard]] bool isElement() const { return m_type == NodeType::Element; }
     [[nodiscard]] Element *asElement();
@@ -51,8 +53,12 @@ public:
     [[nodiscard]] QString descendantTextContent() const;
 
 private:
+    void renumberChildrenFrom(size_t index);
+
     std::vector<std::unique_ptr<Node>> m_children;
     Node *m_parent = nullptr;
+    // Kept with every change of the children, so that a node finds its siblings at once.
+    quint32 m_indexInParent = 0;
     const NodeType m_type;
 };
 
