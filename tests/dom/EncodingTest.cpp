@@ -2,6 +2,7 @@
 
 #include "browser/builtin/dom/EncodingSniffer.h"
 #include "browser/builtin/dom/TextCodec.h"
+#include "browser/builtin/dom/UrlParsing.h"
 
 namespace {
 
@@ -89,6 +90,31 @@ TEST(Charset, AddressesWriteTheirQueryInThePagesEncoding)
     EXPECT_EQ(page.byId("u")->href(), QStringLiteral("http://127.0.0.1/b%C3%A9/?b=%C3%A9"));
     EXPECT_EQ(DomTestPage("<a id=t href='/?q=caf\xC3\xA9'></a>").byId("t")->href(),
               QStringLiteral("http://127.0.0.1/?q=caf%C3%A9"));
+}
+
+// QUrl decodes "%41" to "A"; the query sent keeps every escape the address wrote, and is only
+// given when it differs from QUrl's.
+TEST(Charset, TheQuerySentKeepsTheEscapesWritten)
+{
+    const QUrl base(QStringLiteral("http://127.0.0.1/dir/page?old=%41"));
+    const struct {
+        QString input;
+        QByteArray encoding;
+        QByteArray sent;
+    } cases[] = {
+        {QStringLiteral(u"echo?q=caf\u00e9&x=%41"), "windows-1252", "q=caf%E9&x=%41"},
+        {QStringLiteral(u"echo?q=caf\u00e9&x=%2F"), "windows-1252", ""},
+        {QStringLiteral(u" /e?a=b c&e=\u00e9\U0001F600&t=%7e&p=%zz#%42"), "UTF-8", "a=b%20c&e=%C3%A9%F0%9F%98%80&t=%7e&p=%25zz"},
+        {QStringLiteral(u"http://h/?x=%41%2D%5F"), "UTF-8", "x=%41%2D%5F"},
+        {QStringLiteral(u"#%41"), "UTF-8", ""},
+        {QStringLiteral(u""), "UTF-8", ""},
+        {QStringLiteral(u"other"), "UTF-8", ""},
+    };
+    for (const auto &c : cases) {
+        const auto url = dom::parseUrl(c.input, base, c.encoding);
+        ASSERT_TRUE(url) << c.input.toStdString();
+        EXPECT_EQ(dom::wireQuery(c.input, *url, c.encoding), c.sent) << c.input.toStdString();
+    }
 }
 
 } // namespace

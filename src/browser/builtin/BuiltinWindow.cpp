@@ -8,6 +8,7 @@
 #include "browser/builtin/dom/FormSubmission.h"
 #include "browser/builtin/dom/HtmlDocument.h"
 #include "browser/builtin/dom/Node.h"
+#include "browser/builtin/dom/UrlParsing.h"
 #include "engine/ScriptError.h"
 
 #include <QDebug>
@@ -61,6 +62,7 @@ void BuiltinWindow::navigate(const QString &url)
     ensureOpen();
     NavigationRequest request;
     request.url = addressFromText(url);
+    request.wireQuery = dom::wireQuery(url, request.url);
     startLoad(request, std::nullopt);
 }
 

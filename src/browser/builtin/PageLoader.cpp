@@ -3,6 +3,7 @@
 #include "browser/builtin/ContentDecoder.h"
 #include "browser/builtin/HeaderReadGuard.h"
 #include "browser/builtin/NavigationAddress.h"
+#include "browser/builtin/RawTargetReply.h"
 #include "browser/builtin/Redirects.h"
 #include "browser/builtin/RequestHeaders.h"
 
@@ -56,6 +57,13 @@ constexpr qint64 ReadAheadBytes = 1024 * 1024;
 [[nodiscard]] bool mayOpenLocalFile(const NavigationRequest &request)
 {
     return request.initiator.isEmpty() || addressKind(request.initiator) == AddressKind::File;
+}
+
+// The path as the manager sends it, and the query as the address wrote it.
+[[nodiscard]] QByteArray requestTarget(const NavigationRequest &request)
+{
+    const QByteArray path = request.url.adjusted(QUrl::NormalizePathSegments).path(QUrl::FullyEncoded).toLatin1();
+    return (path.isEmpty() ? QByteArrayLiteral("/") : path) + '?' + request.wireQuery;
 }
 
 } // namespace
@@ -145,7 +153,9 @@ void PageLoader::send(const NavigationRequest &request)
         m_headerGuard = std::make_unique<HeaderReadGuard>(request.url, m_limits.maxHeaderBytes);
         connect(m_headerGuard.get(), &HeaderReadGuard::tripped, this, [this] { fail(headersTooLarge(m_limits)); });
     }
-    if (request.method == "GET")
+    if (!request.wireQuery.isEmpty() && addressKind(request.url) == AddressKind::Network)
+        m_reply = sendOverOwnConnection(network, request);
+    else if (request.method == "GET")
         m_reply = m_network.get(network);
     else if (request.method == "POST")
         m_reply = m_network.post(network, request.body);
@@ -160,6 +170,15 @@ void PageLoader::send(const NavigationRequest &request)
     connect(m_reply, &QNetworkReply::readyRead, this, [this] { (void)readArrived(); });
     connect(m_reply, &QNetworkReply::finished, this, &PageLoader::onReplyFinished);
     connect(m_reply, &QNetworkReply::encrypted, this, [this] { m_encrypted = true; });
+}
+
+// The manager would send the query as QUrl has it, without the escapes the address kept.
+QNetworkReply *PageLoader::sendOverOwnConnection(const QNetworkRequest &network, const NavigationRequest &request)
+{
+    auto *reply = new RawTargetReply(network, request.method, request.body, requestTarget(request),
+                                     m_network.cookieJar(), m_limits);
+    connect(reply, &RawTargetReply::headersTooLarge, this, [this] { fail(headersTooLarge(m_limits)); });
+    return reply;
 }
 
 void PageLoader::onHeaders()

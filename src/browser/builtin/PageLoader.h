@@ -45,6 +45,7 @@ private:
     void readFile();
     void onFileRead();
     void send(const NavigationRequest &request);
+    [[nodiscard]] QNetworkReply *sendOverOwnConnection(const QNetworkRequest &network, const NavigationRequest &request);
     void onHeaders();
     // Reads what has arrived; past the size bound or undecodable, the answer is taken at once
     // (true then).

@@ -75,12 +75,14 @@ namespace {
 
 void followHyperlink(const Element &link, DocumentModel &model)
 {
-    const auto url = model.resolveUrl(link.attributeOrEmpty(u"href"));
+    const QString href = link.attributeOrEmpty(u"href");
+    const auto url = model.resolveUrl(href);
     // No scripts run here, so a javascript: link does nothing.
     if (!url || url->scheme() == QLatin1StringView("javascript"))
         return;
     NavigationRequest request;
     request.url = *url;
+    request.wireQuery = wireQuery(href, *url, model.encoding());
     request.initiator = model.url();
     request.target = elementTarget(link.attribute(u"target"), model);
     const QStringList relations = splitOnAsciiWhitespace(asciiLowercase(link.attributeOrEmpty(u"rel")));

@@ -153,6 +153,8 @@ std::optional<NavigationRequest> formSubmission(const Element &form, const Eleme
         request.url = withQuery(action, encodeUrlEncoded(entries, encoding));
     } else if (scheme == QLatin1StringView("http") || scheme == QLatin1StringView("https")) {
         request.url = action;
+        if (actionText)
+            request.wireQuery = wireQuery(*actionText, action, model.encoding());
         request.method = "POST";
         EncodedBody body = encodeBody(enctype, entries, encoding);
         request.body = std::move(body.body);

@@ -81,23 +81,87 @@ namespace {
     return encoded + text.mid(end);
 }
 
+// The reference as QUrl is given it: cleaned, lone "%" escaped, the query of an http-like address
+// in the document's encoding, back slashes as slashes up to the query.
+[[nodiscard]] QString preparedReference(const QString &input, const QString &effectiveScheme, QByteArrayView queryEncoding)
+{
+    QString text = withLonePercentsEscaped(cleaned(input));
+    if (!isSpecialScheme(effectiveScheme))
+        return text;
+    // WebSocket addresses always write their query in UTF-8.
+    if (effectiveScheme != QLatin1StringView("ws") && effectiveScheme != QLatin1StringView("wss")
+        && outputEncoding(queryEncoding) != Utf8Encoding)
+        text = withQueryEncoded(text, queryEncoding);
+    for (qsizetype i = 0; i < text.size() && text[i] != u'?' && text[i] != u'#'; ++i)
+        if (text[i] == u'\\')
+            text[i] = u'/';
+    return text;
+}
+
+[[nodiscard]] std::optional<QStringView> ownQuery(QStringView reference)
+{
+    const qsizetype fragment = reference.indexOf(u'#');
+    const QStringView beforeFragment = fragment < 0 ? reference : reference.left(fragment);
+    const qsizetype question = beforeFragment.indexOf(u'?');
+    if (question < 0)
+        return std::nullopt;
+    return beforeFragment.mid(question + 1);
+}
+
+[[nodiscard]] bool isEscapeAt(QStringView text, qsizetype i)
+{
+    return text[i] == u'%' && i + 2 < text.size() && isHexDigit(text[i + 1]) && isHexDigit(text[i + 2]);
+}
+
+// QUrl's encoded query with the escapes the reference wrote where QUrl decoded them; nullopt
+// when the two do not line up.
+[[nodiscard]] std::optional<QByteArray> withWrittenEscapes(QStringView written, const QByteArray &encoded)
+{
+    QByteArray kept;
+    kept.reserve(encoded.size() + 16);
+    qsizetype j = 0;
+    for (qsizetype i = 0; i < written.size();) {
+        if (j >= encoded.size())
+            return std::nullopt;
+        if (isEscapeAt(written, i)) {
+            if (encoded[j] == '%') {
+                kept += encoded.mid(j, 3);
+                j += 3;
+            } else {
+                const QByteArray escape = written.mid(i, 3).toLatin1();
+                if (QByteArray::fromPercentEncoding(escape) != encoded.mid(j, 1))
+                    return std::nullopt;
+                kept += escape;
+                ++j;
+            }
+            i += 3;
+            continue;
+        }
+        if (written[i].unicode() < 0x80 && encoded[j] == written[i].toLatin1()) {
+            kept += encoded[j++];
+            ++i;
+            continue;
+        }
+        // QUrl escaped the character: its UTF-8 bytes, each as "%HH".
+        const qsizetype length = written[i].isHighSurrogate() && i + 1 < written.size() ? 2 : 1;
+        const qsizetype escapedLength = 3 * written.mid(i, length).toUtf8().size();
+        if (encoded.size() < j + escapedLength || encoded[j] != '%')
+            return std::nullopt;
+        kept += encoded.mid(j, escapedLength);
+        j += escapedLength;
+        i += length;
+    }
+    if (j != encoded.size())
+        return std::nullopt;
+    return kept;
+}
+
 } // namespace
 
 std::optional<QUrl> parseUrl(const QString &input, const QUrl &base, QByteArrayView queryEncoding)
 {
-    QString text = withLonePercentsEscaped(cleaned(input));
-    const QString scheme = schemeOf(text);
-    const QString effectiveScheme = scheme.isEmpty() ? base.scheme() : scheme;
-    // WebSocket addresses always write their query in UTF-8.
-    if (isSpecialScheme(effectiveScheme) && effectiveScheme != QLatin1StringView("ws")
-        && effectiveScheme != QLatin1StringView("wss") && outputEncoding(queryEncoding) != Utf8Encoding)
-        text = withQueryEncoded(text, queryEncoding);
-    if (isSpecialScheme(effectiveScheme)) {
-        // Back slashes are slashes up to the query or fragment.
-        for (qsizetype i = 0; i < text.size() && text[i] != u'?' && text[i] != u'#'; ++i)
-            if (text[i] == u'\\')
-                text[i] = u'/';
-    }
+    const QString scheme = schemeOf(cleaned(input));
+    const QString text = preparedReference(input, scheme.isEmpty() ? base.scheme() : scheme, queryEncoding);
     // An empty reference is the base without its fragment.
     if (text.isEmpty())
         return base.isValid() ? std::optional<QUrl>(base.adjusted(QUrl::RemoveFragment)) : std::nullopt;
@@ -112,6 +176,19 @@ std::optional<QUrl> parseUrl(const QString &input, const QUrl &base, QByteArrayV
     if (isSpecialScheme(resolved.scheme()) && resolved.path().isEmpty())
         resolved.setPath(QStringLiteral("/"));
     return resolved;
+}
+
+QByteArray wireQuery(const QString &input, const QUrl &resolved, QByteArrayView queryEncoding)
+{
+    if (!resolved.hasQuery())
+        return {};
+    const QString reference = preparedReference(input, resolved.scheme(), queryEncoding);
+    const std::optional<QStringView> written = ownQuery(reference);
+    if (!written)
+        return {};
+    const QByteArray encoded = resolved.query(QUrl::FullyEncoded).toLatin1();
+    const std::optional<QByteArray> kept = withWrittenEscapes(*written, encoded);
+    return kept && *kept != encoded ? *kept : QByteArray();
 }
 
 QString serializeUrl(const QUrl &url)
