@@ -22,9 +22,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-LoadedResponse load(const NavigationRequest &request, const LoadLimits &limits = {})
+LoadedResponse load(QNetworkAccessManager &network, const NavigationRequest &request, const LoadLimits &limits = {})
 {
-    QNetworkAccessManager network;
     PageLoader loader(network, limits, request);
     bool finished = false;
     QObject::connect(&loader, &PageLoader::finished, [&] { finished = true; });
@@ -32,6 +31,21 @@ LoadedResponse load(const NavigationRequest &request, const LoadLimits &limits =
     EXPECT_FALSE(finished) << "a load never ends inside start()";
     EXPECT_TRUE(waitUntil([&] { return finished; }, 60000));
     return loader.response();
+}
+
+LoadedResponse load(const NavigationRequest &request, const LoadLimits &limits = {})
+{
+    QNetworkAccessManager network;
+    return load(network, request, limits);
+}
+
+// A request whose query keeps an escape QUrl decodes, so it goes out over the loader's own connection.
+NavigationRequest keepingAnEscape(const QString &url)
+{
+    NavigationRequest request;
+    request.url = QUrl(url);
+    request.wireQuery = "x=%41";
+    return request;
 }
 
 LoadedResponse load(const QString &url, const LoadLimits &limits = {})
@@ -97,6 +111,65 @@ TEST(PageLoader, PostsTheBodyWithItsTypeAndOrigin)
     EXPECT_EQ(requests[0].header("Content-Type"), "application/x-www-form-urlencoded");
     EXPECT_EQ(requests[0].header("Origin"), QStringLiteral("http://127.0.0.1:%1").arg(server.port()).toStdString());
     EXPECT_EQ(requests[0].header("Referer"), server.url("/start").toStdString());
+}
+
+TEST(PageLoader, AQueryWithKeptEscapesGoesOutAsWrittenWithCookiesBothWays)
+{
+    TestServer server;
+    server.handle("GET", "/set", [](const httplib::Request &, httplib::Response &response) {
+        response.set_header("Set-Cookie", "first=1");
+        response.set_content("set", "text/plain");
+    });
+    const auto chunked = [](const httplib::Request &, httplib::Response &response) {
+        response.set_header("Set-Cookie", "second=2");
+        response.set_chunked_content_provider("text/html", [](size_t, httplib::DataSink &sink) {
+            sink.write("<p>one ", 7);
+            sink.write("two</p>", 7);
+            sink.done();
+            return true;
+        });
+    };
+    server.handle("GET", "/echo", chunked);
+    server.handle("POST", "/echo", chunked);
+    server.handle("GET", "/moved", [](const httplib::Request &, httplib::Response &response) {
+        response.set_redirect("/set?y=%42", 302);
+    });
+    QNetworkAccessManager network;
+    NavigationRequest plain;
+    plain.url = QUrl(server.url("/set"));
+    EXPECT_EQ(load(network, plain).body, "set");
+
+    NavigationRequest get = keepingAnEscape(server.url("/echo?q=caf%E9&x=%41"));
+    get.wireQuery = "q=caf%E9&x=%41";
+    get.referrer = QUrl(server.url("/from"));
+    const LoadedResponse answer = load(network, get);
+    NavigationRequest post = get;
+    post.method = "POST";
+    post.body = "n=v";
+    post.contentType = "application/x-www-form-urlencoded";
+    EXPECT_EQ(load(network, post).body, "<p>one two</p>");
+    EXPECT_EQ(load(network, keepingAnEscape(server.url("/moved"))).httpStatus, 200);
+
+    EXPECT_FALSE(answer.failure);
+    EXPECT_EQ(answer.httpStatus, 200);
+    EXPECT_EQ(answer.contentType, "text/html");
+    EXPECT_EQ(answer.body, "<p>one two</p>");
+    const auto requests = server.pageRequests();
+    ASSERT_EQ(requests.size(), 5u);
+    EXPECT_EQ(requests[0].target(), "/set") << "no kept escape: the manager's request";
+    EXPECT_EQ(requests[1].target(), "/echo?q=caf%E9&x=%41");
+    EXPECT_EQ(requests[1].header("Cookie"), "first=1");
+    EXPECT_EQ(requests[1].header("User-Agent"), UserAgent);
+    EXPECT_EQ(requests[1].header("Accept-Encoding"), AcceptedEncodings);
+    EXPECT_EQ(requests[1].header("Referer"), server.url("/from").toStdString());
+    EXPECT_EQ(requests[1].header("Host"), QStringLiteral("127.0.0.1:%1").arg(server.port()).toStdString());
+    EXPECT_EQ(requests[2].method, "POST");
+    EXPECT_EQ(requests[2].target(), "/echo?q=caf%E9&x=%41");
+    EXPECT_EQ(requests[2].body, "n=v");
+    EXPECT_EQ(requests[2].header("Content-Type"), "application/x-www-form-urlencoded");
+    EXPECT_EQ(requests[2].header("Cookie"), "first=1; second=2") << "the answer's cookie is kept";
+    EXPECT_EQ(requests[3].target(), "/moved?x=%41");
+    EXPECT_EQ(requests[4].target(), "/set?y=B") << "a redirect's address is a new one, sent as the manager sends it";
 }
 
 TEST(PageLoader, FollowsRedirectsAsBrowsersDo)
@@ -237,8 +310,8 @@ TEST(PageLoader, ConnectionFailuresAreReportedByKind)
         {QStringLiteral("http:///nohost"), LoadFailureKind::InvalidAddress},
     };
     for (const auto &c : cases) {
-        const LoadedResponse response = load(c.url, quick);
-        EXPECT_EQ(failureKind(response), c.expected) << c.url.toStdString();
+        EXPECT_EQ(failureKind(load(c.url, quick)), c.expected) << c.url.toStdString();
+        EXPECT_EQ(failureKind(load(keepingAnEscape(c.url), quick)), c.expected) << "own connection " << c.url.toStdString();
     }
 }
 
@@ -254,23 +327,30 @@ TEST(PageLoader, CertificatesAreVerified)
     server.setSslConfiguration(tls);
     ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
 
-    const LoadedResponse response = load(QStringLiteral("https://127.0.0.1:%1/").arg(server.serverPort()));
-
-    EXPECT_EQ(failureKind(response), LoadFailureKind::SecureConnectionFailed);
-    ASSERT_TRUE(response.failure);
-    EXPECT_TRUE(response.failure->detail.contains("self-signed", Qt::CaseInsensitive))
-        << response.failure->detail.toStdString();
+    const QString url = QStringLiteral("https://127.0.0.1:%1/").arg(server.serverPort());
+    for (const LoadedResponse &response : {load(url), load(keepingAnEscape(url))}) {
+        EXPECT_EQ(failureKind(response), LoadFailureKind::SecureConnectionFailed);
+        ASSERT_TRUE(response.failure);
+        EXPECT_TRUE(response.failure->detail.contains("self-signed", Qt::CaseInsensitive))
+            << response.failure->detail.toStdString();
+    }
 }
 
 TEST(PageLoader, CutAndBrokenBodiesNeitherCrashNorHang)
 {
     RawServer closedMidBody("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: 1000\r\n\r\n<p>part");
-    const LoadedResponse partial = load(closedMidBody.url());
-    EXPECT_FALSE(partial.failure) << "what arrived is shown";
-    EXPECT_EQ(partial.body, "<p>part");
-
     RawServer headersOnly("HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n");
-    EXPECT_TRUE(load(headersOnly.url()).failure.has_value());
+    for (const bool ownConnection : {false, true}) {
+        const auto request = [ownConnection](const QString &url) {
+            NavigationRequest plain;
+            plain.url = QUrl(url);
+            return ownConnection ? keepingAnEscape(url) : plain;
+        };
+        const LoadedResponse partial = load(request(closedMidBody.url()));
+        EXPECT_FALSE(partial.failure) << "what arrived is shown";
+        EXPECT_EQ(partial.body, "<p>part");
+        EXPECT_TRUE(load(request(headersOnly.url())).failure.has_value());
+    }
 
     const QByteArray binary("\x89PNG\0\0\xff\xfe<html>\0", 14);
     RawServer nulBody("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: 14\r\n\r\n" + binary);

@@ -256,7 +256,7 @@ bool RawTargetReply::parse()
             break;
         case Stage::ChunkSize: {
             bool valid = false;
-            m_remaining = line->left(line->indexOf(';')).trimmed().toLongLong(&valid, 16);
+            m_remaining = line->split(';').constFirst().trimmed().toLongLong(&valid, 16);
             if (!valid || m_remaining < 0)
                 end(ProtocolFailure, QStringLiteral("Invalid chunk size"));
             else
