@@ -286,11 +286,14 @@ void ChromiumWindow::ensureUsable() const
 void ChromiumWindow::navigate(const QString &url)
 {
     ensureUsable();
-    // An address without a scheme is taken as a browser's address bar takes it.
-    const QUrl address = QUrl::fromUserInput(url);
+    // An address without a scheme is taken as a browser's address bar takes it. One with its
+    // scheme goes to Chromium as written: QUrl would decode its escapes of unreserved characters.
+    const QString text = url.trimmed();
+    const QUrl address = QUrl::fromUserInput(text);
+    const bool written = !address.isValid() || text.startsWith(address.scheme() + u':', Qt::CaseInsensitive);
     // The answer waits for the server's: the wait is for the start of the load only.
     startNavigation(QStringLiteral("Page.navigate"),
-                    {{QStringLiteral("url"), address.isValid() ? address.toString(QUrl::FullyEncoded) : url}},
+                    {{QStringLiteral("url"), written ? text : address.toString(QUrl::FullyEncoded)}},
                     OwnNavigation::Address);
 }
 
