@@ -30,9 +30,16 @@ constexpr int NoEarlierPage = -2147467259;
     return target.compare(QLatin1String("_blank"), Qt::CaseInsensitive) == 0;
 }
 
-[[nodiscard]] QString addressText(const QUrl &url)
+// The address as the window shows it, with the query as it was sent.
+[[nodiscard]] QString addressText(const QUrl &url, const QByteArray &wireQuery = {})
 {
-    return QString::fromUtf8(url.toEncoded());
+    if (wireQuery.isEmpty())
+        return QString::fromUtf8(url.toEncoded());
+    QString text = QString::fromUtf8(url.toEncoded(QUrl::RemoveQuery | QUrl::RemoveFragment)) + u'?'
+        + QString::fromLatin1(wireQuery);
+    if (url.hasFragment())
+        text += u'#' + url.fragment(QUrl::FullyEncoded);
+    return text;
 }
 
 // Error pages and big pages are loaded again on going back, as are pages the server asked
@@ -108,7 +115,7 @@ std::shared_ptr<Document> BuiltinWindow::document()
 QString BuiltinWindow::locationUrl() const
 {
     ensureOpen();
-    return m_location.isEmpty() ? QString() : addressText(m_location);
+    return m_location.isEmpty() ? QString() : addressText(m_location, m_locationWireQuery);
 }
 
 int BuiltinWindow::httpStatus() const
@@ -336,7 +343,7 @@ void BuiltinWindow::startLoad(const NavigationRequest &request, std::optional<in
     else
         m_loader->start();
     if (m_sink)
-        m_sink->navigationStarted(addressText(request.url));
+        m_sink->navigationStarted(addressText(request.url, request.wireQuery));
 }
 
 void BuiltinWindow::onLoadFinished()
@@ -397,6 +404,7 @@ void BuiltinWindow::showPage(std::shared_ptr<Document> document, const Navigatio
 {
     m_document = std::move(document);
     m_location = request.url;
+    m_locationWireQuery = request.wireQuery;
     m_httpStatus = httpStatus;
     auto kept = keepForBack ? m_document : nullptr;
     if (historyIndex)
@@ -412,7 +420,7 @@ void BuiltinWindow::openInNewWindow(const NavigationRequest &request)
     auto window = std::dynamic_pointer_cast<BuiltinWindow>(offered);
     if (offered && !window) {
         // A window of another browser can only be sent the address.
-        offered->navigate(addressText(request.url));
+        offered->navigate(addressText(request.url, request.wireQuery));
         return;
     }
     if (!window || window->isClosed()) {

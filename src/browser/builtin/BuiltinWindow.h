@@ -127,6 +127,7 @@ private:
     NavigationHistory m_history;
     std::shared_ptr<Document> m_document;
     QUrl m_location;
+    QByteArray m_locationWireQuery;
     int m_httpStatus = 0;
     QString m_windowName;
     QString m_statusText;
