@@ -454,11 +454,14 @@ TEST_F(BuiltinWindowTest, HeaderBlocksPastTheBoundEndTheLoadAndLaterLoadsWork)
         {tooManyBytes, "Headers too large"},
     };
     for (const auto &c : cases) {
-        SCOPED_TRACE(c.hostile.url().toStdString());
-        open(c.hostile.url());
-        EXPECT_TRUE(bodyText(*window).startsWith(c.shown)) << bodyText(*window).toStdString();
-        open(server.url("/next"));
-        EXPECT_EQ(bodyText(*window), "next page");
+        // A kept escape sends the request over the loader's own connection.
+        for (const QString &url : {c.hostile.url(), c.hostile.url(QStringLiteral("/?x=%41"))}) {
+            SCOPED_TRACE(url.toStdString());
+            open(url);
+            EXPECT_TRUE(bodyText(*window).startsWith(c.shown)) << bodyText(*window).toStdString();
+            open(server.url("/next"));
+            EXPECT_EQ(bodyText(*window), "next page");
+        }
     }
 }
 

@@ -237,41 +237,48 @@ bool RawTargetReply::parse()
         const std::optional<QByteArray> line = takeLine();
         if (!line) {
             const bool inHeaders = m_stage == Stage::StatusLine || m_stage == Stage::Headers;
-            if (inHeaders && m_headerBytes + m_input.size() > m_limits.maxHeaderBytes) {
-                emit headersTooLarge();
-                end(ProtocolFailure, QStringLiteral("Header block too large"));
-            }
+            if (inHeaders && m_headerBytes + m_input.size() > m_limits.maxHeaderBytes)
+                endHeadersTooLarge();
             return m_stage != Stage::Done;
         }
-        switch (m_stage) {
-        case Stage::StatusLine:
-            if (!parseStatusLine(*line))
-                end(RemoteHostClosedError, QStringLiteral("Connection closed"));
-            break;
-        case Stage::Headers:
-            if (!parseHeaderLine(*line)) {
-                emit headersTooLarge();
-                end(ProtocolFailure, QStringLiteral("Header block too large"));
-            }
-            break;
-        case Stage::ChunkSize: {
-            bool valid = false;
-            m_remaining = line->split(';').constFirst().trimmed().toLongLong(&valid, 16);
-            if (!valid || m_remaining < 0)
-                end(ProtocolFailure, QStringLiteral("Invalid chunk size"));
-            else
-                m_stage = m_remaining == 0 ? Stage::Trailers : Stage::ChunkData;
-            break;
-        }
-        case Stage::ChunkEnd: m_stage = Stage::ChunkSize; break;
-        case Stage::Trailers:
-            if (line->isEmpty())
-                end();
-            break;
-        default: break;
-        }
+        parseLine(*line);
     }
     return false;
+}
+
+void RawTargetReply::parseLine(const QByteArray &line)
+{
+    switch (m_stage) {
+    case Stage::StatusLine:
+        if (!parseStatusLine(line))
+            end(RemoteHostClosedError, QStringLiteral("Connection closed"));
+        break;
+    case Stage::Headers:
+        if (!parseHeaderLine(line))
+            endHeadersTooLarge();
+        break;
+    case Stage::ChunkSize: {
+        bool valid = false;
+        m_remaining = line.split(';').constFirst().trimmed().toLongLong(&valid, 16);
+        if (!valid || m_remaining < 0)
+            end(ProtocolFailure, QStringLiteral("Invalid chunk size"));
+        else
+            m_stage = m_remaining == 0 ? Stage::Trailers : Stage::ChunkData;
+        break;
+    }
+    case Stage::ChunkEnd: m_stage = Stage::ChunkSize; break;
+    case Stage::Trailers:
+        if (line.isEmpty())
+            end();
+        break;
+    default: break;
+    }
+}
+
+void RawTargetReply::endHeadersTooLarge()
+{
+    emit headersTooLarge();
+    end(ProtocolFailure, QStringLiteral("Header block too large"));
 }
 
 bool RawTargetReply::parseStatusLine(const QByteArray &line)
@@ -284,7 +291,7 @@ bool RawTargetReply::parseStatusLine(const QByteArray &line)
     if (!valid)
         return false;
     setAttribute(QNetworkRequest::HttpStatusCodeAttribute, m_status);
-    setAttribute(QNetworkRequest::HttpReasonPhraseAttribute, line.mid(line.indexOf(' ', line.indexOf(' ') + 1) + 1));
+    setAttribute(QNetworkRequest::HttpReasonPhraseAttribute, parts.mid(2).join(' '));
     m_stage = Stage::Headers;
     return true;
 }

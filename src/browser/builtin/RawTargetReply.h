@@ -50,6 +50,8 @@ private:
     void onSocketError();
     // Takes what the input holds as far as it goes; false once the reply has ended.
     [[nodiscard]] bool parse();
+    void parseLine(const QByteArray &line);
+    void endHeadersTooLarge();
     [[nodiscard]] bool parseStatusLine(const QByteArray &line);
     [[nodiscard]] bool parseHeaderLine(const QByteArray &line);
     void headersEnded();
