@@ -150,19 +150,16 @@ TEST(PageLoader, AQueryWithKeptEscapesGoesOutAsWrittenWithCookiesBothWays)
     EXPECT_EQ(load(network, post).body, "<p>one two</p>");
     EXPECT_EQ(load(network, keepingAnEscape(server.url("/moved"))).httpStatus, 200);
 
-    EXPECT_FALSE(answer.failure);
-    EXPECT_EQ(answer.httpStatus, 200);
-    EXPECT_EQ(answer.contentType, "text/html");
-    EXPECT_EQ(answer.body, "<p>one two</p>");
+    EXPECT_EQ(std::tuple(answer.httpStatus, answer.contentType, answer.body), std::tuple(200, "text/html", "<p>one two</p>"))
+        << "a chunked answer, read as the manager reads it";
     const auto requests = server.pageRequests();
     ASSERT_EQ(requests.size(), 5u);
     EXPECT_EQ(requests[0].target(), "/set") << "no kept escape: the manager's request";
     EXPECT_EQ(requests[1].target(), "/echo?q=caf%E9&x=%41");
+    for (const std::string name : {"User-Agent", "Accept", "Accept-Language", "Accept-Encoding", "Host"})
+        EXPECT_EQ(requests[1].header(name), requests[0].header(name)) << name << ": as the manager sends it";
     EXPECT_EQ(requests[1].header("Cookie"), "first=1");
-    EXPECT_EQ(requests[1].header("User-Agent"), UserAgent);
-    EXPECT_EQ(requests[1].header("Accept-Encoding"), AcceptedEncodings);
     EXPECT_EQ(requests[1].header("Referer"), server.url("/from").toStdString());
-    EXPECT_EQ(requests[1].header("Host"), QStringLiteral("127.0.0.1:%1").arg(server.port()).toStdString());
     EXPECT_EQ(requests[2].method, "POST");
     EXPECT_EQ(requests[2].target(), "/echo?q=caf%E9&x=%41");
     EXPECT_EQ(requests[2].body, "n=v");

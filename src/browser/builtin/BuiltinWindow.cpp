@@ -200,8 +200,10 @@ void BuiltinWindow::elementActedOn(const dom::Element &element)
 void BuiltinWindow::navigateAsPerson(const QString &typedAddress)
 {
     ensureOpen();
-    if (PersonActions *receiver = recording())
-        receiver->addressTyped(addressText(addressFromText(typedAddress)));
+    if (PersonActions *receiver = recording()) {
+        const QUrl address = addressFromText(typedAddress);
+        receiver->addressTyped(addressText(address, dom::wireQuery(typedAddress, address)));
+    }
     navigate(typedAddress);
 }
 
