@@ -154,7 +154,7 @@ std::optional<NavigationRequest> formSubmission(const Element &form, const Eleme
     } else if (scheme == QLatin1StringView("http") || scheme == QLatin1StringView("https")) {
         request.url = action;
         if (actionText)
-            request.wireQuery = wireQuery(*actionText, action, model.encoding());
+            request.wireTarget = wireTarget(*actionText, model.baseUrl(), action, model.encoding());
         request.method = "POST";
         EncodedBody body = encodeBody(enctype, entries, encoding);
         request.body = std::move(body.body);
