@@ -120,6 +120,7 @@ TEST(Charset, TheTargetSentKeepsTheEscapesWritten)
         {QStringLiteral(u"/a%/%41"), "UTF-8", "/a%25/%41"},
         {QStringLiteral(u"/a%zz/b"), "UTF-8", ""},
         {QStringLiteral(u"/a%2541"), "UTF-8", ""},
+        {QStringLiteral(u"data:,%41"), "UTF-8", ""},
     };
     for (const auto &c : cases) {
         const auto url = dom::parseUrl(c.input, base, c.encoding);

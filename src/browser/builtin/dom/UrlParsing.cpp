@@ -106,6 +106,8 @@ namespace {
 // A path segment browsers read as "." or ".." though it writes a dot as "%2e".
 [[nodiscard]] bool isEscapedDotSegment(QStringView segment)
 {
+    if (segment.size() > 6 || !segment.contains(u'%'))
+        return false;
     const QString lower = segment.toString().toLower();
     return lower == QLatin1StringView("%2e") || lower == QLatin1StringView(".%2e")
         || lower == QLatin1StringView("%2e.") || lower == QLatin1StringView("%2e%2e");
@@ -121,20 +123,16 @@ namespace {
         pathEnd = fragment < 0 ? text.size() : fragment;
     QString marked;
     marked.reserve(text.size() + 16);
-    qsizetype segmentStart = 0;
+    bool inDotSegment = false;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == u'/' && i < pathEnd)
-            segmentStart = i + 1;
-        marked += text[i];
-        if (!isEscapeAt(text, i))
-            continue;
-        if (i < pathEnd) {
+        if (i < pathEnd && (i == 0 || text[i - 1] == u'/')) {
             const qsizetype slash = text.indexOf(u'/', i);
             const qsizetype segmentEnd = slash < 0 || slash > pathEnd ? pathEnd : slash;
-            if (isEscapedDotSegment(QStringView(text).mid(segmentStart, segmentEnd - segmentStart)))
-                continue;
+            inDotSegment = isEscapedDotSegment(QStringView(text).mid(i, segmentEnd - i));
         }
-        marked += QLatin1StringView("25");
+        marked += text[i];
+        if (isEscapeAt(text, i) && !(i < pathEnd && inDotSegment))
+            marked += QLatin1StringView("25");
     }
     return marked;
 }
@@ -199,7 +197,10 @@ std::optional<QUrl> parseUrl(const QString &input, const QUrl &base, QByteArrayV
 
 QByteArray wireTarget(const QString &input, const QUrl &base, const QUrl &resolved, QByteArrayView queryEncoding)
 {
-    const QString reference = preparedReference(input, resolved.scheme(), queryEncoding);
+    const QString scheme = resolved.scheme();
+    if (scheme != QLatin1StringView("http") && scheme != QLatin1StringView("https"))
+        return {};
+    const QString reference = preparedReference(input, scheme, queryEncoding);
     if (!reference.contains(u'%'))
         return {};
     const QUrl markedReference(withEscapesMarked(reference), QUrl::TolerantMode);

@@ -19,7 +19,7 @@ namespace dom {
 // The request target (path and query) a browser sends for the reference the input is, once parseUrl
 // resolved it against the base: QUrl decodes the escapes of unreserved characters ("%41" is "A" to
 // it), browsers keep every escape the reference wrote; what the base gives comes as QUrl holds it.
-// Empty when that is the target the network manager sends for the resolved URL.
+// Empty when that is the target the network manager sends for the resolved URL, or it is not http.
 [[nodiscard]] QByteArray wireTarget(const QString &input, const QUrl &base, const QUrl &resolved,
                                     QByteArrayView queryEncoding = "UTF-8");
 
