@@ -30,16 +30,25 @@ constexpr int NoEarlierPage = -2147467259;
     return target.compare(QLatin1String("_blank"), Qt::CaseInsensitive) == 0;
 }
 
-// The address as the window shows it, with the query as it was sent.
-[[nodiscard]] QString addressText(const QUrl &url, const QByteArray &wireQuery = {})
+// The address as the window shows it, with the path and query as they were sent.
+[[nodiscard]] QString addressText(const QUrl &url, const QByteArray &wireTarget = {})
 {
-    if (wireQuery.isEmpty())
+    if (wireTarget.isEmpty())
         return QString::fromUtf8(url.toEncoded());
-    QString text = QString::fromUtf8(url.toEncoded(QUrl::RemoveQuery | QUrl::RemoveFragment)) + u'?'
-        + QString::fromLatin1(wireQuery);
+    QString text = QString::fromUtf8(url.toEncoded(QUrl::RemovePath | QUrl::RemoveQuery | QUrl::RemoveFragment))
+        + QString::fromLatin1(wireTarget);
     if (url.hasFragment())
         text += u'#' + url.fragment(QUrl::FullyEncoded);
     return text;
+}
+
+// The target a typed address wrote, read with the scheme it was given when it wrote none.
+[[nodiscard]] QByteArray typedWireTarget(const QString &typed, const QUrl &address)
+{
+    const QString text = typed.trimmed();
+    const QString scheme = address.scheme();
+    const bool writesScheme = text.startsWith(scheme + u':', Qt::CaseInsensitive);
+    return dom::wireTarget(writesScheme ? text : scheme + QLatin1StringView("://") + text, address, address);
 }
 
 // Error pages and big pages are loaded again on going back, as are pages the server asked
@@ -69,7 +78,7 @@ void BuiltinWindow::navigate(const QString &url)
     ensureOpen();
     NavigationRequest request;
     request.url = addressFromText(url);
-    request.wireQuery = dom::wireQuery(url, request.url);
+    request.wireTarget = typedWireTarget(url, request.url);
     startLoad(request, std::nullopt);
 }
 
@@ -115,7 +124,7 @@ std::shared_ptr<Document> BuiltinWindow::document()
 QString BuiltinWindow::locationUrl() const
 {
     ensureOpen();
-    return m_location.isEmpty() ? QString() : addressText(m_location, m_locationWireQuery);
+    return m_location.isEmpty() ? QString() : addressText(m_location, m_locationWireTarget);
 }
 
 int BuiltinWindow::httpStatus() const
@@ -202,7 +211,7 @@ void BuiltinWindow::navigateAsPerson(const QString &typedAddress)
     ensureOpen();
     if (PersonActions *receiver = recording()) {
         const QUrl address = addressFromText(typedAddress);
-        receiver->addressTyped(addressText(address, dom::wireQuery(typedAddress, address)));
+        receiver->addressTyped(addressText(address, typedWireTarget(typedAddress, address)));
     }
     navigate(typedAddress);
 }
@@ -345,7 +354,7 @@ void BuiltinWindow::startLoad(const NavigationRequest &request, std::optional<in
     else
         m_loader->start();
     if (m_sink)
-        m_sink->navigationStarted(addressText(request.url, request.wireQuery));
+        m_sink->navigationStarted(addressText(request.url, request.wireTarget));
 }
 
 void BuiltinWindow::onLoadFinished()
@@ -406,7 +415,7 @@ void BuiltinWindow::showPage(std::shared_ptr<Document> document, const Navigatio
 {
     m_document = std::move(document);
     m_location = request.url;
-    m_locationWireQuery = request.wireQuery;
+    m_locationWireTarget = request.wireTarget;
     m_httpStatus = httpStatus;
     auto kept = keepForBack ? m_document : nullptr;
     if (historyIndex)
@@ -422,7 +431,7 @@ void BuiltinWindow::openInNewWindow(const NavigationRequest &request)
     auto window = std::dynamic_pointer_cast<BuiltinWindow>(offered);
     if (offered && !window) {
         // A window of another browser can only be sent the address.
-        offered->navigate(addressText(request.url, request.wireQuery));
+        offered->navigate(addressText(request.url, request.wireTarget));
         return;
     }
     if (!window || window->isClosed()) {

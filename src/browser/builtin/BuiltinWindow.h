@@ -127,7 +127,7 @@ private:
     NavigationHistory m_history;
     std::shared_ptr<Document> m_document;
     QUrl m_location;
-    QByteArray m_locationWireQuery;
+    QByteArray m_locationWireTarget;
     int m_httpStatus = 0;
     QString m_windowName;
     QString m_statusText;

@@ -59,13 +59,6 @@ constexpr qint64 ReadAheadBytes = 1024 * 1024;
     return request.initiator.isEmpty() || addressKind(request.initiator) == AddressKind::File;
 }
 
-// The path as the manager sends it, and the query as the address wrote it.
-[[nodiscard]] QByteArray requestTarget(const NavigationRequest &request)
-{
-    const QByteArray path = request.url.adjusted(QUrl::NormalizePathSegments).path(QUrl::FullyEncoded).toLatin1();
-    return (path.isEmpty() ? QByteArrayLiteral("/") : path) + '?' + request.wireQuery;
-}
-
 } // namespace
 
 PageLoader::PageLoader(QNetworkAccessManager &network, const LoadLimits &limits, NavigationRequest request)
@@ -153,7 +146,7 @@ void PageLoader::send(const NavigationRequest &request)
         m_headerGuard = std::make_unique<HeaderReadGuard>(request.url, m_limits.maxHeaderBytes);
         connect(m_headerGuard.get(), &HeaderReadGuard::tripped, this, [this] { fail(headersTooLarge(m_limits)); });
     }
-    if (!request.wireQuery.isEmpty() && addressKind(request.url) == AddressKind::Network)
+    if (!request.wireTarget.isEmpty() && addressKind(request.url) == AddressKind::Network)
         m_reply = sendOverOwnConnection(network, request);
     else if (request.method == "GET")
         m_reply = m_network.get(network);
@@ -172,10 +165,10 @@ void PageLoader::send(const NavigationRequest &request)
     connect(m_reply, &QNetworkReply::encrypted, this, [this] { m_encrypted = true; });
 }
 
-// The manager would send the query as QUrl has it, without the escapes the address kept.
+// The manager would send the path and query as QUrl has them, without the escapes the address kept.
 QNetworkReply *PageLoader::sendOverOwnConnection(const QNetworkRequest &network, const NavigationRequest &request)
 {
-    auto *reply = new RawTargetReply(network, request.method, request.body, requestTarget(request),
+    auto *reply = new RawTargetReply(network, request.method, request.body, request.wireTarget,
                                      m_network.cookieJar(), m_limits);
     connect(reply, &RawTargetReply::headersTooLarge, this, [this] { fail(headersTooLarge(m_limits)); });
     return reply;

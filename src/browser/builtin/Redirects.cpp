@@ -17,7 +17,7 @@ NavigationRequest redirectedRequest(const NavigationRequest &request, int httpSt
 {
     NavigationRequest next = request;
     next.url = location;
-    next.wireQuery.clear();
+    next.wireTarget.clear();
     if (!location.hasFragment() && request.url.hasFragment())
         next.url.setFragment(request.url.fragment(QUrl::FullyEncoded), QUrl::StrictMode);
     const bool postToGet = (httpStatus == 301 || httpStatus == 302) && request.method == "POST";

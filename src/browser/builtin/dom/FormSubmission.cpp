@@ -61,6 +61,20 @@ enum class Enctype { UrlEncoded, Multipart, TextPlain };
     return QUrl::fromEncoded(encoded);
 }
 
+// The target a GET submission sends: the path the action wrote, with its escapes, and the form's
+// query as encoded (QUrl decodes its "%7E").
+[[nodiscard]] QByteArray getWireTarget(const QString *actionText, const QByteArray &query, const QUrl &url,
+                                       const DocumentModel &model)
+{
+    const QString writtenQuery = u'?' + QString::fromLatin1(query);
+    if (!actionText || actionText->isEmpty())
+        return wireTarget(writtenQuery, url, url, model.encoding());
+    qsizetype pathEnd = 0;
+    while (pathEnd < actionText->size() && (*actionText)[pathEnd] != u'?' && (*actionText)[pathEnd] != u'#')
+        ++pathEnd;
+    return wireTarget(actionText->left(pathEnd) + writtenQuery, model.baseUrl(), url, model.encoding());
+}
+
 struct EncodedBody {
     QByteArray body;
     QByteArray contentType;
@@ -150,11 +164,13 @@ std::optional<NavigationRequest> formSubmission(const Element &form, const Eleme
     if (scheme == QLatin1StringView("mailto")) {
         request.url = mailtoUrl(action, method, enctype, entries, encoding);
     } else if (method == Method::Get) {
-        request.url = withQuery(action, encodeUrlEncoded(entries, encoding));
+        const QByteArray query = encodeUrlEncoded(entries, encoding);
+        request.url = withQuery(action, query);
+        request.wireTarget = getWireTarget(actionText, query, request.url, model);
     } else if (scheme == QLatin1StringView("http") || scheme == QLatin1StringView("https")) {
         request.url = action;
         if (actionText)
-            request.wireQuery = wireQuery(*actionText, action, model.encoding());
+            request.wireTarget = wireTarget(*actionText, model.baseUrl(), action, model.encoding());
         request.method = "POST";
         EncodedBody body = encodeBody(enctype, entries, encoding);
         request.body = std::move(body.body);

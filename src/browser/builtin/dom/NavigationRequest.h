@@ -7,8 +7,8 @@
 // A navigation a document asks its window for: a followed link or a submitted form.
 struct NavigationRequest {
     QUrl url;
-    // The query as sent when it is not QUrl's (which decodes "%41"); empty otherwise.
-    QByteArray wireQuery;
+    // The path and query as sent when they are not QUrl's (which decodes "%41"); empty otherwise.
+    QByteArray wireTarget;
     QByteArray method = "GET";
     QByteArray body;        // request body, for POST
     QByteArray contentType; // Content-Type of the body, for POST

@@ -98,62 +98,79 @@ namespace {
     return text;
 }
 
-[[nodiscard]] std::optional<QStringView> ownQuery(QStringView reference)
-{
-    const qsizetype fragment = reference.indexOf(u'#');
-    const QStringView beforeFragment = fragment < 0 ? reference : reference.left(fragment);
-    const qsizetype question = beforeFragment.indexOf(u'?');
-    if (question < 0)
-        return std::nullopt;
-    return beforeFragment.mid(question + 1);
-}
-
 [[nodiscard]] bool isEscapeAt(QStringView text, qsizetype i)
 {
     return text[i] == u'%' && i + 2 < text.size() && isHexDigit(text[i + 1]) && isHexDigit(text[i + 2]);
 }
 
-// QUrl's encoded query with the escapes the reference wrote where QUrl decoded them; nullopt
-// when the two do not line up.
-[[nodiscard]] std::optional<QByteArray> withWrittenEscapes(QStringView written, const QByteArray &encoded)
+// A path segment browsers read as "." or ".." though it writes a dot as "%2e".
+[[nodiscard]] bool isEscapedDotSegment(QStringView segment)
 {
-    QByteArray kept;
-    kept.reserve(encoded.size() + 16);
-    qsizetype j = 0;
-    for (qsizetype i = 0; i < written.size();) {
-        if (j >= encoded.size())
-            return std::nullopt;
-        if (isEscapeAt(written, i)) {
-            if (encoded[j] == '%') {
-                kept += encoded.mid(j, 3);
-                j += 3;
-            } else {
-                const QByteArray escape = written.mid(i, 3).toLatin1();
-                if (QByteArray::fromPercentEncoding(escape) != encoded.mid(j, 1))
-                    return std::nullopt;
-                kept += escape;
-                ++j;
-            }
-            i += 3;
-            continue;
+    if (segment.size() > 6 || !segment.contains(u'%'))
+        return false;
+    const QString lower = segment.toString().toLower();
+    return lower == QLatin1StringView("%2e") || lower == QLatin1StringView(".%2e")
+        || lower == QLatin1StringView("%2e.") || lower == QLatin1StringView("%2e%2e");
+}
+
+// Every escape "%HH" written becomes "%25HH", which QUrl keeps through parsing and resolution
+// where it would decode "%41" to "A"; escaped dot segments stay as they are, for QUrl to remove.
+[[nodiscard]] QString withEscapesMarked(const QString &text)
+{
+    qsizetype pathEnd = text.indexOf(u'?');
+    const qsizetype fragment = text.indexOf(u'#');
+    if (pathEnd < 0 || (fragment >= 0 && fragment < pathEnd))
+        pathEnd = fragment < 0 ? text.size() : fragment;
+    QString marked;
+    marked.reserve(text.size() + 16);
+    bool inDotSegment = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (i < pathEnd && (i == 0 || text[i - 1] == u'/')) {
+            const qsizetype slash = text.indexOf(u'/', i);
+            const qsizetype segmentEnd = slash < 0 || slash > pathEnd ? pathEnd : slash;
+            inDotSegment = isEscapedDotSegment(QStringView(text).mid(i, segmentEnd - i));
         }
-        if (written[i].unicode() < 0x80 && encoded[j] == written[i].toLatin1()) {
-            kept += encoded[j++];
-            ++i;
-            continue;
-        }
-        // QUrl escaped the character: its UTF-8 bytes, each as "%HH".
-        const qsizetype length = written[i].isHighSurrogate() && i + 1 < written.size() ? 2 : 1;
-        const qsizetype escapedLength = 3 * written.mid(i, length).toUtf8().size();
-        if (encoded.size() < j + escapedLength || encoded[j] != '%')
-            return std::nullopt;
-        kept += encoded.mid(j, escapedLength);
-        j += escapedLength;
-        i += length;
+        marked += text[i];
+        if (isEscapeAt(text, i) && !(i < pathEnd && inDotSegment))
+            marked += QLatin1StringView("25");
     }
-    if (j != encoded.size())
-        return std::nullopt;
-    return kept;
+    return marked;
+}
+
+[[nodiscard]] QByteArray withEscapesUnmarked(const QByteArray &marked)
+{
+    QByteArray text;
+    text.reserve(marked.size());
+    for (qsizetype i = 0; i < marked.size(); ++i) {
+        text += marked[i];
+        const bool markedEscape = marked[i] == '%' && i + 4 < marked.size() && marked[i + 1] == '2'
+            && marked[i + 2] == '5' && isHexDigit(QLatin1Char(marked[i + 3])) && isHexDigit(QLatin1Char(marked[i + 4]));
+        if (markedEscape)
+            i += 2;
+    }
+    return text;
+}
+
+// The path and query of an http request for the URL, as the network manager sends them.
+[[nodiscard]] QByteArray requestTargetOf(const QUrl &url)
+{
+    QByteArray target = url.adjusted(QUrl::NormalizePathSegments).path(QUrl::FullyEncoded).toLatin1();
+    if (target.isEmpty())
+        target = "/";
+    if (url.hasQuery())
+        target += '?' + url.query(QUrl::FullyEncoded).toLatin1();
+    return target;
+}
+
+// The target names the resolved URL's own path and query, in QUrl's reading.
+[[nodiscard]] bool namesSameResource(const QByteArray &target, const QUrl &resolved)
+{
+    const QUrl sent = QUrl::fromEncoded(
+        resolved.toEncoded(QUrl::RemovePath | QUrl::RemoveQuery | QUrl::RemoveFragment) + target, QUrl::StrictMode);
+    QUrl expected = resolved.adjusted(QUrl::RemoveFragment | QUrl::NormalizePathSegments);
+    if (expected.path().isEmpty())
+        expected.setPath(QStringLiteral("/"));
+    return sent.isValid() && sent == expected;
 }
 
 } // namespace
@@ -178,17 +195,21 @@ std::optional<QUrl> parseUrl(const QString &input, const QUrl &base, QByteArrayV
     return resolved;
 }
 
-QByteArray wireQuery(const QString &input, const QUrl &resolved, QByteArrayView queryEncoding)
+QByteArray wireTarget(const QString &input, const QUrl &base, const QUrl &resolved, QByteArrayView queryEncoding)
 {
-    if (!resolved.hasQuery())
+    const QString scheme = resolved.scheme();
+    if (scheme != QLatin1StringView("http") && scheme != QLatin1StringView("https"))
         return {};
-    const QString reference = preparedReference(input, resolved.scheme(), queryEncoding);
-    const std::optional<QStringView> written = ownQuery(reference);
-    if (!written)
+    const QString reference = preparedReference(input, scheme, queryEncoding);
+    if (!reference.contains(u'%'))
         return {};
-    const QByteArray encoded = resolved.query(QUrl::FullyEncoded).toLatin1();
-    const std::optional<QByteArray> kept = withWrittenEscapes(*written, encoded);
-    return kept && *kept != encoded ? *kept : QByteArray();
+    const QUrl markedReference(withEscapesMarked(reference), QUrl::TolerantMode);
+    const QUrl markedBase = QUrl::fromEncoded(withEscapesMarked(base.toString(QUrl::FullyEncoded)).toLatin1());
+    const QUrl marked = schemeOf(cleaned(input)).isEmpty() ? markedBase.resolved(markedReference) : markedReference;
+    const QByteArray written = withEscapesUnmarked(requestTargetOf(marked));
+    if (written == requestTargetOf(resolved) || !namesSameResource(written, resolved))
+        return {};
+    return written;
 }
 
 QString serializeUrl(const QUrl &url)

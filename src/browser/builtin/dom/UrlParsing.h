@@ -16,10 +16,12 @@ namespace dom {
 [[nodiscard]] std::optional<QUrl> parseUrl(const QString &input, const QUrl &base,
                                            QByteArrayView queryEncoding = "UTF-8");
 
-// The query a browser sends for the reference the input is, once parseUrl resolved it: QUrl decodes
-// the escapes of unreserved characters ("%41" is "A" to it), browsers keep every escape written.
-// Empty when the reference has no query of its own or QUrl's encoded query is already that.
-[[nodiscard]] QByteArray wireQuery(const QString &input, const QUrl &resolved, QByteArrayView queryEncoding = "UTF-8");
+// The request target (path and query) a browser sends for the reference the input is, once parseUrl
+// resolved it against the base: QUrl decodes the escapes of unreserved characters ("%41" is "A" to
+// it), browsers keep every escape the reference wrote; what the base gives comes as QUrl holds it.
+// Empty when that is the target the network manager sends for the resolved URL, or it is not http.
+[[nodiscard]] QByteArray wireTarget(const QString &input, const QUrl &base, const QUrl &resolved,
+                                    QByteArrayView queryEncoding = "UTF-8");
 
 // The URL as the DOM gives it: percent-encoded, and "/" as the path of an http-like URL without one.
 [[nodiscard]] QString serializeUrl(const QUrl &url);
