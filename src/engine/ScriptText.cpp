@@ -8,10 +8,11 @@
 #include <random>
 #include <utility>
 
+const QString kVariableMarker = QStringLiteral("$$$");
+
 namespace {
 
 const QString kLineBreak = QStringLiteral("\r\n");
-const QString kVariableMarker = QStringLiteral("$$$");
 
 // A generator seeded anew from the clock for every field, so that fields and runs differ.
 double clockSeededRandom()

@@ -18,6 +18,8 @@ QString parseCommand(QString &field);
 
 // Puts the text in place of every "$$$", left to right without overlaps.
 [[nodiscard]] QString substituteVariable(const QString &line, const QString &text);
+// The marker a run replaces with its string variable's text.
+extern const QString kVariableMarker;
 [[nodiscard]] bool hasVariableMarker(const QString &line);
 
 // The text as QString::toLower gives it, without a look-up in the Unicode tables for ASCII:

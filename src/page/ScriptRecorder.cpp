@@ -1,6 +1,8 @@
 // Script lines from a person's clicks, typing and navigation.
 #include "page/ScriptRecorder.h"
 
+#include "engine/ScriptText.h"
+
 #include <QStringList>
 
 #include <algorithm>
@@ -8,14 +10,12 @@
 
 namespace {
 
-const QString kVariableMarker = QStringLiteral("$$$");
-
 // Whether the text survives as a field of a script line: the runner splits lines at ";" and
 // line breaks, reads "#" in the first two fields as a random number, and fills in "$$$".
 bool fitsInField(const QString &text)
 {
     return !text.isEmpty() && !text.contains(QLatin1Char(';')) && !text.contains(QLatin1Char('#'))
-        && !text.contains(QLatin1Char('\r')) && !text.contains(QLatin1Char('\n')) && !text.contains(kVariableMarker);
+        && !text.contains(QLatin1Char('\r')) && !text.contains(QLatin1Char('\n')) && !hasVariableMarker(text);
 }
 
 // clickitem counts positions in a 16-bit integer.

@@ -13,7 +13,7 @@ namespace {
 // thread to wake: the peer benchmark's 23 KB pages take a third of a millisecond, and the worst
 // page of this size found (nothing but nested elements, to the depth cap) about 20.
 constexpr qsizetype InPlaceBuildBytes = 64 * 1024;
-// After a page this large the memory its build freed is given back to the system.
+// From this size on, a page's build leaves enough freed memory behind to give back.
 constexpr qsizetype LargePageBytes = 4 * 1024 * 1024;
 
 } // namespace

@@ -67,7 +67,8 @@ using MyhtmlTreePointer = std::unique_ptr<myhtml_tree_t, MyhtmlRelease>;
     }
 }
 
-[[nodiscard]] bool isStartTag(const myhtml_token_node_t &token)
+// A start or end tag, not text, a comment, a doctype or the end of the input.
+[[nodiscard]] bool isTag(const myhtml_token_node_t &token)
 {
     switch (token.tag_id) {
     case MyHTML_TAG__UNDEF:
@@ -75,8 +76,18 @@ using MyhtmlTreePointer = std::unique_ptr<myhtml_tree_t, MyhtmlRelease>;
     case MyHTML_TAG__COMMENT:
     case MyHTML_TAG__DOCTYPE:
     case MyHTML_TAG__END_OF_FILE: return false;
-    default: return (token.type & MyHTML_TOKEN_TYPE_CLOSE) == 0;
+    default: return true;
     }
+}
+
+[[nodiscard]] bool isStartTag(const myhtml_token_node_t &token)
+{
+    return isTag(token) && (token.type & MyHTML_TOKEN_TYPE_CLOSE) == 0;
+}
+
+[[nodiscard]] bool isEndTag(const myhtml_token_node_t &token)
+{
+    return isTag(token) && (token.type & MyHTML_TOKEN_TYPE_CLOSE) != 0;
 }
 
 // Shares one QString among all uses of the same element name, attribute name or short run of
@@ -361,18 +372,6 @@ public:
     }
 
 private:
-    [[nodiscard]] static bool isEndTag(const myhtml_token_node_t &token)
-    {
-        switch (token.tag_id) {
-        case MyHTML_TAG__UNDEF:
-        case MyHTML_TAG__TEXT:
-        case MyHTML_TAG__COMMENT:
-        case MyHTML_TAG__DOCTYPE:
-        case MyHTML_TAG__END_OF_FILE: return false;
-        default: return (token.type & MyHTML_TOKEN_TYPE_CLOSE) != 0;
-        }
-    }
-
     void releaseFinishedChildren(myhtml_tree_t &tree)
     {
         const std::unordered_set<const myhtml_tree_node_t *> held = heldByBuilder(tree);
