@@ -2,10 +2,10 @@
 // loader reads a body over loopback HTTP.
 #include "browser/builtin/BuiltinBrowser.h"
 #include "browser/builtin/BuiltinWindow.h"
+#include "browser/builtin/NetworkAccess.h"
 #include "browser/builtin/PageLoader.h"
 
 #include <QCoreApplication>
-#include <QNetworkAccessManager>
 #include <QEventLoop>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -65,7 +65,7 @@ void BM_LoadOverLoopback(benchmark::State &state)
                 socket->write(answer);
             });
     });
-    QNetworkAccessManager network;
+    NetworkAccess network;
     NavigationRequest request;
     request.url = QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(server.serverPort()));
     for (auto _ : state) {

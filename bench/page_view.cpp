@@ -3,12 +3,12 @@
 // arriving in a shown window costs. The pages are the peer benchmark's start page (about 29 KB,
 // a hundred links) and a listing of the same shop of about 1 MB.
 #include "browser/builtin/dom/HtmlDocument.h"
+#include "browser/builtin/NetworkAccess.h"
 #include "browser/builtin/view/PageView.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QImage>
-#include <QNetworkAccessManager>
 #include <QProcess>
 
 
@@ -39,7 +39,7 @@ void BM_ShowPage(benchmark::State &state)
     const QByteArray &html = page(int(state.range(0)));
     const QUrl address(QStringLiteral("http://127.0.0.1:9/index.html"));
     const auto document = buildHtmlDocument(html, "text/html; charset=utf-8", address, {});
-    QNetworkAccessManager network;
+    NetworkAccess network;
     PageView view(network, LoadLimits{});
     view.resize(1000, 700);
     QImage shown(view.viewport()->size(), QImage::Format_ARGB32_Premultiplied);

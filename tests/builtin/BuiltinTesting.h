@@ -11,13 +11,16 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <utility>
 
 // A TCP server on 127.0.0.1 in the test's own event loop that answers every whole request
 // with the same raw bytes (malformed answers included), or not at all, and keeps the raw
 // bytes it was sent.
 class RawServer {
 public:
-    enum class Close { AfterAnswer, Never };
+    // OnSecondRequest: a connection answers one request and is closed on the next, as a server
+    // whose keep-alive time ran out closes it.
+    enum class Close { AfterAnswer, Never, OnSecondRequest };
 
     explicit RawServer(QByteArray answer, Close close = Close::AfterAnswer)
         : m_answer(std::move(answer))
@@ -25,14 +28,20 @@ public:
         m_server.listen(QHostAddress::LocalHost);
         QObject::connect(&m_server, &QTcpServer::newConnection, [this, close] {
             while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+                ++m_connections;
                 auto pending = std::make_shared<QByteArray>();
-                QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, close, pending] {
+                auto answered = std::make_shared<bool>(false);
+                QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, close, pending, answered] {
                     const QByteArray arrived = socket->readAll();
                     m_received += arrived;
                     *pending += arrived;
                     if (m_answer.isEmpty() || !isWholeRequest(*pending))
                         return;
                     pending->clear();
+                    if (close == Close::OnSecondRequest && std::exchange(*answered, true)) {
+                        socket->disconnectFromHost();
+                        return;
+                    }
                     socket->write(m_answer);
                     if (!m_more.isEmpty())
                         keepSending(socket);
@@ -57,6 +66,7 @@ public:
     }
     // Every byte sent to the server, requests one after another.
     [[nodiscard]] const QByteArray &received() const { return m_received; }
+    [[nodiscard]] int connections() const { return m_connections; }
 
 private:
     [[nodiscard]] static bool isWholeRequest(const QByteArray &request)
@@ -86,6 +96,7 @@ private:
     QByteArray m_more;
     std::chrono::milliseconds m_pause{};
     QByteArray m_received;
+    int m_connections = 0;
     QTcpServer m_server;
 };
 

@@ -5,11 +5,11 @@
 #include "TestServer.h"
 
 #include "browser/builtin/ContentDecoder.h"
+#include "browser/builtin/NetworkAccess.h"
 #include "browser/builtin/PageLoader.h"
 #include "browser/builtin/RequestHeaders.h"
 
 #include <QFileInfo>
-#include <QNetworkAccessManager>
 #include <QSslKey>
 #include <QSslServer>
 #include <QTemporaryDir>
@@ -22,7 +22,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-LoadedResponse load(QNetworkAccessManager &network, const NavigationRequest &request, const LoadLimits &limits = {})
+LoadedResponse load(NetworkAccess &network, const NavigationRequest &request, const LoadLimits &limits = {})
 {
     PageLoader loader(network, limits, request);
     bool finished = false;
@@ -35,7 +35,7 @@ LoadedResponse load(QNetworkAccessManager &network, const NavigationRequest &req
 
 LoadedResponse load(const NavigationRequest &request, const LoadLimits &limits = {})
 {
-    QNetworkAccessManager network;
+    NetworkAccess network;
     return load(network, request, limits);
 }
 
@@ -134,7 +134,7 @@ TEST(PageLoader, AQueryWithKeptEscapesGoesOutAsWrittenWithCookiesBothWays)
     server.handle("GET", "/moved", [](const httplib::Request &, httplib::Response &response) {
         response.set_redirect("/set?y=%42", 302);
     });
-    QNetworkAccessManager network;
+    NetworkAccess network;
     NavigationRequest plain;
     plain.url = QUrl(server.url("/set"));
     EXPECT_EQ(load(network, plain).body, "set");
@@ -310,6 +310,62 @@ TEST(PageLoader, ConnectionFailuresAreReportedByKind)
         EXPECT_EQ(failureKind(load(c.url, quick)), c.expected) << c.url.toStdString();
         EXPECT_EQ(failureKind(load(keepingAnEscape(c.url), quick)), c.expected) << "own connection " << c.url.toStdString();
     }
+}
+
+// A page's connection serves the next request to its server; one the server closed while it was
+// kept is replaced and the request, a form's too, goes again; answers that end their connection
+// leave nothing to keep.
+TEST(PageLoader, ConnectionsAreKeptForTheNextRequestAndReplacedWhenTheServerClosedThem)
+{
+    const QByteArray page = "HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\npage";
+    const auto request = [](const QString &url) {
+        NavigationRequest get;
+        get.url = QUrl(url);
+        return get;
+    };
+    NetworkAccess network;
+    RawServer keeping(page, RawServer::Close::Never);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(load(network, request(keeping.url())).body, "page");
+    EXPECT_EQ(keeping.connections(), 1);
+    EXPECT_EQ(keeping.received().count("Connection: keep-alive\r\n"), 3);
+
+    RawServer closing(page, RawServer::Close::OnSecondRequest);
+    NavigationRequest form = request(closing.url());
+    form.method = "POST";
+    form.body = "a=1";
+    EXPECT_EQ(load(network, request(closing.url())).body, "page");
+    EXPECT_EQ(load(network, form).body, "page");
+    EXPECT_EQ(closing.connections(), 2);
+    EXPECT_EQ(closing.received().count("POST / HTTP/1.1\r\n"), 2);
+
+    for (const QByteArray &ending : {QByteArray("HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: 4\r\n\r\npage"),
+                                     QByteArray("HTTP/1.0 200 OK\r\nContent-Length: 4\r\n\r\npage")}) {
+        RawServer server(ending, RawServer::Close::Never);
+        EXPECT_EQ(load(network, request(server.url())).body, "page");
+        EXPECT_EQ(load(network, request(server.url())).body, "page");
+        EXPECT_EQ(server.connections(), 2) << ending.toStdString();
+    }
+}
+
+// The credentials an address carries answer the server's challenge.
+TEST(PageLoader, CredentialsInTheAddressAnswerTheServersChallenge)
+{
+    TestServer server;
+    server.handle("GET", "/private", [](const httplib::Request &request, httplib::Response &response) {
+        if (request.get_header_value("Authorization") == "Basic dXNlcjpwYXNz") {
+            response.set_content("inside", "text/plain");
+            return;
+        }
+        response.status = 401;
+        response.set_header("WWW-Authenticate", "Basic realm=\"test\"");
+    });
+    QUrl address(server.url("/private"));
+    EXPECT_EQ(load(address.toString()).httpStatus, 401);
+    address.setUserInfo(QStringLiteral("user:pass"));
+    const LoadedResponse answer = load(address.toString());
+    EXPECT_EQ(answer.httpStatus, 200);
+    EXPECT_EQ(answer.body, "inside");
 }
 
 TEST(PageLoader, CertificatesAreVerified)

@@ -8,7 +8,6 @@ BuiltinBrowser::BuiltinBrowser(const LoadLimits &limits, QObject *parent)
     : QObject(parent)
     , m_limits(limits)
 {
-    m_network.setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
 }
 
 BuiltinBrowser::~BuiltinBrowser()

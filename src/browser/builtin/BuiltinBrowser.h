@@ -4,8 +4,8 @@
 #include "browser/builtin/DocumentBuilder.h"
 #include "browser/builtin/DocumentDisposal.h"
 #include "browser/builtin/LoadLimits.h"
+#include "browser/builtin/NetworkAccess.h"
 
-#include <QNetworkAccessManager>
 #include <QObject>
 
 #include <memory>
@@ -43,7 +43,7 @@ public:
     // The open window that carries this name (the target of links and forms), or null.
     [[nodiscard]] std::shared_ptr<BuiltinWindow> windowNamed(const QString &name) const;
 
-    [[nodiscard]] QNetworkAccessManager &network() { return m_network; }
+    [[nodiscard]] NetworkAccess &network() { return m_network; }
     [[nodiscard]] const LoadLimits &limits() const { return m_limits; }
     [[nodiscard]] DocumentBuilder &documentBuilder() { return m_documentBuilder; }
     [[nodiscard]] DocumentDisposal &documentDisposal() { return m_documentDisposal; }
@@ -56,7 +56,7 @@ private:
     void forgetWindow(const BuiltinWindow *window);
 
     const LoadLimits m_limits;
-    QNetworkAccessManager m_network;
+    NetworkAccess m_network;
     DocumentDisposal m_documentDisposal;
     DocumentBuilder m_documentBuilder;
     std::vector<std::shared_ptr<BuiltinWindow>> m_windows;

@@ -387,7 +387,10 @@ void BuiltinWindow::buildDocument(const LoadedResponse &response, std::optional<
     // The build goes with m_build: the window is alive whenever it calls back.
     m_build = m_browser->documentBuilder().build(
         response, weak_from_this(),
-        [this, request = response.request, historyIndex, keepForBack, status = response.httpStatus](std::shared_ptr<Document> document) {
+        [this, request = response.request, historyIndex, keepForBack, status = response.httpStatus,
+         inPlace = response.body.size() <= DocumentBuilder::InPlaceBytes](std::shared_ptr<Document> document) {
+            if (!inPlace)
+                document = m_browser->documentDisposal().adopt(std::move(document));
             onDocumentBuilt(std::move(document), request, historyIndex, keepForBack, status);
         });
 }
@@ -401,8 +404,7 @@ void BuiltinWindow::onDocumentBuilt(std::shared_ptr<Document> document, const Na
     try {
         if (!document)
             return;
-        showPage(m_browser->documentDisposal().adopt(std::move(document)), request, historyIndex, keepForBack,
-                 httpStatus);
+        showPage(std::move(document), request, historyIndex, keepForBack, httpStatus);
         if (m_sink)
             m_sink->documentCompleted(locationUrl());
     } catch (const std::exception &error) {

@@ -9,10 +9,6 @@
 
 namespace {
 
-// An answer this small is built at once on the asking thread, which spares it two waits for a
-// thread to wake: the peer benchmark's 23 KB pages take a third of a millisecond, and the worst
-// page of this size found (nothing but nested elements, to the depth cap) about 20.
-constexpr qsizetype InPlaceBuildBytes = 64 * 1024;
 // From this size on, a page's build leaves enough freed memory behind to give back.
 constexpr qsizetype LargePageBytes = 4 * 1024 * 1024;
 
@@ -53,7 +49,7 @@ std::unique_ptr<DocumentBuilder::Build> DocumentBuilder::build(LoadedResponse re
                                                                std::weak_ptr<NavigationHost> host, Finished finished)
 {
     auto job = std::make_shared<Job>(Job{std::move(response), std::move(host), {}, std::move(finished)});
-    if (job->response.body.size() <= InPlaceBuildBytes) {
+    if (job->response.body.size() <= InPlaceBytes) {
         if (!m_inPlaceParser)
             m_inPlaceParser = std::make_unique<dom::HtmlParser>();
         deliver(job, buildDocument(*job, *m_inPlaceParser));

@@ -2,8 +2,9 @@
 
 #include "browser/builtin/ContentDecoder.h"
 #include "browser/builtin/HeaderReadGuard.h"
+#include "browser/builtin/HttpReply.h"
 #include "browser/builtin/NavigationAddress.h"
-#include "browser/builtin/RawTargetReply.h"
+#include "browser/builtin/NetworkAccess.h"
 #include "browser/builtin/Redirects.h"
 #include "browser/builtin/RequestHeaders.h"
 
@@ -59,9 +60,28 @@ constexpr qint64 ReadAheadBytes = 1024 * 1024;
     return request.initiator.isEmpty() || addressKind(request.initiator) == AddressKind::File;
 }
 
+// Plain HTTP goes over the engine's own connections, but for an address with credentials, which
+// the manager answers a server's challenge with in whichever scheme it asks. The manager builds
+// its request-target from a QUrl: an address whose written escapes QUrl would decode goes over
+// an own connection whatever its scheme.
+[[nodiscard]] bool goesOverOwnConnection(const NavigationRequest &request)
+{
+    if (addressKind(request.url) != AddressKind::Network)
+        return false;
+    return !request.wireTarget.isEmpty() || (request.url.scheme() == QLatin1String("http") && request.url.userInfo().isEmpty());
+}
+
+[[nodiscard]] QByteArray requestTarget(const NavigationRequest &request)
+{
+    if (!request.wireTarget.isEmpty())
+        return request.wireTarget;
+    const QByteArray target = request.url.toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority | QUrl::RemoveFragment);
+    return target.isEmpty() ? QByteArrayLiteral("/") : target;
+}
+
 } // namespace
 
-PageLoader::PageLoader(QNetworkAccessManager &network, const LoadLimits &limits, NavigationRequest request)
+PageLoader::PageLoader(NetworkAccess &network, const LoadLimits &limits, NavigationRequest request)
     : m_network(network)
     , m_limits(limits)
 {
@@ -142,21 +162,14 @@ void PageLoader::send(const NavigationRequest &request)
     m_decoder.reset();
     m_encrypted = false;
     const QNetworkRequest network = networkRequestFor(request, m_limits);
-    if (addressKind(request.url) == AddressKind::Network) {
-        m_headerGuard = std::make_unique<HeaderReadGuard>(request.url, m_limits.maxHeaderBytes);
-        connect(m_headerGuard.get(), &HeaderReadGuard::tripped, this, [this] { fail(headersTooLarge(m_limits)); });
-    }
-    if (!request.wireTarget.isEmpty() && addressKind(request.url) == AddressKind::Network)
+    m_awaitsHeaders = addressKind(request.url) == AddressKind::Network;
+    if (goesOverOwnConnection(request))
         m_reply = sendOverOwnConnection(network, request);
-    else if (request.method == "GET")
-        m_reply = m_network.get(network);
-    else if (request.method == "POST")
-        m_reply = m_network.post(network, request.body);
     else
-        m_reply = m_network.sendCustomRequest(network, request.method, request.body);
+        m_reply = sendThroughManager(network, request);
     m_reply->setReadBufferSize(ReadAheadBytes);
     connect(m_reply, &QNetworkReply::requestSent, this, [this] {
-        if (m_headerGuard)
+        if (m_awaitsHeaders)
             m_headerDeadline.start(m_limits.transferTimeout);
     });
     connect(m_reply, &QNetworkReply::metaDataChanged, this, &PageLoader::onHeaders);
@@ -165,21 +178,36 @@ void PageLoader::send(const NavigationRequest &request)
     connect(m_reply, &QNetworkReply::encrypted, this, [this] { m_encrypted = true; });
 }
 
-// The manager would send the path and query as QUrl has them, without the escapes the address kept.
 QNetworkReply *PageLoader::sendOverOwnConnection(const QNetworkRequest &network, const NavigationRequest &request)
 {
-    auto *reply = new RawTargetReply(network, request.method, request.body, request.wireTarget,
-                                     m_network.cookieJar(), m_limits);
-    connect(reply, &RawTargetReply::headersTooLarge, this, [this] { fail(headersTooLarge(m_limits)); });
+    auto *reply = new HttpReply(network, request.method, request.body, requestTarget(request),
+                                m_network.manager().cookieJar(), &m_network.connections(), m_limits);
+    connect(reply, &HttpReply::headersTooLarge, this, [this] { fail(headersTooLarge(m_limits)); });
     return reply;
+}
+
+QNetworkReply *PageLoader::sendThroughManager(const QNetworkRequest &network, const NavigationRequest &request)
+{
+    if (addressKind(request.url) == AddressKind::Network) {
+        m_headerGuard = std::make_unique<HeaderReadGuard>(request.url, m_limits.maxHeaderBytes);
+        connect(m_headerGuard.get(), &HeaderReadGuard::tripped, this, [this] { fail(headersTooLarge(m_limits)); });
+    }
+    QNetworkAccessManager &manager = m_network.manager();
+    if (request.method == "GET")
+        return manager.get(network);
+    if (request.method == "POST")
+        return manager.post(network, request.body);
+    return manager.sendCustomRequest(network, request.method, request.body);
 }
 
 void PageLoader::onHeaders()
 {
-    if (!m_headerGuard)
+    if (!m_awaitsHeaders)
         return;
+    m_awaitsHeaders = false;
+    const bool boundedByItsReader = !m_headerGuard;
     releaseHeaderGuard();
-    if (!headersWithinBounds(m_reply->rawHeaderPairs(), m_limits)) {
+    if (!boundedByItsReader && !headersWithinBounds(m_reply->rawHeaderPairs(), m_limits)) {
         fail(headersTooLarge(m_limits));
         return;
     }

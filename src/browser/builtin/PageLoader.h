@@ -14,14 +14,14 @@
 
 class ContentDecoder;
 class HeaderReadGuard;
-class QNetworkAccessManager;
+class NetworkAccess;
 
 // One navigation's load: the request, the redirects it is sent on, and the answer, its headers
 // and body within their bounds. Failures end in a LoadFailure, never in an exception.
 class PageLoader final : public QObject {
     Q_OBJECT
 public:
-    PageLoader(QNetworkAccessManager &network, const LoadLimits &limits, NavigationRequest request);
+    PageLoader(NetworkAccess &network, const LoadLimits &limits, NavigationRequest request);
     ~PageLoader() override;
 
     // Starts the load; finished() follows from the event loop, never from inside start().
@@ -46,6 +46,7 @@ private:
     void onFileRead();
     void send(const NavigationRequest &request);
     [[nodiscard]] QNetworkReply *sendOverOwnConnection(const QNetworkRequest &network, const NavigationRequest &request);
+    [[nodiscard]] QNetworkReply *sendThroughManager(const QNetworkRequest &network, const NavigationRequest &request);
     void onHeaders();
     // Reads what has arrived; past the size bound or undecodable, the answer is taken at once
     // (true then).
@@ -61,7 +62,7 @@ private:
     void releaseHeaderGuard();
     void releaseReply();
 
-    QNetworkAccessManager &m_network;
+    NetworkAccess &m_network;
     const LoadLimits m_limits;
     LoadedResponse m_response;
     QPointer<QNetworkReply> m_reply;
@@ -70,6 +71,7 @@ private:
     QTimer m_headerDeadline; // headers that trickle in are as good as none
     QFutureWatcher<LocalFileContent> *m_fileRead = nullptr; // a child, deleted with the loader
     int m_redirects = 0;
+    bool m_awaitsHeaders = false; // the deadline for the answer's headers runs
     bool m_encrypted = false;
     bool m_done = false;
 };

@@ -71,7 +71,7 @@ constexpr qint64 MaxKeptImageBytes = 256 * 1024 * 1024;
 
 } // namespace
 
-PageResources::PageResources(QNetworkAccessManager &network, const LoadLimits &limits, QObject *parent)
+PageResources::PageResources(NetworkAccess &network, const LoadLimits &limits, QObject *parent)
     : QObject(parent)
     , m_network(network)
     , m_limits(limits)

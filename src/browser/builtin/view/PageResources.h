@@ -14,7 +14,7 @@
 #include <optional>
 
 class PageLoader;
-class QNetworkAccessManager;
+class NetworkAccess;
 struct LoadedResponse;
 
 // The style sheets and images the shown page names, fetched through the browser's own network
@@ -24,7 +24,7 @@ struct LoadedResponse;
 class PageResources final : public QObject {
     Q_OBJECT
 public:
-    PageResources(QNetworkAccessManager &network, const LoadLimits &limits, QObject *parent = nullptr);
+    PageResources(NetworkAccess &network, const LoadLimits &limits, QObject *parent = nullptr);
     ~PageResources() override;
 
     // Starts a new page at this address (what resources are resolved against and sent as
@@ -56,7 +56,7 @@ private:
     void onFetched(PageLoader *loader, const QUrl &address);
     void take(Entry &entry, const LoadedResponse &response);
 
-    QNetworkAccessManager &m_network;
+    NetworkAccess &m_network;
     const LoadLimits m_limits;
     QUrl m_page;
     QByteArray m_pageEncoding;

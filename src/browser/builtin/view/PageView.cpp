@@ -59,7 +59,7 @@ const QColor SelectionColour(0x33, 0x8f, 0xff, 0x60);
 
 } // namespace
 
-PageView::PageView(QNetworkAccessManager &network, const LoadLimits &limits, QWidget *parent)
+PageView::PageView(NetworkAccess &network, const LoadLimits &limits, QWidget *parent)
     : QAbstractScrollArea(parent)
     , m_resources(new PageResources(network, limits, this))
     , m_container(*m_resources, m_focus)

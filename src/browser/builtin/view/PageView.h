@@ -15,7 +15,7 @@
 class Document;
 class PageLayout;
 class PageResources;
-class QNetworkAccessManager;
+class NetworkAccess;
 
 namespace dom {
 class DocumentModel;
@@ -29,7 +29,7 @@ class Element;
 class PageView final : public QAbstractScrollArea {
     Q_OBJECT
 public:
-    PageView(QNetworkAccessManager &network, const LoadLimits &limits, QWidget *parent = nullptr);
+    PageView(NetworkAccess &network, const LoadLimits &limits, QWidget *parent = nullptr);
     ~PageView() override;
 
     // Shows this document from its top (or from the element its address's fragment names); while

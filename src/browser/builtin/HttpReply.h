@@ -1,5 +1,6 @@
 #pragma once
 
+#include "browser/builtin/HttpConnectionPool.h"
 #include "browser/builtin/LoadLimits.h"
 
 #include <QNetworkReply>
@@ -12,19 +13,20 @@
 class QNetworkCookieJar;
 class QTcpSocket;
 
-// An HTTP/1.1 exchange over a connection of its own, for a request-target QNetworkAccessManager
-// cannot send: it builds the target from a QUrl, and QUrl decodes the escapes of unreserved
+// An HTTP/1.1 exchange on the engine's own thread, over a connection kept from an earlier
+// exchange with the same server or a new one. It sends the request-target as written, where
+// QNetworkAccessManager would build it from a QUrl, which decodes the escapes of unreserved
 // characters that browsers keep ("?x=%41" goes out as "?x=A"). It answers as the manager's
 // replies do (status, headers, body, errors, cookies from and into the jar), so the loader
-// reads it the same way. One request per connection, which the answer's end closes.
-class RawTargetReply final : public QNetworkReply {
+// reads it the same way. Without a pool (and for https) the connection serves one exchange.
+class HttpReply final : public QNetworkReply {
     Q_OBJECT
 public:
     // The request's headers are sent as they are, with Host, Cookie, Content-Length and
     // Connection added; target is the request-target, path and query as they go on the wire.
-    RawTargetReply(const QNetworkRequest &request, QByteArray method, QByteArray body, QByteArray target,
-                   QNetworkCookieJar *cookies, const LoadLimits &limits);
-    ~RawTargetReply() override;
+    HttpReply(const QNetworkRequest &request, QByteArray method, QByteArray body, QByteArray target,
+              QNetworkCookieJar *cookies, HttpConnectionPool *connections, const LoadLimits &limits);
+    ~HttpReply() override;
 
     void abort() override;
     [[nodiscard]] qint64 bytesAvailable() const override;
@@ -42,12 +44,16 @@ private:
     enum class Stage { Connecting, StatusLine, Headers, Body, ChunkSize, ChunkData, ChunkEnd, Trailers, Done };
 
     void connectToServer();
+    [[nodiscard]] bool reuseKeptConnection();
+    void watchSocket();
     void sendRequest();
     [[nodiscard]] QByteArray requestHead() const;
     void onReadyRead();
     void onBytesWritten(qint64 bytes);
     void onDisconnected();
     void onSocketError();
+    // A kept connection the server closed before answering: the request goes again on a new one.
+    [[nodiscard]] bool retryOnNewConnection();
     // Takes what the input holds as far as it goes; false once the reply has ended.
     [[nodiscard]] bool parse();
     void parseLine(const QByteArray &line);
@@ -59,11 +65,13 @@ private:
     void takeBody(qsizetype length);
     [[nodiscard]] std::optional<QByteArray> takeLine();
     void end(NetworkError error = NoError, const QString &words = {});
+    void releaseSocket(bool completed);
 
     QByteArray m_method;
     QByteArray m_requestBody;
     QByteArray m_target;
     QPointer<QNetworkCookieJar> m_cookies;
+    QPointer<HttpConnectionPool> m_connections; // null: one exchange per connection
     const LoadLimits m_limits;
     std::unique_ptr<QTcpSocket> m_socket;
     QTimer m_idle; // a transfer that stalls this long is given up, as the manager gives it up
@@ -75,4 +83,6 @@ private:
     qint64 m_headerBytes = 0;
     qint64 m_remaining = -1; // body or chunk bytes still to come; -1 up to the close
     int m_status = 0;
+    bool m_reusedConnection = false;
+    bool m_keepsConnection = false; // the answer lets the connection serve another exchange
 };

@@ -1,4 +1,4 @@
-#include "browser/builtin/RawTargetReply.h"
+#include "browser/builtin/HttpReply.h"
 
 #include <QNetworkCookie>
 #include <QNetworkCookieJar>
@@ -73,12 +73,13 @@ void addHeader(QList<QPair<QByteArray, QByteArray>> &headers, const QByteArray &
 
 } // namespace
 
-RawTargetReply::RawTargetReply(const QNetworkRequest &request, QByteArray method, QByteArray body,
-                               QByteArray target, QNetworkCookieJar *cookies, const LoadLimits &limits)
+HttpReply::HttpReply(const QNetworkRequest &request, QByteArray method, QByteArray body, QByteArray target,
+                     QNetworkCookieJar *cookies, HttpConnectionPool *connections, const LoadLimits &limits)
     : m_method(std::move(method))
     , m_requestBody(std::move(body))
     , m_target(std::move(target))
     , m_cookies(cookies)
+    , m_connections(request.url().scheme() == QLatin1String("http") ? connections : nullptr)
     , m_limits(limits)
 {
     setRequest(request);
@@ -89,34 +90,34 @@ RawTargetReply::RawTargetReply(const QNetworkRequest &request, QByteArray method
     m_idle.setInterval(m_limits.transferTimeout);
     connect(&m_idle, &QTimer::timeout, this, [this] { end(OperationCanceledError, QStringLiteral("Operation canceled")); });
     // Every outcome, a refused connection included, is told from the event loop.
-    QMetaObject::invokeMethod(this, &RawTargetReply::connectToServer, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, &HttpReply::connectToServer, Qt::QueuedConnection);
 }
 
-RawTargetReply::~RawTargetReply()
+HttpReply::~HttpReply()
 {
     if (m_socket)
         m_socket->disconnect(this);
 }
 
-void RawTargetReply::abort()
+void HttpReply::abort()
 {
     end(OperationCanceledError, QStringLiteral("Operation canceled"));
     close();
 }
 
-qint64 RawTargetReply::bytesAvailable() const
+qint64 HttpReply::bytesAvailable() const
 {
     return m_output.size() + QNetworkReply::bytesAvailable();
 }
 
-void RawTargetReply::setReadBufferSize(qint64 size)
+void HttpReply::setReadBufferSize(qint64 size)
 {
     QNetworkReply::setReadBufferSize(size);
     if (m_socket)
         m_socket->setReadBufferSize(size);
 }
 
-qint64 RawTargetReply::readData(char *data, qint64 maxSize)
+qint64 HttpReply::readData(char *data, qint64 maxSize)
 {
     if (m_output.isEmpty())
         return m_stage == Stage::Done ? -1 : 0;
@@ -126,14 +127,16 @@ qint64 RawTargetReply::readData(char *data, qint64 maxSize)
     return count;
 }
 
-qint64 RawTargetReply::writeData(const char *, qint64)
+qint64 HttpReply::writeData(const char *, qint64)
 {
     return -1;
 }
 
-void RawTargetReply::connectToServer()
+void HttpReply::connectToServer()
 {
     if (m_stage == Stage::Done)
+        return;
+    if (reuseKeptConnection())
         return;
     const QUrl address = url();
     const bool secure = address.scheme() == QLatin1String("https");
@@ -146,21 +149,39 @@ void RawTargetReply::connectToServer()
         m_socket = std::move(socket);
     } else {
         m_socket = std::make_unique<QTcpSocket>();
-        connect(m_socket.get(), &QTcpSocket::connected, this, &RawTargetReply::sendRequest);
+        connect(m_socket.get(), &QTcpSocket::connected, this, &HttpReply::sendRequest);
     }
-    m_socket->setReadBufferSize(readBufferSize());
-    connect(m_socket.get(), &QTcpSocket::readyRead, this, &RawTargetReply::onReadyRead);
-    connect(m_socket.get(), &QTcpSocket::bytesWritten, this, &RawTargetReply::onBytesWritten);
-    connect(m_socket.get(), &QTcpSocket::disconnected, this, &RawTargetReply::onDisconnected);
-    connect(m_socket.get(), &QTcpSocket::errorOccurred, this, &RawTargetReply::onSocketError);
-    m_idle.start();
+    watchSocket();
     if (secure)
         static_cast<QSslSocket &>(*m_socket).connectToHostEncrypted(address.host(), static_cast<quint16>(address.port(443)));
     else
         m_socket->connectToHost(address.host(), static_cast<quint16>(address.port(80)));
 }
 
-void RawTargetReply::sendRequest()
+bool HttpReply::reuseKeptConnection()
+{
+    if (!m_connections)
+        return false;
+    m_socket = m_connections->take(url());
+    if (!m_socket)
+        return false;
+    m_reusedConnection = true;
+    watchSocket();
+    sendRequest();
+    return true;
+}
+
+void HttpReply::watchSocket()
+{
+    m_socket->setReadBufferSize(readBufferSize());
+    connect(m_socket.get(), &QTcpSocket::readyRead, this, &HttpReply::onReadyRead);
+    connect(m_socket.get(), &QTcpSocket::bytesWritten, this, &HttpReply::onBytesWritten);
+    connect(m_socket.get(), &QTcpSocket::disconnected, this, &HttpReply::onDisconnected);
+    connect(m_socket.get(), &QTcpSocket::errorOccurred, this, &HttpReply::onSocketError);
+    m_idle.start();
+}
+
+void HttpReply::sendRequest()
 {
     if (m_stage != Stage::Connecting)
         return;
@@ -172,7 +193,7 @@ void RawTargetReply::sendRequest()
     m_socket->write(m_requestBody);
 }
 
-QByteArray RawTargetReply::requestHead() const
+QByteArray HttpReply::requestHead() const
 {
     QByteArray head = m_method + ' ' + m_target + " HTTP/1.1\r\nHost: " + hostHeader(url()) + "\r\n";
     for (const QByteArray &name : request().rawHeaderList())
@@ -181,10 +202,10 @@ QByteArray RawTargetReply::requestHead() const
         head += "Cookie: " + cookies + "\r\n";
     if (!m_requestBody.isEmpty() || (m_method != "GET" && m_method != "HEAD"))
         head += "Content-Length: " + QByteArray::number(m_requestBody.size()) + "\r\n";
-    return head + "Connection: close\r\n\r\n";
+    return head + (m_connections ? "Connection: keep-alive\r\n\r\n" : "Connection: close\r\n\r\n");
 }
 
-void RawTargetReply::onBytesWritten(qint64 bytes)
+void HttpReply::onBytesWritten(qint64 bytes)
 {
     m_idle.start();
     const bool wasUnsent = m_unsent > 0;
@@ -193,16 +214,16 @@ void RawTargetReply::onBytesWritten(qint64 bytes)
         emit requestSent();
 }
 
-void RawTargetReply::onReadyRead()
+void HttpReply::onReadyRead()
 {
     m_idle.start();
     m_input += m_socket->readAll();
     (void)parse();
 }
 
-void RawTargetReply::onDisconnected()
+void HttpReply::onDisconnected()
 {
-    if (m_stage == Stage::Done)
+    if (m_stage == Stage::Done || retryOnNewConnection())
         return;
     m_input += m_socket->readAll();
     if (!parse())
@@ -213,9 +234,11 @@ void RawTargetReply::onDisconnected()
         end(RemoteHostClosedError, QStringLiteral("Connection closed"));
 }
 
-void RawTargetReply::onSocketError()
+void HttpReply::onSocketError()
 {
     if (m_stage == Stage::Done)
+        return;
+    if (retryOnNewConnection())
         return;
     const QAbstractSocket::SocketError error = m_socket->error();
     if (error == QAbstractSocket::RemoteHostClosedError) {
@@ -225,7 +248,20 @@ void RawTargetReply::onSocketError()
     end(replyErrorFor(error), m_socket->errorString());
 }
 
-bool RawTargetReply::parse()
+bool HttpReply::retryOnNewConnection()
+{
+    const bool answered = m_stage != Stage::StatusLine || !m_input.isEmpty() || m_socket->bytesAvailable() > 0;
+    if (!m_reusedConnection || answered)
+        return false;
+    m_reusedConnection = false;
+    m_socket->disconnect(this);
+    m_socket.release()->deleteLater(); // it is the sender of the signal being handled
+    m_stage = Stage::Connecting;
+    connectToServer();
+    return true;
+}
+
+bool HttpReply::parse()
 {
     while (m_stage != Stage::Done) {
         if (m_stage == Stage::Body || m_stage == Stage::ChunkData) {
@@ -246,7 +282,7 @@ bool RawTargetReply::parse()
     return false;
 }
 
-void RawTargetReply::parseLine(const QByteArray &line)
+void HttpReply::parseLine(const QByteArray &line)
 {
     switch (m_stage) {
     case Stage::StatusLine:
@@ -275,13 +311,13 @@ void RawTargetReply::parseLine(const QByteArray &line)
     }
 }
 
-void RawTargetReply::endHeadersTooLarge()
+void HttpReply::endHeadersTooLarge()
 {
     emit headersTooLarge();
     end(ProtocolFailure, QStringLiteral("Header block too large"));
 }
 
-bool RawTargetReply::parseStatusLine(const QByteArray &line)
+bool HttpReply::parseStatusLine(const QByteArray &line)
 {
     if (!line.startsWith("HTTP/1."))
         return false;
@@ -292,11 +328,12 @@ bool RawTargetReply::parseStatusLine(const QByteArray &line)
         return false;
     setAttribute(QNetworkRequest::HttpStatusCodeAttribute, m_status);
     setAttribute(QNetworkRequest::HttpReasonPhraseAttribute, parts.mid(2).join(' '));
+    m_keepsConnection = line.startsWith("HTTP/1.1");
     m_stage = Stage::Headers;
     return true;
 }
 
-bool RawTargetReply::parseHeaderLine(const QByteArray &line)
+bool HttpReply::parseHeaderLine(const QByteArray &line)
 {
     if (line.isEmpty()) {
         headersEnded();
@@ -308,7 +345,7 @@ bool RawTargetReply::parseHeaderLine(const QByteArray &line)
     return m_headerBytes <= m_limits.maxHeaderBytes && m_headers.size() <= m_limits.maxHeaderFields;
 }
 
-void RawTargetReply::headersEnded()
+void HttpReply::headersEnded()
 {
     // An interim answer (100 Continue) is followed by the real one.
     if (m_status >= 100 && m_status < 200 && m_status != 101) {
@@ -333,19 +370,21 @@ void RawTargetReply::headersEnded()
         m_stage = Stage::Body;
         m_remaining = noBody ? 0 : (knownLength && length >= 0 ? length : -1);
     }
+    const bool endsWithTheConnection = m_stage == Stage::Body && m_remaining < 0;
+    m_keepsConnection = m_keepsConnection && !endsWithTheConnection && !rawHeader("Connection").toLower().contains("close");
     emit metaDataChanged();
     if (m_stage == Stage::Body && m_remaining == 0)
         end();
 }
 
-void RawTargetReply::storeCookies()
+void HttpReply::storeCookies()
 {
     const auto cookies = header(QNetworkRequest::SetCookieHeader).value<QList<QNetworkCookie>>();
     if (m_cookies && !cookies.isEmpty())
         m_cookies->setCookiesFromUrl(cookies, url());
 }
 
-void RawTargetReply::takeBody(qsizetype length)
+void HttpReply::takeBody(qsizetype length)
 {
     m_output += m_input.left(length);
     m_input.remove(0, length);
@@ -362,7 +401,7 @@ void RawTargetReply::takeBody(qsizetype length)
         end();
 }
 
-std::optional<QByteArray> RawTargetReply::takeLine()
+std::optional<QByteArray> HttpReply::takeLine()
 {
     const qsizetype newline = m_input.indexOf('\n');
     if (newline < 0)
@@ -374,20 +413,31 @@ std::optional<QByteArray> RawTargetReply::takeLine()
     return line;
 }
 
-void RawTargetReply::end(NetworkError error, const QString &words)
+void HttpReply::end(NetworkError error, const QString &words)
 {
     if (m_stage == Stage::Done)
         return;
     m_stage = Stage::Done;
     m_idle.stop();
-    if (m_socket) {
-        m_socket->disconnect(this);
-        m_socket->abort();
-    }
+    releaseSocket(error == NoError);
     if (error != NoError) {
         setError(error, words);
         emit errorOccurred(error);
     }
     setFinished(true);
     emit finished();
+}
+
+// A connection whose exchange completed, with nothing more from the server, serves the next one.
+void HttpReply::releaseSocket(bool completed)
+{
+    if (!m_socket)
+        return;
+    m_socket->disconnect(this);
+    if (completed && m_keepsConnection && m_connections && m_input.isEmpty() && m_socket->bytesAvailable() == 0
+        && m_socket->state() == QAbstractSocket::ConnectedState) {
+        m_connections->keep(url(), std::move(m_socket));
+        return;
+    }
+    m_socket->abort();
 }
