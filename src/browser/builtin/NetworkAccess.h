@@ -9,6 +9,7 @@
 // plain HTTP, which spare each page the hops to and from the manager's thread.
 class NetworkAccess {
 public:
+    // The loader follows redirects itself, under its own rules.
     NetworkAccess() { m_manager.setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy); }
 
     [[nodiscard]] QNetworkAccessManager &manager() { return m_manager; }

@@ -56,7 +56,6 @@ QByteArray refererHeader(const QUrl &referrer, const QUrl &target)
 QNetworkRequest networkRequestFor(const NavigationRequest &request, const LoadLimits &limits)
 {
     QNetworkRequest network(request.url);
-    network.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     network.setTransferTimeout(static_cast<int>(limits.transferTimeout.count()));
     // Qt's own check refuses honest pages that compress well; the loader bounds the decoded body.
     network.setDecompressedSafetyCheckThreshold(-1);
