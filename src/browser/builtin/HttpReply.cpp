@@ -386,8 +386,12 @@ void HttpReply::storeCookies()
 
 void HttpReply::takeBody(qsizetype length)
 {
-    m_output += m_input.left(length);
-    m_input.remove(0, length);
+    if (length == m_input.size() && m_output.isEmpty()) {
+        m_output.swap(m_input); // all that arrived is body: handed on without a copy
+    } else {
+        m_output += QByteArrayView(m_input).first(length);
+        m_input.remove(0, length);
+    }
     if (m_remaining >= 0)
         m_remaining -= length;
     if (length > 0)
