@@ -15,8 +15,8 @@
 
 namespace {
 
-// The network thread reads ahead at most this much of a body, so that a fast server cannot fill
-// memory faster than the body is taken and checked against its bound.
+// A reply reads ahead at most this much of a body, so that a fast server cannot fill memory
+// faster than the body is taken and checked against its bound.
 constexpr qint64 ReadAheadBytes = 1024 * 1024;
 
 // Errors of the connection itself, as opposed to an HTTP status the server chose to send.
@@ -60,10 +60,10 @@ constexpr qint64 ReadAheadBytes = 1024 * 1024;
     return request.initiator.isEmpty() || addressKind(request.initiator) == AddressKind::File;
 }
 
-// Plain HTTP goes over the engine's own connections, but for an address with credentials, which
-// the manager answers a server's challenge with in whichever scheme it asks. The manager builds
-// its request-target from a QUrl: an address whose written escapes QUrl would decode goes over
-// an own connection whatever its scheme.
+// Plain HTTP goes over the engine's own connections. An address with credentials goes through
+// the manager, which answers a server's challenge with them in whichever scheme it asks for. The
+// manager builds its request-target from a QUrl: an address whose written escapes QUrl would
+// decode goes over an own connection whatever its scheme.
 [[nodiscard]] bool goesOverOwnConnection(const NavigationRequest &request)
 {
     if (addressKind(request.url) != AddressKind::Network)
