@@ -92,12 +92,13 @@ TEST(Charset, AddressesWriteTheirQueryInThePagesEncoding)
               QStringLiteral("http://127.0.0.1/?q=caf%C3%A9"));
 }
 
-// QUrl decodes "%41" to "A"; the path and query sent keep every escape the reference wrote, the
-// base's part comes as QUrl holds it, dot segments are removed, and a target is only given when
-// it differs from QUrl's.
+// QUrl decodes "%41" to "A" and writes a lone "%" as "%25"; the path and query sent keep every
+// "%" the reference and the base wrote, dot segments are removed, and a target is only given
+// when it differs from QUrl's.
 TEST(Charset, TheTargetSentKeepsTheEscapesWritten)
 {
-    const QUrl base(QStringLiteral("http://127.0.0.1/d%C3%A9%25/p%41ge?old=%41"));
+    const QString writtenBase = QStringLiteral("http://127.0.0.1/d%C3%A9%25/p%41ge?old=%41");
+    const QUrl base(writtenBase);
     const struct {
         QString input;
         QByteArray encoding;
@@ -105,11 +106,11 @@ TEST(Charset, TheTargetSentKeepsTheEscapesWritten)
     } cases[] = {
         {QStringLiteral(u"echo?q=caf\u00e9&x=%41"), "windows-1252", "/d%C3%A9%25/echo?q=caf%E9&x=%41"},
         {QStringLiteral(u"echo?q=caf\u00e9&x=%2F"), "windows-1252", ""},
-        {QStringLiteral(u" /e?a=b c&e=\u00e9\U0001F600&t=%7e&p=%zz#%42"), "UTF-8", "/e?a=b%20c&e=%C3%A9%F0%9F%98%80&t=%7e&p=%25zz"},
+        {QStringLiteral(u" /e?a=b c&e=\u00e9\U0001F600&t=%7e&p=%zz#%42"), "UTF-8", "/e?a=b%20c&e=%C3%A9%F0%9F%98%80&t=%7e&p=%zz"},
         {QStringLiteral(u"http://h/?x=%41%2D%5F"), "UTF-8", "/?x=%41%2D%5F"},
-        {QStringLiteral(u"?x=%41"), "UTF-8", "/d%C3%A9%25/pAge?x=%41"},
-        {QStringLiteral(u"#%41"), "UTF-8", ""},
-        {QStringLiteral(u""), "UTF-8", ""},
+        {QStringLiteral(u"?x=%41"), "UTF-8", "/d%C3%A9%25/p%41ge?x=%41"},
+        {QStringLiteral(u"#%41"), "UTF-8", "/d%C3%A9%25/p%41ge?old=%41"},
+        {QStringLiteral(u""), "UTF-8", "/d%C3%A9%25/p%41ge?old=%41"},
         {QStringLiteral(u"other"), "UTF-8", ""},
         {QStringLiteral(u"/%41bc/x%7Ey%7e"), "UTF-8", "/%41bc/x%7Ey%7e"},
         {QStringLiteral(u"sub/%41%2f\u00e9"), "UTF-8", "/d%C3%A9%25/sub/%41%2f%C3%A9"},
@@ -117,15 +118,15 @@ TEST(Charset, TheTargetSentKeepsTheEscapesWritten)
         {QStringLiteral(u"x/%2e%2E/y%41/%2E"), "UTF-8", "/d%C3%A9%25/y%41/"},
         {QStringLiteral(u"http://h/a/../%41%2e?"), "UTF-8", "/%41%2e?"},
         {QStringLiteral(u"\\%41\\b"), "UTF-8", "/%41/b"},
-        {QStringLiteral(u"/a%/%41"), "UTF-8", "/a%25/%41"},
-        {QStringLiteral(u"/a%zz/b"), "UTF-8", ""},
+        {QStringLiteral(u"/a%/%41"), "UTF-8", "/a%/%41"},
+        {QStringLiteral(u"/a%zz/b"), "UTF-8", "/a%zz/b"},
         {QStringLiteral(u"/a%2541"), "UTF-8", ""},
         {QStringLiteral(u"data:,%41"), "UTF-8", ""},
     };
     for (const auto &c : cases) {
         const auto url = dom::parseUrl(c.input, base, c.encoding);
         ASSERT_TRUE(url) << c.input.toStdString();
-        EXPECT_EQ(dom::wireTarget(c.input, base, *url, c.encoding), c.sent) << c.input.toStdString();
+        EXPECT_EQ(dom::wireTarget(c.input, writtenBase, *url, c.encoding), c.sent) << c.input.toStdString();
     }
 }
 

@@ -48,7 +48,8 @@ constexpr int NoEarlierPage = -2147467259;
     const QString text = typed.trimmed();
     const QString scheme = address.scheme();
     const bool writesScheme = text.startsWith(scheme + u':', Qt::CaseInsensitive);
-    return dom::wireTarget(writesScheme ? text : scheme + QLatin1StringView("://") + text, address, address);
+    return dom::wireTarget(writesScheme ? text : scheme + QLatin1StringView("://") + text,
+                           address.toString(QUrl::FullyEncoded), address);
 }
 
 // Error pages and big pages are loaded again on going back, as are pages the server asked

@@ -82,7 +82,7 @@ void followHyperlink(const Element &link, DocumentModel &model)
         return;
     NavigationRequest request;
     request.url = *url;
-    request.wireTarget = wireTarget(href, model.baseUrl(), *url, model.encoding());
+    request.wireTarget = wireTarget(href, model.writtenBaseUrl(), *url, model.encoding());
     request.initiator = model.url();
     request.target = elementTarget(link.attribute(u"target"), model);
     const QStringList relations = splitOnAsciiWhitespace(asciiLowercase(link.attributeOrEmpty(u"rel")));

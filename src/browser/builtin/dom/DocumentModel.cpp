@@ -61,6 +61,7 @@ void DocumentModel::keepRemoved(std::vector<std::unique_ptr<Node>> removed)
 void DocumentModel::updateBase()
 {
     m_baseUrl = m_url;
+    m_writtenBaseUrl = m_url.toString(QUrl::FullyEncoded);
     m_baseTarget.clear();
     bool foundHref = false;
     bool foundTarget = false;
@@ -70,8 +71,10 @@ void DocumentModel::updateBase()
         if (const QString *href = element.attribute(u"href"); href && !foundHref) {
             foundHref = true;
             // Browsers read the base address in UTF-8, whatever the document's encoding.
-            if (const auto url = parseUrl(*href, m_url))
+            if (const auto url = parseUrl(*href, m_url)) {
                 m_baseUrl = *url;
+                m_writtenBaseUrl = writtenAddress(*href, m_writtenBaseUrl);
+            }
         }
         if (const QString *target = element.attribute(u"target"); target && !foundTarget) {
             foundTarget = true;

@@ -34,6 +34,8 @@ public:
     [[nodiscard]] const QByteArray &encoding() const { return m_encoding; }
     // The document base URL: the first <base href>, resolved against the document's address.
     [[nodiscard]] const QUrl &baseUrl() const { return m_baseUrl; }
+    // The base with the escapes its <base href> wrote, which QUrl decodes and browsers keep.
+    [[nodiscard]] const QString &writtenBaseUrl() const { return m_writtenBaseUrl; }
     // The address an attribute's text gives, against the base URL and with its query in the
     // document's encoding, as the document's links, forms and URL properties take it.
     [[nodiscard]] std::optional<QUrl> resolveUrl(const QString &text) const;
@@ -63,6 +65,7 @@ private:
     QByteArray m_encoding;
     std::weak_ptr<NavigationHost> m_host;
     QUrl m_baseUrl;
+    QString m_writtenBaseUrl;
     QString m_baseTarget;
     Selection m_selection;
     std::vector<std::unique_ptr<Node>> m_removed;

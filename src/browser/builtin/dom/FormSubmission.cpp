@@ -68,11 +68,11 @@ enum class Enctype { UrlEncoded, Multipart, TextPlain };
 {
     const QString writtenQuery = u'?' + QString::fromLatin1(query);
     if (!actionText || actionText->isEmpty())
-        return wireTarget(writtenQuery, url, url, model.encoding());
+        return wireTarget(writtenQuery, url.toString(QUrl::FullyEncoded), url, model.encoding());
     qsizetype pathEnd = 0;
     while (pathEnd < actionText->size() && (*actionText)[pathEnd] != u'?' && (*actionText)[pathEnd] != u'#')
         ++pathEnd;
-    return wireTarget(actionText->left(pathEnd) + writtenQuery, model.baseUrl(), url, model.encoding());
+    return wireTarget(actionText->left(pathEnd) + writtenQuery, model.writtenBaseUrl(), url, model.encoding());
 }
 
 struct EncodedBody {
@@ -170,7 +170,7 @@ std::optional<NavigationRequest> formSubmission(const Element &form, const Eleme
     } else if (scheme == QLatin1StringView("http") || scheme == QLatin1StringView("https")) {
         request.url = action;
         if (actionText)
-            request.wireTarget = wireTarget(*actionText, model.baseUrl(), action, model.encoding());
+            request.wireTarget = wireTarget(*actionText, model.writtenBaseUrl(), action, model.encoding());
         request.method = "POST";
         EncodedBody body = encodeBody(enctype, entries, encoding);
         request.body = std::move(body.body);

@@ -81,11 +81,11 @@ namespace {
     return encoded + text.mid(end);
 }
 
-// The reference as QUrl is given it: cleaned, lone "%" escaped, the query of an http-like address
-// in the document's encoding, back slashes as slashes up to the query.
-[[nodiscard]] QString preparedReference(const QString &input, const QString &effectiveScheme, QByteArrayView queryEncoding)
+// The reference as written, ready to be resolved: cleaned, the query of an http-like address in
+// the document's encoding, back slashes as slashes up to the query.
+[[nodiscard]] QString writtenReference(const QString &input, const QString &effectiveScheme, QByteArrayView queryEncoding)
 {
-    QString text = withLonePercentsEscaped(cleaned(input));
+    QString text = cleaned(input);
     if (!isSpecialScheme(effectiveScheme))
         return text;
     // WebSocket addresses always write their query in UTF-8.
@@ -98,9 +98,10 @@ namespace {
     return text;
 }
 
-[[nodiscard]] bool isEscapeAt(QStringView text, qsizetype i)
+// The reference as QUrl is given it: as written, with lone "%" escaped.
+[[nodiscard]] QString preparedReference(const QString &input, const QString &effectiveScheme, QByteArrayView queryEncoding)
 {
-    return text[i] == u'%' && i + 2 < text.size() && isHexDigit(text[i + 1]) && isHexDigit(text[i + 2]);
+    return withLonePercentsEscaped(writtenReference(input, effectiveScheme, queryEncoding));
 }
 
 // A path segment browsers read as "." or ".." though it writes a dot as "%2e".
@@ -113,8 +114,9 @@ namespace {
         || lower == QLatin1StringView("%2e.") || lower == QLatin1StringView("%2e%2e");
 }
 
-// Every escape "%HH" written becomes "%25HH", which QUrl keeps through parsing and resolution
-// where it would decode "%41" to "A"; escaped dot segments stay as they are, for QUrl to remove.
+// Every "%" written becomes "%25", which QUrl keeps through parsing and resolution where it would
+// decode "%41" to "A", and write a lone "%" as "%25"; escaped dot segments stay as they are, for
+// QUrl to remove.
 [[nodiscard]] QString withEscapesMarked(const QString &text)
 {
     qsizetype pathEnd = text.indexOf(u'?');
@@ -131,24 +133,16 @@ namespace {
             inDotSegment = isEscapedDotSegment(QStringView(text).mid(i, segmentEnd - i));
         }
         marked += text[i];
-        if (isEscapeAt(text, i) && !(i < pathEnd && inDotSegment))
+        if (text[i] == u'%' && !(i < pathEnd && inDotSegment))
             marked += QLatin1StringView("25");
     }
     return marked;
 }
 
-[[nodiscard]] QByteArray withEscapesUnmarked(const QByteArray &marked)
+// After resolution every "%25" is a marked "%": every "%" of the text was marked.
+[[nodiscard]] QByteArray withEscapesUnmarked(QByteArray marked)
 {
-    QByteArray text;
-    text.reserve(marked.size());
-    for (qsizetype i = 0; i < marked.size(); ++i) {
-        text += marked[i];
-        const bool markedEscape = marked[i] == '%' && i + 4 < marked.size() && marked[i + 1] == '2'
-            && marked[i + 2] == '5' && isHexDigit(QLatin1Char(marked[i + 3])) && isHexDigit(QLatin1Char(marked[i + 4]));
-        if (markedEscape)
-            i += 2;
-    }
-    return text;
+    return marked.replace("%25", "%");
 }
 
 // The path and query of an http request for the URL, as the network manager sends them.
@@ -162,15 +156,26 @@ namespace {
     return target;
 }
 
-// The target names the resolved URL's own path and query, in QUrl's reading.
+// The target names the resolved URL's own path and query, in QUrl's reading (a lone "%" escaped).
 [[nodiscard]] bool namesSameResource(const QByteArray &target, const QUrl &resolved)
 {
+    const QByteArray readable = withLonePercentsEscaped(QString::fromLatin1(target)).toLatin1();
     const QUrl sent = QUrl::fromEncoded(
-        resolved.toEncoded(QUrl::RemovePath | QUrl::RemoveQuery | QUrl::RemoveFragment) + target, QUrl::StrictMode);
+        resolved.toEncoded(QUrl::RemovePath | QUrl::RemoveQuery | QUrl::RemoveFragment) + readable, QUrl::StrictMode);
     QUrl expected = resolved.adjusted(QUrl::RemoveFragment | QUrl::NormalizePathSegments);
     if (expected.path().isEmpty())
         expected.setPath(QStringLiteral("/"));
     return sent.isValid() && sent == expected;
+}
+
+// The reference resolved against the base as QUrl resolves them, every "%" both wrote marked.
+[[nodiscard]] QUrl markedResolution(const QString &input, const QString &writtenBase, const QString &effectiveScheme,
+                                    QByteArrayView queryEncoding)
+{
+    const QUrl markedReference(withEscapesMarked(writtenReference(input, effectiveScheme, queryEncoding)), QUrl::TolerantMode);
+    if (!schemeOf(cleaned(input)).isEmpty())
+        return markedReference;
+    return QUrl::fromEncoded(withEscapesMarked(writtenBase).toLatin1()).resolved(markedReference);
 }
 
 } // namespace
@@ -195,18 +200,21 @@ std::optional<QUrl> parseUrl(const QString &input, const QUrl &base, QByteArrayV
     return resolved;
 }
 
-QByteArray wireTarget(const QString &input, const QUrl &base, const QUrl &resolved, QByteArrayView queryEncoding)
+QString writtenAddress(const QString &input, const QString &writtenBase)
+{
+    const QString scheme = schemeOf(cleaned(input));
+    const QUrl marked = markedResolution(input, writtenBase, scheme.isEmpty() ? schemeOf(writtenBase) : scheme, "UTF-8");
+    return QString::fromLatin1(withEscapesUnmarked(marked.toEncoded()));
+}
+
+QByteArray wireTarget(const QString &input, const QString &writtenBase, const QUrl &resolved, QByteArrayView queryEncoding)
 {
     const QString scheme = resolved.scheme();
     if (scheme != QLatin1StringView("http") && scheme != QLatin1StringView("https"))
         return {};
-    const QString reference = preparedReference(input, scheme, queryEncoding);
-    if (!reference.contains(u'%'))
+    if (!input.contains(u'%') && !writtenBase.contains(u'%'))
         return {};
-    const QUrl markedReference(withEscapesMarked(reference), QUrl::TolerantMode);
-    const QUrl markedBase = QUrl::fromEncoded(withEscapesMarked(base.toString(QUrl::FullyEncoded)).toLatin1());
-    const QUrl marked = schemeOf(cleaned(input)).isEmpty() ? markedBase.resolved(markedReference) : markedReference;
-    const QByteArray written = withEscapesUnmarked(requestTargetOf(marked));
+    const QByteArray written = withEscapesUnmarked(requestTargetOf(markedResolution(input, writtenBase, scheme, queryEncoding)));
     if (written == requestTargetOf(resolved) || !namesSameResource(written, resolved))
         return {};
     return written;

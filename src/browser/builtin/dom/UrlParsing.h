@@ -18,10 +18,15 @@ namespace dom {
 
 // The request target (path and query) a browser sends for the reference the input is, once parseUrl
 // resolved it against the base: QUrl decodes the escapes of unreserved characters ("%41" is "A" to
-// it), browsers keep every escape the reference wrote; what the base gives comes as QUrl holds it.
-// Empty when that is the target the network manager sends for the resolved URL, or it is not http.
-[[nodiscard]] QByteArray wireTarget(const QString &input, const QUrl &base, const QUrl &resolved,
+// it) and writes a lone "%" as "%25"; browsers keep every "%" the reference and the base wrote.
+// writtenBase is the base as written (see writtenAddress). Empty when that is the target the
+// network manager sends for the resolved URL, or it is not http.
+[[nodiscard]] QByteArray wireTarget(const QString &input, const QString &writtenBase, const QUrl &resolved,
                                     QByteArrayView queryEncoding = "UTF-8");
+
+// The whole address the input names against the written base, read in UTF-8, with every "%" both
+// wrote kept: a <base href> as browsers keep it for the addresses resolved against it.
+[[nodiscard]] QString writtenAddress(const QString &input, const QString &writtenBase);
 
 // The URL as the DOM gives it: percent-encoded, and "/" as the path of an http-like URL without one.
 [[nodiscard]] QString serializeUrl(const QUrl &url);
