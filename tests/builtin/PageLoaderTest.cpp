@@ -166,7 +166,7 @@ TEST(PageLoader, AQueryWithKeptEscapesGoesOutAsWrittenWithCookiesBothWays)
     EXPECT_EQ(requests[2].header("Content-Type"), "application/x-www-form-urlencoded");
     EXPECT_EQ(requests[2].header("Cookie"), "first=1; second=2") << "the answer's cookie is kept";
     EXPECT_EQ(requests[3].target(), "/moved?x=%41");
-    EXPECT_EQ(requests[4].target(), "/set?y=B") << "a redirect's address is a new one, sent as the manager sends it";
+    EXPECT_EQ(requests[4].target(), "/set?y=%42") << "a redirect's Location goes out as written";
 }
 
 TEST(PageLoader, FollowsRedirectsAsBrowsersDo)

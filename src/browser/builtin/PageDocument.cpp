@@ -4,6 +4,7 @@
 #include "browser/builtin/dom/EncodingSniffer.h"
 #include "browser/builtin/dom/HtmlDocument.h"
 #include "browser/builtin/dom/TextCodec.h"
+#include "browser/builtin/dom/UrlParsing.h"
 
 #include <QMimeDatabase>
 #include <QStringDecoder>
@@ -97,17 +98,18 @@ std::shared_ptr<Document> pageDocument(LoadedResponse response, std::weak_ptr<Na
                                        dom::HtmlParser &parser, std::stop_token stop)
 {
     const QUrl &url = response.request.url;
+    const QString written = dom::writtenUrl(url, response.request.wireTarget);
     if (response.failure)
         return buildHtmlDocument(errorPageHtml(*response.failure, url), HtmlUtf8, url, std::move(host), parser,
-                                 std::move(stop));
+                                 std::move(stop), written);
     const QByteArray type = effectiveType(response);
     switch (kindOfEssence(essenceOf(type))) {
     case ContentKind::Html:
-        return buildHtmlDocument(std::move(response.body), type, url, std::move(host), parser, std::move(stop));
+        return buildHtmlDocument(std::move(response.body), type, url, std::move(host), parser, std::move(stop), written);
     case ContentKind::Text: {
         QByteArray html = textAsHtml(response.body, type);
         response.body.clear();
-        return buildHtmlDocument(std::move(html), HtmlUtf8, url, std::move(host), parser, std::move(stop));
+        return buildHtmlDocument(std::move(html), HtmlUtf8, url, std::move(host), parser, std::move(stop), written);
     }
     case ContentKind::Other: break;
     }

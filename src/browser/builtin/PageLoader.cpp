@@ -7,6 +7,7 @@
 #include "browser/builtin/NetworkAccess.h"
 #include "browser/builtin/Redirects.h"
 #include "browser/builtin/RequestHeaders.h"
+#include "browser/builtin/dom/UrlParsing.h"
 
 #include <QNetworkAccessManager>
 #include <QtConcurrent/QtConcurrentRun>
@@ -307,7 +308,11 @@ void PageLoader::followRedirect(int httpStatus, const QByteArray &location)
         fail({LoadFailureKind::RedirectRefused, target.toDisplayString()});
         return;
     }
-    send(redirectedRequest(m_response.request, httpStatus, target));
+    NavigationRequest next = redirectedRequest(m_response.request, httpStatus, target);
+    // The escapes the Location wrote go out as written, as browsers send them.
+    next.wireTarget = dom::wireTarget(QString::fromUtf8(location),
+                                      dom::writtenUrl(current, m_response.request.wireTarget), target);
+    send(next);
 }
 
 LoadFailure PageLoader::transportFailure(QNetworkReply::NetworkError error) const

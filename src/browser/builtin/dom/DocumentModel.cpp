@@ -8,11 +8,12 @@
 namespace dom {
 
 DocumentModel::DocumentModel(std::unique_ptr<Document> tree, QUrl url, QByteArray encoding,
-                             std::weak_ptr<NavigationHost> host)
+                             std::weak_ptr<NavigationHost> host, const QString &writtenUrl)
     : m_tree(std::move(tree))
     , m_url(std::move(url))
     , m_encoding(std::move(encoding))
     , m_host(std::move(host))
+    , m_writtenUrl(writtenUrl.isEmpty() ? m_url.toString(QUrl::FullyEncoded) : writtenUrl)
 {
     initialiseControls(*m_tree);
     updateBase();
@@ -61,7 +62,7 @@ void DocumentModel::keepRemoved(std::vector<std::unique_ptr<Node>> removed)
 void DocumentModel::updateBase()
 {
     m_baseUrl = m_url;
-    m_writtenBaseUrl = m_url.toString(QUrl::FullyEncoded);
+    m_writtenBaseUrl = m_writtenUrl;
     m_baseTarget.clear();
     bool foundHref = false;
     bool foundTarget = false;

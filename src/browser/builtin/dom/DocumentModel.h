@@ -27,7 +27,9 @@ struct Selection {
 // handle does; nodes removed from the tree are kept until then, as handles may point at them.
 class DocumentModel {
 public:
-    DocumentModel(std::unique_ptr<Document> tree, QUrl url, QByteArray encoding, std::weak_ptr<NavigationHost> host);
+    // writtenUrl: the address as its request went out (see writtenUrl), when QUrl's differs.
+    DocumentModel(std::unique_ptr<Document> tree, QUrl url, QByteArray encoding, std::weak_ptr<NavigationHost> host,
+                  const QString &writtenUrl = {});
 
     [[nodiscard]] Document &tree() const { return *m_tree; }
     [[nodiscard]] const QUrl &url() const { return m_url; }
@@ -64,6 +66,7 @@ private:
     QUrl m_url;
     QByteArray m_encoding;
     std::weak_ptr<NavigationHost> m_host;
+    QString m_writtenUrl;
     QUrl m_baseUrl;
     QString m_writtenBaseUrl;
     QString m_baseTarget;

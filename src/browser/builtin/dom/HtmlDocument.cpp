@@ -133,7 +133,7 @@ std::shared_ptr<Document> buildHtmlDocument(const QByteArray &body, const QByteA
 
 std::shared_ptr<Document> buildHtmlDocument(QByteArray body, const QByteArray &contentType, const QUrl &url,
                                             std::weak_ptr<NavigationHost> host, dom::HtmlParser &parser,
-                                            std::stop_token stop)
+                                            std::stop_token stop, const QString &writtenUrl)
 {
     dom::SniffedPage page = dom::decodeHtmlBytes(body, contentType);
     body.clear();
@@ -142,7 +142,8 @@ std::shared_ptr<Document> buildHtmlDocument(QByteArray body, const QByteArray &c
         return nullptr;
     page.utf8.clear();
     return std::make_shared<HtmlDocument>(
-        std::make_shared<dom::DocumentModel>(std::move(tree), url, std::move(page.encoding), std::move(host)));
+        std::make_shared<dom::DocumentModel>(std::move(tree), url, std::move(page.encoding), std::move(host),
+                                             writtenUrl));
 }
 
 std::shared_ptr<Document> buildOtherDocument(const QUrl &, const QByteArray &)

@@ -23,10 +23,11 @@ class HtmlParser;
                                                           const QUrl &url,
                                                           std::weak_ptr<NavigationHost> host);
 // The same with this parser, stopping early when `stop` is requested: null then. The body is let
-// go once it is decoded.
+// go once it is decoded. writtenUrl is the address as its request went out, when QUrl's differs.
 [[nodiscard]] std::shared_ptr<Document> buildHtmlDocument(QByteArray body, const QByteArray &contentType,
                                                           const QUrl &url, std::weak_ptr<NavigationHost> host,
-                                                          dom::HtmlParser &parser, std::stop_token stop = {});
+                                                          dom::HtmlParser &parser, std::stop_token stop = {},
+                                                          const QString &writtenUrl = {});
 
 // A document of another kind (an image, a download): it is not an HTML document.
 [[nodiscard]] std::shared_ptr<Document> buildOtherDocument(const QUrl &url, const QByteArray &contentType);

@@ -200,6 +200,17 @@ std::optional<QUrl> parseUrl(const QString &input, const QUrl &base, QByteArrayV
     return resolved;
 }
 
+QString writtenUrl(const QUrl &url, const QByteArray &wireTarget)
+{
+    if (wireTarget.isEmpty())
+        return url.toString(QUrl::FullyEncoded);
+    QString written = url.toString(QUrl::RemovePath | QUrl::RemoveQuery | QUrl::RemoveFragment | QUrl::FullyEncoded)
+        + QString::fromLatin1(wireTarget);
+    if (url.hasFragment())
+        written += u'#' + url.fragment(QUrl::FullyEncoded);
+    return written;
+}
+
 QString writtenAddress(const QString &input, const QString &writtenBase)
 {
     const QString scheme = schemeOf(cleaned(input));

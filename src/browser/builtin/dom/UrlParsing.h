@@ -24,6 +24,9 @@ namespace dom {
 [[nodiscard]] QByteArray wireTarget(const QString &input, const QString &writtenBase, const QUrl &resolved,
                                     QByteArrayView queryEncoding = "UTF-8");
 
+// The address as its request went out: with the path and query as sent when QUrl's differ.
+[[nodiscard]] QString writtenUrl(const QUrl &url, const QByteArray &wireTarget);
+
 // The whole address the input names against the written base, read in UTF-8, with every "%" both
 // wrote kept: a <base href> as browsers keep it for the addresses resolved against it.
 [[nodiscard]] QString writtenAddress(const QString &input, const QString &writtenBase);
