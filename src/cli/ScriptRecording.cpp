@@ -1,6 +1,6 @@
 #include "cli/ScriptRecording.h"
 
-#include "browser/chromium/ChromiumBrowser.h"
+#include "browser/Browser.h"
 #include "browser/chromium/ChromiumLauncher.h"
 #include "cli/ErrorOutput.h"
 #include "cli/ScriptRun.h"
@@ -52,11 +52,10 @@ int recordScript(const RunOptions &options)
         return RunBadInput;
     }
     std::optional<QTemporaryDir> isolatedProfile; // removed after the browser, declared before it
-    ChromiumSettings settings;
-    settings.program = options.chromiumPath;
     if (options.isolated)
-        settings.profileFolder = isolatedProfile.emplace().path();
-    ChromiumBrowser browser(settings);
+        isolatedProfile.emplace();
+    const auto created = createBrowser(options, isolatedProfile ? isolatedProfile->path() : QString());
+    Browser &browser = *created;
     try {
         browser.startProgram();
     } catch (const ScriptError &error) {

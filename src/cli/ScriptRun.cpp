@@ -26,11 +26,6 @@
 #include <optional>
 #include <unistd.h>
 
-namespace {
-
-constexpr int kWatchIntervalMs = 10;
-
-// isolatedProfile: the profile folder of an --isolated run, which outlives the browser.
 std::unique_ptr<Browser> createBrowser(const RunOptions &options, const QString &isolatedProfile)
 {
     if (options.browser == RunOptions::BrowserKind::Chromium) {
@@ -48,6 +43,10 @@ std::unique_ptr<Browser> createBrowser(const RunOptions &options, const QString 
     browser->startProgram();
     return browser;
 }
+
+namespace {
+
+constexpr int kWatchIntervalMs = 10;
 
 bool browserBusy(BrowserConnection &connection)
 {
@@ -206,7 +205,7 @@ int runScript(const RunOptions &options)
     }
     const bool scriptFromTerminal = path == QLatin1String("-");
     TerminalHost host(options.variable, options.verbose, !scriptFromTerminal && isatty(STDIN_FILENO));
-    std::optional<QTemporaryDir> isolatedProfile; // removed after the browser, declared after it
+    std::optional<QTemporaryDir> isolatedProfile; // removed after the browser, declared before it
     if (options.isolated)
         isolatedProfile.emplace();
     const auto browser = createBrowser(options, isolatedProfile ? isolatedProfile->path() : QString());

@@ -2,6 +2,10 @@
 
 #include "cli/RunOptions.h"
 
+#include <memory>
+
+class Browser;
+
 // Exit statuses of navrelay-run.
 enum RunExit : int {
     RunFinished = 0,
@@ -9,6 +13,10 @@ enum RunExit : int {
     RunHalted = 2,   // a trapped error, or with --strict a failed lookup, halted the run
     RunUnfinished = 3, // parked on an empty line, or waiting or running at the time limit
 };
+
+// The browser the options name; isolatedProfile is the profile folder of an --isolated run, which
+// outlives the browser. The built-in one is open on a blank page.
+[[nodiscard]] std::unique_ptr<Browser> createBrowser(const RunOptions &options, const QString &isolatedProfile);
 
 // Runs one script on the chosen browser with the same runner the main window uses.
 [[nodiscard]] int runScript(const RunOptions &options);

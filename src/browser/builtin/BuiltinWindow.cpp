@@ -33,13 +33,7 @@ constexpr int NoEarlierPage = -2147467259;
 // The address as the window shows it, with the path and query as they were sent.
 [[nodiscard]] QString addressText(const QUrl &url, const QByteArray &wireTarget = {})
 {
-    if (wireTarget.isEmpty())
-        return QString::fromUtf8(url.toEncoded());
-    QString text = QString::fromUtf8(url.toEncoded(QUrl::RemovePath | QUrl::RemoveQuery | QUrl::RemoveFragment))
-        + QString::fromLatin1(wireTarget);
-    if (url.hasFragment())
-        text += u'#' + url.fragment(QUrl::FullyEncoded);
-    return text;
+    return dom::writtenUrl(url, wireTarget);
 }
 
 // The target a typed address wrote, read with the scheme it was given when it wrote none.
