@@ -5,15 +5,6 @@
 
 #include <QDebug>
 
-#include <malloc.h>
-
-namespace {
-
-// From this size on, a page's build leaves enough freed memory behind to give back.
-constexpr qsizetype LargePageBytes = 4 * 1024 * 1024;
-
-} // namespace
-
 struct DocumentBuilder::Job {
     LoadedResponse response; // handed over to the build
     const std::weak_ptr<NavigationHost> host;
@@ -80,14 +71,8 @@ void DocumentBuilder::buildInTurn(std::stop_token threadStop)
             m_current = job;
         }
         std::shared_ptr<Document> document;
-        if (!job->stop.stop_requested()) {
-            const bool largePage = job->response.body.size() > LargePageBytes;
+        if (!job->stop.stop_requested())
             document = buildDocument(*job, parser);
-            // The build of a large page leaves most of the memory it took free in this thread's
-            // heap, where malloc keeps it: it goes back to the system.
-            if (largePage)
-                malloc_trim(0);
-        }
         {
             const std::lock_guard lock(m_mutex);
             m_current.reset();
