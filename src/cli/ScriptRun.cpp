@@ -10,6 +10,7 @@
 #include "cli/RunReport.h"
 #include "cli/ScriptSource.h"
 #include "cli/TerminalHost.h"
+#include "engine/RunObserver.h"
 #include "engine/RunRecorder.h"
 #include "engine/ScriptError.h"
 #include "engine/ScriptText.h"
@@ -22,6 +23,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <unistd.h>
@@ -122,6 +124,20 @@ std::optional<RunEnd> runEnd(Automation &automation, const RunRecorder &recorder
     return timedOut(recorder, timeoutSeconds, status);
 }
 
+// Looks at the run as soon as a line or a page may have ended it.
+class EndWatch final : public RunObserver {
+public:
+    explicit EndWatch(std::function<void()> look) : m_look(std::move(look)) {}
+
+    void lineStarted(qint16, const QString &) override {}
+    void lineEnded() override { m_look(); }
+    void lineFailed(const ScriptError &, bool) override {}
+    void pageCompleted() override { m_look(); }
+
+private:
+    const std::function<void()> m_look;
+};
+
 // Watches the run from outside until it ends one way or another; the event loop runs meanwhile.
 RunEnd waitForRun(Automation &automation, const RunRecorder &recorder, int timeoutSeconds)
 {
@@ -130,15 +146,23 @@ RunEnd waitForRun(Automation &automation, const RunRecorder &recorder, int timeo
     const QDeadlineTimer deadline{std::chrono::seconds(timeoutSeconds)};
     QTimer watch;
     watch.setInterval(kWatchIntervalMs);
-    QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
+    const auto look = [&] {
+        if (end)
+            return;
         end = runEnd(automation, recorder, deadline, timeoutSeconds);
         if (!end)
             return;
         watch.stop();
         loop.quit();
-    });
+    };
+    // A line or a page that ends the run is seen at once; the watch sees the rest (a halt, the
+    // deadline).
+    EndWatch endWatch(look);
+    automation.runner.addObserver(endWatch);
+    QObject::connect(&watch, &QTimer::timeout, &loop, look);
     watch.start();
     loop.exec();
+    automation.runner.removeObserver(endWatch);
     return *end;
 }
 

@@ -342,6 +342,8 @@ void BuiltinWindow::startLoad(const NavigationRequest &request, std::optional<in
     m_loadHistoryIndex = historyIndex;
     m_keptDocumentLoad = std::move(keptDocument);
     connect(m_loader.get(), &PageLoader::finished, this, &BuiltinWindow::onLoadFinished);
+    // While the server answers, the window has time for the pages let go of.
+    connect(m_loader.get(), &PageLoader::requestSent, this, [browser = m_browser] { browser->documentDisposal().freeHeld(); });
     if (failure)
         m_loader->startFailed(*failure);
     else if (m_keptDocumentLoad)
@@ -384,8 +386,8 @@ void BuiltinWindow::buildDocument(const LoadedResponse &response, std::optional<
         response, weak_from_this(),
         [this, request = response.request, historyIndex, keepForBack, status = response.httpStatus,
          inPlace = response.body.size() <= DocumentBuilder::InPlaceBytes](std::shared_ptr<Document> document) {
-            if (!inPlace)
-                document = m_browser->documentDisposal().adopt(std::move(document));
+            DocumentDisposal &disposal = m_browser->documentDisposal();
+            document = inPlace ? disposal.holdOnceLetGo(std::move(document)) : disposal.adopt(std::move(document));
             onDocumentBuilt(std::move(document), request, historyIndex, keepForBack, status);
         });
 }

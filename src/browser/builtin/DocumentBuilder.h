@@ -33,7 +33,7 @@ public:
     // An answer this small is built at once on the asking thread, which spares it two waits for
     // a thread to wake: the peer benchmark's 23 KB pages take a third of a millisecond, and the
     // worst page of this size found (nothing but nested elements, to the depth cap) about 20.
-    // Its document is freed in place too, for the same reason.
+    // Its document is freed on the window's thread too, for the same reason.
     static constexpr qsizetype InPlaceBytes = 64 * 1024;
 
 private:

@@ -4,10 +4,30 @@
 #include <mutex>
 #include <vector>
 
+namespace {
+
+// Loads that send no request (local files, data: addresses) never free what is held: past this
+// many, the oldest goes at once.
+constexpr size_t MostHeldDocuments = 4;
+
+} // namespace
+
 struct DocumentDisposal::Queue {
     std::mutex mutex;
     std::condition_variable_any added;
     std::vector<std::shared_ptr<Document>> documents; // guarded by mutex
+    std::vector<std::shared_ptr<Document>> held;      // guarded by mutex
+
+    void hold(std::shared_ptr<Document> document)
+    {
+        std::shared_ptr<Document> oldest;
+        const std::lock_guard lock(mutex);
+        if (held.size() == MostHeldDocuments) {
+            oldest = std::move(held.front());
+            held.erase(held.begin());
+        }
+        held.push_back(std::move(document));
+    }
 
     void push(std::shared_ptr<Document> document)
     {
@@ -29,8 +49,11 @@ DocumentDisposal::~DocumentDisposal()
 {
     m_thread.request_stop();
     m_thread.join();
+    std::vector<std::shared_ptr<Document>> left;
     const std::lock_guard lock(m_queue->mutex);
-    m_queue->documents.clear();
+    left.swap(m_queue->documents);
+    left.insert(left.end(), std::make_move_iterator(m_queue->held.begin()), std::make_move_iterator(m_queue->held.end()));
+    m_queue->held.clear();
 }
 
 std::shared_ptr<Document> DocumentDisposal::adopt(std::shared_ptr<Document> document)
@@ -44,6 +67,27 @@ std::shared_ptr<Document> DocumentDisposal::adopt(std::shared_ptr<Document> docu
         if (const auto alive = queue.lock())
             alive->push(std::move(last));
     });
+}
+
+std::shared_ptr<Document> DocumentDisposal::holdOnceLetGo(std::shared_ptr<Document> document)
+{
+    if (!document)
+        return nullptr;
+    Document *const raw = document.get();
+    return std::shared_ptr<Document>(raw, [queue = std::weak_ptr(m_queue), owned = std::move(document)](Document *) mutable {
+        auto last = std::move(owned);
+        if (const auto alive = queue.lock())
+            alive->hold(std::move(last));
+    });
+}
+
+void DocumentDisposal::freeHeld()
+{
+    std::vector<std::shared_ptr<Document>> held;
+    {
+        const std::lock_guard lock(m_queue->mutex);
+        held.swap(m_queue->held);
+    }
 }
 
 void DocumentDisposal::freeInTurn(std::stop_token stop)

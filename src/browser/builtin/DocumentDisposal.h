@@ -5,9 +5,10 @@
 #include <memory>
 #include <thread>
 
-// Frees the documents of large pages the windows let go of on a thread of its own: a page's tree
-// takes about as long to free as to build, and the line that follows a new page need not wait
-// for it. A small page's document frees faster than the hop to this thread costs.
+// Frees the documents the windows let go of where no line waits for it. A large page's tree
+// takes about as long to free as to build: it goes to a thread of its own. A small page's
+// document frees faster than the hop to that thread costs: it is held until the window next
+// waits for a server's answer, and freed in place then.
 class DocumentDisposal final {
 public:
     DocumentDisposal();
@@ -19,6 +20,10 @@ public:
     // The same document, whose last owner hands it to this thread instead of freeing it in
     // place; once this object is gone, the last owner frees it itself.
     [[nodiscard]] std::shared_ptr<Document> adopt(std::shared_ptr<Document> document);
+    // The same document, whose last owner hands it to freeHeld() instead of freeing it at once.
+    [[nodiscard]] std::shared_ptr<Document> holdOnceLetGo(std::shared_ptr<Document> document);
+    // Frees the documents let go of since the last call; for when a request has gone out.
+    void freeHeld();
 
 private:
     struct Queue;

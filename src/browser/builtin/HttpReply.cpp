@@ -191,6 +191,8 @@ void HttpReply::sendRequest()
     m_unsent = head.size() + m_requestBody.size();
     m_socket->write(head);
     m_socket->write(m_requestBody);
+    // Out at once rather than when the event loop next finds the socket writable.
+    m_socket->flush();
 }
 
 QByteArray HttpReply::requestHead() const
@@ -217,7 +219,8 @@ void HttpReply::onBytesWritten(qint64 bytes)
 void HttpReply::onReadyRead()
 {
     m_idle.start();
-    m_input += m_socket->readAll();
+    // In one piece of the size that arrived: readAll grows its result chunk by chunk.
+    m_input += m_socket->read(m_socket->bytesAvailable());
     (void)parse();
 }
 

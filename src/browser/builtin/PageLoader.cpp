@@ -172,6 +172,7 @@ void PageLoader::send(const NavigationRequest &request)
     connect(m_reply, &QNetworkReply::requestSent, this, [this] {
         if (m_awaitsHeaders)
             m_headerDeadline.start(m_limits.transferTimeout);
+        emit requestSent();
     });
     connect(m_reply, &QNetworkReply::metaDataChanged, this, &PageLoader::onHeaders);
     connect(m_reply, &QNetworkReply::readyRead, this, [this] { (void)readArrived(); });

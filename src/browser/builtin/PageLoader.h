@@ -37,6 +37,8 @@ public:
     [[nodiscard]] const LoadedResponse &response() const { return m_response; }
 
 signals:
+    // A request of the load has gone out: the answer is on its way.
+    void requestSent();
     void finished();
 
 private:

@@ -136,9 +136,17 @@ private:
 };
 
 // The attribute names of one tag as the tokenizer saw them: looked through one by one while
-// few, hashed when many.
+// few, hashed when many. One set serves tag after tag.
 class AttributeNameSet {
 public:
+    void clear()
+    {
+        m_fewCount = 0;
+        if (!m_hashed.empty())
+            m_hashed.clear();
+        m_prefixed.clear();
+    }
+
     // False when the name is in the set already.
     [[nodiscard]] bool insert(const myhtml_token_attr_t &attribute)
     {
@@ -259,8 +267,8 @@ private:
                 Node &parent = tooDeep ? *frame.container->parent() : *frame.container;
                 const int childDepth = std::min(frame.depth + 1, m_maxDepth);
                 auto &element = static_cast<Element &>(parent.appendChild(convertElement(*node)));
-                if (auto held = m_heldChildren.extract(node))
-                    element.appendChildren(held.mapped()->takeChildren());
+                if (!m_heldChildren.empty())
+                    takeHeldChildren(*node, element);
                 if (node->child)
                     stack.push_back({node->child, contentsOf(element), childDepth});
             }
@@ -270,6 +278,13 @@ private:
     }
 
 private:
+    // Puts the children copied ahead of the element under it.
+    void takeHeldChildren(const myhtml_tree_node_t &node, Element &element)
+    {
+        if (auto held = m_heldChildren.extract(&node))
+            element.appendChildren(held.mapped()->takeChildren());
+    }
+
     [[nodiscard]] static Node *contentsOf(Element &element)
     {
         return element.is(QLatin1StringView("template")) ? static_cast<Node *>(&element.templateContent()) : &element;
@@ -287,10 +302,10 @@ private:
     // of some malformed tags; the tokenizer of the standard does neither.
     void appendAttributes(Element &element, const myhtml_token_node_t &token)
     {
-        AttributeNameSet seen;
+        m_attributeNames.clear();
         for (const myhtml_token_attr_t *attribute = token.attr_first; attribute; attribute = attribute->next) {
             const std::string_view key = textOf(attribute->key);
-            if (key.empty() || !seen.insert(*attribute))
+            if (key.empty() || !m_attributeNames.insert(*attribute))
                 continue;
             element.appendAttribute({m_names.name(key), fromUtf8(textOf(attribute->value)),
                                      attributeNamespaceOf(attribute->ns)});
@@ -331,6 +346,7 @@ private:
     const std::stop_token m_stop;
     const int m_maxDepth;
     NameTable m_names;
+    AttributeNameSet m_attributeNames;
     size_t m_converted = 0;
     std::unordered_map<const myhtml_tree_node_t *, std::unique_ptr<DocumentFragment>> m_heldChildren;
 };
