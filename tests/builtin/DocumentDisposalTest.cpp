@@ -63,4 +63,31 @@ TEST(DocumentDisposal, FreesALastOwnersDocumentOnItsThreadAndInPlaceOnceGone)
     EXPECT_EQ(lateFreed.get(), std::this_thread::get_id());
 }
 
+// A small page's document waits, once let go, until a request goes out; a run of loads that send
+// none holds only a few; and the disposal frees what it holds when it goes.
+TEST(DocumentDisposal, HoldsALetGoDocumentUntilFreeHeldAndOnlyAFew)
+{
+    std::optional<DocumentDisposal> disposal(std::in_place);
+    EXPECT_EQ(disposal->holdOnceLetGo(nullptr), nullptr);
+
+    std::promise<std::thread::id> freedOn;
+    auto held = disposal->holdOnceLetGo(std::make_shared<TracedDocument>(freedOn));
+    auto freed = freedOn.get_future();
+    held.reset();
+    EXPECT_EQ(freed.wait_for(0s), std::future_status::timeout) << "freed before a request went out";
+    disposal->freeHeld();
+    ASSERT_EQ(freed.wait_for(0s), std::future_status::ready);
+    EXPECT_EQ(freed.get(), std::this_thread::get_id());
+
+    std::promise<std::thread::id> manyFreedOn[6];
+    for (auto &each : manyFreedOn)
+        (void)disposal->holdOnceLetGo(std::make_shared<TracedDocument>(each));
+    EXPECT_EQ(manyFreedOn[0].get_future().wait_for(0s), std::future_status::ready);
+    EXPECT_EQ(manyFreedOn[1].get_future().wait_for(0s), std::future_status::ready);
+    auto lastHeld = manyFreedOn[5].get_future();
+    EXPECT_EQ(lastHeld.wait_for(0s), std::future_status::timeout);
+    disposal.reset();
+    EXPECT_EQ(lastHeld.wait_for(0s), std::future_status::ready);
+}
+
 } // namespace
