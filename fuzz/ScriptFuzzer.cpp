@@ -139,8 +139,9 @@ public:
         start();
         for (int tick = 0; tick < kTicks && m_runner.tickTimer().isActive(); ++tick) {
             m_runner.tick();
-            require(!m_state.executingLine || m_runner.status() == RunStatus::Halted,
-                    "a line is left executing only by a halt");
+            const RunStatus status = m_runner.status();
+            require(!m_state.executingLine || status == RunStatus::Halted || status == RunStatus::Sleeping,
+                    "a line is left executing only by a halt or its sleep");
             if (m_state.waitingForPage && m_options.pagesComplete)
                 completePage();
             if (tick == kTicks / 2 && m_options.resetHalfway)

@@ -48,14 +48,16 @@ void BrowserPageActions::clickButton(const QString &value, bool navigates)
             auto element = controls->item(index);
             if (!element)
                 continue;
-            const QString type = element->type();
-            if (type == QLatin1String("submit")) {
+            const std::optional<QString> type = element->typeIfAny();
+            if (!type)
+                continue;
+            if (*type == QLatin1String("submit")) {
                 m_state.waitingForPage = true;
                 if (element->value() == value) {
                     m_state.waitingForPage = navigates;
                     match = std::move(element);
                 }
-            } else if (type == QLatin1String("button")) {
+            } else if (*type == QLatin1String("button")) {
                 m_state.waitingForPage = navigates;
                 if (element->value() == value)
                     match = std::move(element);

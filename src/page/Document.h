@@ -6,6 +6,7 @@
 #include <QVariant>
 
 #include <memory>
+#include <optional>
 
 class Collection;
 
@@ -23,6 +24,18 @@ public:
     [[nodiscard]] virtual QString id() const = 0;
     [[nodiscard]] virtual QString name() const = 0;
     [[nodiscard]] virtual QString type() const = 0;
+    // type(), or nothing for an element without the property: a search through every element
+    // of a page asks each, and most have none.
+    [[nodiscard]] virtual std::optional<QString> typeIfAny() const
+    {
+        try {
+            return type();
+        } catch (const ScriptError &error) {
+            if (error.number() != NotSupported)
+                throw;
+            return std::nullopt;
+        }
+    }
     [[nodiscard]] virtual QString value() const = 0;
     [[nodiscard]] virtual QString src() const = 0;
     [[nodiscard]] virtual QString href() const = 0;

@@ -57,6 +57,11 @@ QString ElementHandle::type() const
     return supported(typeProperty(*m_element));
 }
 
+std::optional<QString> ElementHandle::typeIfAny() const
+{
+    return typeProperty(*m_element);
+}
+
 QString ElementHandle::value() const
 {
     return supported(valueProperty(*m_element));

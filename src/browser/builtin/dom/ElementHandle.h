@@ -24,6 +24,7 @@ public:
     [[nodiscard]] QString id() const override;
     [[nodiscard]] QString name() const override;
     [[nodiscard]] QString type() const override;
+    [[nodiscard]] std::optional<QString> typeIfAny() const override;
     [[nodiscard]] QString value() const override;
     [[nodiscard]] QString src() const override;
     [[nodiscard]] QString href() const override;
