@@ -58,26 +58,25 @@ DocumentDisposal::~DocumentDisposal()
 
 std::shared_ptr<Document> DocumentDisposal::adopt(std::shared_ptr<Document> document)
 {
-    if (!document)
-        return nullptr;
-    Document *const raw = document.get();
-    // The deleter lives as long as the last weak reference: it lets go of the document at once.
-    return std::shared_ptr<Document>(raw, [queue = std::weak_ptr(m_queue), owned = std::move(document)](Document *) mutable {
-        auto last = std::move(owned);
-        if (const auto alive = queue.lock())
-            alive->push(std::move(last));
-    });
+    return handOverWhenLetGo(std::move(document), &Queue::push);
 }
 
 std::shared_ptr<Document> DocumentDisposal::holdOnceLetGo(std::shared_ptr<Document> document)
 {
+    return handOverWhenLetGo(std::move(document), &Queue::hold);
+}
+
+std::shared_ptr<Document> DocumentDisposal::handOverWhenLetGo(std::shared_ptr<Document> document,
+                                                              void (Queue::*take)(std::shared_ptr<Document>))
+{
     if (!document)
         return nullptr;
     Document *const raw = document.get();
-    return std::shared_ptr<Document>(raw, [queue = std::weak_ptr(m_queue), owned = std::move(document)](Document *) mutable {
+    // The deleter lives as long as the last weak reference: it lets go of the document at once.
+    return std::shared_ptr<Document>(raw, [queue = std::weak_ptr(m_queue), take, owned = std::move(document)](Document *) mutable {
         auto last = std::move(owned);
         if (const auto alive = queue.lock())
-            alive->hold(std::move(last));
+            ((*alive).*take)(std::move(last));
     });
 }
 

@@ -27,6 +27,10 @@ public:
 
 private:
     struct Queue;
+    // The same document, whose last owner gives it to the queue by `take`; once the queue is
+    // gone, the last owner frees it itself.
+    [[nodiscard]] std::shared_ptr<Document> handOverWhenLetGo(std::shared_ptr<Document> document,
+                                                              void (Queue::*take)(std::shared_ptr<Document>));
     void freeInTurn(std::stop_token stop);
 
     const std::shared_ptr<Queue> m_queue;
