@@ -39,7 +39,9 @@ Element *Node::parentElement() const
 
 Node &Node::appendChild(std::unique_ptr<Node> child)
 {
-    return insertChild(m_children.size(), std::move(child));
+    child->m_parent = this;
+    child->m_indexInParent = quint32(m_children.size());
+    return *m_children.emplace_back(std::move(child));
 }
 
 Node &Node::insertChild(size_t index, std::unique_ptr<Node> child)
