@@ -1,5 +1,6 @@
 #include "browser/builtin/dom/HtmlSerializer.h"
 
+#include <string>
 #include <vector>
 
 namespace dom {
@@ -19,6 +20,23 @@ namespace {
     return element && element->isAnyOf({"style", "script", "xmp", "iframe", "noembed", "noframes", "plaintext"});
 }
 
+// The serialisation's text, gathered in a plain UTF-16 buffer: QString's append checks sharing
+// and capacity on every call, which costs more than the short pieces a page is written in.
+class MarkupWriter {
+public:
+    void put(char16_t c) { m_text.push_back(c); }
+    void put(QStringView text) { m_text.append(text.utf16(), size_t(text.size())); }
+    void put(QLatin1StringView text)
+    {
+        for (const char c : text)
+            m_text.push_back(char16_t(uchar(c)));
+    }
+    [[nodiscard]] QString text() const { return QString::fromUtf16(m_text.data(), qsizetype(m_text.size())); }
+
+private:
+    std::u16string m_text;
+};
+
 enum class EscapeMode { Text, Attribute };
 
 [[nodiscard]] QLatin1StringView entityFor(char16_t c, EscapeMode mode)
@@ -35,45 +53,45 @@ enum class EscapeMode { Text, Attribute };
 
 // "Escaping a string": &, no-break space, < and > always; " in attribute values. The text
 // between two escaped characters is appended in one piece.
-void appendEscaped(QString &out, QStringView text, EscapeMode mode)
+void appendEscaped(MarkupWriter &out, QStringView text, EscapeMode mode)
 {
     qsizetype plainFrom = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QLatin1StringView entity = entityFor(text[i].unicode(), mode);
         if (entity.isEmpty())
             continue;
-        out += text.sliced(plainFrom, i - plainFrom);
-        out += entity;
+        out.put(text.sliced(plainFrom, i - plainFrom));
+        out.put(entity);
         plainFrom = i + 1;
     }
-    out += text.sliced(plainFrom);
+    out.put(text.sliced(plainFrom));
 }
 
-void appendAttributeName(QString &out, const Attribute &attribute)
+void appendAttributeName(MarkupWriter &out, const Attribute &attribute)
 {
     switch (attribute.ns) {
     case AttributeNamespace::None: break;
-    case AttributeNamespace::Xml: out += QLatin1StringView("xml:"); break;
-    case AttributeNamespace::XLink: out += QLatin1StringView("xlink:"); break;
+    case AttributeNamespace::Xml: out.put(QLatin1StringView("xml:")); break;
+    case AttributeNamespace::XLink: out.put(QLatin1StringView("xlink:")); break;
     case AttributeNamespace::Xmlns:
         if (attribute.name != QLatin1StringView("xmlns"))
-            out += QLatin1StringView("xmlns:");
+            out.put(QLatin1StringView("xmlns:"));
         break;
     }
-    out += attribute.name;
+    out.put(attribute.name);
 }
 
 // The start tag without its closing '>'.
-void appendOpenStartTag(QString &out, const Element &element)
+void appendOpenStartTag(MarkupWriter &out, const Element &element)
 {
-    out += u'<';
-    out += element.localName();
+    out.put(u'<');
+    out.put(element.localName());
     for (const Attribute &attribute : element.attributes()) {
-        out += u' ';
+        out.put(u' ');
         appendAttributeName(out, attribute);
-        out += QLatin1StringView("=\"");
+        out.put(QLatin1StringView("=\""));
         appendEscaped(out, attribute.value, EscapeMode::Attribute);
-        out += u'"';
+        out.put(u'"');
     }
 }
 
@@ -104,16 +122,16 @@ public:
             Frame &frame = m_stack.back();
             if (frame.next == frame.node->children().size()) {
                 if (frame.element) {
-                    m_out += QLatin1StringView("</");
-                    m_out += frame.element->localName();
-                    m_out += u'>';
+                    m_out.put(QLatin1StringView("</"));
+                    m_out.put(frame.element->localName());
+                    m_out.put(u'>');
                 }
                 m_stack.pop_back();
                 continue;
             }
             writeNode(*frame.node->children()[frame.next++]);
         }
-        return m_out;
+        return m_out.text();
     }
 
 private:
@@ -154,7 +172,7 @@ private:
             appendOpenStartTag(m_out, element);
             if (m_purpose == Purpose::Display)
                 appendDisplayIndex(element);
-            m_out += u'>';
+            m_out.put(u'>');
             if (!isVoidElement(element))
                 push(element, &element);
             break;
@@ -162,7 +180,7 @@ private:
         case NodeType::Text: {
             const QString &data = static_cast<const Text &>(node).data();
             if (isRawTextParent(node.parent()))
-                m_out += data;
+                m_out.put(data);
             else
                 appendEscaped(m_out, data, EscapeMode::Text);
             break;
@@ -170,14 +188,14 @@ private:
         case NodeType::Comment:
             if (m_purpose == Purpose::Display)
                 break;
-            m_out += QLatin1StringView("<!--");
-            m_out += static_cast<const Comment &>(node).data();
-            m_out += QLatin1StringView("-->");
+            m_out.put(QLatin1StringView("<!--"));
+            m_out.put(static_cast<const Comment &>(node).data());
+            m_out.put(QLatin1StringView("-->"));
             break;
         case NodeType::DocumentType:
-            m_out += QLatin1StringView("<!DOCTYPE ");
-            m_out += static_cast<const DocumentType &>(node).name();
-            m_out += u'>';
+            m_out.put(QLatin1StringView("<!DOCTYPE "));
+            m_out.put(static_cast<const DocumentType &>(node).name());
+            m_out.put(u'>');
             break;
         case NodeType::Document:
         case NodeType::DocumentFragment: break;
@@ -193,17 +211,17 @@ private:
 
     void appendDisplayIndex(const Element &element)
     {
-        m_out += u' ';
-        m_out += QLatin1StringView(DisplayIndexAttribute);
-        m_out += QLatin1StringView("=\"");
-        m_out += QString::number(m_numbered.size());
-        m_out += u'"';
+        m_out.put(u' ');
+        m_out.put(QLatin1StringView(DisplayIndexAttribute));
+        m_out.put(QLatin1StringView("=\""));
+        m_out.put(QString::number(m_numbered.size()));
+        m_out.put(u'"');
         m_numbered.push_back(&element);
     }
 
     const Purpose m_purpose;
     const DisplayBounds m_bounds;
-    QString m_out;
+    MarkupWriter m_out;
     std::vector<Frame> m_stack;
     std::vector<const Element *> m_numbered;
 };
