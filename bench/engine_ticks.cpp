@@ -100,7 +100,7 @@ public:
     void clickByClass(const QString &) override {}
     void clickElementById(const QString &, bool) override {}
     void clickElementByName(const QString &, bool) override {}
-    QString bodyHtml() override { return bodyHtmlOf(m_browser.window()); }
+    void readBodyHtml(const std::function<bool(QStringView)> &read) override { readBodyHtmlOf(m_browser.window(), read); }
 
 private:
     BrowserAccess &m_browser;

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
+
+#include <functional>
 
 // The page operations the command tables call. Each may throw ScriptError as its own rules say.
 class PageActions {
@@ -24,6 +27,7 @@ public:
     virtual void clickElementById(const QString &id, bool navigates) = 0;
     virtual void clickElementByName(const QString &name, bool navigates) = 0;
 
-    // The HTML inside the attached page's body, as the conditional lines search it.
-    [[nodiscard]] virtual QString bodyHtml() = 0;
+    // Hands the HTML inside the attached page's body to `read` piece by piece, in order, until
+    // `read` returns false: the conditional lines search it and stop where they find their text.
+    virtual void readBodyHtml(const std::function<bool(QStringView)> &read) = 0;
 };

@@ -3,6 +3,7 @@
 #include "engine/BrowserWindow.h"
 #include "engine/BrowserAccess.h"
 #include "engine/Host.h"
+#include "engine/LoweredTextSearch.h"
 #include "engine/PageActions.h"
 #include "engine/RunObserver.h"
 #include "engine/ScriptError.h"
@@ -10,6 +11,7 @@
 #include "engine/Values.h"
 
 #include <limits>
+#include <optional>
 #include <utility>
 
 ScriptRunner::ScriptRunner(RunState &state, Host &host, BrowserAccess &browser, PageActions &page)
@@ -217,9 +219,17 @@ const QString &ScriptRunner::field(int index) const
 
 void ScriptRunner::runConditional(bool runWhenFound)
 {
-    const QString html = lowerCased(m_page.bodyHtml());
-    // An empty condition counts as found on any page whose body has some HTML.
-    const bool found = !html.isEmpty() && html.contains(lowerCased(field(1)));
+    // The condition is read once the body shows some HTML: an empty body finds nothing, and
+    // an empty condition is found in any other.
+    std::optional<LoweredTextSearch> search;
+    m_page.readBodyHtml([this, &search](QStringView piece) {
+        if (piece.isEmpty())
+            return true;
+        if (!search)
+            search.emplace(field(1));
+        return search->read(piece);
+    });
+    const bool found = search && search->found();
     if (found != runWhenFound)
         return;
     const qsizetype fieldCount = m_state.params.size();

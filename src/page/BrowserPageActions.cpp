@@ -12,17 +12,17 @@ BrowserPageActions::BrowserPageActions(BrowserAccess &browser, RunState &state)
 {
 }
 
-QString bodyHtmlOf(BrowserWindow &window)
+void readBodyHtmlOf(BrowserWindow &window, const std::function<bool(QStringView)> &read)
 {
     const auto body = asHtmlDocument(window.document()).body();
     if (!body)
         throw ScriptError(ObjectNotSet);
-    return body->innerHTML();
+    body->readInnerHTML(read);
 }
 
-QString BrowserPageActions::bodyHtml()
+void BrowserPageActions::readBodyHtml(const std::function<bool(QStringView)> &read)
 {
-    return bodyHtmlOf(m_browser.window());
+    readBodyHtmlOf(m_browser.window(), read);
 }
 
 void BrowserPageActions::lookupFailed(const QString &message) const

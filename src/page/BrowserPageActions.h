@@ -34,7 +34,7 @@ public:
     void clickElementById(const QString &id, bool navigates) override;
     void clickElementByName(const QString &name, bool navigates) override;
 
-    [[nodiscard]] QString bodyHtml() override;
+    void readBodyHtml(const std::function<bool(QStringView)> &read) override;
 
 private:
     // The attached browser's document in a reference of the action's own.
@@ -50,5 +50,6 @@ private:
     RunState &m_state;
 };
 
-// The HTML inside the body of the window's document: ObjectNotSet (91) when it has none.
-[[nodiscard]] QString bodyHtmlOf(BrowserWindow &window);
+// Hands the HTML inside the body of the window's document to `read` as
+// Element::readInnerHTML does: ObjectNotSet (91) when it has none.
+void readBodyHtmlOf(BrowserWindow &window, const std::function<bool(QStringView)> &read);

@@ -3,8 +3,10 @@
 #include "engine/ScriptError.h"
 
 #include <QString>
+#include <QStringView>
 #include <QVariant>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -20,6 +22,9 @@ public:
     [[nodiscard]] virtual QString tagName() const = 0; // upper case, as the DOM gives it: "INPUT"
     [[nodiscard]] virtual QString innerText() const = 0;
     [[nodiscard]] virtual QString innerHTML() const = 0;
+    // innerHTML() handed to `read` piece by piece, in order, until `read` returns false: a
+    // search that finds its text early is spared the rest of a long page.
+    virtual void readInnerHTML(const std::function<bool(QStringView)> &read) const { read(innerHTML()); }
     [[nodiscard]] virtual QString className() const = 0;
     [[nodiscard]] virtual QString id() const = 0;
     [[nodiscard]] virtual QString name() const = 0;

@@ -44,6 +44,31 @@ TEST(InnerHtml, SerialisesByTheHtmlFragmentRules)
     }
 }
 
+TEST(InnerHtml, ComesInPiecesUntilTheReaderHasEnough)
+{
+    QByteArray html = "<body>";
+    for (int i = 0; i < 2000; ++i)
+        html += "<p class=x>item " + QByteArray::number(i) + " &amp; more</p>";
+    const DomTestPage page(html);
+    const auto body = page.document->body();
+    QString joined;
+    int pieces = 0;
+    body->readInnerHTML([&](QStringView piece) {
+        joined += piece;
+        ++pieces;
+        return true;
+    });
+    EXPECT_EQ(joined, body->innerHTML());
+    EXPECT_GT(pieces, 4);
+
+    pieces = 0;
+    body->readInnerHTML([&](QStringView piece) {
+        EXPECT_TRUE(piece.startsWith(u"<p class=\"x\">item 0 "));
+        return ++pieces > 1;
+    });
+    EXPECT_EQ(pieces, 1);
+}
+
 // Markup at the edges of the tokenizer and tree construction rules, each case a place where a
 // parser can go its own way.
 TEST(DocumentHtml, OddMarkupBuildsTheTreeOfTheStandard)

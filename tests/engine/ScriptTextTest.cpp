@@ -1,3 +1,4 @@
+#include "engine/LoweredTextSearch.h"
 #include "engine/ScriptError.h"
 #include "engine/ScriptText.h"
 #include "engine/Values.h"
@@ -124,6 +125,44 @@ TEST(ScriptText, LowerCasingAgreesWithQtOnEveryKindOfText)
         text += QChar(char16_t(0x2120 + random() % 0x40));
         ASSERT_EQ(lowerCased(text), text.toLower()) << text.toStdString();
     }
+}
+
+// The search in pieces finds what a search of the whole lowered text finds, wherever the text is
+// cut: in a match, in a surrogate pair, beside a letter that lowers to two characters.
+TEST(LoweredTextSearch, FindsWhatTheWholeLoweredTextHoldsWhereverItIsCut)
+{
+    const QString texts[] = {
+        QStringLiteral("<P CLASS=\"Summary\">3 Offers for DESK lamp</P>"),
+        QString::fromUtf16(u"A𐐀BİX ΣΟΣ"),
+        QStringLiteral("ab") + QChar(0xD801),
+        QStringLiteral("x"),
+    };
+    const QString needles[] = {
+        QStringLiteral("3 offers for desk LAMP"), QStringLiteral("class=\"summary\""), QStringLiteral("</p>"),
+        QStringLiteral("missing"), QString(), QString::fromUtf16(u"𐐨b"), QString::fromUtf16(u"i̇x"),
+        QString::fromUtf16(u"σοσ"), QStringLiteral("b") + QChar(0xD801), QStringLiteral("X"),
+    };
+    for (const QString &text : texts) {
+        for (const QString &needle : needles) {
+            const bool expected = lowerCased(text).contains(lowerCased(needle));
+            for (qsizetype first = 0; first <= text.size(); ++first) {
+                for (qsizetype second = first; second <= text.size(); ++second) {
+                    LoweredTextSearch search(needle);
+                    for (const QStringView piece : {QStringView(text).first(first), QStringView(text).sliced(first, second - first),
+                                                    QStringView(text).sliced(second)}) {
+                        if (!search.read(piece))
+                            break;
+                    }
+                    ASSERT_EQ(search.found(), expected) << text.toStdString() << " / " << needle.toStdString() << " cut at "
+                                                        << first << ", " << second;
+                }
+            }
+        }
+    }
+    EXPECT_FALSE(LoweredTextSearch(QString()).found());
+    LoweredTextSearch search(QStringLiteral("b"));
+    EXPECT_FALSE(search.read(QStringLiteral("aB")));
+    EXPECT_TRUE(search.found());
 }
 
 TEST(Values, WholeNumbersRoundHalfToEvenAndOverflowAsError6)

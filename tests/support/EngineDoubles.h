@@ -108,7 +108,7 @@ public:
     void clickElementById(const QString &id, bool navigate) override { record({QStringLiteral("clickElementById"), id, flag(navigate)}); }
     void clickElementByName(const QString &name, bool navigate) override { record({QStringLiteral("clickElementByName"), name, flag(navigate)}); }
 
-    QString bodyHtml() override { return bodyHtmlOf(m_browser.window()); }
+    void readBodyHtml(const std::function<bool(QStringView)> &read) override { readBodyHtmlOf(m_browser.window(), read); }
 
     QStringList calls;
     int failWith = 0; // a non-zero error number makes the next call throw it

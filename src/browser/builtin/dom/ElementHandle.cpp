@@ -37,6 +37,11 @@ QString ElementHandle::innerHTML() const
     return serializeChildren(*m_element);
 }
 
+void ElementHandle::readInnerHTML(const std::function<bool(QStringView)> &read) const
+{
+    readSerializedChildren(*m_element, read);
+}
+
 QString ElementHandle::className() const
 {
     return m_element->attributeOrEmpty(u"class");

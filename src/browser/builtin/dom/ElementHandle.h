@@ -20,6 +20,7 @@ public:
     [[nodiscard]] QString tagName() const override;
     [[nodiscard]] QString innerText() const override;
     [[nodiscard]] QString innerHTML() const override;
+    void readInnerHTML(const std::function<bool(QStringView)> &read) const override;
     [[nodiscard]] QString className() const override;
     [[nodiscard]] QString id() const override;
     [[nodiscard]] QString name() const override;

@@ -32,6 +32,8 @@ public:
             m_text.push_back(char16_t(uchar(c)));
     }
     [[nodiscard]] QString text() const { return QString::fromUtf16(m_text.data(), qsizetype(m_text.size())); }
+    [[nodiscard]] QStringView view() const { return QStringView(m_text.data(), qsizetype(m_text.size())); }
+    void clear() { m_text.clear(); }
 
 private:
     std::u16string m_text;
@@ -117,8 +119,37 @@ public:
 
     [[nodiscard]] QString serialize(const Node &root)
     {
+        write(root, nullptr);
+        return m_out.text();
+    }
+
+    // The serialisation in pieces of at least PieceLength characters but the last.
+    void serializeInPieces(const Node &root, const std::function<bool(QStringView)> &read)
+    {
+        if (write(root, &read) && !m_out.view().isEmpty())
+            read(m_out.view());
+    }
+
+private:
+    static constexpr size_t PieceLength = 4096;
+
+    struct Frame {
+        const Node *node;
+        const Element *element;
+        size_t next = 0;
+    };
+
+    // Writes the root's children; with `read`, hands what is written over whenever a piece is
+    // full. False when `read` asked for no more.
+    bool write(const Node &root, const std::function<bool(QStringView)> *read)
+    {
         push(root, nullptr);
         while (!m_stack.empty()) {
+            if (read && size_t(m_out.view().size()) >= PieceLength) {
+                if (!(*read)(m_out.view()))
+                    return false;
+                m_out.clear();
+            }
             Frame &frame = m_stack.back();
             if (frame.next == frame.node->children().size()) {
                 if (frame.element) {
@@ -131,15 +162,8 @@ public:
             }
             writeNode(*frame.node->children()[frame.next++]);
         }
-        return m_out.text();
+        return true;
     }
-
-private:
-    struct Frame {
-        const Node *node;
-        const Element *element;
-        size_t next = 0;
-    };
 
     void push(const Node &node, const Element *element)
     {
@@ -231,6 +255,11 @@ private:
 QString serializeChildren(const Node &node)
 {
     return Serializer().serialize(node);
+}
+
+void readSerializedChildren(const Node &node, const std::function<bool(QStringView)> &read)
+{
+    Serializer().serializeInPieces(node, read);
 }
 
 DisplayHtml serializeForDisplay(Document &document, DisplayBounds bounds)

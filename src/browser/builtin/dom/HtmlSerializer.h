@@ -3,8 +3,10 @@
 #include "browser/builtin/dom/Node.h"
 
 #include <QString>
+#include <QStringView>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace dom {
@@ -12,6 +14,9 @@ namespace dom {
 // The HTML fragment serialisation of the node's children (innerHTML; for a template element,
 // of its contents; for the document, the whole page).
 [[nodiscard]] QString serializeChildren(const Node &node);
+// The same serialisation handed to `read` in pieces of a few thousand characters as it is
+// written, until `read` returns false.
+void readSerializedChildren(const Node &node, const std::function<bool(QStringView)> &read);
 
 // The attribute that numbers each element in the serialisation a view lays out.
 inline constexpr char DisplayIndexAttribute[] = "data-navrelay-index";
