@@ -11,6 +11,7 @@
 #include "browser/builtin/view/BuiltinWindowView.h"
 #include "browser/builtin/view/PageView.h"
 #include "browser/builtin/view/ShowBuiltinWindows.h"
+#include "browser/builtin/view/WindowPicture.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -142,6 +143,26 @@ TEST(BuiltinWindowView, ShowsEveryWindowAndFollowsItsState)
     secondView->close();
     EXPECT_TRUE(second->isClosed());
     EXPECT_TRUE(shown.browser.windows().empty());
+}
+
+// The picture a failed run keeps: the page as a window of the usual size lays it out, drawn
+// without a window on the screen.
+TEST(BuiltinWindowView, PictureOfAWindowShowsItsPageLaidOutAcrossTheWindow)
+{
+    TestServer server;
+    server.page("/page", "<style>body { margin: 0 } #bar { height: 80px; background-color: rgb(0, 0, 0) }</style>"
+                         "<div id=bar></div><p>text</p>");
+    BuiltinBrowser browser;
+    const auto window = browser.openWindow();
+    window->navigate(server.url("/page"));
+    ASSERT_TRUE(waitUntil([&] { return window->document() && !window->isBusy(); }));
+    const QImage picture = QImage::fromData(windowPicturePng(window)).convertToFormat(QImage::Format_RGB32);
+    ASSERT_FALSE(picture.isNull());
+    ASSERT_GT(picture.width(), 600);
+    const int barRow = 70; // under the address bar, in the first 80 pixels of the page
+    for (const int x : {20, picture.width() / 2, picture.width() - 60})
+        EXPECT_EQ(picture.pixel(x, barRow), qRgb(0, 0, 0)) << "at " << x << ", " << barRow;
+    EXPECT_TRUE(views().empty());
 }
 
 TEST(BuiltinWindowView, DrawsStylesImagesTablesAndFieldsFromTheDocument)
