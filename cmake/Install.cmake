@@ -5,6 +5,7 @@ include(GNUInstallDirs)
 set(navrelay_data_dir ${CMAKE_INSTALL_DATADIR}/navrelay)
 
 install(TARGETS navrelay navrelay-run RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS navrelay-view LIBRARY DESTINATION ${navrelay_module_dir})
 # HelpPages finds the docs at ../share/navrelay/docs from the program, wherever the prefix is.
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/docs/ DESTINATION ${navrelay_data_dir}/docs)
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/examples/demo DESTINATION ${navrelay_data_dir}/examples)

@@ -3,8 +3,8 @@
 #include "browser/BrowserConnection.h"
 #include "browser/builtin/BuiltinWindow.h"
 #include "browser/builtin/dom/HtmlDocument.h"
-#include "browser/builtin/view/WindowPicture.h"
 #include "browser/chromium/ChromiumWindow.h"
+#include "cli/WindowParts.h"
 #include "engine/ScriptError.h"
 
 #include <QDir>
@@ -39,7 +39,7 @@ bool writeFile(const QString &path, const QByteArray &bytes)
 
 } // namespace
 
-PageEvidence capturePage(BrowserConnection &connection)
+PageEvidence capturePage(BrowserConnection &connection, const WindowParts *windowParts)
 {
     PageEvidence page;
     const auto window = connection.attachedWindow();
@@ -50,7 +50,8 @@ PageEvidence capturePage(BrowserConnection &connection)
         if (const auto builtin = std::dynamic_pointer_cast<BuiltinWindow>(window)) {
             if (const auto document = builtin->document())
                 page.html = documentHtml(*document);
-            page.png = windowPicturePng(builtin);
+            if (windowParts)
+                page.png = windowParts->windowPicturePng(builtin);
         } else if (const auto chromium = std::dynamic_pointer_cast<ChromiumWindow>(window)) {
             page.html = chromium->pageHtml();
             page.png = chromium->screenshotPng();

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 class BrowserConnection;
+class WindowParts;
 
 // What a failed run keeps of the page it was on.
 struct PageEvidence {
@@ -13,8 +14,9 @@ struct PageEvidence {
     QByteArray png; // empty when the engine cannot draw the page
 };
 
-// The attached window's page, as far as the window can still give it.
-[[nodiscard]] PageEvidence capturePage(BrowserConnection &connection);
+// The attached window's page, as far as the window can still give it; the built-in engine's
+// picture of it needs the window parts.
+[[nodiscard]] PageEvidence capturePage(BrowserConnection &connection, const WindowParts *windowParts);
 
 // Writes NAME.page.html, NAME.address.txt, NAME.script.txt (the script with the failing line
 // marked and the message under it) and, when there is a picture, NAME.page.png into the

@@ -3,13 +3,13 @@
 #include "browser/Automation.h"
 #include "browser/Browser.h"
 #include "browser/builtin/BuiltinBrowser.h"
-#include "browser/builtin/view/ShowBuiltinWindows.h"
 #include "browser/chromium/ChromiumBrowser.h"
 #include "cli/ErrorOutput.h"
 #include "cli/RunEvidence.h"
 #include "cli/RunReport.h"
 #include "cli/ScriptSource.h"
 #include "cli/TerminalHost.h"
+#include "cli/WindowParts.h"
 #include "engine/RunObserver.h"
 #include "engine/RunRecorder.h"
 #include "engine/ScriptError.h"
@@ -28,7 +28,8 @@
 #include <optional>
 #include <unistd.h>
 
-std::unique_ptr<Browser> createBrowser(const RunOptions &options, const QString &isolatedProfile)
+std::unique_ptr<Browser> createBrowser(const RunOptions &options, const QString &isolatedProfile,
+                                       const WindowParts *windowParts)
 {
     if (options.browser == RunOptions::BrowserKind::Chromium) {
         ChromiumSettings settings;
@@ -40,8 +41,8 @@ std::unique_ptr<Browser> createBrowser(const RunOptions &options, const QString 
     }
     // The built-in engine runs in this process: it is open, on a blank page, before the attach.
     auto browser = std::make_unique<BuiltinBrowser>();
-    if (options.show)
-        showBuiltinWindows(*browser);
+    if (options.show && windowParts)
+        windowParts->showBuiltinWindows(*browser);
     browser->startProgram();
     return browser;
 }
@@ -169,7 +170,10 @@ RunEnd waitForRun(Automation &automation, const RunRecorder &recorder, int timeo
 // The files a run writes as it goes and when it ends: --report, --junit, --evidence.
 class RunFiles {
 public:
-    RunFiles(const RunOptions &options, QString scriptName) : m_options(options), m_scriptName(std::move(scriptName)) {}
+    RunFiles(const RunOptions &options, QString scriptName, const WindowParts *windowParts)
+        : m_options(options), m_scriptName(std::move(scriptName)), m_windowParts(windowParts)
+    {
+    }
 
     // Opens the report; false, and said, when it cannot be written.
     [[nodiscard]] bool open()
@@ -194,7 +198,7 @@ public:
         if (m_options.evidenceDir.isEmpty())
             return;
         const QStringList written = writeEvidence(m_options.evidenceDir, m_scriptName, scriptLines, end.line,
-                                                  end.message, capturePage(connection));
+                                                  end.message, capturePage(connection, m_windowParts));
         if (written.isEmpty())
             printError(QStringLiteral("cannot write evidence into %1").arg(m_options.evidenceDir));
         for (const QString &path : written)
@@ -204,6 +208,7 @@ public:
 private:
     const RunOptions &m_options;
     QString m_scriptName;
+    const WindowParts *const m_windowParts;
     RunReport m_report;
 };
 
@@ -214,10 +219,10 @@ QString scriptName(const QString &path)
 
 } // namespace
 
-int runScript(const RunOptions &options)
+int runScript(const RunOptions &options, const WindowParts *windowParts)
 {
     const QString path = options.scriptPaths.constFirst();
-    RunFiles files(options, scriptName(path));
+    RunFiles files(options, scriptName(path), windowParts);
     if (!files.open())
         return RunBadInput;
     const auto script = readScriptSource(path);
@@ -232,7 +237,7 @@ int runScript(const RunOptions &options)
     std::optional<QTemporaryDir> isolatedProfile; // removed after the browser, declared before it
     if (options.isolated)
         isolatedProfile.emplace();
-    const auto browser = createBrowser(options, isolatedProfile ? isolatedProfile->path() : QString());
+    const auto browser = createBrowser(options, isolatedProfile ? isolatedProfile->path() : QString(), windowParts);
     Automation automation(host, *browser);
     automation.state.strictLookups = options.strict;
 

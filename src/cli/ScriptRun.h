@@ -5,6 +5,7 @@
 #include <memory>
 
 class Browser;
+class WindowParts;
 
 // Exit statuses of navrelay-run.
 enum RunExit : int {
@@ -15,8 +16,11 @@ enum RunExit : int {
 };
 
 // The browser the options name; isolatedProfile is the profile folder of an --isolated run, which
-// outlives the browser. The built-in one is open on a blank page.
-[[nodiscard]] std::unique_ptr<Browser> createBrowser(const RunOptions &options, const QString &isolatedProfile);
+// outlives the browser. The built-in one is open on a blank page, shown with --show when the
+// window parts are there.
+[[nodiscard]] std::unique_ptr<Browser> createBrowser(const RunOptions &options, const QString &isolatedProfile,
+                                                     const WindowParts *windowParts = nullptr);
 
-// Runs one script on the chosen browser with the same runner the main window uses.
-[[nodiscard]] int runScript(const RunOptions &options);
+// Runs one script on the chosen browser with the same runner the main window uses. The window
+// parts, when loaded, show the built-in engine's windows and draw its pages for the evidence.
+[[nodiscard]] int runScript(const RunOptions &options, const WindowParts *windowParts);

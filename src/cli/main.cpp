@@ -3,8 +3,9 @@
 #include "cli/ScriptCheckRun.h"
 #include "cli/ScriptRecording.h"
 #include "cli/ScriptRun.h"
+#include "cli/WindowParts.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 
 #include <cstdio>
 #include <memory>
@@ -25,6 +26,34 @@ bool needsWidgets(const RunOptions &options)
     return options.show || (!options.evidenceDir.isEmpty() && options.browser == RunOptions::BrowserKind::Builtin);
 }
 
+// Loads the window parts when the run needs them. False, and said, when the run cannot go
+// without them: evidence can do without its picture, --show not without its windows.
+bool loadWindowParts(const RunOptions &options, std::unique_ptr<WindowParts> &windowParts)
+{
+    if (!needsWidgets(options))
+        return true;
+    QString error;
+    windowParts = WindowParts::load(error);
+    if (windowParts)
+        return true;
+    const QString consequence =
+        options.show ? QStringLiteral("--show needs the window parts") : QStringLiteral("the evidence has no picture of the page");
+    std::fprintf(stderr, "navrelay-run: %s: %s\n", consequence.toLocal8Bit().constData(), error.toLocal8Bit().constData());
+    return !options.show;
+}
+
+std::unique_ptr<QCoreApplication> createApplication(const RunOptions &options, const WindowParts *windowParts,
+                                                    int &argc, char **argv)
+{
+    if (!windowParts)
+        return std::make_unique<QCoreApplication>(argc, argv);
+    // The picture of a page is drawn offscreen; only --show needs the display.
+    const bool noDisplay = qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    if ((noDisplay || !options.show) && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    return windowParts->createApplication(argc, argv);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -39,16 +68,10 @@ int main(int argc, char **argv)
         return RunBadInput;
     }
     const RunOptions &options = *parsed.options;
-    std::unique_ptr<QCoreApplication> app;
-    if (needsWidgets(options)) {
-        // The picture of a page is drawn offscreen; only --show needs the display.
-        const bool noDisplay = qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-        if ((noDisplay || !options.show) && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        app = std::make_unique<QApplication>(argc, argv);
-    } else {
-        app = std::make_unique<QCoreApplication>(argc, argv);
-    }
+    std::unique_ptr<WindowParts> windowParts; // outlives the application made in it
+    if (!loadWindowParts(options, windowParts))
+        return RunBadInput;
+    const auto app = createApplication(options, windowParts.get(), argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("navrelay-run"));
     QCoreApplication::setOrganizationName(QStringLiteral("NavRelay"));
     switch (options.task) {
@@ -62,5 +85,5 @@ int main(int argc, char **argv)
     case RunOptions::Task::Record: return recordScript(options);
     case RunOptions::Task::Run: break;
     }
-    return runScript(options);
+    return runScript(options, windowParts.get());
 }

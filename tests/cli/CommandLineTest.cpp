@@ -87,4 +87,26 @@ TEST(CommandLine, CheckPrintsFileAndLineOfEachFindingAndFailsOnlyWithFindings)
     EXPECT_TRUE(lines[4].startsWith(faulty + QStringLiteral(":4: \"goto\" to line 9")));
 }
 
+// A runner installed without its window parts module still runs what needs no windows.
+TEST(CommandLine, WithoutTheWindowPartsOnlyShowFailsAndEvidenceGoesWithoutAPicture)
+{
+    QTemporaryDir folder;
+    const QString runner = folder.filePath(QStringLiteral("navrelay-run"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(NAVRELAY_RUN_PATH), runner));
+    QFile::setPermissions(runner, QFile::permissions(runner) | QFileDevice::ExeOwner);
+    const QString script = writeScript(folder, QStringLiteral("missing.nrs"), "nav;about:blank\r\nclink;No such link\r\n");
+
+    const Result shown = run(runner, {QStringLiteral("--show"), QStringLiteral("--tick=0"), script});
+    EXPECT_EQ(shown.exitCode, 1);
+    EXPECT_TRUE(shown.errors.contains(QStringLiteral("--show needs the window parts: navrelay-view.so is not installed")))
+        << shown.errors.toStdString();
+
+    const Result failed = run(runner, {QStringLiteral("--strict"), QStringLiteral("--tick=0"), QStringLiteral("--evidence"),
+                                       folder.filePath(QStringLiteral("evidence")), script});
+    EXPECT_EQ(failed.exitCode, 2) << failed.errors.toStdString();
+    EXPECT_TRUE(failed.errors.contains(QStringLiteral("the evidence has no picture of the page"))) << failed.errors.toStdString();
+    EXPECT_TRUE(QFile::exists(folder.filePath(QStringLiteral("evidence/missing.page.html"))));
+    EXPECT_FALSE(QFile::exists(folder.filePath(QStringLiteral("evidence/missing.page.png"))));
+}
+
 } // namespace

@@ -1,0 +1,21 @@
+#include "cli/WindowPartsModule.h"
+
+#include "browser/builtin/view/ShowBuiltinWindows.h"
+#include "browser/builtin/view/WindowPicture.h"
+
+#include <QApplication>
+
+namespace {
+
+QCoreApplication *createApplication(int &argc, char **argv)
+{
+    return new QApplication(argc, argv);
+}
+
+} // namespace
+
+extern "C" Q_DECL_EXPORT const WindowPartsFunctions navrelay_window_parts = {
+    createApplication,
+    showBuiltinWindows,
+    windowPicturePng,
+};
