@@ -1,34 +1,19 @@
-#include "page/Document.h"
+#include "EngineDoubles.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
 // An element whose type property fails with the given error, or reads "submit" without one.
-class TypedElement final : public Element {
+class TypedElement final : public BodyElement {
 public:
-    explicit TypedElement(int error = 0) : m_error(error) {}
-    QString tagName() const override { return QStringLiteral("DIV"); }
-    QString innerText() const override { return {}; }
-    QString innerHTML() const override { return {}; }
-    QString className() const override { return {}; }
-    QString id() const override { return {}; }
-    QString name() const override { return {}; }
+    explicit TypedElement(int error = 0) : BodyElement(QString()), m_error(error) {}
     QString type() const override
     {
         if (m_error)
             throw ScriptError(m_error);
         return QStringLiteral("submit");
     }
-    QString value() const override { return {}; }
-    QString src() const override { return {}; }
-    QString href() const override { return {}; }
-    QString target() const override { return {}; }
-    void setValue(const QString &) override {}
-    void setInnerText(const QString &) override {}
-    void setTarget(const QString &) override {}
-    void click() override {}
-    std::unique_ptr<Collection> all() const override { return nullptr; }
 
 private:
     const int m_error;
