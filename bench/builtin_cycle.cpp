@@ -2,8 +2,8 @@
 // loader reads a body over loopback HTTP.
 #include "browser/builtin/BuiltinBrowser.h"
 #include "browser/builtin/BuiltinWindow.h"
-#include "browser/builtin/NetworkAccess.h"
-#include "browser/builtin/PageLoader.h"
+#include "browser/builtin/net/NetworkAccess.h"
+#include "browser/builtin/net/PageLoader.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

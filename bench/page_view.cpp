@@ -3,7 +3,7 @@
 // arriving in a shown window costs. The pages are the peer benchmark's start page (about 29 KB,
 // a hundred links) and a listing of the same shop of about 1 MB.
 #include "browser/builtin/dom/HtmlDocument.h"
-#include "browser/builtin/NetworkAccess.h"
+#include "browser/builtin/net/NetworkAccess.h"
 #include "browser/builtin/view/PageView.h"
 
 #include <benchmark/benchmark.h>

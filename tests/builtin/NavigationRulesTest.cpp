@@ -1,9 +1,9 @@
 #include "EngineDoubles.h"
 #include "QtPrinters.h"
-#include "browser/builtin/NavigationAddress.h"
+#include "browser/builtin/net/NavigationAddress.h"
 #include "browser/builtin/NavigationHistory.h"
-#include "browser/builtin/Redirects.h"
-#include "browser/builtin/RequestHeaders.h"
+#include "browser/builtin/net/Redirects.h"
+#include "browser/builtin/net/RequestHeaders.h"
 
 #include <gtest/gtest.h>
 

@@ -4,10 +4,10 @@
 #include "QtWait.h"
 #include "TestServer.h"
 
-#include "browser/builtin/ContentDecoder.h"
-#include "browser/builtin/NetworkAccess.h"
-#include "browser/builtin/PageLoader.h"
-#include "browser/builtin/RequestHeaders.h"
+#include "browser/builtin/net/ContentDecoder.h"
+#include "browser/builtin/net/NetworkAccess.h"
+#include "browser/builtin/net/PageLoader.h"
+#include "browser/builtin/net/RequestHeaders.h"
 
 #include <QFileInfo>
 #include <QSslKey>

@@ -3,8 +3,8 @@
 #include "browser/Browser.h"
 #include "browser/builtin/DocumentBuilder.h"
 #include "browser/builtin/DocumentDisposal.h"
-#include "browser/builtin/LoadLimits.h"
-#include "browser/builtin/NetworkAccess.h"
+#include "browser/builtin/net/LoadLimits.h"
+#include "browser/builtin/net/NetworkAccess.h"
 
 #include <QObject>
 

@@ -1,8 +1,8 @@
 #include "browser/builtin/BuiltinWindow.h"
 
 #include "browser/builtin/BuiltinBrowser.h"
-#include "browser/builtin/NavigationAddress.h"
-#include "browser/builtin/PageLoader.h"
+#include "browser/builtin/net/NavigationAddress.h"
+#include "browser/builtin/net/PageLoader.h"
 #include "browser/builtin/PersonActionFacts.h"
 #include "browser/builtin/dom/Activation.h"
 #include "browser/builtin/dom/FormSubmission.h"

@@ -2,7 +2,7 @@
 
 #include "engine/BrowserWindow.h"
 #include "browser/builtin/DocumentBuilder.h"
-#include "browser/builtin/LoadedResponse.h"
+#include "browser/builtin/net/LoadedResponse.h"
 #include "browser/builtin/NavigationHistory.h"
 #include "browser/builtin/dom/NavigationRequest.h"
 

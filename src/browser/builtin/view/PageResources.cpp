@@ -1,8 +1,8 @@
 #include "browser/builtin/view/PageResources.h"
 
 #include "browser/builtin/BuiltinWindow.h"
-#include "browser/builtin/NavigationAddress.h"
-#include "browser/builtin/PageLoader.h"
+#include "browser/builtin/net/NavigationAddress.h"
+#include "browser/builtin/net/PageLoader.h"
 #include "browser/builtin/dom/EncodingSniffer.h"
 #include "browser/builtin/dom/TextCodec.h"
 

@@ -1,4 +1,4 @@
-#include "browser/builtin/HttpConnectionPool.h"
+#include "browser/builtin/net/HttpConnectionPool.h"
 
 #include <QTcpSocket>
 #include <QUrl>

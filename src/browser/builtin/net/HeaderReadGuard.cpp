@@ -1,4 +1,4 @@
-#include "browser/builtin/HeaderReadGuard.h"
+#include "browser/builtin/net/HeaderReadGuard.h"
 
 #include <chrono>
 #include <cstdlib>

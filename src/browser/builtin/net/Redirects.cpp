@@ -1,4 +1,4 @@
-#include "browser/builtin/Redirects.h"
+#include "browser/builtin/net/Redirects.h"
 
 bool isRedirectStatus(int httpStatus)
 {

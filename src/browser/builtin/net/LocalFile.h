@@ -1,6 +1,6 @@
 #pragma once
 
-#include "browser/builtin/LoadedResponse.h"
+#include "browser/builtin/net/LoadedResponse.h"
 
 #include <QByteArray>
 #include <QString>

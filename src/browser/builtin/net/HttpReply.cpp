@@ -1,4 +1,4 @@
-#include "browser/builtin/HttpReply.h"
+#include "browser/builtin/net/HttpReply.h"
 
 #include <QNetworkCookie>
 #include <QNetworkCookieJar>

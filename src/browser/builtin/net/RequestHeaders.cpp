@@ -1,6 +1,6 @@
-#include "browser/builtin/RequestHeaders.h"
+#include "browser/builtin/net/RequestHeaders.h"
 
-#include "browser/builtin/ContentDecoder.h"
+#include "browser/builtin/net/ContentDecoder.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "browser/builtin/LoadLimits.h"
-#include "browser/builtin/LoadedResponse.h"
-#include "browser/builtin/LocalFile.h"
+#include "browser/builtin/net/LoadLimits.h"
+#include "browser/builtin/net/LoadedResponse.h"
+#include "browser/builtin/net/LocalFile.h"
 
 #include <QFutureWatcher>
 #include <QNetworkReply>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "browser/builtin/LoadLimits.h"
+#include "browser/builtin/net/LoadLimits.h"
 #include "browser/builtin/dom/NavigationRequest.h"
 
 #include <QByteArray>

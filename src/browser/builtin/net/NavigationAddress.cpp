@@ -1,4 +1,4 @@
-#include "browser/builtin/NavigationAddress.h"
+#include "browser/builtin/net/NavigationAddress.h"
 
 namespace {
 

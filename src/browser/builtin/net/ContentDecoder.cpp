@@ -1,4 +1,4 @@
-#include "browser/builtin/ContentDecoder.h"
+#include "browser/builtin/net/ContentDecoder.h"
 
 #include <brotli/decode.h>
 #include <zlib.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "browser/builtin/HttpConnectionPool.h"
+#include "browser/builtin/net/HttpConnectionPool.h"
 
 #include <QNetworkAccessManager>
 

@@ -1,4 +1,4 @@
-#include "browser/builtin/LocalFile.h"
+#include "browser/builtin/net/LocalFile.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,12 +1,12 @@
-#include "browser/builtin/PageLoader.h"
+#include "browser/builtin/net/PageLoader.h"
 
-#include "browser/builtin/ContentDecoder.h"
-#include "browser/builtin/HeaderReadGuard.h"
-#include "browser/builtin/HttpReply.h"
-#include "browser/builtin/NavigationAddress.h"
-#include "browser/builtin/NetworkAccess.h"
-#include "browser/builtin/Redirects.h"
-#include "browser/builtin/RequestHeaders.h"
+#include "browser/builtin/net/ContentDecoder.h"
+#include "browser/builtin/net/HeaderReadGuard.h"
+#include "browser/builtin/net/HttpReply.h"
+#include "browser/builtin/net/NavigationAddress.h"
+#include "browser/builtin/net/NetworkAccess.h"
+#include "browser/builtin/net/Redirects.h"
+#include "browser/builtin/net/RequestHeaders.h"
 #include "browser/builtin/dom/UrlParsing.h"
 
 #include <QNetworkAccessManager>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "browser/builtin/HttpConnectionPool.h"
-#include "browser/builtin/LoadLimits.h"
+#include "browser/builtin/net/HttpConnectionPool.h"
+#include "browser/builtin/net/LoadLimits.h"
 
 #include <QNetworkReply>
 #include <QPointer>
