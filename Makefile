@@ -32,7 +32,7 @@ package: build
 
 # The OCI image localhost/navrelay:VERSION for schedulers: the package with Chromium on Debian 12
 # slim, as a user that is not root, navrelay-run its entry point (Containerfile, tools/build-image;
-# podman, root or rootless). image-check builds it and runs it as CI and Kubernetes would, the
+# podman as root). image-check builds it and runs it as CI and Kubernetes would, the
 # examples of docs/scaling.md included (tools/image-check); where no container can run, it says so.
 image: build
 	@tools/setup-deps --image
