@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: setup configure build run test package test-asan fuzz bench-peers bench-parallel clean
+.PHONY: setup configure build run test package image image-check test-asan fuzz bench-peers bench-parallel clean
 
 setup:
 	@tools/setup-deps
@@ -29,6 +29,18 @@ test: build
 # installs and removes it).
 package: build
 	@cmake --build $(BUILD_DIR) --target package
+
+# The OCI image localhost/navrelay:VERSION for schedulers: the package with Chromium on Debian 12
+# slim, as a user that is not root, navrelay-run its entry point (Containerfile, tools/build-image;
+# podman as root). image-check builds it and runs it as CI and Kubernetes would, the
+# examples of docs/scaling.md included (tools/image-check); where no container can run, it says so.
+image: build
+	@tools/setup-deps --image
+	@tools/build-image $(BUILD_DIR)
+
+image-check: build
+	@tools/setup-deps --image
+	@tools/image-check $(BUILD_DIR)
 
 # Every test built and run under AddressSanitizer and UndefinedBehaviorSanitizer, in a build of
 # its own; the first finding fails the test that made it.
