@@ -17,6 +17,7 @@
 #include "library/TopMost.h"
 #include "app/Twips.h"
 #include "app/WindowHost.h"
+#include "app/WindowPlacement.h"
 #include "browser/Automation.h"
 #include "engine/CommandWords.h"
 #include "engine/ScriptCheck.h"
@@ -39,6 +40,7 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QTreeWidget>
+#include <QUrl>
 
 namespace {
 
@@ -72,7 +74,8 @@ MainWindowOptions defaultMainWindowOptions(const QStringList &arguments)
 {
     MainWindowOptions options;
     options.settingsApplication = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
-    options.libraryRoot = defaultLibraryRoot();
+    options.programFolder = QCoreApplication::applicationDirPath();
+    options.libraryRoot = defaultLibraryRoot(options.programFolder);
     options.commandLine = arguments.mid(1).join(QLatin1Char(' '));
     return options;
 }
@@ -81,6 +84,7 @@ MainWindow::MainWindow(MainWindowOptions options)
     : m_options(std::move(options))
     , m_settings(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, kCaption,
                                              m_options.settingsApplication))
+    , m_placement(std::make_unique<WindowPlacement>(*this, *m_settings))
 {
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(kCaption);
@@ -207,6 +211,7 @@ void MainWindow::connectMenus()
     connect(m.chromiumAction, &QAction::triggered, this, [this] { selectBrowserEngine(BrowserEngine::Chromium); });
 
     connect(m.commandsAction, &QAction::triggered, this, &MainWindow::showCommands);
+    connect(m.userGuideAction, &QAction::triggered, this, &MainWindow::showUserGuide);
     connect(m.aboutAction, &QAction::triggered, this, &MainWindow::showAbout);
 }
 
@@ -285,9 +290,7 @@ void MainWindow::startUp()
 
 void MainWindow::restorePosition()
 {
-    winId(); // the frame's measures are known once the window exists
-    m_storedPosition = readStoredPosition(*m_settings);
-    restoreWindowPosition(*this, m_storedPosition);
+    m_placement->restore();
 }
 
 QString MainWindow::editorText() const
@@ -330,9 +333,25 @@ void MainWindow::toggleOnTop()
         makeNotTopMost(*this);
 }
 
+void MainWindow::openDocsPage(const QString &name, BrowserCommands::Failure failure)
+{
+    const std::optional<QString> page = docsPagePath(m_options.programFolder, name);
+    if (!page) {
+        m_host->messageBox(missingDocsPageMessage(m_options.programFolder, name), kCaption, MessageIcon::Information,
+                           MessageButtons::Ok);
+        return;
+    }
+    m_commands->navigate(QUrl::fromLocalFile(*page).toString(), failure);
+}
+
 void MainWindow::showCommands()
 {
-    m_commands->navigate(commandReferenceUrl());
+    openDocsPage(kCommandReferencePage, BrowserCommands::Failure::Report);
+}
+
+void MainWindow::showUserGuide()
+{
+    openDocsPage(kUserGuidePage, BrowserCommands::Failure::Report);
 }
 
 AboutBox *MainWindow::aboutBox() const
@@ -343,7 +362,7 @@ AboutBox *MainWindow::aboutBox() const
 void MainWindow::showAbout()
 {
     if (!m_about) {
-        m_about = new AboutBox([this] { m_commands->navigate(userGuideUrl(), BrowserCommands::Failure::Ignore); });
+        m_about = new AboutBox([this] { openDocsPage(kUserGuidePage, BrowserCommands::Failure::Ignore); });
         m_about->setAttribute(Qt::WA_DeleteOnClose);
     }
     m_about->show();
@@ -375,7 +394,7 @@ void MainWindow::selectBrowserEngine(BrowserEngine engine)
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    runStep([this] { writeWindowPosition(*m_settings, *this); });
+    runStep([this] { m_placement->save(); });
     event->accept();
     hide();
     runStep([this] {
@@ -411,10 +430,8 @@ void MainWindow::showEvent(QShowEvent *event)
     if (m_shownOnce)
         return;
     m_shownOnce = true;
-    // A window manager tells the frame's size only once the window is mapped: the stored outer
-    // size is applied again with it, then the browser takes its place beside the window.
-    QTimer::singleShot(0, this, [this] {
-        restoreWindowPosition(*this, m_storedPosition);
+    // Once the window has its frame, the browser takes its place beside it.
+    m_placement->settle([this] {
         if (m_browser->engine() == BrowserEngine::Builtin)
             placeBrowserWindowsBeside(*this);
     });

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "app/BrowserCommands.h"
 #include "app/FormLayout.h"
 #include "app/SelectableBrowser.h"
-#include "app/WindowPosition.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -11,7 +11,6 @@
 #include <chrono>
 #include <memory>
 
-class BrowserCommands;
 class FileDialog;
 class LinkListView;
 class QLabel;
@@ -25,6 +24,7 @@ class QTreeWidget;
 class ScriptLibrary;
 class ScriptRecording;
 class WindowHost;
+class WindowPlacement;
 class AboutBox;
 struct Automation;
 struct MainMenus;
@@ -34,6 +34,7 @@ struct MainWindowOptions {
     QString settingsApplication; // the settings store's application name
     QString libraryRoot;         // the Scripts folder
     QString commandLine;         // the arguments joined by single blanks
+    QString programFolder;       // the folder the program lies in: the docs are sought from it
     std::chrono::milliseconds countdownTick{1000}; // the command-line countdown's second; tests shorten it
 };
 
@@ -64,6 +65,7 @@ public:
     void closeAllWindows();
     void toggleOnTop();
     void showCommands();
+    void showUserGuide();
     void showAbout();
     void showRecordOptions();
     // Drives the given engine from now on, keeping the choice in the settings store.
@@ -93,6 +95,8 @@ private:
     void checkScriptText();
     void layoutControls();
     void restorePosition();
+    // Opens the docs page in the attached browser, or says that it is missing.
+    void openDocsPage(const QString &name, BrowserCommands::Failure failure);
 
     MainWindowOptions m_options;
     std::unique_ptr<QSettings> m_settings;
@@ -121,6 +125,6 @@ private:
     std::unique_ptr<LinkListView> m_linkListView;
     std::unique_ptr<ScriptLibrary> m_library;
     QPointer<AboutBox> m_about;
-    StoredPosition m_storedPosition;
+    std::unique_ptr<WindowPlacement> m_placement;
     bool m_shownOnce = false;
 };

@@ -72,7 +72,7 @@ void RunView::refresh()
     m_sinceRefresh.restart();
     const RunStatus status = m_runner.status();
     const int nextLine = m_runner.state().currentLine;
-    m_pauseAction.setText(m_runner.isPaused() ? QStringLiteral("Continue") : QStringLiteral("Pause"));
+    m_pauseAction.setText(m_runner.isPaused() ? QStringLiteral("Contin&ue") : QStringLiteral("&Pause"));
     switch (status) {
     case RunStatus::Stopped:
         m_startedLine = -1;

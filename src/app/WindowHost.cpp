@@ -9,6 +9,20 @@
 #include <QThread>
 #include <QTimer>
 
+namespace {
+
+QMessageBox::Icon messageBoxIcon(MessageIcon icon)
+{
+    switch (icon) {
+    case MessageIcon::Information: return QMessageBox::Information;
+    case MessageIcon::Error: return QMessageBox::Critical;
+    case MessageIcon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+} // namespace
+
 WindowHost::WindowHost(QWidget &mainWindow, QLabel &statusPanel, std::function<void()> openCommandReference)
     : m_window(mainWindow)
     , m_statusPanel(statusPanel)
@@ -38,8 +52,7 @@ void WindowHost::showStatusText()
 
 void WindowHost::messageBox(const QString &text, const QString &title, MessageIcon icon, MessageButtons buttons)
 {
-    QMessageBox box(icon == MessageIcon::Information ? QMessageBox::Information : QMessageBox::NoIcon, title, text,
-                    QMessageBox::Ok, &m_window);
+    QMessageBox box(messageBoxIcon(icon), title, text, QMessageBox::Ok, &m_window);
     if (buttons == MessageButtons::OkHelp) {
         // Help shows the command reference and leaves the message open, as a help button does.
         QPushButton *help = box.addButton(QMessageBox::Help);

@@ -187,7 +187,7 @@ void ScriptRunner::trapError(const ScriptError &error)
     notify([&](RunObserver &observer) { observer.lineFailed(error, false); });
     if (error.number() > 0) {
         m_host.messageBox(QStringLiteral("%1: %2").arg(error.number()).arg(error.description()),
-                          kTrappedErrorTitle, MessageIcon::Information, MessageButtons::OkHelp);
+                          kTrappedErrorTitle, MessageIcon::Error, MessageButtons::OkHelp);
     }
 }
 

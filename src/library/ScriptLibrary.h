@@ -76,8 +76,11 @@ private:
 
 // True when the folder exists; never changes the process's current directory.
 [[nodiscard]] bool dirExists(const QString &folder);
-// Where the Scripts library lives: beside the executable when that folder already holds
-// "Scripts" or is writable, else under the per-user data folder.
-[[nodiscard]] QString defaultLibraryRoot();
+// A program installed under a prefix: it lies in PREFIX/bin, beside PREFIX/share/navrelay.
+[[nodiscard]] bool installedUnderPrefix(const QString &programFolder);
+// Where the Scripts library of the program in that folder lives: for an installed program under
+// the per-user data folder; for a build or a portable copy beside the program when that folder
+// already holds "Scripts" or is writable, else under the per-user data folder.
+[[nodiscard]] QString defaultLibraryRoot(const QString &programFolder);
 // Creates the library root with Default/Default.txt ("Beep") when the root is missing.
 void createFirstRunLibrary(const QString &libraryRoot);

@@ -63,7 +63,7 @@ TEST_F(RunControlTest, BreakpointsStepAndContinueFollowTheScriptLineByLine)
     EXPECT_EQ(requestsFor(server, "/a"), 1);
     EXPECT_EQ(requestsFor(server, "/b"), 0) << "the run holds before the breakpoint line";
     EXPECT_TRUE(waitUntil([&] { return runPanel() == "Paused before line 3"; })) << runPanel().toStdString();
-    EXPECT_EQ(action("pauseAction").text(), "Continue");
+    EXPECT_EQ(action("pauseAction").text(), "Contin&ue");
     spinEvents(50);
     EXPECT_EQ(highlighted, (std::vector<int>{0, 1, 2})) << "the highlight moves line by line";
 
@@ -120,14 +120,17 @@ TEST_F(RunControlTest, AHaltingLineIsMarkedWithItsErrorBesideTheMessageBox)
     start();
     setEditorText(editor(), "beep\r\ngoto;#3\r\nbeep");
     QString boxText;
+    QMessageBox::Icon boxIcon = QMessageBox::NoIcon;
     ModalAnswers answers({[&](QWidget &dialog) {
         boxText = static_cast<QMessageBox &>(dialog).text();
+        boxIcon = static_cast<QMessageBox &>(dialog).icon();
         EXPECT_EQ(editor().haltedLine(), 1) << "marked before the box is answered";
         pressMessageButton(dialog, QMessageBox::Ok);
     }});
     choose("runAction");
     ASSERT_TRUE(waitUntil([&] { return answers.answered() == 1; }));
     EXPECT_EQ(boxText, "9: Subscript out of range");
+    EXPECT_EQ(boxIcon, QMessageBox::Critical) << "an error, not a notice";
     EXPECT_EQ(editor().haltedLine(), 1);
     EXPECT_EQ(runPanel(), "Halted");
     choose("resetAction");

@@ -1,6 +1,7 @@
 #include "LibraryFixture.h"
 
-#include <QCoreApplication>
+#include <QDir>
+#include <QStandardPaths>
 
 #include <sys/stat.h>
 
@@ -233,8 +234,19 @@ TEST_F(LibraryTest, DirExistsAnswersWithoutChangingTheCurrentDirectory)
 
 TEST_F(LibraryTest, FirstRunCreatesDefaultOnlyWhenTheLibraryIsMissing)
 {
-    // The test program's folder is writable, so the library belongs beside it.
-    EXPECT_EQ(defaultLibraryRoot(), QCoreApplication::applicationDirPath() + QStringLiteral("/Scripts"));
+    // A build's folder is writable, so the library belongs beside it; an installed program's
+    // library is the user's own, even when the program could write beside itself.
+    const QString build = m_folder.path() + QStringLiteral("/build");
+    const QString prefix = m_folder.path() + QStringLiteral("/usr");
+    ASSERT_TRUE(QDir().mkpath(build) && QDir().mkpath(prefix + QStringLiteral("/bin"))
+                && QDir().mkpath(prefix + QStringLiteral("/share/navrelay")));
+    const QString perUser = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/Scripts");
+    EXPECT_EQ(defaultLibraryRoot(build), build + QStringLiteral("/Scripts"));
+    EXPECT_EQ(defaultLibraryRoot(prefix + QStringLiteral("/bin")), perUser);
+    ASSERT_TRUE(QDir().mkpath(prefix + QStringLiteral("/bin/Scripts")));
+    EXPECT_EQ(defaultLibraryRoot(prefix + QStringLiteral("/bin")), perUser) << "a library left there earlier stays unused";
+    ASSERT_TRUE(QDir().mkpath(prefix + QStringLiteral("/portable")));
+    EXPECT_EQ(defaultLibraryRoot(prefix + QStringLiteral("/portable")), prefix + QStringLiteral("/portable/Scripts"));
 
     createFirstRunLibrary(root());
     EXPECT_EQ(fileBytes("Default/Default.txt"), QByteArray("Beep\r\n"));
