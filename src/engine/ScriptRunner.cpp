@@ -129,7 +129,7 @@ void ScriptRunner::restorePace()
 bool ScriptRunner::holdBeforeLine()
 {
     const int line = m_state.currentLine;
-    if (m_breakpoints.contains(line) && line != m_passBreakpointAt && !m_paused)
+    if (m_isBreakpoint && m_isBreakpoint(line) && line != m_passBreakpointAt && !m_paused)
         m_paused = true;
     if (m_paused && m_stepsAllowed == 0)
         return true;

@@ -4,6 +4,7 @@
 
 #include "app/RunLogView.h"
 #include "app/ScriptEditor.h"
+#include "browser/builtin/BuiltinWindow.h"
 #include "browser/Automation.h"
 #include "engine/ScriptRunner.h"
 #include "library/EditorText.h"
@@ -108,11 +109,40 @@ TEST_F(RunControlTest, StopDuringAPageWaitEndsTheRunAndKeepsTheEditor)
     ASSERT_TRUE(waitUntil([&] { return runPanel() == "Waiting for the page of line 1"; }));
     choose("stopAction");
     EXPECT_EQ(runner().status(), RunStatus::Stopped);
+    EXPECT_EQ(panel1(), "Stopped Executing Script") << "no line is executing any more";
     release = true;
     spinEvents(300);
     EXPECT_EQ(requestsFor(server, "/after"), 0);
+    EXPECT_FALSE(attachedWindow().isBusy()) << "the load ended with the run";
+    EXPECT_NE(attachedWindow().locationUrl(), server.url("/slow")) << "the page that was loading never replaces the shown one";
     EXPECT_EQ(window->editorText(), script);
     EXPECT_FALSE(editor().runLine());
+}
+
+TEST_F(RunControlTest, TheRunPausesWhereTheGutterShowsBreakpointsAfterEveryEdit)
+{
+    start();
+    setEditorText(editor(), "beep\r\nbeep\r\nbeep\r\nbeep\r\nbeep\r\nbeep");
+    clickGutterAt(3);
+    // A line typed in at the top moves the dot, and the run pauses where the dot is now.
+    editor().moveCursor(QTextCursor::Start);
+    QTest::keyClicks(&editor(), "beep");
+    QTest::keyClick(&editor(), Qt::Key_Return);
+    EXPECT_EQ(editor().breakpoints(), QSet<int>{4});
+    choose("runAction");
+    ASSERT_TRUE(waitUntil([&] { return runner().status() == RunStatus::Paused; }));
+    EXPECT_EQ(runner().state().currentLine, 4);
+    choose("stopAction");
+
+    // Retyped text has no dot left, and the run goes through.
+    editor().selectAll();
+    QTest::keyClicks(&editor(), "beep");
+    QTest::keyClick(&editor(), Qt::Key_Return);
+    QTest::keyClicks(&editor(), "beep");
+    EXPECT_TRUE(editor().breakpoints().isEmpty());
+    choose("runAction");
+    EXPECT_TRUE(waitUntil([&] { return runner().status() == RunStatus::Stopped; }));
+    EXPECT_EQ(panel1(), "Finished Executing ");
 }
 
 TEST_F(RunControlTest, AHaltingLineIsMarkedWithItsErrorBesideTheMessageBox)
