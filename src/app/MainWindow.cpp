@@ -39,6 +39,7 @@
 #include <QPlainTextEdit>
 #include <QSettings>
 #include <QStatusBar>
+#include <QTextDocument>
 #include <QTreeWidget>
 #include <QUrl>
 
@@ -92,7 +93,7 @@ MainWindow::MainWindow(MainWindowOptions options)
     createControls();
     m_menus = std::make_unique<MainMenus>(*this);
 
-    m_host = std::make_unique<WindowHost>(*this, *m_panel1, [this] { showCommands(); });
+    m_host = std::make_unique<WindowHost>(*this, *m_panel1, [this] { showCommands(); }, [this] { closeAfterLastPage(); });
     m_browser = std::make_unique<SelectableBrowser>(storedBrowserEngine(*m_settings), storedDevToolsAddress(*m_settings));
     m_automation = std::make_unique<Automation>(*m_host, *m_browser);
     m_automation->runner.tickTimer().setObjectName(QStringLiteral("tickTimer"));
@@ -110,6 +111,8 @@ MainWindow::MainWindow(MainWindowOptions options)
     m_clockTimer.setInterval(kClockInterval);
     connect(&m_clockTimer, &QTimer::timeout, this, &MainWindow::updateClock);
     m_clockTimer.start();
+    m_lastPageWatch.setInterval(ScriptRunner::kTickInterval);
+    connect(&m_lastPageWatch, &QTimer::timeout, this, &MainWindow::closeAfterLastPage);
 
     const int dpi = logicalDpi(*this);
     resize(twipsToPixels(kDesignedClientWidth, dpi), twipsToPixels(kDesignedClientHeight, dpi));
@@ -189,13 +192,15 @@ void MainWindow::connectMenus()
     connect(m.resetAction, &QAction::triggered, this, &MainWindow::resetRun);
     connect(m.newScriptAction, &QAction::triggered, this, [&library] { library.newScript(); });
     connect(m.openScriptAction, &QAction::triggered, this, [&library] { library.openScript(); });
-    connect(m.saveScriptAction, &QAction::triggered, this, [&library] { library.saveScript(); });
+    connect(m.saveScriptAction, &QAction::triggered, this, [&library] { (void)library.saveScript(); });
     connect(m.renameAction, &QAction::triggered, this, [&library] { library.renameSelected(); });
     connect(m.deleteAction, &QAction::triggered, this, [&library] { library.deleteSelected(); });
     connect(m.newFolderAction, &QAction::triggered, this, [&library] { library.newFolder(); });
     connect(m.repeatLastAction, &QAction::triggered, this, [&library] { library.repeatLastLine(); });
     connect(m.repeatAllAction, &QAction::triggered, this, [&library] { library.repeatWholeText(); });
     connect(m_tree, &QTreeWidget::itemClicked, this, [&library] { library.loadSelectedScript(); });
+    connect(&library, &ScriptLibrary::scriptChanged, this, &MainWindow::updateTitle);
+    connect(m_editor->document(), &QTextDocument::modificationChanged, this, &MainWindow::updateTitle);
     connect(m_tree, &QTreeWidget::itemDoubleClicked, this, [&library] { library.runSelectedScript(); });
 
     connect(m.onTopAction, &QAction::triggered, this, &MainWindow::toggleOnTop);
@@ -282,10 +287,27 @@ void MainWindow::startUp()
             setEditorText(*m_editor, text.chopped(2));
     });
     runStep([this] { m_library->loadScripts(); });
-    runStep([this] {
-        runCommandLineScript(m_options.commandLine, *this, *m_library, *m_editor, m_automation->state,
-                      [this] { runScript(); }, m_options.countdownTick);
-    });
+    runStep([this] { startFromCommandLine(); });
+}
+
+void MainWindow::startFromCommandLine()
+{
+    const CommandLineStart start = runCommandLineScript(m_options.commandLine, *this, *m_library, *m_editor,
+                                                        m_automation->state, [this] { runScript(); }, m_options.countdownTick);
+    if (start == CommandLineStart::UnknownScript) {
+        m_exitCode = 1;
+        close();
+    }
+}
+
+void MainWindow::closeAfterLastPage()
+{
+    if (m_automation->connection.pageComing()) {
+        m_lastPageWatch.start();
+        return;
+    }
+    m_lastPageWatch.stop();
+    close();
 }
 
 void MainWindow::restorePosition()
@@ -392,8 +414,20 @@ void MainWindow::selectBrowserEngine(BrowserEngine engine)
         placeBrowserWindowsBeside(*this);
 }
 
+void MainWindow::updateTitle()
+{
+    const QString file = m_library->scriptFile();
+    const QString modified = m_editor->document()->isModified() ? QStringLiteral("*") : QString();
+    setWindowTitle(file.isEmpty() ? modified + kCaption
+                                  : modified + QFileInfo(file).completeBaseName() + QStringLiteral(" - ") + kCaption);
+}
+
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    if (!m_library->settleUnsavedChanges()) {
+        event->ignore();
+        return;
+    }
     runStep([this] { m_placement->save(); });
     event->accept();
     hide();
@@ -403,6 +437,8 @@ void MainWindow::closeEvent(QCloseEvent *event)
     });
     if (m_about)
         m_about->close();
+    m_lastPageWatch.stop();
+    m_ended = true;
     emit programEnded();
 }
 

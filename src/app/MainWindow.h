@@ -76,6 +76,9 @@ public:
     [[nodiscard]] QTimer &clockTimer() { return m_clockTimer; }
     [[nodiscard]] QString editorText() const;
     [[nodiscard]] AboutBox *aboutBox() const;
+    // The window has closed, and the program ends with this status.
+    [[nodiscard]] bool hasEnded() const { return m_ended; }
+    [[nodiscard]] int exitCode() const { return m_exitCode; }
 
 signals:
     // The window has closed: the program ends.
@@ -93,8 +96,14 @@ private:
     void connectRunControls();
     void connectRecording();
     void checkScriptText();
+    // The caption names the editor's script and marks unsaved changes: "*Login - NavRelay".
+    void updateTitle();
     void layoutControls();
     void restorePosition();
+    void startFromCommandLine();
+    // The end of a command-line run: the window closes once the last line's page has arrived
+    // or its load has failed, so that the page's request does not die with the program.
+    void closeAfterLastPage();
     // Opens the docs page in the attached browser, or says that it is missing.
     void openDocsPage(const QString &name, BrowserCommands::Failure failure);
 
@@ -114,6 +123,7 @@ private:
     PaneDivider *m_divider = nullptr;
     QTimer m_clockTimer;
     QTimer m_checkDelay; // the script is checked once typing pauses
+    QTimer m_lastPageWatch;
     std::unique_ptr<WindowHost> m_host;
     std::unique_ptr<SelectableBrowser> m_browser;
     std::unique_ptr<ScriptRecording> m_recording; // holds a receiver the browser is given: goes before it
@@ -127,4 +137,6 @@ private:
     QPointer<AboutBox> m_about;
     std::unique_ptr<WindowPlacement> m_placement;
     bool m_shownOnce = false;
+    bool m_ended = false;
+    int m_exitCode = 0;
 };

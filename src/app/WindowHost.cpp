@@ -23,10 +23,12 @@ QMessageBox::Icon messageBoxIcon(MessageIcon icon)
 
 } // namespace
 
-WindowHost::WindowHost(QWidget &mainWindow, QLabel &statusPanel, std::function<void()> openCommandReference)
+WindowHost::WindowHost(QWidget &mainWindow, QLabel &statusPanel, std::function<void()> openCommandReference,
+                       std::function<void()> closeWindow)
     : m_window(mainWindow)
     , m_statusPanel(statusPanel)
     , m_openCommandReference(std::move(openCommandReference))
+    , m_closeWindow(std::move(closeWindow))
 {
 }
 
@@ -86,5 +88,5 @@ void WindowHost::sleep(int milliseconds)
 
 void WindowHost::closeMainWindow()
 {
-    m_window.close();
+    m_closeWindow();
 }

@@ -45,7 +45,7 @@ CountdownDialog::CountdownDialog(QWidget *owner, std::chrono::milliseconds tick)
     , m_abortButton(new QPushButton(QStringLiteral("Abort"), this))
 {
     setObjectName(QStringLiteral("CountdownDialog"));
-    setWindowTitle(QStringLiteral("NavRelay Command Line"));
+    setWindowTitle(kTitle);
     m_secondsLabel->setObjectName(QStringLiteral("secondsLabel"));
     m_abortButton->setObjectName(QStringLiteral("abortButton"));
     m_countdownTimer.setObjectName(QStringLiteral("countdownTimer"));
