@@ -89,10 +89,10 @@ void ScriptLibrary::renameSelected()
     if (answer.isEmpty() || !isShowableName(newName) || !file.isFile())
         return;
     // A new name that differs only in letter case is not applied.
-    if (newName.toLower() != file.fileName().toLower()
-        && !QFile::rename(file.filePath(), file.dir().filePath(newName)))
+    const bool renamed = newName.toLower() != file.fileName().toLower();
+    if (renamed && !QFile::rename(file.filePath(), file.dir().filePath(newName)))
         return;
-    if (file.filePath() == m_scriptFile)
+    if (renamed && file.filePath() == m_scriptFile)
         setScriptFile(file.dir().filePath(newName));
     loadScripts();
 }
@@ -105,11 +105,9 @@ void ScriptLibrary::deleteSelected()
     const QString path = scriptFilePath(*node);
     if (!removeScriptFile(path))
         return;
-    // The editor's text of a deleted script is kept nowhere now.
-    if (path == m_scriptFile) {
+    // The deleted script's text stays in the editor, now of no file.
+    if (path == m_scriptFile)
         setScriptFile(QString());
-        m_editor.document()->setModified(true);
-    }
     delete node;
     // Else the tree selects a neighbour, and a second Delete would remove that script too.
     m_tree.clearSelection();

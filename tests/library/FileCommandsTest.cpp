@@ -151,6 +151,7 @@ TEST_F(LibraryTest, RenameAppliesANewNameButNotALetterCaseChange)
     EXPECT_FALSE(QFileInfo::exists(pathOf("Web/Login.txt")));
     EXPECT_EQ(fileBytes("Web/Logon.txt"), "beep");
     EXPECT_EQ(texts(), (QStringList{"Web", "Logon", "Taken"}));
+    EXPECT_EQ(library.scriptFile(), pathOf("Web/Logon.txt")) << "the editor's script follows its file";
     EXPECT_EQ(selectedText(), "<none>");
     EXPECT_EQ(library.selectedScript(), "Login");
 
@@ -185,6 +186,7 @@ TEST_F(LibraryTest, DeleteTrashesTheScriptAndRemovesOnlyItsNode)
     ASSERT_TRUE(trashed.open(QIODevice::ReadOnly));
     EXPECT_EQ(trashed.readAll(), "login");
     EXPECT_EQ(editor(), "login");
+    EXPECT_EQ(library.scriptFile(), "") << "the text stays, of no file";
     EXPECT_EQ(selectedText(), "<none>"); // a second Delete removes nothing more
     library.deleteSelected();
     EXPECT_EQ(keys().size(), 5);
