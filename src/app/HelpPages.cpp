@@ -1,41 +1,29 @@
 #include "app/HelpPages.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QUrl>
 
-namespace {
-
-QString docsPageUrl(const QString &name)
-{
-    return QUrl::fromLocalFile(docsPagePath(QCoreApplication::applicationDirPath(), QStringLiteral(NAVRELAY_DOCS_DIR), name))
-        .toString();
-}
-
-} // namespace
-
-QString docsPagePath(const QString &programFolder, const QString &sourceDocsFolder, const QString &name)
+QStringList docsFolders(const QString &programFolder)
 {
     const QDir program(programFolder);
-    const QStringList candidates = {
-        program.filePath(QStringLiteral("docs/") + name),
-        program.filePath(QStringLiteral("../share/navrelay/docs/") + name),
-        QDir(sourceDocsFolder).filePath(name),
-    };
-    for (const QString &candidate : candidates) {
-        if (QFileInfo(candidate).isFile())
-            return QDir::cleanPath(QFileInfo(candidate).absoluteFilePath());
+    return {QDir::cleanPath(program.absoluteFilePath(QStringLiteral("docs"))),
+            QDir::cleanPath(program.absoluteFilePath(QStringLiteral("../share/navrelay/docs")))};
+}
+
+std::optional<QString> docsPagePath(const QString &programFolder, const QString &name)
+{
+    for (const QString &folder : docsFolders(programFolder)) {
+        const QFileInfo page(QDir(folder).filePath(name));
+        if (page.isFile())
+            return page.absoluteFilePath();
     }
-    return candidates.constLast();
+    return std::nullopt;
 }
 
-QString commandReferenceUrl()
+QString missingDocsPageMessage(const QString &programFolder, const QString &name)
 {
-    return docsPageUrl(QStringLiteral("commands.html"));
-}
-
-QString userGuideUrl()
-{
-    return docsPageUrl(QStringLiteral("user-guide.html"));
+    QStringList folders;
+    for (const QString &folder : docsFolders(programFolder))
+        folders.append(QDir::toNativeSeparators(folder));
+    return QStringLiteral("The help page %1 is not installed: it is in none of %2.").arg(name, folders.join(QStringLiteral(", ")));
 }

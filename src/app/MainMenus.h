@@ -5,7 +5,8 @@ class QMainWindow;
 class QMenu;
 
 // The main window's menu bar: the menus, their items in order, separators, shortcut keys and
-// check marks, each with the object name of its control. The actions do nothing until the
+// check marks, each with the object name of its control. Every menu and item has an Alt
+// mnemonic (the letter after "&"), unique within its menu. The actions do nothing until the
 // window connects them.
 struct MainMenus {
     explicit MainMenus(QMainWindow &window);
@@ -61,5 +62,6 @@ struct MainMenus {
 
     QMenu *helpMenu;
     QAction *commandsAction;
+    QAction *userGuideAction;
     QAction *aboutAction;
 };

@@ -17,6 +17,7 @@
 #include "library/TopMost.h"
 #include "app/Twips.h"
 #include "app/WindowHost.h"
+#include "app/WindowPlacement.h"
 #include "browser/Automation.h"
 #include "engine/CommandWords.h"
 #include "engine/ScriptCheck.h"
@@ -38,7 +39,9 @@
 #include <QPlainTextEdit>
 #include <QSettings>
 #include <QStatusBar>
+#include <QTextDocument>
 #include <QTreeWidget>
+#include <QUrl>
 
 namespace {
 
@@ -72,7 +75,8 @@ MainWindowOptions defaultMainWindowOptions(const QStringList &arguments)
 {
     MainWindowOptions options;
     options.settingsApplication = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
-    options.libraryRoot = defaultLibraryRoot();
+    options.programFolder = QCoreApplication::applicationDirPath();
+    options.libraryRoot = defaultLibraryRoot(options.programFolder);
     options.commandLine = arguments.mid(1).join(QLatin1Char(' '));
     return options;
 }
@@ -81,6 +85,7 @@ MainWindow::MainWindow(MainWindowOptions options)
     : m_options(std::move(options))
     , m_settings(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, kCaption,
                                              m_options.settingsApplication))
+    , m_placement(std::make_unique<WindowPlacement>(*this, *m_settings))
 {
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(kCaption);
@@ -88,7 +93,7 @@ MainWindow::MainWindow(MainWindowOptions options)
     createControls();
     m_menus = std::make_unique<MainMenus>(*this);
 
-    m_host = std::make_unique<WindowHost>(*this, *m_panel1, [this] { showCommands(); });
+    m_host = std::make_unique<WindowHost>(*this, *m_panel1, [this] { showCommands(); }, [this] { closeAfterLastPage(); });
     m_browser = std::make_unique<SelectableBrowser>(storedBrowserEngine(*m_settings), storedDevToolsAddress(*m_settings));
     m_automation = std::make_unique<Automation>(*m_host, *m_browser);
     m_automation->runner.tickTimer().setObjectName(QStringLiteral("tickTimer"));
@@ -106,6 +111,8 @@ MainWindow::MainWindow(MainWindowOptions options)
     m_clockTimer.setInterval(kClockInterval);
     connect(&m_clockTimer, &QTimer::timeout, this, &MainWindow::updateClock);
     m_clockTimer.start();
+    m_lastPageWatch.setInterval(ScriptRunner::kTickInterval);
+    connect(&m_lastPageWatch, &QTimer::timeout, this, &MainWindow::closeAfterLastPage);
 
     const int dpi = logicalDpi(*this);
     resize(twipsToPixels(kDesignedClientWidth, dpi), twipsToPixels(kDesignedClientHeight, dpi));
@@ -185,13 +192,15 @@ void MainWindow::connectMenus()
     connect(m.resetAction, &QAction::triggered, this, &MainWindow::resetRun);
     connect(m.newScriptAction, &QAction::triggered, this, [&library] { library.newScript(); });
     connect(m.openScriptAction, &QAction::triggered, this, [&library] { library.openScript(); });
-    connect(m.saveScriptAction, &QAction::triggered, this, [&library] { library.saveScript(); });
+    connect(m.saveScriptAction, &QAction::triggered, this, [&library] { (void)library.saveScript(); });
     connect(m.renameAction, &QAction::triggered, this, [&library] { library.renameSelected(); });
     connect(m.deleteAction, &QAction::triggered, this, [&library] { library.deleteSelected(); });
     connect(m.newFolderAction, &QAction::triggered, this, [&library] { library.newFolder(); });
     connect(m.repeatLastAction, &QAction::triggered, this, [&library] { library.repeatLastLine(); });
     connect(m.repeatAllAction, &QAction::triggered, this, [&library] { library.repeatWholeText(); });
     connect(m_tree, &QTreeWidget::itemClicked, this, [&library] { library.loadSelectedScript(); });
+    connect(&library, &ScriptLibrary::scriptChanged, this, &MainWindow::updateTitle);
+    connect(m_editor->document(), &QTextDocument::modificationChanged, this, &MainWindow::updateTitle);
     connect(m_tree, &QTreeWidget::itemDoubleClicked, this, [&library] { library.runSelectedScript(); });
 
     connect(m.onTopAction, &QAction::triggered, this, &MainWindow::toggleOnTop);
@@ -207,6 +216,7 @@ void MainWindow::connectMenus()
     connect(m.chromiumAction, &QAction::triggered, this, [this] { selectBrowserEngine(BrowserEngine::Chromium); });
 
     connect(m.commandsAction, &QAction::triggered, this, &MainWindow::showCommands);
+    connect(m.userGuideAction, &QAction::triggered, this, &MainWindow::showUserGuide);
     connect(m.aboutAction, &QAction::triggered, this, &MainWindow::showAbout);
 }
 
@@ -277,17 +287,32 @@ void MainWindow::startUp()
             setEditorText(*m_editor, text.chopped(2));
     });
     runStep([this] { m_library->loadScripts(); });
-    runStep([this] {
-        runCommandLineScript(m_options.commandLine, *this, *m_library, *m_editor, m_automation->state,
-                      [this] { runScript(); }, m_options.countdownTick);
-    });
+    runStep([this] { startFromCommandLine(); });
+}
+
+void MainWindow::startFromCommandLine()
+{
+    const CommandLineStart start = runCommandLineScript(m_options.commandLine, *this, *m_library, *m_editor,
+                                                        m_automation->state, [this] { runScript(); }, m_options.countdownTick);
+    if (start == CommandLineStart::UnknownScript) {
+        m_exitCode = 1;
+        close();
+    }
+}
+
+void MainWindow::closeAfterLastPage()
+{
+    if (m_automation->connection.pageComing()) {
+        m_lastPageWatch.start();
+        return;
+    }
+    m_lastPageWatch.stop();
+    close();
 }
 
 void MainWindow::restorePosition()
 {
-    winId(); // the frame's measures are known once the window exists
-    m_storedPosition = readStoredPosition(*m_settings);
-    restoreWindowPosition(*this, m_storedPosition);
+    m_placement->restore();
 }
 
 QString MainWindow::editorText() const
@@ -330,9 +355,25 @@ void MainWindow::toggleOnTop()
         makeNotTopMost(*this);
 }
 
+void MainWindow::openDocsPage(const QString &name, BrowserCommands::Failure failure)
+{
+    const std::optional<QString> page = docsPagePath(m_options.programFolder, name);
+    if (!page) {
+        m_host->messageBox(missingDocsPageMessage(m_options.programFolder, name), kCaption, MessageIcon::Information,
+                           MessageButtons::Ok);
+        return;
+    }
+    m_commands->navigate(QUrl::fromLocalFile(*page).toString(), failure);
+}
+
 void MainWindow::showCommands()
 {
-    m_commands->navigate(commandReferenceUrl());
+    openDocsPage(kCommandReferencePage, BrowserCommands::Failure::Report);
+}
+
+void MainWindow::showUserGuide()
+{
+    openDocsPage(kUserGuidePage, BrowserCommands::Failure::Report);
 }
 
 AboutBox *MainWindow::aboutBox() const
@@ -343,7 +384,7 @@ AboutBox *MainWindow::aboutBox() const
 void MainWindow::showAbout()
 {
     if (!m_about) {
-        m_about = new AboutBox([this] { m_commands->navigate(userGuideUrl(), BrowserCommands::Failure::Ignore); });
+        m_about = new AboutBox([this] { openDocsPage(kUserGuidePage, BrowserCommands::Failure::Ignore); });
         m_about->setAttribute(Qt::WA_DeleteOnClose);
     }
     m_about->show();
@@ -373,9 +414,21 @@ void MainWindow::selectBrowserEngine(BrowserEngine engine)
         placeBrowserWindowsBeside(*this);
 }
 
+void MainWindow::updateTitle()
+{
+    const QString file = m_library->scriptFile();
+    const QString modified = m_editor->document()->isModified() ? QStringLiteral("*") : QString();
+    setWindowTitle(file.isEmpty() ? modified + kCaption
+                                  : modified + QFileInfo(file).completeBaseName() + QStringLiteral(" - ") + kCaption);
+}
+
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    runStep([this] { writeWindowPosition(*m_settings, *this); });
+    if (!m_library->settleUnsavedChanges()) {
+        event->ignore();
+        return;
+    }
+    runStep([this] { m_placement->save(); });
     event->accept();
     hide();
     runStep([this] {
@@ -384,6 +437,8 @@ void MainWindow::closeEvent(QCloseEvent *event)
     });
     if (m_about)
         m_about->close();
+    m_lastPageWatch.stop();
+    m_ended = true;
     emit programEnded();
 }
 
@@ -411,10 +466,8 @@ void MainWindow::showEvent(QShowEvent *event)
     if (m_shownOnce)
         return;
     m_shownOnce = true;
-    // A window manager tells the frame's size only once the window is mapped: the stored outer
-    // size is applied again with it, then the browser takes its place beside the window.
-    QTimer::singleShot(0, this, [this] {
-        restoreWindowPosition(*this, m_storedPosition);
+    // Once the window has its frame, the browser takes its place beside it.
+    m_placement->settle([this] {
         if (m_browser->engine() == BrowserEngine::Builtin)
             placeBrowserWindowsBeside(*this);
     });

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "app/BrowserCommands.h"
 #include "app/FormLayout.h"
 #include "app/SelectableBrowser.h"
-#include "app/WindowPosition.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -11,7 +11,6 @@
 #include <chrono>
 #include <memory>
 
-class BrowserCommands;
 class FileDialog;
 class LinkListView;
 class QLabel;
@@ -25,6 +24,7 @@ class QTreeWidget;
 class ScriptLibrary;
 class ScriptRecording;
 class WindowHost;
+class WindowPlacement;
 class AboutBox;
 struct Automation;
 struct MainMenus;
@@ -34,6 +34,7 @@ struct MainWindowOptions {
     QString settingsApplication; // the settings store's application name
     QString libraryRoot;         // the Scripts folder
     QString commandLine;         // the arguments joined by single blanks
+    QString programFolder;       // the folder the program lies in: the docs are sought from it
     std::chrono::milliseconds countdownTick{1000}; // the command-line countdown's second; tests shorten it
 };
 
@@ -64,6 +65,7 @@ public:
     void closeAllWindows();
     void toggleOnTop();
     void showCommands();
+    void showUserGuide();
     void showAbout();
     void showRecordOptions();
     // Drives the given engine from now on, keeping the choice in the settings store.
@@ -74,6 +76,9 @@ public:
     [[nodiscard]] QTimer &clockTimer() { return m_clockTimer; }
     [[nodiscard]] QString editorText() const;
     [[nodiscard]] AboutBox *aboutBox() const;
+    // The window has closed, and the program ends with this status.
+    [[nodiscard]] bool hasEnded() const { return m_ended; }
+    [[nodiscard]] int exitCode() const { return m_exitCode; }
 
 signals:
     // The window has closed: the program ends.
@@ -91,8 +96,16 @@ private:
     void connectRunControls();
     void connectRecording();
     void checkScriptText();
+    // The caption names the editor's script and marks unsaved changes: "*Login - NavRelay".
+    void updateTitle();
     void layoutControls();
     void restorePosition();
+    void startFromCommandLine();
+    // The end of a command-line run: the window closes once the last line's page has arrived
+    // or its load has failed, so that the page's request does not die with the program.
+    void closeAfterLastPage();
+    // Opens the docs page in the attached browser, or says that it is missing.
+    void openDocsPage(const QString &name, BrowserCommands::Failure failure);
 
     MainWindowOptions m_options;
     std::unique_ptr<QSettings> m_settings;
@@ -110,6 +123,7 @@ private:
     PaneDivider *m_divider = nullptr;
     QTimer m_clockTimer;
     QTimer m_checkDelay; // the script is checked once typing pauses
+    QTimer m_lastPageWatch;
     std::unique_ptr<WindowHost> m_host;
     std::unique_ptr<SelectableBrowser> m_browser;
     std::unique_ptr<ScriptRecording> m_recording; // holds a receiver the browser is given: goes before it
@@ -121,6 +135,8 @@ private:
     std::unique_ptr<LinkListView> m_linkListView;
     std::unique_ptr<ScriptLibrary> m_library;
     QPointer<AboutBox> m_about;
-    StoredPosition m_storedPosition;
+    std::unique_ptr<WindowPlacement> m_placement;
     bool m_shownOnce = false;
+    bool m_ended = false;
+    int m_exitCode = 0;
 };

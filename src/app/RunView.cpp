@@ -14,8 +14,8 @@ RunView::RunView(ScriptRunner &runner, ScriptEditor &editor, QLabel &runPanel, Q
     , m_pauseAction(pauseAction)
 {
     m_runner.addObserver(*this);
-    m_runner.setBreakpoints(m_editor.breakpoints());
-    connect(&m_editor, &ScriptEditor::breakpointsChanged, this, [this] { m_runner.setBreakpoints(m_editor.breakpoints()); });
+    // The runner asks the gutter itself, so it pauses where the dots are after any edit.
+    m_runner.setBreakpoints([this](int line) { return m_editor.hasBreakpointAt(line); });
     // Connected after the runner's own tick: the marks show where that tick left the run.
     connect(&m_runner.tickTimer(), &QTimer::timeout, this, &RunView::refreshSoon);
     m_pendingRefresh.setSingleShot(true);
@@ -26,6 +26,7 @@ RunView::RunView(ScriptRunner &runner, ScriptEditor &editor, QLabel &runPanel, Q
 
 RunView::~RunView()
 {
+    m_runner.setBreakpoints({});
     m_runner.removeObserver(*this);
 }
 
@@ -72,7 +73,7 @@ void RunView::refresh()
     m_sinceRefresh.restart();
     const RunStatus status = m_runner.status();
     const int nextLine = m_runner.state().currentLine;
-    m_pauseAction.setText(m_runner.isPaused() ? QStringLiteral("Continue") : QStringLiteral("Pause"));
+    m_pauseAction.setText(m_runner.isPaused() ? QStringLiteral("Contin&ue") : QStringLiteral("&Pause"));
     switch (status) {
     case RunStatus::Stopped:
         m_startedLine = -1;

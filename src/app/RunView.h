@@ -12,9 +12,9 @@ class ScriptEditor;
 class ScriptRunner;
 
 // Shows a run in the editor and the status bar: the line the run stands on (waiting for its
-// page or paused looks different), the line it halted on with its error, and the breakpoints
-// the runner pauses at. Marks follow the run at most every kRefreshMs, so a fast run is not
-// slowed by repainting.
+// page or paused looks different) and the line it halted on with its error; the runner pauses
+// at the breakpoints the editor's gutter shows. Marks follow the run at most every kRefreshMs,
+// so a fast run is not slowed by repainting.
 class RunView final : public QObject, public RunObserver {
     Q_OBJECT
 public:

@@ -99,6 +99,11 @@ QSet<int> ScriptEditor::breakpoints() const
     return lines;
 }
 
+bool ScriptEditor::hasBreakpointAt(int line) const
+{
+    return hasBreakpoint(blockAtLine(line));
+}
+
 void ScriptEditor::toggleBreakpoint(int line)
 {
     QTextBlock block = blockAtLine(line);
@@ -106,7 +111,6 @@ void ScriptEditor::toggleBreakpoint(int line)
         return;
     block.setUserData(hasBreakpoint(block) ? nullptr : new BreakpointMark);
     m_gutter->update();
-    emit breakpointsChanged();
 }
 
 void ScriptEditor::toggleBreakpointAtCursor()

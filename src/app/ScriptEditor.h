@@ -24,6 +24,7 @@ public:
 
     // Breakpoints are kept on the text's lines, so they move with the lines as the text is edited.
     [[nodiscard]] QSet<int> breakpoints() const;
+    [[nodiscard]] bool hasBreakpointAt(int line) const;
     void toggleBreakpoint(int line);
     void toggleBreakpointAtCursor();
 
@@ -37,9 +38,6 @@ public:
 
     [[nodiscard]] int gutterWidth() const;
     [[nodiscard]] QWidget *gutter() const { return m_gutter; }
-
-signals:
-    void breakpointsChanged();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

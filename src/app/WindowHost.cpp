@@ -9,10 +9,26 @@
 #include <QThread>
 #include <QTimer>
 
-WindowHost::WindowHost(QWidget &mainWindow, QLabel &statusPanel, std::function<void()> openCommandReference)
+namespace {
+
+QMessageBox::Icon messageBoxIcon(MessageIcon icon)
+{
+    switch (icon) {
+    case MessageIcon::Information: return QMessageBox::Information;
+    case MessageIcon::Error: return QMessageBox::Critical;
+    case MessageIcon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+} // namespace
+
+WindowHost::WindowHost(QWidget &mainWindow, QLabel &statusPanel, std::function<void()> openCommandReference,
+                       std::function<void()> closeWindow)
     : m_window(mainWindow)
     , m_statusPanel(statusPanel)
     , m_openCommandReference(std::move(openCommandReference))
+    , m_closeWindow(std::move(closeWindow))
 {
 }
 
@@ -38,8 +54,7 @@ void WindowHost::showStatusText()
 
 void WindowHost::messageBox(const QString &text, const QString &title, MessageIcon icon, MessageButtons buttons)
 {
-    QMessageBox box(icon == MessageIcon::Information ? QMessageBox::Information : QMessageBox::NoIcon, title, text,
-                    QMessageBox::Ok, &m_window);
+    QMessageBox box(messageBoxIcon(icon), title, text, QMessageBox::Ok, &m_window);
     if (buttons == MessageButtons::OkHelp) {
         // Help shows the command reference and leaves the message open, as a help button does.
         QPushButton *help = box.addButton(QMessageBox::Help);
@@ -73,5 +88,5 @@ void WindowHost::sleep(int milliseconds)
 
 void WindowHost::closeMainWindow()
 {
-    m_window.close();
+    m_closeWindow();
 }

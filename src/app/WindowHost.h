@@ -13,8 +13,10 @@ class QWidget;
 // the clipboard, the beep, a blocking sleep, and closing the window.
 class WindowHost : public Host {
 public:
-    // openCommandReference is what a message box's Help button does.
-    WindowHost(QWidget &mainWindow, QLabel &statusPanel, std::function<void()> openCommandReference);
+    // openCommandReference is what a message box's Help button does; closeWindow what the end
+    // of a command-line run does.
+    WindowHost(QWidget &mainWindow, QLabel &statusPanel, std::function<void()> openCommandReference,
+               std::function<void()> closeWindow);
 
     void setStatusText(const QString &text) override;
     void messageBox(const QString &text, const QString &title, MessageIcon icon,
@@ -33,6 +35,7 @@ private:
     QWidget &m_window;
     QLabel &m_statusPanel;
     std::function<void()> m_openCommandReference;
+    std::function<void()> m_closeWindow;
     QString m_statusText;
     QElapsedTimer m_sinceShown;
     bool m_statusPending = false;

@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QWidget>
+#include <QWindow>
 
 #include <algorithm>
 #include <cmath>
@@ -20,34 +21,33 @@ const QString kWidth = QStringLiteral("Width");
 
 // About 7,000 inches: anything farther is no screen position but a damaged value.
 constexpr double kLargestTwips = 1.0e7;
+// How much of the frame's top edge a screen must show for the title bar to be taken hold of.
+constexpr int kGripWidth = 48;
 
 QString storedText(QSettings &settings, const QString &key)
 {
     return settings.value(kGroup + QLatin1Char('/') + key).toString();
 }
 
-QSize frameExtra(const QWidget &window)
+bool showsTopEdge(const QRect &screen, const QRect &frame)
 {
-    return window.frameGeometry().size() - window.geometry().size();
+    const int shown = std::min(frame.right(), screen.right()) - std::max(frame.left(), screen.left()) + 1;
+    return frame.top() >= screen.top() && frame.top() <= screen.bottom() && shown >= std::min(kGripWidth, frame.width());
 }
 
-bool onSomeScreen(const QRect &frame)
+int distance(const QRect &screen, const QPoint &point)
 {
-    for (const QScreen *screen : QGuiApplication::screens()) {
-        if (screen->availableGeometry().intersects(frame))
-            return true;
-    }
-    return QGuiApplication::screens().isEmpty();
+    const int dx = std::max({screen.left() - point.x(), 0, point.x() - screen.right()});
+    const int dy = std::max({screen.top() - point.y(), 0, point.y() - screen.bottom()});
+    return dx + dy;
 }
 
-void keepOnScreen(QWidget &window)
+QMargins frameMargins(const QWidget &window)
 {
     const QRect frame = window.frameGeometry();
-    const QScreen *primary = QGuiApplication::primaryScreen();
-    if (!primary || onSomeScreen(frame))
-        return;
-    const QRect available = primary->availableGeometry();
-    window.move(available.topLeft());
+    const QRect client = window.geometry();
+    return {client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+            frame.bottom() - client.bottom()};
 }
 
 } // namespace
@@ -75,12 +75,10 @@ StoredPosition readStoredPosition(QSettings &settings)
             sizeFromText(storedText(settings, kHeight)), sizeFromText(storedText(settings, kWidth))};
 }
 
-void writeWindowPosition(QSettings &settings, const QWidget &window)
+void writeFramePosition(QSettings &settings, const QRect &frame, int dotsPerInch)
 {
-    const int dpi = logicalDpi(window);
-    const QRect frame = window.frameGeometry();
     const auto write = [&](const QString &key, int pixels) {
-        settings.setValue(kGroup + QLatin1Char('/') + key, QString::number(pixelsToTwips(pixels, dpi)));
+        settings.setValue(kGroup + QLatin1Char('/') + key, QString::number(pixelsToTwips(pixels, dotsPerInch)));
     };
     write(kTop, frame.top());
     write(kLeft, frame.left());
@@ -89,16 +87,51 @@ void writeWindowPosition(QSettings &settings, const QWidget &window)
     settings.sync();
 }
 
-void restoreWindowPosition(QWidget &window, const StoredPosition &position)
+QRect storedFrame(const StoredPosition &position, const QRect &current, int dotsPerInch)
 {
-    const int dpi = logicalDpi(window);
+    QRect frame = current;
     if (position.top)
-        window.move(window.frameGeometry().left(), twipsToPixels(*position.top, dpi));
+        frame.moveTop(twipsToPixels(*position.top, dotsPerInch));
     if (position.left)
-        window.move(twipsToPixels(*position.left, dpi), window.frameGeometry().top());
+        frame.moveLeft(twipsToPixels(*position.left, dotsPerInch));
     if (position.height)
-        window.resize(window.width(), std::max(0, twipsToPixels(*position.height, dpi) - frameExtra(window).height()));
+        frame.setHeight(twipsToPixels(*position.height, dotsPerInch));
     if (position.width)
-        window.resize(std::max(0, twipsToPixels(*position.width, dpi) - frameExtra(window).width()), window.height());
-    keepOnScreen(window);
+        frame.setWidth(twipsToPixels(*position.width, dotsPerInch));
+    return frame;
+}
+
+QRect reachableFrame(const QRect &frame, const QList<QRect> &screens)
+{
+    if (screens.isEmpty() || std::any_of(screens.begin(), screens.end(), [&](const QRect &screen) { return showsTopEdge(screen, frame); }))
+        return frame;
+    const QRect nearest = *std::min_element(screens.begin(), screens.end(), [&](const QRect &a, const QRect &b) {
+        return distance(a, frame.topLeft()) < distance(b, frame.topLeft());
+    });
+    const int left = std::clamp(frame.left(), nearest.left(), std::max(nearest.left(), nearest.right() + 1 - frame.width()));
+    const int top = std::clamp(frame.top(), nearest.top(), std::max(nearest.top(), nearest.bottom() + 1 - frame.height()));
+    return frame.translated(left - frame.left(), top - frame.top());
+}
+
+QList<QRect> availableScreenAreas()
+{
+    QList<QRect> areas;
+    for (const QScreen *screen : QGuiApplication::screens())
+        areas.append(screen->availableGeometry());
+    return areas;
+}
+
+bool frameKnown(const QWidget &window)
+{
+    const QWindow *handle = window.windowHandle();
+    return handle && handle->handle() && !handle->frameMargins().isNull();
+}
+
+void placeFrame(QWidget &window, const QRect &frame, FramePart part)
+{
+    const QMargins margins = frameMargins(window);
+    window.resize(std::max(0, frame.width() - margins.left() - margins.right()),
+                  std::max(0, frame.height() - margins.top() - margins.bottom()));
+    if (part == FramePart::SizeAndPosition)
+        window.move(frame.topLeft());
 }

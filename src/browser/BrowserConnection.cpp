@@ -158,6 +158,15 @@ void BrowserConnection::detach()
     m_attached.reset();
 }
 
+bool BrowserConnection::pageComing() const
+{
+    try {
+        return m_attached && (m_attached->isBusy() || m_state.waitingForPage);
+    } catch (const ScriptError &) {
+        return false;
+    }
+}
+
 void BrowserConnection::navigationStarted(const QString &)
 {
     m_state.waitingForPage = true;

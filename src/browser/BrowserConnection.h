@@ -35,6 +35,9 @@ public:
     std::shared_ptr<BrowserWindow> newWindowRequested() override;
 
     [[nodiscard]] std::shared_ptr<BrowserWindow> attachedWindow() const { return m_attached; }
+    // A page is on its way to the attached window: the window loads one, or a line waits for
+    // one. A window gone or never attached has none coming.
+    [[nodiscard]] bool pageComing() const;
     [[nodiscard]] std::shared_ptr<BrowserWindow> popupWindow() const { return m_popup; }
     [[nodiscard]] Browser &browser() { return m_browser; }
 

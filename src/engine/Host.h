@@ -2,7 +2,7 @@
 
 #include <QString>
 
-enum class MessageIcon { None, Information };
+enum class MessageIcon { None, Information, Error };
 enum class MessageButtons { Ok, OkHelp };
 
 // What the engine needs of the program that hosts it: the main window or the terminal.

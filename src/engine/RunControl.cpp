@@ -1,7 +1,10 @@
 // Run, Reset and the string variable: how a script is prepared, started and rewound.
 #include "engine/ScriptRunner.h"
 
+#include "engine/BrowserAccess.h"
+#include "engine/BrowserWindow.h"
 #include "engine/Host.h"
+#include "engine/ScriptError.h"
 #include "engine/ScriptText.h"
 
 #include <QLocale>
@@ -60,9 +63,20 @@ void ScriptRunner::stopAtLineOne()
 
 void ScriptRunner::stop()
 {
+    const bool wasRunning = m_tickTimer.isActive();
+    const bool pageComing = m_state.waitingForPage;
     stopAtLineOne();
     m_paused = false;
     m_stepsAllowed = 0;
+    // The page a stopped run waited for must not arrive later in its place.
+    if (pageComing) {
+        try {
+            m_browser.window().stop();
+        } catch (const ScriptError &) {
+        }
+    }
+    if (wasRunning)
+        m_host.setStatusText(QStringLiteral("Stopped Executing Script"));
 }
 
 void ScriptRunner::pause()

@@ -129,7 +129,7 @@ void ScriptRunner::restorePace()
 bool ScriptRunner::holdBeforeLine()
 {
     const int line = m_state.currentLine;
-    if (m_breakpoints.contains(line) && line != m_passBreakpointAt && !m_paused)
+    if (m_isBreakpoint && m_isBreakpoint(line) && line != m_passBreakpointAt && !m_paused)
         m_paused = true;
     if (m_paused && m_stepsAllowed == 0)
         return true;
@@ -187,7 +187,7 @@ void ScriptRunner::trapError(const ScriptError &error)
     notify([&](RunObserver &observer) { observer.lineFailed(error, false); });
     if (error.number() > 0) {
         m_host.messageBox(QStringLiteral("%1: %2").arg(error.number()).arg(error.description()),
-                          kTrappedErrorTitle, MessageIcon::Information, MessageButtons::OkHelp);
+                          kTrappedErrorTitle, MessageIcon::Error, MessageButtons::OkHelp);
     }
 }
 

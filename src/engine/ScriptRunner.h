@@ -2,10 +2,10 @@
 
 #include "engine/RunState.h"
 
-#include <QSet>
 #include <QString>
 #include <QTimer>
 
+#include <functional>
 #include <vector>
 
 class BrowserAccess;
@@ -36,7 +36,8 @@ public:
     void runScript(const QString &editorText);
     // Reset: rewinds to line 1 and clears the waits; a running timer keeps running.
     void resetRun();
-    // Stop: ends the run at once, wherever it stands; the page stays as it is.
+    // Stop: ends the run at once, wherever it stands, and the load of a page it waits for; the
+    // page shown stays as it is.
     void stop();
     // Pause holds the run before its next line; resume lets it go on.
     void pause();
@@ -45,8 +46,9 @@ public:
     void step(const QString &editorText);
     // Run, starting at the given zero-based line.
     void runFrom(const QString &editorText, int line);
-    // The run pauses before each of these zero-based lines.
-    void setBreakpoints(QSet<int> lines) { m_breakpoints = std::move(lines); }
+    // The run pauses before each zero-based line the test answers true for; it is asked as the
+    // line comes, so it may follow an editor's marks as they move.
+    void setBreakpoints(std::function<bool(int line)> isBreakpoint) { m_isBreakpoint = std::move(isBreakpoint); }
     [[nodiscard]] bool isPaused() const { return m_paused; }
 
     // The browser finished a page: a run ticking every 0 ms that idled through the wait for it
@@ -104,7 +106,7 @@ private:
     bool m_paused = false;
     int m_stepsAllowed = 0; // lines a paused run may still execute
     int m_passBreakpointAt = -1; // the breakpoint line a resumed or stepped run goes past once
-    QSet<int> m_breakpoints;
+    std::function<bool(int line)> m_isBreakpoint;
 };
 
 // The time of day as the clock in status panel 2 shows it.

@@ -9,12 +9,23 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QWindow>
 
 namespace {
 
 QString secondsText(qint16 seconds)
 {
     return QStringLiteral("You have ") + QString::number(seconds) + QStringLiteral(" seconds to abort.");
+}
+
+// X11 window managers give a utility window minimise and maximise buttons, and the buttons
+// leave its caption no room; a toolbar window has a close box alone, as a tool window should.
+// The type is read when the window's flags reach the window system, as making it top-most does.
+void askForCloseBoxAlone(QWidget &window)
+{
+    constexpr int kToolbarWindowType = 0x8;
+    window.winId();
+    window.windowHandle()->setProperty("_q_xcb_wm_window_type", kToolbarWindowType);
 }
 
 // The font, made smaller where a wider stand-in for a missing font would cut the text off.
@@ -34,7 +45,7 @@ CountdownDialog::CountdownDialog(QWidget *owner, std::chrono::milliseconds tick)
     , m_abortButton(new QPushButton(QStringLiteral("Abort"), this))
 {
     setObjectName(QStringLiteral("CountdownDialog"));
-    setWindowTitle(QStringLiteral("NavRelay Command Line"));
+    setWindowTitle(kTitle);
     m_secondsLabel->setObjectName(QStringLiteral("secondsLabel"));
     m_abortButton->setObjectName(QStringLiteral("abortButton"));
     m_countdownTimer.setObjectName(QStringLiteral("countdownTimer"));
@@ -43,6 +54,7 @@ CountdownDialog::CountdownDialog(QWidget *owner, std::chrono::milliseconds tick)
     connect(&m_countdownTimer, &QTimer::timeout, this, &CountdownDialog::countDown);
     connect(m_abortButton, &QPushButton::clicked, this, &CountdownDialog::abort);
     placeControls();
+    askForCloseBoxAlone(*this);
     makeTopMost(*this);
     startUp();
 }

@@ -17,6 +17,7 @@ class CountdownDialog : public QDialog {
     Q_OBJECT
 public:
     static constexpr qint16 kSeconds = 10;
+    static inline const QString kTitle = QStringLiteral("NavRelay Command Line");
 
     // tick is shortened only by tests.
     explicit CountdownDialog(QWidget *owner, std::chrono::milliseconds tick = kCountdownTick);

@@ -30,6 +30,7 @@ QString editorText(const QPlainTextEdit &editor)
 void setEditorText(QPlainTextEdit &editor, const QString &text)
 {
     editor.setPlainText(text);
+    editor.document()->setModified(false);
 }
 
 void appendEditorText(QPlainTextEdit &editor, const QString &text)

@@ -15,6 +15,7 @@ inline constexpr qsizetype kMaxScriptLength = 32 * 1024 * 1024;
 inline constexpr qsizetype kMaxLineLength = 16 * 1024;
 
 [[nodiscard]] QString editorText(const QPlainTextEdit &editor);
+// The text set is the editor's text as loaded: nothing in it is an unsaved change.
 void setEditorText(QPlainTextEdit &editor, const QString &text);
 // Appends the text at the end as one edit, which the user can undo.
 void appendEditorText(QPlainTextEdit &editor, const QString &text);

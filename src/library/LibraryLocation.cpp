@@ -3,7 +3,6 @@
 
 #include "library/ScriptFileAccess.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -13,13 +12,23 @@ bool dirExists(const QString &folder)
     return !folder.isEmpty() && QFileInfo(folder).isDir();
 }
 
-QString defaultLibraryRoot()
+bool installedUnderPrefix(const QString &programFolder)
 {
-    const QString programFolder = QCoreApplication::applicationDirPath();
+    const QDir program(programFolder);
+    return program.dirName() == QLatin1String("bin") && dirExists(program.filePath(QStringLiteral("../share/navrelay")));
+}
+
+QString defaultLibraryRoot(const QString &programFolder)
+{
+    const QString perUser = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/Scripts");
+    // Run as root, an installed program could write into its own bin/, where no package
+    // manager removes it again.
+    if (installedUnderPrefix(programFolder))
+        return perUser;
     const QString besideProgram = programFolder + QStringLiteral("/Scripts");
     if (dirExists(besideProgram) || QFileInfo(programFolder).isWritable())
         return besideProgram;
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/Scripts");
+    return perUser;
 }
 
 void createFirstRunLibrary(const QString &libraryRoot)

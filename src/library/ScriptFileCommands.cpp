@@ -10,7 +10,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 #include <QTreeWidget>
 
 namespace {
@@ -19,9 +21,27 @@ const QString kScriptExtension = QStringLiteral(".txt");
 
 } // namespace
 
+bool ScriptLibrary::settleUnsavedChanges()
+{
+    if (!m_editor.document()->isModified())
+        return true;
+    const QString script = m_scriptFile.isEmpty() ? QStringLiteral("The script")
+                                                  : QStringLiteral("The script \"%1\"").arg(QFileInfo(m_scriptFile).completeBaseName());
+    QMessageBox question(QMessageBox::Warning, programTitle(), script + QStringLiteral(" has changes that are not saved."),
+                         QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, m_editor.window());
+    question.setInformativeText(QStringLiteral("Save them before it goes?"));
+    question.setDefaultButton(QMessageBox::Save);
+    switch (question.exec()) {
+    case QMessageBox::Save: return saveScript();
+    case QMessageBox::Discard: return true;
+    default: return false;
+    }
+}
+
 void ScriptLibrary::newScript()
 {
-    setEditorText(m_editor, QString());
+    if (settleUnsavedChanges())
+        showScript(QString(), QString());
 }
 
 void ScriptLibrary::openScript()
@@ -32,25 +52,29 @@ void ScriptLibrary::openScript()
     const QString path = m_dialog.fileName();
     if (path.isEmpty())
         return;
-    if (const std::optional<QString> text = loadScriptText(path))
-        setEditorText(m_editor, *text);
+    const std::optional<QString> text = loadScriptText(path);
+    if (text && settleUnsavedChanges())
+        showScript(path, *text);
 }
 
-void ScriptLibrary::saveScript()
+bool ScriptLibrary::saveScript()
 {
     // A cancelled Save changes nothing: rebuilding the tree would also empty the link list.
     if (!m_dialog.showSave())
-        return;
+        return false;
     const QString path = m_dialog.fileName();
     if (path.isEmpty())
-        return;
+        return false;
     if (const std::optional<QString> failure = writeScriptFile(path, editorText(m_editor))) {
         m_host.messageBox(QStringLiteral("The script could not be saved to ") + QDir::toNativeSeparators(path)
                               + QStringLiteral(": ") + *failure,
                           programTitle());
-        return;
+        return false;
     }
+    m_editor.document()->setModified(false);
+    setScriptFile(path);
     loadScripts();
+    return true;
 }
 
 void ScriptLibrary::renameSelected()
@@ -65,9 +89,11 @@ void ScriptLibrary::renameSelected()
     if (answer.isEmpty() || !isShowableName(newName) || !file.isFile())
         return;
     // A new name that differs only in letter case is not applied.
-    if (newName.toLower() != file.fileName().toLower()
-        && !QFile::rename(file.filePath(), file.dir().filePath(newName)))
+    const bool renamed = newName.toLower() != file.fileName().toLower();
+    if (renamed && !QFile::rename(file.filePath(), file.dir().filePath(newName)))
         return;
+    if (renamed && file.filePath() == m_scriptFile)
+        setScriptFile(file.dir().filePath(newName));
     loadScripts();
 }
 
@@ -76,8 +102,12 @@ void ScriptLibrary::deleteSelected()
     QTreeWidgetItem *node = selectedNode();
     if (!node || node->childCount() > 0 || !node->parent())
         return;
-    if (!removeScriptFile(scriptFilePath(*node)))
+    const QString path = scriptFilePath(*node);
+    if (!removeScriptFile(path))
         return;
+    // The deleted script's text stays in the editor, now of no file.
+    if (path == m_scriptFile)
+        setScriptFile(QString());
     delete node;
     // Else the tree selects a neighbour, and a second Delete would remove that script too.
     m_tree.clearSelection();

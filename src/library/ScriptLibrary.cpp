@@ -13,6 +13,8 @@
 #include <QPlainTextEdit>
 #include <QTreeWidget>
 
+#include <algorithm>
+
 ScriptLibrary::ScriptLibrary(QTreeWidget &scriptTree, QPlainTextEdit &scriptEditor, CommonDialog &fileDialog,
                              Host &host, LinkList &linkList, QString libraryRoot,
                              std::function<void()> runScript)
@@ -78,10 +80,22 @@ void ScriptLibrary::loadSelectedScript()
         return;
     const QString path = scriptFilePath(*node);
     const std::optional<QString> text = loadScriptText(path);
-    if (!text)
+    if (!text || !settleUnsavedChanges())
         return;
-    setEditorText(m_editor, *text);
+    showScript(path, *text);
     m_dialog.setFileName(path);
+}
+
+void ScriptLibrary::showScript(const QString &path, const QString &text)
+{
+    setEditorText(m_editor, text);
+    setScriptFile(path);
+}
+
+void ScriptLibrary::setScriptFile(const QString &path)
+{
+    m_scriptFile = path;
+    emit scriptChanged();
 }
 
 void ScriptLibrary::runSelectedScript()
@@ -106,6 +120,12 @@ bool ScriptLibrary::selectFirstNodeNamed(const QString &text)
         }
     }
     return false;
+}
+
+bool ScriptLibrary::hasNodeNamed(const QString &text) const
+{
+    const std::vector<QTreeWidgetItem *> nodes = nodesInOrderAdded();
+    return std::any_of(nodes.begin(), nodes.end(), [&](const QTreeWidgetItem *node) { return node->text(0) == text; });
 }
 
 QTreeWidgetItem *ScriptLibrary::selectedNode() const

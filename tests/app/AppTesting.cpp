@@ -38,11 +38,12 @@ void useTemporaryConfigFolder()
     Q_UNUSED(set);
 }
 
-MainWindowOptions testOptions(const QString &libraryRoot, const QString &commandLine)
+MainWindowOptions testOptions(const QString &libraryRoot, const QString &commandLine, const QString &programFolder = {})
 {
     MainWindowOptions options = defaultMainWindowOptions({QCoreApplication::applicationFilePath()});
     options.libraryRoot = libraryRoot;
     options.commandLine = commandLine;
+    options.programFolder = programFolder.isEmpty() ? buildProgramFolder() : programFolder;
     return options;
 }
 
@@ -143,9 +144,14 @@ AppTest::~AppTest()
     settings()->clear();
 }
 
-MainWindow &AppTest::start(const QString &commandLine)
+QString buildProgramFolder()
 {
-    window = std::make_unique<MainWindow>(testOptions(libraryRoot(), commandLine));
+    return QFileInfo(QStringLiteral(NAVRELAY_APP_PATH)).absolutePath();
+}
+
+MainWindow &AppTest::start(const QString &commandLine, const QString &programFolder)
+{
+    window = std::make_unique<MainWindow>(testOptions(libraryRoot(), commandLine, programFolder));
     window->startUp();
     window->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));

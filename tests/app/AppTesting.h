@@ -53,8 +53,9 @@ protected:
     AppTest();
     ~AppTest() override;
 
-    // Creates the window and runs startUp; shows it unless told not to.
-    MainWindow &start(const QString &commandLine = {});
+    // Creates the window and runs startUp, as a program in the build's folder or the given one,
+    // and shows it.
+    MainWindow &start(const QString &commandLine = {}, const QString &programFolder = {});
     // Creates the window for a command-line start of the named script, with a countdown that
     // ends at once, and runs startUp without showing it; programEnded turns true when the run
     // ends the program.
@@ -86,5 +87,7 @@ private:
     QTemporaryDir m_files;
 };
 
+// The folder of the build's navrelay, with the build's copy of the docs.
+[[nodiscard]] QString buildProgramFolder();
 [[nodiscard]] QByteArray fileBytes(const QString &path);
 void writeFile(const QString &path, const QByteArray &bytes);

@@ -4,6 +4,7 @@
 
 #include "app/RunLogView.h"
 #include "app/ScriptEditor.h"
+#include "browser/builtin/BuiltinWindow.h"
 #include "browser/Automation.h"
 #include "engine/ScriptRunner.h"
 #include "library/EditorText.h"
@@ -63,7 +64,7 @@ TEST_F(RunControlTest, BreakpointsStepAndContinueFollowTheScriptLineByLine)
     EXPECT_EQ(requestsFor(server, "/a"), 1);
     EXPECT_EQ(requestsFor(server, "/b"), 0) << "the run holds before the breakpoint line";
     EXPECT_TRUE(waitUntil([&] { return runPanel() == "Paused before line 3"; })) << runPanel().toStdString();
-    EXPECT_EQ(action("pauseAction").text(), "Continue");
+    EXPECT_EQ(action("pauseAction").text(), "Contin&ue");
     spinEvents(50);
     EXPECT_EQ(highlighted, (std::vector<int>{0, 1, 2})) << "the highlight moves line by line";
 
@@ -108,11 +109,39 @@ TEST_F(RunControlTest, StopDuringAPageWaitEndsTheRunAndKeepsTheEditor)
     ASSERT_TRUE(waitUntil([&] { return runPanel() == "Waiting for the page of line 1"; }));
     choose("stopAction");
     EXPECT_EQ(runner().status(), RunStatus::Stopped);
+    EXPECT_EQ(panel1(), "Stopped Executing Script") << "no line is executing any more";
     release = true;
     spinEvents(300);
     EXPECT_EQ(requestsFor(server, "/after"), 0);
+    EXPECT_FALSE(attachedWindow().isBusy()) << "the load ended with the run";
+    EXPECT_NE(attachedWindow().locationUrl(), server.url("/slow")) << "the page that was loading never replaces the shown one";
     EXPECT_EQ(window->editorText(), script);
     EXPECT_FALSE(editor().runLine());
+}
+
+TEST_F(RunControlTest, TheRunPausesWhereTheGutterShowsBreakpointsAfterEveryEdit)
+{
+    start();
+    setEditorText(editor(), "beep\r\nbeep\r\nbeep\r\nbeep\r\nbeep\r\nbeep");
+    clickGutterAt(3);
+    // A line typed in at the top moves the dot, and the run pauses where the dot is now.
+    editor().moveCursor(QTextCursor::Start);
+    QTest::keyClicks(&editor(), "beep");
+    QTest::keyClick(&editor(), Qt::Key_Return);
+    EXPECT_EQ(editor().breakpoints(), QSet<int>{4});
+    choose("runAction");
+    ASSERT_TRUE(waitUntil([&] { return runner().status() == RunStatus::Paused; }));
+    EXPECT_EQ(runner().state().currentLine, 4);
+    choose("stopAction");
+
+    // Retyped text has no dot left, and the run goes through.
+    editor().selectAll();
+    QTest::keyClicks(&editor(), "beep");
+    QTest::keyClick(&editor(), Qt::Key_Return);
+    QTest::keyClicks(&editor(), "beep");
+    EXPECT_TRUE(editor().breakpoints().isEmpty());
+    choose("runAction");
+    EXPECT_TRUE(waitUntil([&] { return panel1() == "Finished Executing "; })) << panel1().toStdString();
 }
 
 TEST_F(RunControlTest, AHaltingLineIsMarkedWithItsErrorBesideTheMessageBox)
@@ -120,14 +149,17 @@ TEST_F(RunControlTest, AHaltingLineIsMarkedWithItsErrorBesideTheMessageBox)
     start();
     setEditorText(editor(), "beep\r\ngoto;#3\r\nbeep");
     QString boxText;
+    QMessageBox::Icon boxIcon = QMessageBox::NoIcon;
     ModalAnswers answers({[&](QWidget &dialog) {
         boxText = static_cast<QMessageBox &>(dialog).text();
+        boxIcon = static_cast<QMessageBox &>(dialog).icon();
         EXPECT_EQ(editor().haltedLine(), 1) << "marked before the box is answered";
         pressMessageButton(dialog, QMessageBox::Ok);
     }});
     choose("runAction");
     ASSERT_TRUE(waitUntil([&] { return answers.answered() == 1; }));
     EXPECT_EQ(boxText, "9: Subscript out of range");
+    EXPECT_EQ(boxIcon, QMessageBox::Critical) << "an error, not a notice";
     EXPECT_EQ(editor().haltedLine(), 1);
     EXPECT_EQ(runPanel(), "Halted");
     choose("resetAction");

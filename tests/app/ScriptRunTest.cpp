@@ -18,6 +18,8 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include <thread>
+
 namespace {
 
 void typeScript(MainWindow &window, const QString &scriptText)
@@ -192,6 +194,44 @@ TEST_F(AppTest, ACommandLineStartRunsTheNamedScriptAfterTheWholeStartUp)
     EXPECT_EQ(window->fileDialog().fileName(), libraryRoot() + "/Web/Login.txt");
     EXPECT_TRUE(waitUntil([&] { return programEnded; }));
     EXPECT_TRUE(waitUntil([&] { return requested(server(), "/login"); }));
+}
+
+TEST_F(AppTest, ACommandLineStartEndsOnlyOnceTheLastLinesPageHasArrived)
+{
+    TestServer &server = this->server();
+    server.page("/13", "<html><body>13</body></html>");
+    server.page("/14", "<html><body>14</body></html>");
+    server.handle("GET", "/15", [](const httplib::Request &, httplib::Response &response) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        response.set_content("<html><body>15</body></html>", "text/html");
+    });
+    writeFile(libraryRoot() + "/Daily/Last.txt",
+              ("nav;" + server.url("/13") + "\r\nnav;" + server.url("/14") + "\r\nnav;" + server.url("/15")).toUtf8());
+    QString shownAtTheEnd;
+    loadCommandLineStart("Last");
+    QObject::connect(window.get(), &MainWindow::programEnded, [&] { shownAtTheEnd = attachedWindow().locationUrl(); });
+    window->show();
+    ASSERT_TRUE(waitUntil([&] { return programEnded; }));
+    EXPECT_EQ(shownAtTheEnd, server.url("/15")) << "the program ended before the last line's page came";
+    EXPECT_TRUE(requested(server, "/15"));
+    EXPECT_EQ(window->exitCode(), 0);
+}
+
+TEST_F(AppTest, ACommandLineNamingNoScriptSaysSoAndEndsTheProgramWithStatusOne)
+{
+    QString said;
+    {
+        ModalAnswers answers({[&](QWidget &dialog) {
+            said = static_cast<QMessageBox &>(dialog).text();
+            pressMessageButton(dialog, QMessageBox::Ok);
+        }});
+        loadCommandLineStart("Nightly");
+    }
+    EXPECT_EQ(said, unknownScriptMessage("Nightly", libraryRoot()));
+    EXPECT_TRUE(window->hasEnded());
+    EXPECT_EQ(window->exitCode(), 1);
+    EXPECT_TRUE(waitUntil([&] { return programEnded; }));
+    EXPECT_FALSE(window->automation().runner.tickTimer().isActive());
 }
 
 TEST_F(AppTest, TheClockShowsTheTimeInPanelTwo)

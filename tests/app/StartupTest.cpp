@@ -1,4 +1,5 @@
 #include "AppTesting.h"
+#include "QtWait.h"
 #include "QtPrinters.h"
 
 #include "app/FileDialog.h"
@@ -15,6 +16,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QStatusBar>
+#include <QTest>
 #include <QTreeWidget>
 
 namespace {
@@ -56,29 +58,63 @@ TEST_F(AppTest, MenusHaveTheirCaptionsOrderShortcutsChecksAndVisibility)
     QStringList titles;
     for (const QAction *item : window->menuBar()->actions())
         titles.append(item->objectName() + QLatin1Char('=') + item->text());
-    EXPECT_EQ(titles, (QStringList{"listMenu=List", "windowMenu=IE", "documentMenu=Doc", "scriptsMenu=Scripts", "settingsMenu=Settings",
-                                   "helpMenu=Help"}));
+    EXPECT_EQ(titles, (QStringList{"listMenu=&List", "windowMenu=&IE", "documentMenu=&Doc", "scriptsMenu=&Scripts",
+                                   "settingsMenu=S&ettings", "helpMenu=&Help"}));
 
     const std::pair<const char *, QStringList> menus[] = {
-        {"listMenu", {"openListAction:Open", "saveListAction:Save", "clearListAction:Clear", "(-)", "(hideLinkAction:Hide Link List)"}},
-        {"windowMenu", {"toolbarsAction:Toolbars|checked"}},
-        {"documentMenu", {"closeAllAction:Close All", "linksAction:Links", "formsAction:Forms", "traverseLinksAction:Traverse Links"}},
-        {"scriptsMenu", {"runAction:Run|F5", "resetAction:Reset", "-", "newScriptAction:New", "openScriptAction:Open|Ctrl+O",
-                      "saveScriptAction:Save|Ctrl+S", "renameAction:Rename", "deleteAction:Delete", "-", "newFolderAction:New Folder",
-                      "-", "repeatLastAction:Repeat Last", "repeatAllAction:Repeat All", "-", "stopAction:Stop|Shift+F5",
-                      "pauseAction:Pause|F6", "stepAction:Step|F10", "runFromCursorAction:Run from Cursor|Ctrl+F5",
-                      "toggleBreakpointAction:Toggle Breakpoint|F9", "runLogAction:Run Log|Ctrl+L", "-",
-                      "recordAction:Record", "recordOptionsAction:Record Options..."}},
-        {"settingsMenu", {"onTopAction:On Top", "zoomMenu:Zoom", "-", "engineMenu:Browser"}},
-        {"zoomMenu", {"selectionSize3Action:Selection size=3|Shift+F1", "selectionSize4Action:Selection size=4|Shift+F2",
-                    "selectionSize5Action:Selection size=5|Shift+F3", "-", "allSize3Action:All size=3|Ctrl+F1",
-                    "allSize4Action:All size=4|Ctrl+F2", "allSize5Action:All size=5|Ctrl+F3"}},
-        {"engineMenu", {"builtinEngineAction:Built-in Engine|checked", "chromiumAction:Chromium"}},
-        {"helpMenu", {"commandsAction:Commands", "-", "aboutAction:About"}},
+        {"listMenu", {"openListAction:&Open", "saveListAction:&Save", "clearListAction:&Clear", "(-)", "(hideLinkAction:&Hide Link List)"}},
+        {"windowMenu", {"toolbarsAction:&Toolbars|checked"}},
+        {"documentMenu", {"closeAllAction:&Close All", "linksAction:&Links", "formsAction:&Forms", "traverseLinksAction:&Traverse Links"}},
+        {"scriptsMenu", {"runAction:&Run|F5", "resetAction:R&eset", "-", "newScriptAction:&New", "openScriptAction:&Open|Ctrl+O",
+                      "saveScriptAction:Sa&ve|Ctrl+S", "renameAction:Rena&me", "deleteAction:&Delete", "-", "newFolderAction:Ne&w Folder",
+                      "-", "repeatLastAction:Repeat &Last", "repeatAllAction:Repeat &All", "-", "stopAction:&Stop|Shift+F5",
+                      "pauseAction:&Pause|F6", "stepAction:S&tep|F8", "runFromCursorAction:Run &from Cursor|Ctrl+F5",
+                      "toggleBreakpointAction:Toggle &Breakpoint|F9", "runLogAction:Run Lo&g|Ctrl+L", "-",
+                      "recordAction:Re&cord", "recordOptionsAction:Record Opt&ions..."}},
+        {"settingsMenu", {"onTopAction:&On Top", "zoomMenu:&Zoom", "-", "engineMenu:&Browser"}},
+        {"zoomMenu", {"selectionSize3Action:Selection size=&3|Shift+F1", "selectionSize4Action:Selection size=&4|Shift+F2",
+                    "selectionSize5Action:Selection size=&5|Shift+F3", "-", "allSize3Action:&All size=3|Ctrl+F1",
+                    "allSize4Action:A&ll size=4|Ctrl+F2", "allSize5Action:All &size=5|Ctrl+F3"}},
+        {"engineMenu", {"builtinEngineAction:&Built-in Engine|checked", "chromiumAction:&Chromium"}},
+        {"helpMenu", {"commandsAction:&Commands", "userGuideAction:&User Guide", "-", "aboutAction:&About"}},
     };
     EXPECT_EQ(action("hideLinkSeparator").parent(), &menu("listMenu"));
     for (const auto &[name, items] : menus)
         EXPECT_EQ(describe(menu(name)), items) << name;
+}
+
+TEST_F(AppTest, EveryMenuAndItemHasItsOwnAltKeyAndNoKeyTheDesktopTakes)
+{
+    start();
+    const auto mnemonics = [](const QList<QAction *> &items) {
+        QString letters;
+        for (const QAction *item : items) {
+            if (item->isSeparator())
+                continue;
+            const QString text = item->text();
+            const qsizetype amp = text.indexOf(QLatin1Char('&'));
+            EXPECT_TRUE(amp >= 0 && amp + 1 < text.size() && text.indexOf(QLatin1Char('&'), amp + 1) < 0)
+                << text.toStdString();
+            if (amp >= 0 && amp + 1 < text.size())
+                letters += text.at(amp + 1).toLower();
+        }
+        return letters;
+    };
+    const auto unique = [](const QString &letters) { return QSet<QChar>(letters.begin(), letters.end()).size() == letters.size(); };
+    EXPECT_TRUE(unique(mnemonics(window->menuBar()->actions())));
+    for (const QMenu *each : window->findChildren<QMenu *>())
+        EXPECT_TRUE(unique(mnemonics(each->actions()))) << each->objectName().toStdString() << " " << mnemonics(each->actions()).toStdString();
+    // F10 opens the menu bar on Linux desktops.
+    for (const QAction *item : window->findChildren<QAction *>())
+        EXPECT_NE(item->shortcut(), QKeySequence(Qt::Key_F10)) << item->objectName().toStdString();
+
+    // Alt+S opens the Scripts menu instead of typing an "s" into the editor.
+    auto *editor = window->findChild<QPlainTextEdit *>("scriptEditor");
+    editor->setFocus();
+    QTest::keyClick(editor, Qt::Key_S, Qt::AltModifier);
+    EXPECT_TRUE(waitUntil([&] { return menu("scriptsMenu").isVisible(); }));
+    EXPECT_EQ(window->editorText(), "Nav;");
+    menu("scriptsMenu").close();
 }
 
 TEST_F(AppTest, StartUpBuildsTheWindowAsDesigned)

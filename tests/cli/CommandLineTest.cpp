@@ -16,11 +16,18 @@ struct Result {
     QString errors;
 };
 
-Result run(const QString &program, const QStringList &arguments)
+enum class Display { Offscreen, None };
+
+Result run(const QString &program, const QStringList &arguments, Display display = Display::Offscreen)
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    if (display == Display::Offscreen) {
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    } else {
+        for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            environment.remove(QLatin1String(name));
+    }
     process.setProcessEnvironment(environment);
     process.start(program, arguments);
     if (!process.waitForFinished(60000)) {
@@ -53,16 +60,39 @@ TEST(CommandLine, HelpAndVersionAnswerWithoutRunningAnything)
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_TRUE(version.out.startsWith(QStringLiteral("navrelay-run 2.5.0.7 (revision "))) << version.out.toStdString();
 
-    const Result appVersion = run(QStringLiteral(NAVRELAY_APP_PATH), {QStringLiteral("--version")});
-    EXPECT_EQ(appVersion.exitCode, 0);
+    // The window program answers these without a display.
+    const Result appVersion = run(QStringLiteral(NAVRELAY_APP_PATH), {QStringLiteral("--version")}, Display::None);
+    EXPECT_EQ(appVersion.exitCode, 0) << appVersion.errors.toStdString();
     EXPECT_TRUE(appVersion.out.startsWith(QStringLiteral("navrelay 2.5.0.7 (revision "))) << appVersion.out.toStdString();
-    const Result appHelp = run(QStringLiteral(NAVRELAY_APP_PATH), {QStringLiteral("--help")});
-    EXPECT_EQ(appHelp.exitCode, 0);
+    const Result appHelp = run(QStringLiteral(NAVRELAY_APP_PATH), {QStringLiteral("--help")}, Display::None);
+    EXPECT_EQ(appHelp.exitCode, 0) << appHelp.errors.toStdString();
     EXPECT_TRUE(appHelp.out.contains(QStringLiteral("SCRIPT"))) << appHelp.out.toStdString();
 
     const Result wrong = run(runner, {QStringLiteral("--tick=soon"), QStringLiteral("x.nrs")});
     EXPECT_EQ(wrong.exitCode, 1);
     EXPECT_TRUE(wrong.errors.contains(QStringLiteral("--tick takes milliseconds from 0: soon"))) << wrong.errors.toStdString();
+}
+
+// Started with a name the library lacks, the window program says so and ends (its message closes
+// by itself after ten seconds when nobody is there to answer it).
+TEST(CommandLine, TheWindowProgramNamingNoLibraryScriptSaysSoAndExitsWithOne)
+{
+    QTemporaryDir folder;
+    const QString program = folder.filePath(QStringLiteral("navrelay"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(NAVRELAY_APP_PATH), program));
+    QFile::setPermissions(program, QFile::permissions(program) | QFileDevice::ExeOwner);
+    // The window's place is stored under the folder, not in the home of whoever runs the tests.
+    const bool hadConfigHome = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
+    const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", folder.filePath(QStringLiteral("config")).toLocal8Bit());
+    const Result result = run(program, {QStringLiteral("Nightly"), QStringLiteral("Report")});
+    if (hadConfigHome)
+        qputenv("XDG_CONFIG_HOME", configHome);
+    else
+        qunsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.errors.contains(QStringLiteral("navrelay: There is no script named \"Nightly Report\" in the library (")
+                                       + folder.filePath(QStringLiteral("Scripts")) + QStringLiteral(")."))) << result.errors.toStdString();
 }
 
 TEST(CommandLine, CheckPrintsFileAndLineOfEachFindingAndFailsOnlyWithFindings)

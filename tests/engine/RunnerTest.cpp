@@ -223,7 +223,7 @@ TEST_F(Runner, MissingFieldHaltsWithTheMessageUntilReset)
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].text, QStringLiteral("9: Subscript out of range"));
     EXPECT_EQ(host.messages[0].title, QStringLiteral("TimerNav.Timer"));
-    EXPECT_EQ(host.messages[0].icon, MessageIcon::Information);
+    EXPECT_EQ(host.messages[0].icon, MessageIcon::Error);
     EXPECT_EQ(host.messages[0].buttons, MessageButtons::OkHelp);
     EXPECT_EQ(host.beeps, 1);
     EXPECT_EQ(state.currentLine, 1);

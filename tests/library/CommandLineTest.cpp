@@ -7,7 +7,9 @@
 #include "library/CountdownDialog.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTimer>
@@ -31,9 +33,10 @@ protected:
         setEditorText(scriptEditor, QStringLiteral("Nav;"));
     }
 
-    void start(const QString &commandLine, std::chrono::milliseconds tick = 1ms)
+    CommandLineStart start(const QString &commandLine, std::chrono::milliseconds tick = 1ms)
     {
-        runCommandLineScript(commandLine, mainWindow, library, scriptEditor, state, [this] { runner.runScript(editor()); }, tick);
+        return runCommandLineScript(commandLine, mainWindow, library, scriptEditor, state,
+                                    [this] { runner.runScript(editor()); }, tick);
     }
     void runToEnd()
     {
@@ -104,7 +107,7 @@ TEST_F(CommandLine, AbortRunsOneBeepAndTheEndOfThatRunClosesTheProgram)
         countdown->findChild<QPushButton *>("abortButton")->click();
     });
     answer.start(10);
-    start(QStringLiteral("Login"), CountdownDialog::kSeconds * 1s); // the countdown's own clock would end it too
+    EXPECT_EQ(start(QStringLiteral("Login"), CountdownDialog::kSeconds * 1s), CommandLineStart::Started); // the countdown's own clock would end it too
 
     EXPECT_EQ(caption, "NavRelay Command Line");
     EXPECT_TRUE(CommandLineAborted);
@@ -118,7 +121,7 @@ TEST_F(CommandLine, AbortRunsOneBeepAndTheEndOfThatRunClosesTheProgram)
 
 TEST_F(CommandLine, TimeOutLoadsSelectsAndRunsTheNamedScriptOfTheFirstFolder)
 {
-    start(QStringLiteral("Login"));
+    EXPECT_EQ(start(QStringLiteral("Login")), CommandLineStart::Started);
     EXPECT_FALSE(CommandLineAborted);
     EXPECT_EQ(selectedText(), "Login");
     EXPECT_EQ(tree.selectedItems().first()->parent()->text(0), "Mail");
@@ -129,31 +132,48 @@ TEST_F(CommandLine, TimeOutLoadsSelectsAndRunsTheNamedScriptOfTheFirstFolder)
     EXPECT_EQ(host.closeRequests, 1);
 }
 
-TEST_F(CommandLine, ACommandLineNamingNoScriptOrAFolderRunsTheEditorsText)
+TEST_F(CommandLine, ACommandLineNamingAFolderRunsTheEditorsText)
 {
-    const struct {
-        QString commandLine;
-        QString selected;
-        bool runs;
-    } cases[] = {
-        {"login", "<none>", false},
-        {"\"Search\"", "<none>", false},
-        {"Search ", "<none>", false},
-        {"Web", "Web", true},     // a folder with scripts: nothing loaded
-        {"Empty", "Empty", true}, // an empty folder: the click stops quietly
-    };
-    for (const auto &entry : cases) {
+    for (const QString &folder : {QStringLiteral("Web"), QStringLiteral("Empty")}) {
         tree.clearSelection();
         runner.tickTimer().stop();
         state.scriptLines.clear();
-        start(entry.commandLine);
-        EXPECT_EQ(selectedText(), entry.selected) << entry.commandLine.toStdString();
-        EXPECT_EQ(editor(), "Nav;") << entry.commandLine.toStdString();
-        EXPECT_EQ(runner.tickTimer().isActive(), entry.runs) << entry.commandLine.toStdString();
-        EXPECT_EQ(state.scriptLines, entry.runs ? QStringList{"Nav;"} : QStringList()) << entry.commandLine.toStdString();
+        EXPECT_EQ(start(folder), CommandLineStart::Started);
+        EXPECT_EQ(selectedText(), folder); // with scripts nothing is loaded; an empty one stops quietly
+        EXPECT_EQ(editor(), "Nav;");
+        EXPECT_TRUE(runner.tickTimer().isActive());
+        EXPECT_EQ(state.scriptLines, QStringList{"Nav;"});
         EXPECT_TRUE(state.exitWhenFinished);
     }
     EXPECT_EQ(library.selectedScript(), "Empty");
+}
+
+TEST_F(CommandLine, ANameNoNodeHasIsSaidAtOnceAndNothingRuns)
+{
+    for (const QString name : {"login", "\"Search\"", "Search "}) {
+        QString said;
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box || !said.isEmpty())
+                return;
+            said = box->windowTitle() + ": " + box->text();
+            box->button(QMessageBox::Ok)->click();
+        });
+        answer.start(5);
+        EXPECT_EQ(start(name, 1h), CommandLineStart::UnknownScript) << name.toStdString();
+        EXPECT_EQ(said, "NavRelay Command Line: " + unknownScriptMessage(name, root())) << "no countdown first";
+        EXPECT_EQ(selectedText(), "<none>");
+        EXPECT_FALSE(runner.tickTimer().isActive());
+    }
+    EXPECT_EQ(unknownScriptMessage("login", "/home/a/Scripts"), "There is no script named \"login\" in the library (/home/a/Scripts).");
+
+    // Nobody at the screen: the message goes by itself after the countdown's ten seconds.
+    QElapsedTimer shown;
+    shown.start();
+    EXPECT_EQ(start("login", 10ms), CommandLineStart::UnknownScript);
+    EXPECT_GE(shown.elapsed(), 100);
+    EXPECT_FALSE(CommandLineAborted);
 }
 
 TEST_F(CommandLine, AnEmptyCommandLineStartsNormally)
@@ -162,7 +182,7 @@ TEST_F(CommandLine, AnEmptyCommandLineStartsNormally)
     bool countdownShown = false;
     QObject::connect(&watch, &QTimer::timeout, [&] { countdownShown |= QApplication::activeModalWidget() != nullptr; });
     watch.start(0);
-    start(QString());
+    EXPECT_EQ(start(QString()), CommandLineStart::None);
     QCoreApplication::processEvents();
     EXPECT_FALSE(countdownShown);
     EXPECT_FALSE(state.exitWhenFinished);

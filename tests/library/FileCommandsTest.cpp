@@ -1,6 +1,7 @@
 #include "LibraryFixture.h"
 
-#include <QCoreApplication>
+#include <QDir>
+#include <QStandardPaths>
 
 #include <sys/stat.h>
 
@@ -150,6 +151,7 @@ TEST_F(LibraryTest, RenameAppliesANewNameButNotALetterCaseChange)
     EXPECT_FALSE(QFileInfo::exists(pathOf("Web/Login.txt")));
     EXPECT_EQ(fileBytes("Web/Logon.txt"), "beep");
     EXPECT_EQ(texts(), (QStringList{"Web", "Logon", "Taken"}));
+    EXPECT_EQ(library.scriptFile(), pathOf("Web/Logon.txt")) << "the editor's script follows its file";
     EXPECT_EQ(selectedText(), "<none>");
     EXPECT_EQ(library.selectedScript(), "Login");
 
@@ -184,6 +186,7 @@ TEST_F(LibraryTest, DeleteTrashesTheScriptAndRemovesOnlyItsNode)
     ASSERT_TRUE(trashed.open(QIODevice::ReadOnly));
     EXPECT_EQ(trashed.readAll(), "login");
     EXPECT_EQ(editor(), "login");
+    EXPECT_EQ(library.scriptFile(), "") << "the text stays, of no file";
     EXPECT_EQ(selectedText(), "<none>"); // a second Delete removes nothing more
     library.deleteSelected();
     EXPECT_EQ(keys().size(), 5);
@@ -233,8 +236,19 @@ TEST_F(LibraryTest, DirExistsAnswersWithoutChangingTheCurrentDirectory)
 
 TEST_F(LibraryTest, FirstRunCreatesDefaultOnlyWhenTheLibraryIsMissing)
 {
-    // The test program's folder is writable, so the library belongs beside it.
-    EXPECT_EQ(defaultLibraryRoot(), QCoreApplication::applicationDirPath() + QStringLiteral("/Scripts"));
+    // A build's folder is writable, so the library belongs beside it; an installed program's
+    // library is the user's own, even when the program could write beside itself.
+    const QString build = m_folder.path() + QStringLiteral("/build");
+    const QString prefix = m_folder.path() + QStringLiteral("/usr");
+    ASSERT_TRUE(QDir().mkpath(build) && QDir().mkpath(prefix + QStringLiteral("/bin"))
+                && QDir().mkpath(prefix + QStringLiteral("/share/navrelay")));
+    const QString perUser = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/Scripts");
+    EXPECT_EQ(defaultLibraryRoot(build), build + QStringLiteral("/Scripts"));
+    EXPECT_EQ(defaultLibraryRoot(prefix + QStringLiteral("/bin")), perUser);
+    ASSERT_TRUE(QDir().mkpath(prefix + QStringLiteral("/bin/Scripts")));
+    EXPECT_EQ(defaultLibraryRoot(prefix + QStringLiteral("/bin")), perUser) << "a library left there earlier stays unused";
+    ASSERT_TRUE(QDir().mkpath(prefix + QStringLiteral("/portable")));
+    EXPECT_EQ(defaultLibraryRoot(prefix + QStringLiteral("/portable")), prefix + QStringLiteral("/portable/Scripts"));
 
     createFirstRunLibrary(root());
     EXPECT_EQ(fileBytes("Default/Default.txt"), QByteArray("Beep\r\n"));
