@@ -88,6 +88,15 @@ TEST(CommandLine, CheckPrintsFileAndLineOfEachFindingAndFailsOnlyWithFindings)
     EXPECT_TRUE(lines[4].startsWith(faulty + QStringLiteral(":4: \"goto\" to line 9")));
 }
 
+// The script the README shows first runs as it says: its check holds on the demo shop.
+TEST(CommandLine, TheReadmesFirstScriptRunsOnTheDemoSite)
+{
+    const QString demo = QStringLiteral(NAVRELAY_FIXTURES "/../../examples/demo");
+    const Result result = run(QStringLiteral(NAVRELAY_RUN_PATH), {QStringLiteral("--var"), QStringLiteral("file://") + demo + QStringLiteral("/site"),
+                                                                  demo + QStringLiteral("/first.nrs")});
+    EXPECT_EQ(result.exitCode, 0) << result.errors.toStdString();
+}
+
 // A runner installed without its window parts module still runs what needs no windows.
 TEST(CommandLine, WithoutTheWindowPartsOnlyShowFailsAndEvidenceGoesWithoutAPicture)
 {
