@@ -202,8 +202,9 @@ QJsonObject optionsRecord(const RunOptions &options)
                        {QStringLiteral("strict"), options.strict},
                        {QStringLiteral("show"), options.show},
                        {QStringLiteral("verbose"), options.verbose},
-                       {QStringLiteral("isolated"), options.isolated},
-                       {QStringLiteral("variable"), options.variableSource}};
+                       {QStringLiteral("isolated"), options.isolated}};
+    if (!options.variableSource.isEmpty())
+        record.insert(QStringLiteral("variable"), options.variableSource);
     if (options.devtools)
         record.insert(QStringLiteral("devtools"), options.devtools->socketUrl.isEmpty() ? options.devtools->displayText()
                                                                                          : options.devtools->socketUrl.toString());
