@@ -105,45 +105,29 @@ void tellEnd(const RunEnd &end, const QList<FailedLoad> &failedLoads, const QStr
         printError(mask.apply(QStringLiteral("  line %1 \"%2\": %3: %4").arg(load.line).arg(load.text, load.address, load.reason)));
 }
 
-} // namespace
-
-int runScript(const RunOptions &options, const WindowParts *windowParts)
+// A finished run whose pages did not all load ends with its own status.
+void countFailedLoads(RunEnd &end, const QList<FailedLoad> &failures)
 {
-    const QDeadlineTimer deadline{std::chrono::seconds(options.timeoutSeconds)};
-    const StopSignals stopSignals;
-    const QString path = options.scriptPaths.constFirst();
-    RunIdentity identity = newRunIdentity(path);
-    identity.engine = options.browser == RunOptions::BrowserKind::Chromium ? QStringLiteral("chromium") : QStringLiteral("builtin");
-    identity.navrelayVersion = QLatin1String(NAVRELAY_VERSION_TEXT);
-    identity.options = optionsRecord(options);
-    RunFiles files(options, std::move(identity), windowParts);
-    if (!files.open())
-        return RunBadInput;
-    const ScriptSource script = readScriptSource(path, deadline, stopSignals.descriptor());
-    if (script.outcome != ScriptSource::Outcome::Read)
-        return endUnread(files, script);
-    files.identity().scriptSha256 = QString::fromLatin1(script.sha256);
-    const bool scriptFromTerminal = path == QLatin1String("-");
-    const bool canAskTerminal = !scriptFromTerminal && isatty(STDIN_FILENO);
-    if (hasVariableMarker(script.text) && !options.variable && !canAskTerminal)
-        return endBeforeRun(files, RunBadInput,
-                            QStringLiteral("the script uses \"$$$\" and nothing gives its text: give it with --var-env NAME, "
-                                           "--var-file FILE or --var TEXT"));
-    TerminalHost host(options.variable, options.verbose, canAskTerminal);
-    std::optional<QTemporaryDir> isolatedProfile; // removed after the browser, declared before it
-    if (options.isolated)
-        isolatedProfile.emplace();
-    const auto browser = createBrowser(options, isolatedProfile ? isolatedProfile->path() : QString(), windowParts);
-    if (!devToolsEndpointAnswers(options, *browser))
-        return endBeforeRun(files, RunBadInput, QStringLiteral("no DevTools endpoint answers at %1").arg(options.devtools->displayText()));
-    Automation automation(host, *browser);
-    automation.state.strictLookups = options.strict;
+    if (end.exitCode != RunFinished || failures.isEmpty())
+        return;
+    end.exitCode = RunLoadsFailed;
+    end.message = failures.size() == 1 ? QStringLiteral("finished, but 1 page load failed")
+                                       : QStringLiteral("finished, but %1 page loads failed").arg(failures.size());
+    end.line = failures.constFirst().line;
+}
 
-    automation.connection.attachBrowser();
-    if (!automation.connection.attachedWindow())
-        return endBeforeRun(files, RunBadInput, QStringLiteral("no browser could be attached"));
-    files.identity().browserVersion = browserVersion(*browser);
-    files.start();
+// What a run has that outlives its browser.
+struct RunContext {
+    const RunOptions &options;
+    RunFiles &files;
+    const StopSignals &stopSignals;
+};
+
+// Runs the script on the attached browser until it ends, and tells and writes how it ended.
+int runAttached(const RunContext &run, Automation &automation, TerminalHost &host, const QString &scriptText)
+{
+    const RunOptions &options = run.options;
+    RunFiles &files = run.files;
     QElapsedTimer clock;
     clock.start();
     RunRecorder recorder([&clock] { return clock.elapsed(); }, files.wantsPages() ? &automation.connection : nullptr,
@@ -154,23 +138,73 @@ int runScript(const RunOptions &options, const WindowParts *windowParts)
     automation.runner.addObserver(recorder);
     automation.runner.addObserver(loads);
     automation.runner.tickTimer().setInterval(options.tickMs);
-    automation.runner.runScript(script.text);
+    automation.runner.runScript(scriptText);
     files.setMask(SecretMask(automation.state.variableText));
 
-    RunEnd end = waitForRun(automation, recorder, loads, {deadline, options.timeoutSeconds, &stopSignals, options.strict});
+    // The run's time counts from its attached browser: starting Chromium takes what it takes.
+    const QDeadlineTimer deadline{std::chrono::seconds(options.timeoutSeconds)};
+    RunEnd end = waitForRun(automation, recorder, loads, {deadline, options.timeoutSeconds, &run.stopSignals, options.strict});
     automation.runner.removeObserver(loads);
     automation.runner.removeObserver(recorder);
     host.setLineLabel({});
-    if (end.exitCode == RunFinished && !loads.failures().isEmpty()) {
-        end.exitCode = RunLoadsFailed;
-        const qsizetype failed = loads.failures().size();
-        end.message = failed == 1 ? QStringLiteral("finished, but 1 page load failed")
-                                  : QStringLiteral("finished, but %1 page loads failed").arg(failed);
-        end.line = loads.failures().constFirst().line;
-    }
+    countFailedLoads(end, loads.failures());
     tellEnd(end, loads.failures(), automation.state.writtenLines, files.mask());
     if (end.exitCode != RunFinished)
         files.keepEvidence(automation.connection, automation.state.writtenLines, end);
     files.finish(recorder.finish(end.exitCode, end.message, end.lastLineUnfinished), loads.failures());
     return end.exitCode;
+}
+
+// Starts or finds the browser the options name and runs the script on it.
+int runOnBrowser(const RunContext &run, const QString &scriptText, bool canAskTerminal, const WindowParts *windowParts)
+{
+    const RunOptions &options = run.options;
+    TerminalHost host(options.variable, options.verbose, canAskTerminal);
+    std::optional<QTemporaryDir> isolatedProfile; // removed after the browser, declared before it
+    if (options.isolated)
+        isolatedProfile.emplace();
+    const auto browser = createBrowser(options, isolatedProfile ? isolatedProfile->path() : QString(), windowParts);
+    if (!devToolsEndpointAnswers(options, *browser))
+        return endBeforeRun(run.files, RunBadInput,
+                            QStringLiteral("no DevTools endpoint answers at %1").arg(options.devtools->displayText()));
+    Automation automation(host, *browser);
+    automation.state.strictLookups = options.strict;
+    automation.connection.attachBrowser();
+    if (!automation.connection.attachedWindow())
+        return endBeforeRun(run.files, RunBadInput, QStringLiteral("no browser could be attached"));
+    run.files.identity().browserVersion = browserVersion(*browser);
+    run.files.start();
+    return runAttached(run, automation, host, scriptText);
+}
+
+RunIdentity identityOf(const RunOptions &options)
+{
+    RunIdentity identity = newRunIdentity(options.scriptPaths.constFirst());
+    identity.engine = options.browser == RunOptions::BrowserKind::Chromium ? QStringLiteral("chromium") : QStringLiteral("builtin");
+    identity.navrelayVersion = QLatin1String(NAVRELAY_VERSION_TEXT);
+    identity.options = optionsRecord(options);
+    return identity;
+}
+
+} // namespace
+
+int runScript(const RunOptions &options, const WindowParts *windowParts)
+{
+    const StopSignals stopSignals;
+    RunFiles files(options, identityOf(options), windowParts);
+    const RunContext run{options, files, stopSignals};
+    if (!files.open())
+        return RunBadInput;
+    const QString path = options.scriptPaths.constFirst();
+    const ScriptSource script = readScriptSource(path, QDeadlineTimer(std::chrono::seconds(options.timeoutSeconds)),
+                                                 stopSignals.descriptor());
+    if (script.outcome != ScriptSource::Outcome::Read)
+        return endUnread(files, script);
+    files.identity().scriptSha256 = QString::fromLatin1(script.sha256);
+    const bool canAskTerminal = path != QLatin1String("-") && isatty(STDIN_FILENO);
+    if (hasVariableMarker(script.text) && !options.variable && !canAskTerminal)
+        return endBeforeRun(files, RunBadInput,
+                            QStringLiteral("the script uses \"$$$\" and nothing gives its text: give it with --var-env NAME, "
+                                           "--var-file FILE or --var TEXT"));
+    return runOnBrowser(run, script.text, canAskTerminal, windowParts);
 }

@@ -23,6 +23,7 @@ void LoadWatch::lineStarted(qint16 index, const QString &text)
 {
     m_line = index + 1;
     m_text = text;
+    ++m_linesStarted;
 }
 
 void LoadWatch::pageCompleted()
@@ -41,6 +42,11 @@ void LoadWatch::pageCompleted()
     } catch (const ScriptError &) {
         return; // the window went away: the run finds that out for itself
     }
+    const bool seen = !m_failures.isEmpty() && m_lastFailureAt == m_linesStarted
+        && m_failures.constLast().address == failure.address && m_failures.constLast().reason == failure.reason;
+    if (seen)
+        return;
+    m_lastFailureAt = m_linesStarted;
     m_failures.append(failure);
     if (m_sink)
         m_sink(failure);

@@ -18,8 +18,9 @@ struct FailedLoad {
 };
 
 // Hears of every page a run's browser completes and keeps those that failed to load, each
-// laid to the line that ran last. With failing statuses, a page that came with an HTTP status
-// of 400 or more counts as failed too.
+// laid to the line that ran last, once per line (a browser may complete its error page more than
+// once). With failing statuses, a page that came with an HTTP status of 400 or more counts as
+// failed too.
 class LoadWatch : public RunObserver {
 public:
     using FailureSink = std::function<void(const FailedLoad &)>;
@@ -40,5 +41,7 @@ private:
     FailureSink m_sink;
     int m_line = 0;
     QString m_text;
+    quint64 m_linesStarted = 0;
+    quint64 m_lastFailureAt = 0; // the line, counted as m_linesStarted, of the last failure kept
     QList<FailedLoad> m_failures;
 };
