@@ -64,6 +64,7 @@ public:
     std::shared_ptr<Document> document() override { return page; }
     QString locationUrl() const override { return {}; }
     int httpStatus() const override { return 0; }
+    QString loadError() const override { return {}; }
     bool isBusy() const override { return false; }
     QString name() const override { return {}; }
     void setStatusText(const QString &) override {}

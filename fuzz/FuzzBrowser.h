@@ -55,6 +55,7 @@ public:
     }
     QString locationUrl() const override { return lastAddress; }
     int httpStatus() const override { return 0; }
+    QString loadError() const override { return {}; }
     bool isBusy() const override { return false; }
     QString name() const override { return QStringLiteral("Fuzz Browser"); }
     void setStatusText(const QString &) override {}

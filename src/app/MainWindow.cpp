@@ -269,8 +269,11 @@ void MainWindow::checkScriptText()
 {
     // The window asks for the "$$$" text when the run starts, so a marker is never missing here.
     QList<LineFinding> findings;
-    for (const ScriptFinding &finding : checkScript(splitLines(editorText()), VariableText::Given))
-        findings.append({finding.line - 1, finding.message});
+    // A note tells of no fault: the line is not marked for it.
+    for (const ScriptFinding &finding : checkScript(splitLines(editorText()), VariableText::Given)) {
+        if (!finding.note)
+            findings.append({finding.line - 1, finding.message});
+    }
     m_editor->setFindings(std::move(findings));
 }
 

@@ -1,6 +1,7 @@
 #include "app/RunLogView.h"
 
 #include "engine/ScriptRunner.h"
+#include "engine/SecretMask.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -115,14 +116,16 @@ void RunLogView::hideEvent(QHideEvent *event)
 
 void RunLogView::addRow(const LineRecord &record)
 {
+    // The address a page gave may hold the text of "$$$" too.
+    const SecretMask mask(m_runner.state().variableText);
     const QStringList cells{m_recorderStart.addMSecs(record.startMs).toString(QStringLiteral("HH:mm:ss.zzz")),
                             QString::number(record.line),
-                            record.text,
+                            mask.apply(record.text),
                             QString::number(record.durationMs),
                             QString::number(record.pageWaitMs),
-                            record.address,
-                            record.message.isEmpty() ? outcomeName(record.outcome)
-                                                     : outcomeName(record.outcome) + QStringLiteral(": ") + record.message};
+                            mask.apply(record.address),
+                            mask.apply(record.message.isEmpty() ? outcomeName(record.outcome)
+                                                                : outcomeName(record.outcome) + QStringLiteral(": ") + record.message)};
     m_pendingRows << cells;
     if (!m_rowDelay.isActive())
         m_rowDelay.start();

@@ -53,7 +53,7 @@ void RunView::lineFailed(const ScriptError &error, bool restarts)
     if (restarts)
         return;
     const int line = m_startedLine >= 0 ? m_startedLine : m_runner.state().currentLine;
-    const QString text = m_runner.state().scriptLines.value(line);
+    const QString text = m_runner.state().writtenLines.value(line);
     const QString description = error.description().isEmpty() ? ScriptError::standardDescription(error.number())
                                                                : error.description();
     m_editor.setHaltedLine(line, QStringLiteral("line %1 \"%2\": %3: %4").arg(line + 1).arg(text).arg(error.number()).arg(description));
@@ -94,6 +94,10 @@ void RunView::refresh()
     case RunStatus::Sleeping:
         m_editor.setRunLine(m_startedLine >= 0 ? m_startedLine : nextLine, RunLineState::Running);
         m_runPanel.setText(QStringLiteral("Sleeping on line %1").arg((m_startedLine >= 0 ? m_startedLine : nextLine) + 1));
+        return;
+    case RunStatus::WaitingForText:
+        m_editor.setRunLine(m_startedLine >= 0 ? m_startedLine : nextLine, RunLineState::WaitingForPage);
+        m_runPanel.setText(QStringLiteral("Waiting for the text of line %1").arg((m_startedLine >= 0 ? m_startedLine : nextLine) + 1));
         return;
     case RunStatus::Paused:
         m_editor.setRunLine(nextLine, RunLineState::Paused);

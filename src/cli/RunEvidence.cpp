@@ -4,11 +4,11 @@
 #include "browser/builtin/BuiltinWindow.h"
 #include "browser/builtin/dom/HtmlDocument.h"
 #include "browser/chromium/ChromiumWindow.h"
+#include "cli/PrivateFiles.h"
 #include "cli/WindowParts.h"
 #include "engine/ScriptError.h"
 
 #include <QDir>
-#include <QSaveFile>
 
 namespace {
 
@@ -31,10 +31,15 @@ QString markedScript(const QStringList &lines, int failingLine, const QString &m
     return text;
 }
 
-bool writeFile(const QString &path, const QByteArray &bytes)
+bool writeFile(const QString &path, const QByteArray &bytes, QString &error)
 {
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+    const auto file = createPrivateFile(path, error);
+    if (!file)
+        return false;
+    if (file->write(bytes) == bytes.size() && file->flush())
+        return true;
+    error = file->errorString();
+    return false;
 }
 
 } // namespace
@@ -62,22 +67,23 @@ PageEvidence capturePage(BrowserConnection &connection, const WindowParts *windo
     return page;
 }
 
-QStringList writeEvidence(const QString &folder, const QString &scriptName, const QStringList &scriptLines,
-                          int failingLine, const QString &message, const PageEvidence &page)
+QStringList writeEvidence(const QString &folder, const QString &stem, const QStringList &scriptLines,
+                          int failingLine, const QString &message, const PageEvidence &page,
+                          const SecretMask &mask, QString &error)
 {
     QStringList written;
-    if (!QDir().mkpath(folder))
+    if (!makePrivateFolders(folder, error))
         return written;
     const QDir dir(folder);
     const auto keep = [&](const QString &suffix, const QByteArray &bytes) {
-        const QString path = dir.filePath(scriptName + suffix);
-        if (writeFile(path, bytes))
+        const QString path = dir.filePath(stem + suffix);
+        if (writeFile(path, bytes, error))
             written << path;
     };
     // The byte order mark says UTF-8 over whatever charset the page's own markup names.
-    keep(QStringLiteral(".page.html"), QByteArrayLiteral("\xEF\xBB\xBF") + page.html.toUtf8());
-    keep(QStringLiteral(".address.txt"), page.address.toUtf8() + '\n');
-    keep(QStringLiteral(".script.txt"), markedScript(scriptLines, failingLine, message).toUtf8());
+    keep(QStringLiteral(".page.html"), QByteArrayLiteral("\xEF\xBB\xBF") + mask.apply(page.html).toUtf8());
+    keep(QStringLiteral(".address.txt"), mask.apply(page.address).toUtf8() + '\n');
+    keep(QStringLiteral(".script.txt"), mask.apply(markedScript(scriptLines, failingLine, message)).toUtf8());
     if (!page.png.isEmpty())
         keep(QStringLiteral(".page.png"), page.png);
     return written;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/SecretMask.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -18,8 +20,11 @@ struct PageEvidence {
 // picture of it needs the window parts.
 [[nodiscard]] PageEvidence capturePage(BrowserConnection &connection, const WindowParts *windowParts);
 
-// Writes NAME.page.html, NAME.address.txt, NAME.script.txt (the script with the failing line
-// marked and the message under it) and, when there is a picture, NAME.page.png into the
-// folder, making it if needed; returns the paths written.
-[[nodiscard]] QStringList writeEvidence(const QString &folder, const QString &scriptName, const QStringList &scriptLines,
-                                        int failingLine, const QString &message, const PageEvidence &page);
+// Writes STEM.page.html, STEM.address.txt, STEM.script.txt (the script as written, the failing
+// line marked and the message under it) and, when there is a picture, STEM.page.png into the
+// folder, making it if needed: new files that no other run's replace (the stem names the run),
+// readable by their owner only, in folders made so. Everything but the picture goes through
+// the mask. Returns the paths written; `error` says why one could not be.
+[[nodiscard]] QStringList writeEvidence(const QString &folder, const QString &stem, const QStringList &scriptLines,
+                                        int failingLine, const QString &message, const PageEvidence &page,
+                                        const SecretMask &mask, QString &error);

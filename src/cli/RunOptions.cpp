@@ -1,6 +1,7 @@
 #include "cli/RunOptions.h"
 
 #include <QCommandLineParser>
+#include <QFile>
 
 namespace {
 
@@ -20,13 +21,21 @@ struct RunParser {
     QCommandLineOption version{QStringLiteral("version"), QStringLiteral("Shows the version and the source revision, and exits.")};
     QCommandLineOption browser{QStringLiteral("browser"), QStringLiteral("The browser: builtin (the default) or chromium."),
                                QStringLiteral("builtin|chromium")};
-    QCommandLineOption variable{QStringLiteral("var"), QStringLiteral("The text of every \"$$$\" in the script."), QStringLiteral("TEXT")};
+    QCommandLineOption variable{QStringLiteral("var"),
+                                QStringLiteral("The text of every \"$$$\" in the script (every user of this computer sees it "
+                                               "in the process list: prefer --var-env or --var-file)."),
+                                QStringLiteral("TEXT")};
+    QCommandLineOption variableEnvironment{QStringLiteral("var-env"),
+                                           QStringLiteral("The text of every \"$$$\" is the value of this environment variable."),
+                                           QStringLiteral("NAME")};
+    QCommandLineOption variableFile{QStringLiteral("var-file"),
+                                    QStringLiteral("The text of every \"$$$\" is the first line of this file."), QStringLiteral("FILE")};
     QCommandLineOption tick{QStringLiteral("tick"), QStringLiteral("Milliseconds between lines (default 50; 0: as fast as the waits allow)."),
                             QStringLiteral("MS")};
     QCommandLineOption timeout{QStringLiteral("timeout"), QStringLiteral("Seconds the whole run may take (default 300)."), QStringLiteral("SECONDS")};
     QCommandLineOption devtools{QStringLiteral("devtools"),
                                 QStringLiteral("A running Chromium to attach to, by its DevTools port or browser endpoint "
-                                               "(without it, NavRelay starts its own over a pipe)."),
+                                               "(implies --browser chromium; without it, NavRelay starts its own over a pipe)."),
                                 QStringLiteral("HOST:PORT|ws://...")};
     QCommandLineOption chromium{QStringLiteral("chromium"), QStringLiteral("The Chromium program NavRelay starts."),
                                 QStringLiteral("PATH")};
@@ -36,13 +45,20 @@ struct RunParser {
     QCommandLineOption show{QStringLiteral("show"), QStringLiteral("Shows the built-in engine's windows.")};
     QCommandLineOption verbose{QStringLiteral("verbose"), QStringLiteral("Prints every status text and beep.")};
     QCommandLineOption strict{QStringLiteral("strict"),
-                              QStringLiteral("Halts on an unknown command word and on a link, button, field or element that is not found.")};
-    QCommandLineOption report{QStringLiteral("report"), QStringLiteral("Writes one JSON object per executed line, then a summary."),
+                              QStringLiteral("Halts on an unknown command word, on a link, button, field or element that is not "
+                                             "found, and on a page that does not load or comes with an HTTP status of 400 or more.")};
+    QCommandLineOption report{QStringLiteral("report"),
+                              QStringLiteral("Writes JSON Lines: a run record (script, SHA-256, engine, versions, start, options), "
+                                             "one record per executed line (at most 10,000), then a summary."),
                               QStringLiteral("FILE")};
-    QCommandLineOption junit{QStringLiteral("junit"), QStringLiteral("Writes the run's outcome as JUnit XML."), QStringLiteral("FILE")};
+    QCommandLineOption junit{QStringLiteral("junit"),
+                             QStringLiteral("Writes the run's outcome as JUnit XML (a path that cannot be written is an error "
+                                            "before the run)."),
+                             QStringLiteral("FILE")};
     QCommandLineOption evidence{QStringLiteral("evidence"),
-                                QStringLiteral("When the run halts, times out or parks, keeps the page's HTML, address and picture "
-                                               "and the script with the failing line marked."),
+                                QStringLiteral("When the run halts, times out, parks or has failed loads, keeps the page's HTML, "
+                                               "address and picture and the script with the failing line marked, in files "
+                                               "named after the script and the run."),
                                 QStringLiteral("DIR")};
     QCommandLineOption record{QStringLiteral("record"),
                               QStringLiteral("Opens Chromium in a window (a display is needed) on URL or an empty page and writes "
@@ -58,13 +74,54 @@ struct RunParser {
     RunParser()
     {
         parser.setApplicationDescription(QStringLiteral("Runs a NavRelay script on the built-in engine or on Chromium."));
-        parser.addOptions({help, version, browser, variable, tick, timeout, devtools, chromium, isolated, show, verbose, strict, report,
-                           junit, evidence, record, recordPasswords, check});
+        parser.addOptions({help, version, browser, variable, variableEnvironment, variableFile, tick, timeout, devtools, chromium,
+                           isolated, show, verbose, strict, report, junit, evidence, record, recordPasswords, check});
         parser.addPositionalArgument(QStringLiteral("SCRIPT"), QStringLiteral("The script file, or - for standard input; "
                                                                                "with --check, one or more script files; "
                                                                                "with --record, the address to open first (optional)."));
     }
 };
+
+// The first line of the file, without its line break.
+std::optional<QString> firstLine(const QString &path, QString &error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = file.errorString();
+        return std::nullopt;
+    }
+    QByteArray line = file.readLine(64 * 1024);
+    while (line.endsWith('\n') || line.endsWith('\r'))
+        line.chop(1);
+    return QString::fromLocal8Bit(line);
+}
+
+// The text of "$$$", from the one option that gives it; the text of what is wrong.
+QString readVariable(const RunParser &run, RunOptions &options)
+{
+    const QCommandLineParser &parser = run.parser;
+    const int given = int(parser.isSet(run.variable)) + int(parser.isSet(run.variableEnvironment)) + int(parser.isSet(run.variableFile));
+    if (given > 1)
+        return QStringLiteral("--var, --var-env and --var-file each give the text of \"$$$\": give one of them");
+    if (parser.isSet(run.variable)) {
+        options.variable = parser.value(run.variable);
+        options.variableSource = QStringLiteral("--var");
+    } else if (parser.isSet(run.variableEnvironment)) {
+        const QString name = parser.value(run.variableEnvironment);
+        if (!qEnvironmentVariableIsSet(name.toLocal8Bit().constData()))
+            return QStringLiteral("--var-env: the environment variable %1 is not set").arg(name);
+        options.variable = qEnvironmentVariable(name.toLocal8Bit().constData());
+        options.variableSource = QStringLiteral("--var-env %1").arg(name);
+    } else if (parser.isSet(run.variableFile)) {
+        const QString path = parser.value(run.variableFile);
+        QString error;
+        options.variable = firstLine(path, error);
+        if (!options.variable)
+            return QStringLiteral("--var-file: cannot read %1: %2").arg(path, error);
+        options.variableSource = QStringLiteral("--var-file %1").arg(path);
+    }
+    return {};
+}
 
 // Reads the option values into the options; the text of the first wrong one.
 QString readValues(const RunParser &run, RunOptions &options)
@@ -79,8 +136,8 @@ QString readValues(const RunParser &run, RunOptions &options)
         else
             return QStringLiteral("unknown browser: %1").arg(value);
     }
-    if (parser.isSet(run.variable))
-        options.variable = parser.value(run.variable);
+    if (const QString error = readVariable(run, options); !error.isEmpty())
+        return error;
     if (parser.isSet(run.tick)) {
         const auto tick = wholeNumber(parser.value(run.tick), 0, 3600000);
         if (!tick)
@@ -97,7 +154,10 @@ QString readValues(const RunParser &run, RunOptions &options)
         const auto address = DevToolsAddress::parse(parser.value(run.devtools));
         if (!address)
             return QStringLiteral("--devtools takes HOST:PORT or ws://...: %1").arg(parser.value(run.devtools));
+        if (parser.isSet(run.browser) && options.browser != RunOptions::BrowserKind::Chromium)
+            return QStringLiteral("--devtools attaches to a Chromium: it cannot go with --browser builtin");
         options.devtools = *address;
+        options.browser = RunOptions::BrowserKind::Chromium;
     }
     options.chromiumPath = parser.value(run.chromium);
     options.show = parser.isSet(run.show);
@@ -133,6 +193,32 @@ ParsedOptions recordOptions(const RunParser &run, RunOptions options)
 
 } // namespace
 
+QJsonObject optionsRecord(const RunOptions &options)
+{
+    QJsonObject record{{QStringLiteral("browser"),
+                        options.browser == RunOptions::BrowserKind::Chromium ? QStringLiteral("chromium") : QStringLiteral("builtin")},
+                       {QStringLiteral("tick_ms"), options.tickMs},
+                       {QStringLiteral("timeout_s"), options.timeoutSeconds},
+                       {QStringLiteral("strict"), options.strict},
+                       {QStringLiteral("show"), options.show},
+                       {QStringLiteral("verbose"), options.verbose},
+                       {QStringLiteral("isolated"), options.isolated}};
+    if (!options.variableSource.isEmpty())
+        record.insert(QStringLiteral("variable"), options.variableSource);
+    if (options.devtools)
+        record.insert(QStringLiteral("devtools"), options.devtools->socketUrl.isEmpty() ? options.devtools->displayText()
+                                                                                         : options.devtools->socketUrl.toString());
+    const std::pair<const char *, const QString &> paths[] = {{"chromium", options.chromiumPath},
+                                                             {"report", options.reportPath},
+                                                             {"junit", options.junitPath},
+                                                             {"evidence", options.evidenceDir}};
+    for (const auto &[name, path] : paths) {
+        if (!path.isEmpty())
+            record.insert(QLatin1String(name), path);
+    }
+    return record;
+}
+
 QString runUsage()
 {
     return QStringLiteral("usage: navrelay-run [options] SCRIPT | --check SCRIPT... | --record FILE [URL] | --help | --version\n");
@@ -144,11 +230,15 @@ QString runHelp()
         + QStringLiteral("\nExit status:\n"
                          "  0  the run finished and the page its last line started arrived, or a\n"
                          "     conditional stopscript ended it\n"
-                         "  1  bad arguments, an unreadable script or report file, or no browser\n"
-                         "  2  a script error, or with --strict a failed lookup, halted the run\n"
-                         "  3  the run could not finish: parked on an empty line, or still waiting,\n"
-                         "     sleeping or running at --timeout\n"
-                         "With --check: 0 no findings, 1 findings or an unreadable script.\n"
+                         "  1  bad arguments, an unreadable or refused script (more than 32,767 lines,\n"
+                         "     a line over 1 MB, 64 MB in all), a report file that cannot be written,\n"
+                         "     \"$$$\" with no text and no terminal to ask, or no browser\n"
+                         "  2  a script error or a failed assert, refute or waitfor halted the run, or\n"
+                         "     with --strict a failed lookup, a failed load or an HTTP status >= 400\n"
+                         "  3  the run could not finish: parked on an empty line, still waiting,\n"
+                         "     sleeping or running at --timeout, or stopped by SIGTERM, SIGINT or SIGHUP\n"
+                         "  4  the run finished, but page loads failed (each is listed)\n"
+                         "With --check: 0 no findings (notes aside), 1 findings or an unreadable script.\n"
                          "With --record: 0 the browser was closed, 1 the file cannot be written or\n"
                          "Chromium cannot be started, 2 there is no display to show the browser on.\n");
 }

@@ -2,6 +2,7 @@
 
 #include "browser/chromium/DevToolsEndpoint.h"
 
+#include <QJsonObject>
 #include <QString>
 #include <QStringList>
 
@@ -16,6 +17,7 @@ struct RunOptions {
     Task task = Task::Run;
     BrowserKind browser = BrowserKind::Builtin;
     std::optional<QString> variable; // the answer to the "$$$" prompt
+    QString variableSource; // where it came from, for the report: "--var", "--var-env NAME", "--var-file FILE"
     int tickMs = 50;
     int timeoutSeconds = 300;
     std::optional<DevToolsAddress> devtools; // a browser the user started, to attach to
@@ -41,6 +43,8 @@ struct ParsedOptions {
 
 // Reads the arguments that follow the program's name.
 [[nodiscard]] ParsedOptions parseRunOptions(const QStringList &arguments);
+// What the options ask for, as a run's report records it: never the text of "$$$".
+[[nodiscard]] QJsonObject optionsRecord(const RunOptions &options);
 // The options and exit statuses, as --help prints them.
 [[nodiscard]] QString runHelp();
 // The one line a wrong command line is followed by.

@@ -1,39 +1,80 @@
 #include "cli/RunReport.h"
 
-#include <QDateTime>
+#include "cli/PrivateFiles.h"
+
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
-#include <QXmlStreamWriter>
 
 namespace {
 
-QString seconds(qint64 milliseconds)
+QJsonValue masked(const QJsonValue &value, const SecretMask &mask);
+
+QJsonObject masked(const QJsonObject &object, const SecretMask &mask)
 {
-    return QString::number(double(milliseconds) / 1000.0, 'f', 3);
+    QJsonObject result;
+    for (auto it = object.begin(); it != object.end(); ++it)
+        result.insert(it.key(), masked(it.value(), mask));
+    return result;
 }
 
-QString failureType(int exitStatus)
+QJsonValue masked(const QJsonValue &value, const SecretMask &mask)
 {
-    switch (exitStatus) {
-    case 2: return QStringLiteral("halted");
-    case 3: return QStringLiteral("unfinished");
-    default: return QStringLiteral("not run");
+    if (value.isString())
+        return mask.apply(value.toString());
+    if (value.isObject())
+        return masked(value.toObject(), mask);
+    if (value.isArray()) {
+        QJsonArray array;
+        for (const QJsonValue &item : value.toArray())
+            array.append(masked(item, mask));
+        return array;
     }
+    return value;
+}
+
+QJsonArray failedLoadsJson(const QList<FailedLoad> &failedLoads)
+{
+    QJsonArray array;
+    for (const FailedLoad &load : failedLoads)
+        array.append(QJsonObject{{QStringLiteral("line"), load.line},
+                                 {QStringLiteral("text"), load.text},
+                                 {QStringLiteral("address"), load.address},
+                                 {QStringLiteral("reason"), load.reason}});
+    return array;
 }
 
 } // namespace
 
-bool RunReport::open(const QString &path)
+bool RunReport::open(const QString &path, QString &error)
 {
-    m_file.setFileName(path);
-    return m_file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    m_file = openPrivateFile(path, error);
+    return m_file != nullptr;
+}
+
+void RunReport::startRun(const RunIdentity &identity)
+{
+    m_runId = identity.runId;
+    m_lineRecords = 0;
+    m_leftOut = 0;
+    writeObject({{QStringLiteral("type"), QStringLiteral("run")},
+                 {QStringLiteral("script"), identity.scriptName},
+                 {QStringLiteral("script_path"), identity.scriptPath},
+                 {QStringLiteral("script_sha256"), identity.scriptSha256},
+                 {QStringLiteral("engine"), identity.engine},
+                 {QStringLiteral("browser_version"), identity.browserVersion},
+                 {QStringLiteral("navrelay_version"), identity.navrelayVersion},
+                 {QStringLiteral("start"), identity.start.toString(Qt::ISODateWithMs)},
+                 {QStringLiteral("options"), identity.options}});
 }
 
 void RunReport::write(const LineRecord &record)
 {
-    if (!m_file.isOpen())
+    if (m_lineRecords >= kMaxLineRecords) {
+        ++m_leftOut;
         return;
+    }
+    ++m_lineRecords;
     QJsonObject object{{QStringLiteral("type"), QStringLiteral("line")},
                        {QStringLiteral("line"), record.line},
                        {QStringLiteral("text"), record.text},
@@ -51,64 +92,27 @@ void RunReport::write(const LineRecord &record)
     writeObject(object);
 }
 
-void RunReport::write(const RunSummary &summary)
+void RunReport::finishRun(const RunSummary &summary, const QList<FailedLoad> &failedLoads)
 {
+    if (m_leftOut > 0)
+        writeObject({{QStringLiteral("type"), QStringLiteral("truncated")},
+                     {QStringLiteral("line_records_written"), m_lineRecords},
+                     {QStringLiteral("line_records_left_out"), m_leftOut}});
     writeObject({{QStringLiteral("type"), QStringLiteral("summary")},
                  {QStringLiteral("exit_status"), summary.exitStatus},
                  {QStringLiteral("lines_run"), summary.linesRun},
                  {QStringLiteral("pages_loaded"), qint64(summary.pagesLoaded)},
+                 {QStringLiteral("failed_loads"), failedLoadsJson(failedLoads)},
                  {QStringLiteral("total_ms"), summary.totalMs},
                  {QStringLiteral("message"), summary.message}});
 }
 
 void RunReport::writeObject(const QJsonObject &object)
 {
-    if (!m_file.isOpen())
+    if (!m_file)
         return;
-    m_file.write(QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n');
-    m_file.flush();
-}
-
-bool writeJUnit(const QString &path, const QString &scriptName, const RunSummary &summary)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const QString failures = summary.exitStatus == 0 ? QStringLiteral("0") : QStringLiteral("1");
-    const QString time = seconds(summary.totalMs);
-    QXmlStreamWriter xml(&file);
-    xml.setAutoFormatting(true);
-    xml.writeStartDocument();
-    xml.writeStartElement(QStringLiteral("testsuites"));
-    xml.writeAttribute(QStringLiteral("tests"), QStringLiteral("1"));
-    xml.writeAttribute(QStringLiteral("failures"), failures);
-    xml.writeAttribute(QStringLiteral("time"), time);
-    xml.writeStartElement(QStringLiteral("testsuite"));
-    xml.writeAttribute(QStringLiteral("name"), QStringLiteral("navrelay-run"));
-    xml.writeAttribute(QStringLiteral("tests"), QStringLiteral("1"));
-    xml.writeAttribute(QStringLiteral("failures"), failures);
-    xml.writeAttribute(QStringLiteral("errors"), QStringLiteral("0"));
-    xml.writeAttribute(QStringLiteral("skipped"), QStringLiteral("0"));
-    xml.writeAttribute(QStringLiteral("time"), time);
-    xml.writeAttribute(QStringLiteral("timestamp"), QDateTime::currentDateTimeUtc().toString(Qt::ISODate));
-    xml.writeStartElement(QStringLiteral("testcase"));
-    xml.writeAttribute(QStringLiteral("name"), scriptName);
-    xml.writeAttribute(QStringLiteral("classname"), QStringLiteral("navrelay-run"));
-    xml.writeAttribute(QStringLiteral("time"), time);
-    if (summary.exitStatus != 0) {
-        xml.writeStartElement(QStringLiteral("failure"));
-        xml.writeAttribute(QStringLiteral("message"), summary.message);
-        xml.writeAttribute(QStringLiteral("type"), failureType(summary.exitStatus));
-        xml.writeCharacters(QStringLiteral("%1\nexit status %2, %3 line(s) run, %4 page(s) loaded\n")
-                                .arg(summary.message)
-                                .arg(summary.exitStatus)
-                                .arg(summary.linesRun)
-                                .arg(summary.pagesLoaded));
-        xml.writeEndElement();
-    }
-    xml.writeEndElement(); // testcase
-    xml.writeEndElement(); // testsuite
-    xml.writeEndElement(); // testsuites
-    xml.writeEndDocument();
-    return !xml.hasError() && file.commit();
+    QJsonObject record = masked(object, m_mask);
+    record.insert(QStringLiteral("run"), m_runId);
+    m_file->write(QJsonDocument(record).toJson(QJsonDocument::Compact) + '\n');
+    m_file->flush();
 }

@@ -89,7 +89,7 @@ int recordScript(const RunOptions &options)
             // closed at once: the recording ends below
         }
     }
-    (void)waitFor([&] { return browser.windows().empty() || !written || stopSignals.received(); }, std::nullopt);
+    (void)waitFor([&] { return browser.windows().empty() || !written || stopSignals.received().has_value(); }, std::nullopt);
     browser.setPersonActions(nullptr);
     recorder.finish();
     if (!written) {

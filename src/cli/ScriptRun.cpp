@@ -1,29 +1,25 @@
 #include "cli/ScriptRun.h"
 
+#include "ProgramVersion.h"
 #include "browser/Automation.h"
 #include "browser/Browser.h"
 #include "browser/builtin/BuiltinBrowser.h"
 #include "browser/chromium/ChromiumBrowser.h"
 #include "cli/ErrorOutput.h"
-#include "cli/RunEvidence.h"
-#include "cli/RunReport.h"
+#include "cli/RunFiles.h"
+#include "cli/RunWatch.h"
 #include "cli/ScriptSource.h"
+#include "cli/StopSignals.h"
 #include "cli/TerminalHost.h"
 #include "cli/WindowParts.h"
-#include "engine/RunObserver.h"
+#include "engine/LoadWatch.h"
 #include "engine/RunRecorder.h"
-#include "engine/ScriptError.h"
+#include "engine/ScriptCheck.h"
 #include "engine/ScriptText.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QElapsedTimer>
-#include <QEventLoop>
-#include <QFileInfo>
 #include <QTemporaryDir>
-#include <QTimer>
 
-#include <functional>
 #include <memory>
 #include <optional>
 #include <unistd.h>
@@ -49,222 +45,166 @@ std::unique_ptr<Browser> createBrowser(const RunOptions &options, const QString 
 
 namespace {
 
-constexpr int kWatchIntervalMs = 10;
-
-bool browserBusy(BrowserConnection &connection)
+// The run ends before it began: said, and written to the files.
+int endBeforeRun(RunFiles &files, int exitCode, const QString &message)
 {
-    try {
-        return connection.attachedWindow() && connection.attachedWindow()->isBusy();
-    } catch (const ScriptError &) {
-        return false;
-    }
+    printError(message);
+    files.finish({exitCode, 0, 0, 0, message});
+    return exitCode;
 }
 
-// How a run ended, as the watch saw it.
-struct RunEnd {
-    int exitCode = RunFinished;
-    QString message; // names the line, empty when the run finished
-    int line = 0; // the line the run ended on, 1-based
-    bool printed = false; // the message box that halted the run has said it already
-    bool lastLineUnfinished = false;
+// Why a script that was not read is not run, and with which exit status.
+int endUnread(RunFiles &files, const ScriptSource &script)
+{
+    const QString name = scriptSourceName(files.identity().scriptPath);
+    switch (script.outcome) {
+    case ScriptSource::Outcome::Refused:
+        return endBeforeRun(files, RunBadInput,
+                            QStringLiteral("the script %1 is refused: %2 (at most %L3 lines of at most 1 MB each, %4 MB in all)")
+                                .arg(name, script.problem)
+                                .arg(kMaxScriptLines)
+                                .arg(kMaxScriptBytes / (1024 * 1024)));
+    case ScriptSource::Outcome::TimedOut:
+        return endBeforeRun(files, RunUnfinished, QStringLiteral("the script %1 was still being read at --timeout").arg(name));
+    case ScriptSource::Outcome::Stopped:
+        return endBeforeRun(files, RunUnfinished, QStringLiteral("the run was stopped while its script was read"));
+    case ScriptSource::Outcome::Unreadable:
+    case ScriptSource::Outcome::Read: break;
+    }
+    return endBeforeRun(files, RunBadInput, QStringLiteral("cannot read the script %1: %2").arg(name, script.problem));
+}
+
+// A Chromium the user names must answer at once: waiting for it to appear would take the
+// attach's 30 seconds and end in a message about starting one.
+bool devToolsEndpointAnswers(const RunOptions &options, Browser &browser)
+{
+    auto *chromium = dynamic_cast<ChromiumBrowser *>(&browser);
+    return !options.devtools || !chromium || chromium->endpointAnswers();
+}
+
+QString browserVersion(Browser &browser)
+{
+    if (auto *chromium = dynamic_cast<ChromiumBrowser *>(&browser))
+        return chromium->version();
+    return QStringLiteral("NavRelay built-in engine %1").arg(QLatin1String(NAVRELAY_VERSION_TEXT));
+}
+
+// What the terminal says once the run has ended: how, and what failed to load.
+void tellEnd(const RunEnd &end, const QList<FailedLoad> &failedLoads, const QStringList &writtenLines, const SecretMask &mask)
+{
+    if (!end.message.isEmpty() && !end.printed)
+        printError(mask.apply(end.message));
+    // After the message the script language gives, what was wrong, in a sentence of its own.
+    if (end.errorNumber > 0) {
+        if (const QString cause = failureCause(writtenLines, end.line, end.errorNumber); !cause.isEmpty())
+            printError(mask.apply(cause + QLatin1Char('.')));
+    }
+    if (end.exitCode == RunHalted && failedLoads.size() == 1 && end.message.contains(failedLoads.constFirst().reason))
+        return; // the one failed load is the message
+    for (const FailedLoad &load : failedLoads)
+        printError(mask.apply(QStringLiteral("  line %1 \"%2\": %3: %4").arg(load.line).arg(load.text, load.address, load.reason)));
+}
+
+// A finished run whose pages did not all load ends with its own status.
+void countFailedLoads(RunEnd &end, const QList<FailedLoad> &failures)
+{
+    if (end.exitCode != RunFinished || failures.isEmpty())
+        return;
+    end.exitCode = RunLoadsFailed;
+    end.message = failures.size() == 1 ? QStringLiteral("finished, but 1 page load failed")
+                                       : QStringLiteral("finished, but %1 page loads failed").arg(failures.size());
+    end.line = failures.constFirst().line;
+}
+
+// What a run has that outlives its browser.
+struct RunContext {
+    const RunOptions &options;
+    RunFiles &files;
+    const StopSignals &stopSignals;
 };
 
-RunEnd halted(const RunRecorder &recorder)
+// Runs the script on the attached browser until it ends, and tells and writes how it ended.
+int runAttached(const RunContext &run, Automation &automation, TerminalHost &host, const QString &scriptText)
 {
-    const auto &record = recorder.lastLine();
-    if (!record)
-        return {RunHalted, QStringLiteral("the run halted")};
-    const bool shownAsMessageBox = record->errorNumber && *record->errorNumber > 0;
-    return {RunHalted, QStringLiteral("%1: %2").arg(lineLabel(*record), record->message), record->line, shownAsMessageBox};
+    const RunOptions &options = run.options;
+    RunFiles &files = run.files;
+    QElapsedTimer clock;
+    clock.start();
+    RunRecorder recorder([&clock] { return clock.elapsed(); }, files.wantsPages() ? &automation.connection : nullptr,
+                         [&files](const LineRecord &record) { files.write(record); });
+    LoadWatch loads(automation.connection, options.strict ? LoadWatch::Statuses::Fail : LoadWatch::Statuses::Pass,
+                    [&](const FailedLoad &load) { recorder.loadFailed(load.reason, options.strict); });
+    host.setLineLabel([&recorder] { return recorder.lineHalted() ? lineLabel(*recorder.lastLine()) : QString(); });
+    automation.runner.addObserver(recorder);
+    automation.runner.addObserver(loads);
+    automation.runner.tickTimer().setInterval(options.tickMs);
+    automation.runner.runScript(scriptText);
+    files.setMask(SecretMask(automation.state.variableText));
+
+    // The run's time counts from its attached browser: starting Chromium takes what it takes.
+    const QDeadlineTimer deadline{std::chrono::seconds(options.timeoutSeconds)};
+    RunEnd end = waitForRun(automation, recorder, loads, {deadline, options.timeoutSeconds, &run.stopSignals, options.strict});
+    automation.runner.removeObserver(loads);
+    automation.runner.removeObserver(recorder);
+    host.setLineLabel({});
+    countFailedLoads(end, loads.failures());
+    tellEnd(end, loads.failures(), automation.state.writtenLines, files.mask());
+    if (end.exitCode != RunFinished)
+        files.keepEvidence(automation.connection, automation.state.writtenLines, end);
+    files.finish(recorder.finish(end.exitCode, end.message, end.lastLineUnfinished), loads.failures());
+    return end.exitCode;
 }
 
-RunEnd parked(const RunState &state)
+// Starts or finds the browser the options name and runs the script on it.
+int runOnBrowser(const RunContext &run, const QString &scriptText, bool canAskTerminal, const WindowParts *windowParts)
 {
-    const int line = state.currentLine + 1;
-    return {RunUnfinished, QStringLiteral("line %1 \"\": the run stopped on an empty line (%1)").arg(line), line};
+    const RunOptions &options = run.options;
+    TerminalHost host(options.variable, options.verbose, canAskTerminal);
+    std::optional<QTemporaryDir> isolatedProfile; // removed after the browser, declared before it
+    if (options.isolated)
+        isolatedProfile.emplace();
+    const auto browser = createBrowser(options, isolatedProfile ? isolatedProfile->path() : QString(), windowParts);
+    if (!devToolsEndpointAnswers(options, *browser))
+        return endBeforeRun(run.files, RunBadInput,
+                            QStringLiteral("no DevTools endpoint answers at %1").arg(options.devtools->displayText()));
+    Automation automation(host, *browser);
+    automation.state.strictLookups = options.strict;
+    automation.connection.attachBrowser();
+    if (!automation.connection.attachedWindow())
+        return endBeforeRun(run.files, RunBadInput, QStringLiteral("no browser could be attached"));
+    run.files.identity().browserVersion = browserVersion(*browser);
+    run.files.start();
+    return runAttached(run, automation, host, scriptText);
 }
 
-// What the run was doing when its time ran out: waiting for a page, sleeping, or running on.
-RunEnd timedOut(const RunRecorder &recorder, int timeoutSeconds, RunStatus status)
+RunIdentity identityOf(const RunOptions &options)
 {
-    const QString waited = QString::number(double(recorder.waitedMs()) / 1000.0, 'f', 1);
-    QString doing;
-    if (status == RunStatus::Sleeping)
-        doing = QStringLiteral(": sleeping for %1 s").arg(waited);
-    else if (status != RunStatus::Ready)
-        doing = QStringLiteral(": waiting for a page for %1 s").arg(waited);
-    const QString ending = QStringLiteral("the run did not finish within %1 s%2").arg(timeoutSeconds).arg(doing);
-    const auto &record = recorder.lastLine();
-    if (!record)
-        return {RunUnfinished, ending};
-    return {RunUnfinished, QStringLiteral("%1: %2").arg(lineLabel(*record), ending), record->line, false,
-            status != RunStatus::Ready};
-}
-
-// The end of the run once it has come, judged from outside.
-std::optional<RunEnd> runEnd(Automation &automation, const RunRecorder &recorder, const QDeadlineTimer &deadline,
-                             int timeoutSeconds)
-{
-    RunStatus status = automation.runner.status();
-    switch (status) {
-    case RunStatus::Halted: return halted(recorder);
-    case RunStatus::Parked: return parked(automation.state);
-    case RunStatus::Stopped:
-        // A last line that navigates has only started the load: the run is done once it comes.
-        if (!automation.state.waitingForPage && !browserBusy(automation.connection))
-            return RunEnd{};
-        status = RunStatus::WaitingForPage;
-        break;
-    case RunStatus::WaitingForPage:
-    case RunStatus::Sleeping:
-    case RunStatus::Paused: // the terminal runner never pauses
-    case RunStatus::Ready: break;
-    }
-    if (!deadline.hasExpired())
-        return std::nullopt;
-    return timedOut(recorder, timeoutSeconds, status);
-}
-
-// Looks at the run as soon as a line or a page may have ended it.
-class EndWatch final : public RunObserver {
-public:
-    explicit EndWatch(std::function<void()> look) : m_look(std::move(look)) {}
-
-    void lineStarted(qint16, const QString &) override {}
-    void lineEnded() override { m_look(); }
-    void lineFailed(const ScriptError &, bool) override {}
-    void pageCompleted() override { m_look(); }
-
-private:
-    const std::function<void()> m_look;
-};
-
-// Watches the run from outside until it ends one way or another; the event loop runs meanwhile.
-RunEnd waitForRun(Automation &automation, const RunRecorder &recorder, int timeoutSeconds)
-{
-    QEventLoop loop;
-    std::optional<RunEnd> end;
-    const QDeadlineTimer deadline{std::chrono::seconds(timeoutSeconds)};
-    QTimer watch;
-    watch.setInterval(kWatchIntervalMs);
-    const auto look = [&] {
-        if (end)
-            return;
-        end = runEnd(automation, recorder, deadline, timeoutSeconds);
-        if (!end)
-            return;
-        watch.stop();
-        loop.quit();
-    };
-    // A line or a page that ends the run is seen at once; the watch sees the rest (a halt, the
-    // deadline).
-    EndWatch endWatch(look);
-    automation.runner.addObserver(endWatch);
-    QObject::connect(&watch, &QTimer::timeout, &loop, look);
-    watch.start();
-    loop.exec();
-    automation.runner.removeObserver(endWatch);
-    return *end;
-}
-
-// The files a run writes as it goes and when it ends: --report, --junit, --evidence.
-class RunFiles {
-public:
-    RunFiles(const RunOptions &options, QString scriptName, const WindowParts *windowParts)
-        : m_options(options), m_scriptName(std::move(scriptName)), m_windowParts(windowParts)
-    {
-    }
-
-    // Opens the report; false, and said, when it cannot be written.
-    [[nodiscard]] bool open()
-    {
-        if (m_options.reportPath.isEmpty() || m_report.open(m_options.reportPath))
-            return true;
-        printError(QStringLiteral("cannot write the report %1").arg(m_options.reportPath));
-        return false;
-    }
-    [[nodiscard]] bool wantsPages() const { return !m_options.reportPath.isEmpty(); }
-    void write(const LineRecord &record) { m_report.write(record); }
-
-    void finish(const RunSummary &summary)
-    {
-        m_report.write(summary);
-        if (!m_options.junitPath.isEmpty() && !writeJUnit(m_options.junitPath, m_scriptName, summary))
-            printError(QStringLiteral("cannot write the JUnit file %1").arg(m_options.junitPath));
-    }
-
-    void keepEvidence(BrowserConnection &connection, const QStringList &scriptLines, const RunEnd &end)
-    {
-        if (m_options.evidenceDir.isEmpty())
-            return;
-        const QStringList written = writeEvidence(m_options.evidenceDir, m_scriptName, scriptLines, end.line,
-                                                  end.message, capturePage(connection, m_windowParts));
-        if (written.isEmpty())
-            printError(QStringLiteral("cannot write evidence into %1").arg(m_options.evidenceDir));
-        for (const QString &path : written)
-            printError(QStringLiteral("evidence: %1").arg(path));
-    }
-
-private:
-    const RunOptions &m_options;
-    QString m_scriptName;
-    const WindowParts *const m_windowParts;
-    RunReport m_report;
-};
-
-QString scriptName(const QString &path)
-{
-    return path == QLatin1String("-") ? QStringLiteral("stdin") : QFileInfo(path).completeBaseName();
+    RunIdentity identity = newRunIdentity(options.scriptPaths.constFirst());
+    identity.engine = options.browser == RunOptions::BrowserKind::Chromium ? QStringLiteral("chromium") : QStringLiteral("builtin");
+    identity.navrelayVersion = QLatin1String(NAVRELAY_VERSION_TEXT);
+    identity.options = optionsRecord(options);
+    return identity;
 }
 
 } // namespace
 
 int runScript(const RunOptions &options, const WindowParts *windowParts)
 {
-    const QString path = options.scriptPaths.constFirst();
-    RunFiles files(options, scriptName(path), windowParts);
+    const StopSignals stopSignals;
+    RunFiles files(options, identityOf(options), windowParts);
+    const RunContext run{options, files, stopSignals};
     if (!files.open())
         return RunBadInput;
-    const auto script = readScriptSource(path);
-    if (!script) {
-        const QString message = QStringLiteral("cannot read the script %1").arg(path);
-        printError(message);
-        files.finish({RunBadInput, 0, 0, 0, message});
-        return RunBadInput;
-    }
-    const bool scriptFromTerminal = path == QLatin1String("-");
-    TerminalHost host(options.variable, options.verbose, !scriptFromTerminal && isatty(STDIN_FILENO));
-    std::optional<QTemporaryDir> isolatedProfile; // removed after the browser, declared before it
-    if (options.isolated)
-        isolatedProfile.emplace();
-    const auto browser = createBrowser(options, isolatedProfile ? isolatedProfile->path() : QString(), windowParts);
-    Automation automation(host, *browser);
-    automation.state.strictLookups = options.strict;
-
-    automation.connection.attachBrowser();
-    if (!automation.connection.attachedWindow()) {
-        const QString message = QStringLiteral("no browser could be attached");
-        printError(message);
-        files.finish({RunBadInput, 0, 0, 0, message});
-        return RunBadInput;
-    }
-    QElapsedTimer clock;
-    clock.start();
-    RunRecorder recorder([&clock] { return clock.elapsed(); }, files.wantsPages() ? &automation.connection : nullptr,
-                         [&files](const LineRecord &record) { files.write(record); });
-    host.setLineLabel([&recorder] { return recorder.lineHalted() ? lineLabel(*recorder.lastLine()) : QString(); });
-    automation.runner.addObserver(recorder);
-    automation.runner.tickTimer().setInterval(options.tickMs);
-    automation.runner.runScript(*script);
-
-    const RunEnd end = waitForRun(automation, recorder, options.timeoutSeconds);
-    automation.runner.tickTimer().stop();
-    automation.runner.removeObserver(recorder);
-    host.setLineLabel({});
-    if (!end.message.isEmpty() && !end.printed)
-        printError(end.message);
-    if (end.exitCode != RunFinished)
-        files.keepEvidence(automation.connection, automation.state.scriptLines, end);
-    files.finish(recorder.finish(end.exitCode, end.message, end.lastLineUnfinished));
-    return end.exitCode;
+    const QString path = options.scriptPaths.constFirst();
+    const ScriptSource script = readScriptSource(path, QDeadlineTimer(std::chrono::seconds(options.timeoutSeconds)),
+                                                 stopSignals.descriptor());
+    if (script.outcome != ScriptSource::Outcome::Read)
+        return endUnread(files, script);
+    files.identity().scriptSha256 = QString::fromLatin1(script.sha256);
+    const bool canAskTerminal = path != QLatin1String("-") && isatty(STDIN_FILENO);
+    if (hasVariableMarker(script.text) && !options.variable && !canAskTerminal)
+        return endBeforeRun(files, RunBadInput,
+                            QStringLiteral("the script uses \"$$$\" and nothing gives its text: give it with --var-env NAME, "
+                                           "--var-file FILE or --var TEXT"));
+    return runOnBrowser(run, script.text, canAskTerminal, windowParts);
 }

@@ -10,9 +10,10 @@ class WindowParts;
 // Exit statuses of navrelay-run.
 enum RunExit : int {
     RunFinished = 0,
-    RunBadInput = 1, // bad arguments, an unreadable script, or no browser
-    RunHalted = 2,   // a trapped error, or with --strict a failed lookup, halted the run
-    RunUnfinished = 3, // parked on an empty line, or waiting or running at the time limit
+    RunBadInput = 1, // bad arguments, an unreadable or refused script, "$$$" without a text, or no browser
+    RunHalted = 2,   // a trapped error or a failed check, or with --strict a failed lookup or load, halted the run
+    RunUnfinished = 3, // parked on an empty line, waiting or running at the time limit, or stopped by a signal
+    RunLoadsFailed = 4, // the run finished, but pages it asked for did not load
 };
 
 // The browser the options name; isolatedProfile is the profile folder of an --isolated run, which

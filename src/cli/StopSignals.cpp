@@ -22,8 +22,10 @@ StopSignals::~StopSignals()
     pthread_sigmask(SIG_SETMASK, &m_previousMask, nullptr);
 }
 
-bool StopSignals::received() const
+std::optional<int> StopSignals::received() const
 {
     signalfd_siginfo info{};
-    return m_descriptor >= 0 && ::read(m_descriptor, &info, sizeof info) == static_cast<ssize_t>(sizeof info);
+    if (m_descriptor < 0 || ::read(m_descriptor, &info, sizeof info) != static_cast<ssize_t>(sizeof info))
+        return std::nullopt;
+    return int(info.ssi_signo);
 }

@@ -1,5 +1,7 @@
 #include "cli/TerminalHost.h"
 
+#include "engine/SecretMask.h"
+
 #include <QThread>
 
 #include <iostream>
@@ -14,7 +16,7 @@ TerminalHost::TerminalHost(std::optional<QString> variable, bool verbose, bool c
 
 void TerminalHost::printLine(const QString &text) const
 {
-    std::fputs(text.toLocal8Bit().constData(), stderr);
+    std::fputs(SecretMask(m_answer).apply(text).toLocal8Bit().constData(), stderr);
     std::fputc('\n', stderr);
     std::fflush(stderr);
 }
@@ -35,8 +37,10 @@ void TerminalHost::messageBox(const QString &text, const QString &title, Message
 
 QString TerminalHost::inputBox(const QString &prompt, const QString &title, const QString &defaultText)
 {
-    if (m_variable)
-        return *m_variable;
+    if (m_variable) {
+        m_answer = *m_variable;
+        return m_answer;
+    }
     if (!m_canAskTerminal)
         return {};
     std::fputs(QStringLiteral("%1: %2 ").arg(title, prompt).toLocal8Bit().constData(), stderr);
@@ -45,7 +49,8 @@ QString TerminalHost::inputBox(const QString &prompt, const QString &title, cons
     if (!std::getline(std::cin, answer))
         return {};
     const QString typed = QString::fromLocal8Bit(answer);
-    return typed.isEmpty() ? defaultText : typed;
+    m_answer = typed.isEmpty() ? defaultText : typed;
+    return m_answer;
 }
 
 void TerminalHost::beep()

@@ -10,7 +10,8 @@
 
 // The Host of navrelay-run: message boxes go to standard error as "TITLE: TEXT", after the line
 // when they report the failure that halts the run, and are answered OK; the "$$$" prompt is
-// answered from --var, from the terminal, or with nothing.
+// answered from --var (or --var-env, --var-file), from the terminal, or with nothing. The
+// answer is never printed.
 class TerminalHost : public Host {
 public:
     TerminalHost(std::optional<QString> variable, bool verbose, bool canAskTerminal);
@@ -34,6 +35,7 @@ private:
     void printLine(const QString &text) const;
 
     std::optional<QString> m_variable;
+    QString m_answer; // the text of "$$$", kept out of what is printed
     bool m_verbose;
     bool m_canAskTerminal;
     int m_messagesShown = 0;

@@ -39,6 +39,10 @@ public:
     [[nodiscard]] virtual QString locationUrl() const = 0;
     // The HTTP status the shown page came with; 0 when it did not come over HTTP.
     [[nodiscard]] virtual int httpStatus() const = 0;
+    // Why the window's last load brought no page of the server's (refused, unknown host, no
+    // answer in time, ...), when the window shows its error page instead; empty when the load
+    // brought a page, whatever its status, or was never made.
+    [[nodiscard]] virtual QString loadError() const = 0;
     [[nodiscard]] virtual bool isBusy() const = 0;
     [[nodiscard]] virtual QString name() const = 0;
 

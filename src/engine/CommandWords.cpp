@@ -34,7 +34,8 @@ const QStringList &topLevelWords()
         QStringLiteral("back"), QStringLiteral("clinknew"), QStringLiteral("clickclass"), QStringLiteral("fillclass"),
         QStringLiteral("fillbyid"), QStringLiteral("fillappendbyid"), QStringLiteral("clickelementbyid"),
         QStringLiteral("goto"), QStringLiteral("clickelementbyname"), QStringLiteral("clickinputimg"),
-        QStringLiteral("quitie"), QStringLiteral("stopie")};
+        QStringLiteral("quitie"), QStringLiteral("stopie"), QStringLiteral("assert"), QStringLiteral("refute"),
+        QStringLiteral("waitfor")};
     return words;
 }
 
@@ -46,6 +47,11 @@ const QStringList &conditionalActions()
         QStringLiteral("sleep"), QStringLiteral("back"), QStringLiteral("clinknew"), QStringLiteral("stopscript"),
         QStringLiteral("goto")};
     return words;
+}
+
+bool isCheckWord(const QString &word)
+{
+    return word == QLatin1String("assert") || word == QLatin1String("refute") || word == QLatin1String("waitfor");
 }
 
 bool isCommentWord(const QString &word)

@@ -11,6 +11,10 @@
 // The actions of "if" and "not" lines, in the conditional table's order.
 [[nodiscard]] const QStringList &conditionalActions();
 
+// NavRelay's own checks of the page, words the old command set did not have: "assert",
+// "refute" and "waitfor".
+[[nodiscard]] bool isCheckWord(const QString &word);
+
 // The comment forms a strict run and the script check pass over: "rem" (any letter case) and
 // the empty word of a line that begins with ";".
 [[nodiscard]] bool isCommentWord(const QString &word);

@@ -86,6 +86,12 @@ void ScriptRunner::runTopLevelCommand(const QString &word)
         m_browser.window().quit();
     } else if (word == QLatin1String("stopie")) {
         m_browser.window().stop();
+    } else if (word == QLatin1String("assert")) {
+        checkPageText(word, true);
+    } else if (word == QLatin1String("refute")) {
+        checkPageText(word, false);
+    } else if (word == QLatin1String("waitfor")) {
+        startTextWait(field(1), parameterCount >= 2 ? waitTimeoutMs(field(2)) : TextWait::kDefaultTimeoutMs);
     } else if (!isCommentWord(word)) {
         rejectUnknownWord(QStringLiteral("command"), m_state.params.at(0), topLevelWords());
     }

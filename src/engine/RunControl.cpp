@@ -16,16 +16,19 @@ void ScriptRunner::runScript(const QString &editorText)
 {
     // The markers are replaced before the lines are stored, so that a run already ticking
     // never executes a line with "$$$" still in it.
-    const QStringList lines = promptVariables(splitLines(editorText));
+    const QStringList written = splitLines(editorText);
+    auto [lines, variable] = promptVariables(written);
     m_state.currentLine = 0;
-    m_state.scriptLines = lines;
+    m_state.writtenLines = written;
+    m_state.variableText = std::move(variable);
+    m_state.scriptLines = std::move(lines);
     m_paused = false;
     m_stepsAllowed = 0;
     m_passBreakpointAt = -1;
     m_tickTimer.start();
 }
 
-QStringList ScriptRunner::promptVariables(QStringList lines)
+ScriptRunner::PreparedLines ScriptRunner::promptVariables(QStringList lines)
 {
     bool asked = false;
     QString variable;
@@ -39,7 +42,7 @@ QStringList ScriptRunner::promptVariables(QStringList lines)
         }
         line = substituteVariable(line, variable);
     }
-    return lines;
+    return {std::move(lines), std::move(variable)};
 }
 
 void ScriptRunner::resetRun()
@@ -55,6 +58,7 @@ void ScriptRunner::stopAtLineOne()
     m_tickTimer.stop();
     if (std::exchange(m_sleeping, false))
         m_tickTimer.setInterval(m_paceBeforeSleep);
+    endTextWait();
     m_state.currentLine = 0;
     m_state.waitingForPage = false;
     m_state.executingLine = false;

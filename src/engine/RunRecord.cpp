@@ -7,6 +7,7 @@ QString outcomeName(LineOutcome outcome)
     case LineOutcome::Halted: return QStringLiteral("halted");
     case LineOutcome::Restarted: return QStringLiteral("restarted");
     case LineOutcome::Unfinished: return QStringLiteral("unfinished");
+    case LineOutcome::LoadFailed: return QStringLiteral("load_failed");
     }
     return {};
 }

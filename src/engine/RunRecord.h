@@ -10,6 +10,7 @@ enum class LineOutcome {
     Halted,     // it failed and halted the run
     Restarted,  // the browser was gone: the run attached one again and started over
     Unfinished, // the run ended while the line still waited or slept
+    LoadFailed, // it ran, and the page it asked for did not come: the browser shows its error page
 };
 
 // One executed line of a run.
@@ -36,7 +37,7 @@ struct RunSummary {
     QString message; // what ended the run; empty when it finished
 };
 
-// "ran", "halted", "restarted", "unfinished".
+// "ran", "halted", "restarted", "unfinished", "load_failed".
 [[nodiscard]] QString outcomeName(LineOutcome outcome);
 // `line 3 "clink;Next"`: how messages name a line.
 [[nodiscard]] QString lineLabel(const LineRecord &record);

@@ -79,6 +79,14 @@ void RunRecorder::pageCompleted()
     }
 }
 
+void RunRecorder::loadFailed(const QString &reason, bool halted)
+{
+    if (!m_line || !m_open)
+        return;
+    m_line->outcome = halted ? LineOutcome::Halted : LineOutcome::LoadFailed;
+    m_line->message = reason;
+}
+
 qint64 RunRecorder::waitedMs() const
 {
     if (m_running && m_line)

@@ -30,6 +30,10 @@ public:
     // How long the last line has run (a sleeping one: slept), or waited since it ended.
     [[nodiscard]] qint64 waitedMs() const;
 
+    // The page the last line asked for did not come, for that reason; halted when the run
+    // halts for it.
+    void loadFailed(const QString &reason, bool halted);
+
     // The run ended with that exit status and message; a last line still waiting or sleeping
     // did not finish. Hands on the last record.
     [[nodiscard]] RunSummary finish(int exitStatus, const QString &message, bool lastLineUnfinished);

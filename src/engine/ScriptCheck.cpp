@@ -3,6 +3,7 @@
 #include "engine/CommandWords.h"
 #include "engine/ScriptError.h"
 #include "engine/ScriptText.h"
+#include "engine/TextWait.h"
 #include "engine/Values.h"
 
 #include <array>
@@ -10,28 +11,39 @@
 
 namespace {
 
-enum class FieldKind { Text, Int16, Int32, Flag };
+enum class FieldKind { Text, Int16, Int32, Flag, Seconds };
 
 // The top-level words whose fields are read the same way on every line: how many the line must
-// have after the word, and how the first two are read.
+// have after the word, what they are, and how the first two are read.
 struct Syntax {
     QLatin1StringView word;
     int required;
+    QLatin1StringView needs;
     std::array<FieldKind, 2> kinds{FieldKind::Text, FieldKind::Text};
 };
 
 constexpr Syntax kSyntax[] = {
-    {QLatin1StringView("beep"), 0},         {QLatin1StringView("nav"), 1},
-    {QLatin1StringView("clink"), 1},        {QLatin1StringView("fill"), 2},
-    {QLatin1StringView("fillappend"), 2},   {QLatin1StringView("clickbuttonbyname"), 1},
-    {QLatin1StringView("sleep"), 1, {FieldKind::Int32, FieldKind::Text}},
-    {QLatin1StringView("back"), 0},         {QLatin1StringView("clinknew"), 1},
-    {QLatin1StringView("clickclass"), 1},   {QLatin1StringView("fillclass"), 2},
-    {QLatin1StringView("fillbyid"), 2},     {QLatin1StringView("fillappendbyid"), 2},
-    {QLatin1StringView("clickelementbyid"), 2, {FieldKind::Text, FieldKind::Flag}},
-    {QLatin1StringView("clickelementbyname"), 2, {FieldKind::Text, FieldKind::Flag}},
-    {QLatin1StringView("clickinputimg"), 1}, {QLatin1StringView("quitie"), 0},
-    {QLatin1StringView("stopie"), 0},
+    {QLatin1StringView("beep"), 0, {}},
+    {QLatin1StringView("nav"), 1, QLatin1StringView("an address")},
+    {QLatin1StringView("clink"), 1, QLatin1StringView("the text of a link")},
+    {QLatin1StringView("fill"), 2, QLatin1StringView("a field and a value")},
+    {QLatin1StringView("fillappend"), 2, QLatin1StringView("a field and a value")},
+    {QLatin1StringView("clickbuttonbyname"), 1, QLatin1StringView("the name of a button")},
+    {QLatin1StringView("sleep"), 1, QLatin1StringView("milliseconds"), {FieldKind::Int32, FieldKind::Text}},
+    {QLatin1StringView("back"), 0, {}},
+    {QLatin1StringView("clinknew"), 1, QLatin1StringView("the text of a link")},
+    {QLatin1StringView("clickclass"), 1, QLatin1StringView("a class")},
+    {QLatin1StringView("fillclass"), 2, QLatin1StringView("a class and a text")},
+    {QLatin1StringView("fillbyid"), 2, QLatin1StringView("an id and a value")},
+    {QLatin1StringView("fillappendbyid"), 2, QLatin1StringView("an id and a value")},
+    {QLatin1StringView("clickelementbyid"), 2, QLatin1StringView("an id and true or false"), {FieldKind::Text, FieldKind::Flag}},
+    {QLatin1StringView("clickelementbyname"), 2, QLatin1StringView("a name and true or false"), {FieldKind::Text, FieldKind::Flag}},
+    {QLatin1StringView("clickinputimg"), 1, QLatin1StringView("the address of an image")},
+    {QLatin1StringView("quitie"), 0, {}},
+    {QLatin1StringView("stopie"), 0, {}},
+    {QLatin1StringView("assert"), 1, QLatin1StringView("a text")},
+    {QLatin1StringView("refute"), 1, QLatin1StringView("a text")},
+    {QLatin1StringView("waitfor"), 1, QLatin1StringView("a text"), {FieldKind::Text, FieldKind::Seconds}},
 };
 
 const QString kWhenConditionHolds = QStringLiteral(" when its condition holds");
@@ -49,6 +61,7 @@ std::optional<int> conversionFailure(const QString &field, FieldKind kind)
         case FieldKind::Int16: (void)toInt16(field); break;
         case FieldKind::Int32: (void)toInt32(field); break;
         case FieldKind::Flag: (void)toFlag(field); break;
+        case FieldKind::Seconds: (void)waitTimeoutMs(field); break;
         case FieldKind::Text: break;
         }
     } catch (const ScriptError &error) {
@@ -69,7 +82,15 @@ public:
     }
 
 private:
-    void add(const QString &message) { m_findings.push_back({int(m_index) + 1, message}); }
+    void add(const QString &message) { m_findings.push_back({int(m_index) + 1, message, {}, 0, false}); }
+    void addNote(const QString &message) { m_findings.push_back({int(m_index) + 1, message, {}, 0, true}); }
+    // A line that fails: the cause, then how, "the line fails with 9 (Subscript out of range)".
+    void addFailure(const QString &cause, int number, const QString &how = QStringLiteral("the line fails with"),
+                    const QString &suffix = {})
+    {
+        m_findings.push_back(
+            {int(m_index) + 1, QStringLiteral("%1: %2 %3%4").arg(cause, how, errorText(number), suffix), cause, number, false});
+    }
 
     void checkLine(const QString &line)
     {
@@ -78,7 +99,7 @@ private:
             return;
         }
         if (m_variable == VariableText::Missing && hasVariableMarker(line))
-            add(QStringLiteral("\"$$$\" has no text: give it with --var, or the run asks for it"));
+            add(QStringLiteral("\"$$$\" has no text: give it with --var, --var-env or --var-file (a run in a terminal asks for it)"));
         m_fields = splitFields(line);
         checkRandomMarkers();
         const QString word = m_fields.at(0).toLower();
@@ -98,11 +119,9 @@ private:
                 continue;
             const QStringList pieces = field.split(QLatin1Char('#'));
             if (pieces.size() < 3)
-                add(QStringLiteral("field %1 has a single \"#\": the line fails with %2").arg(index).arg(errorText(SubscriptOutOfRange)));
+                addFailure(QStringLiteral("field %1 has a single \"#\"").arg(index), SubscriptOutOfRange);
             else if (!isNumericText(pieces.at(1)))
-                add(QStringLiteral("field %1 has no number between its \"#\" markers: the line fails with %2")
-                        .arg(index)
-                        .arg(errorText(TypeMismatch)));
+                addFailure(QStringLiteral("field %1 has no number between its \"#\" markers").arg(index), TypeMismatch);
             m_random[index] = true;
         }
     }
@@ -124,20 +143,16 @@ private:
         const QString problem = *failure == Overflow ? QStringLiteral("is out of range")
             : kind == FieldKind::Flag                 ? QStringLiteral("is not true, false or a number")
                                                       : QStringLiteral("is not a number");
-        add(QStringLiteral("field %1 \"%2\" %3: the line fails with %4%5")
-                .arg(index)
-                .arg(m_fields.at(index), problem, errorText(*failure), suffix));
+        addFailure(QStringLiteral("field %1 \"%2\" %3").arg(index).arg(m_fields.at(index), problem), *failure,
+                   QStringLiteral("the line fails with"), suffix);
     }
 
-    void requireFields(const QString &word, int required)
+    void requireFields(const QString &word, int required, const QString &needs)
     {
         const qsizetype present = m_fields.size() - 1;
         if (present < required)
-            add(QStringLiteral("\"%1\" needs %2 field(s) after the word, the line has %3: it fails with %4")
-                    .arg(word)
-                    .arg(required)
-                    .arg(present)
-                    .arg(errorText(SubscriptOutOfRange)));
+            addFailure(QStringLiteral("\"%1\" needs %2, the line has %3 field(s) after the word").arg(word, needs).arg(present),
+                       SubscriptOutOfRange, QStringLiteral("it fails with"));
     }
 
     // The line a "goto" to that number runs next must be in the script, or just past its end.
@@ -148,16 +163,13 @@ private:
         try {
             index = toInt16(target - 2);
         } catch (const ScriptError &error) {
-            add(QStringLiteral("\"goto\" target is out of range: the line fails with %1%2").arg(errorText(error.number()), suffix));
+            addFailure(QStringLiteral("\"goto\" target is out of range"), error.number(), QStringLiteral("the line fails with"), suffix);
             return;
         }
         const int next = index + 2;
         if (next < 1 || next > lineCount + 1)
-            add(QStringLiteral("\"goto\" to line %1, outside lines 1 to %2 (%3 ends the run): the run halts with %4%5")
-                    .arg(next)
-                    .arg(lineCount)
-                    .arg(lineCount + 1)
-                    .arg(errorText(SubscriptOutOfRange), suffix));
+            addFailure(QStringLiteral("\"goto\" to line %1, outside lines 1 to %2 (%3 ends the run)").arg(next).arg(lineCount).arg(lineCount + 1),
+                       SubscriptOutOfRange, QStringLiteral("the run halts with"), suffix);
     }
 
     void checkTopLevel(const QString &word)
@@ -173,10 +185,10 @@ private:
             else
                 checkValue(2, FieldKind::Flag);
         } else if (word == QLatin1String("clickitem")) {
-            requireFields(word, 1);
+            requireFields(word, 1, QStringLiteral("an index, or a name and an index"));
             checkValue(parameters >= 2 ? 2 : 1, FieldKind::Int16);
         } else if (word == QLatin1String("goto")) {
-            requireFields(word, 1);
+            requireFields(word, 1, QStringLiteral("a line number"));
             if (parameters >= 1 && !valueUnknown(1)) {
                 if (const auto target = parseNumericText(m_fields.at(1)))
                     checkGotoTarget(*target, {});
@@ -184,9 +196,13 @@ private:
                     add(QStringLiteral("\"goto\" needs a line number: the run shows an error message and goes on"));
             }
         } else if (const Syntax *syntax = syntaxOf(word)) {
-            requireFields(word, syntax->required);
-            for (int index = 1; index <= syntax->required; ++index)
+            requireFields(word, syntax->required, syntax->needs);
+            for (int index = 1; index <= 2; ++index)
                 checkValue(index, syntax->kinds[std::size_t(index - 1)]);
+            if (isCheckWord(word))
+                addNote(QStringLiteral("\"%1\" is a check of NavRelay's own: the run halts here unless the page %2 "
+                                       "(a script that used the word to mark a comment changes meaning)")
+                            .arg(word, checkedPage(word)));
         } else {
             add(unknownWordMessage(QStringLiteral("command"), m_fields.at(0), topLevelWords())
                 + QStringLiteral(": the line does nothing"));
@@ -196,8 +212,8 @@ private:
     void checkConditional()
     {
         if (m_fields.size() < 3) {
-            add(QStringLiteral("\"%1\" needs a condition and an action: the line fails with %2%3")
-                    .arg(m_fields.at(0), errorText(SubscriptOutOfRange), kWhenConditionHolds));
+            addFailure(QStringLiteral("\"%1\" needs a condition and an action").arg(m_fields.at(0)), SubscriptOutOfRange,
+                       QStringLiteral("the line fails with"), kWhenConditionHolds);
             return;
         }
         checkValue(4, FieldKind::Int16, kWhenConditionHolds);
@@ -231,8 +247,17 @@ private:
             checkValue(3, kind, kWhenConditionHolds);
             return;
         }
-        add(QStringLiteral("\"%1\" without a parameter: the line fails with %2%3")
-                .arg(m_fields.at(2), errorText(TypeMismatch), kWhenConditionHolds));
+        addFailure(QStringLiteral("\"%1\" without a parameter").arg(m_fields.at(2)), TypeMismatch,
+                   QStringLiteral("the line fails with"), kWhenConditionHolds);
+    }
+
+    [[nodiscard]] static QString checkedPage(const QString &word)
+    {
+        if (word == QLatin1String("refute"))
+            return QStringLiteral("lacks the text");
+        if (word == QLatin1String("waitfor"))
+            return QStringLiteral("holds the text within its time");
+        return QStringLiteral("holds the text");
     }
 
     [[nodiscard]] static const Syntax *syntaxOf(const QString &word)
@@ -256,4 +281,13 @@ private:
 std::vector<ScriptFinding> checkScript(const QStringList &lines, VariableText variable)
 {
     return ScriptChecker(lines, variable).run();
+}
+
+QString failureCause(const QStringList &lines, int line, int errorNumber)
+{
+    for (const ScriptFinding &finding : checkScript(lines, VariableText::Given)) {
+        if (finding.line == line && finding.errorNumber == errorNumber && !finding.cause.isEmpty())
+            return finding.cause;
+    }
+    return {};
 }

@@ -10,6 +10,9 @@ enum ErrorNumber : int {
     // run like a browser's own failure, without a message box; the host that asked for strict
     // lookups reports it.
     StrictLookupFailed = 0,
+    // A failed "assert", "refute" or "waitfor": it halts the run in the same way, and its
+    // description names the line.
+    CheckFailed = 0,
     Overflow = 6,
     SubscriptOutOfRange = 9,
     TypeMismatch = 13,

@@ -3,15 +3,15 @@
 #include "engine/BrowserWindow.h"
 #include "engine/BrowserAccess.h"
 #include "engine/Host.h"
-#include "engine/LoweredTextSearch.h"
 #include "engine/PageActions.h"
+#include "engine/PageText.h"
 #include "engine/RunObserver.h"
 #include "engine/ScriptError.h"
+#include "engine/SecretMask.h"
 #include "engine/ScriptText.h"
 #include "engine/Values.h"
 
 #include <limits>
-#include <optional>
 #include <utility>
 
 ScriptRunner::ScriptRunner(RunState &state, Host &host, BrowserAccess &browser, PageActions &page)
@@ -28,12 +28,18 @@ ScriptRunner::ScriptRunner(RunState &state, Host &host, BrowserAccess &browser, 
 
 void ScriptRunner::tick()
 {
+    if (m_hearingPage)
+        return;
     const qsizetype lineCount = m_state.scriptLines.size();
     const bool lineInScript = m_state.currentLine >= 0 && m_state.currentLine < lineCount;
     if (lineInScript && m_state.scriptLines.at(m_state.currentLine).isEmpty())
         return; // parked on an empty line until Reset or Run
     if (m_sleeping) {
         endSleep();
+        return;
+    }
+    if (m_textWait) {
+        lookForWaitedText();
         return;
     }
     if (m_state.waitingForPage) {
@@ -53,12 +59,12 @@ void ScriptRunner::tick()
         return;
     m_state.executingLine = true;
     try {
-        const QString text = lineInScript ? m_state.scriptLines.at(m_state.currentLine) : QString();
-        notify([&](RunObserver &observer) { observer.lineStarted(m_state.currentLine, text); });
+        // Only a "goto" leaves the script: the failure is that line's, which is still the last one begun.
         if (!lineInScript)
-            throw ScriptError(SubscriptOutOfRange); // a "goto" left the script
+            throw ScriptError(SubscriptOutOfRange);
+        notify([&](RunObserver &observer) { observer.lineStarted(m_state.currentLine, m_state.writtenLines.value(m_state.currentLine)); });
         executeLine();
-        if (!m_sleeping)
+        if (!m_sleeping && !m_textWait)
             completeLine();
     } catch (const ScriptError &error) {
         trapError(error);
@@ -116,7 +122,13 @@ void ScriptRunner::watchPageWait()
 void ScriptRunner::pageCompleted()
 {
     restorePace();
+    if (m_textWait)
+        m_tickTimer.start(0); // the new page may hold the text: the next tick looks
+    // An observer may ask the browser about the page and wait for its answer: no line runs
+    // meanwhile, or the page asked about would be the next one's.
+    m_hearingPage = true;
     notify([&](RunObserver &observer) { observer.pageCompleted(); });
+    m_hearingPage = false;
 }
 
 void ScriptRunner::restorePace()
@@ -170,8 +182,10 @@ void ScriptRunner::finishRun()
         m_host.closeMainWindow();
 }
 
-void ScriptRunner::trapError(const ScriptError &error)
+void ScriptRunner::trapError(const ScriptError &failure)
 {
+    // What the failure says is shown and written: the text of "$$$" stays out of it.
+    const ScriptError error(failure.number(), SecretMask(m_state.variableText).apply(failure.description()));
     if (error.number() == ObjectNotSet || error.number() == RemoteUnavailable) {
         // The browser or its document is gone: attach again and start over from line 1. The
         // attach resets the run first and may wait in event loops: no line runs until it ends.
@@ -199,6 +213,8 @@ RunStatus ScriptRunner::status() const
         return RunStatus::Halted;
     if (m_sleeping)
         return RunStatus::Sleeping;
+    if (m_textWait)
+        return RunStatus::WaitingForText;
     if (m_paused && m_stepsAllowed == 0 && !m_state.waitingForPage)
         return RunStatus::Paused;
     // The page a line asked for is still loading even when the next line is empty.
@@ -219,17 +235,7 @@ const QString &ScriptRunner::field(int index) const
 
 void ScriptRunner::runConditional(bool runWhenFound)
 {
-    // The condition is read once the body shows some HTML: an empty body finds nothing, and
-    // an empty condition is found in any other.
-    std::optional<LoweredTextSearch> search;
-    m_page.readBodyHtml([this, &search](QStringView piece) {
-        if (piece.isEmpty())
-            return true;
-        if (!search)
-            search.emplace(field(1));
-        return search->read(piece);
-    });
-    const bool found = search && search->found();
+    const bool found = bodyHtmlHolds(m_page, [this] { return field(1); });
     if (found != runWhenFound)
         return;
     const qsizetype fieldCount = m_state.params.size();

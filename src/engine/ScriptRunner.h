@@ -1,11 +1,13 @@
 #pragma once
 
 #include "engine/RunState.h"
+#include "engine/TextWait.h"
 
 #include <QString>
 #include <QTimer>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 class BrowserAccess;
@@ -15,7 +17,7 @@ class RunObserver;
 class ScriptError;
 
 // Where a run stands, as a host that watches it from outside sees it.
-enum class RunStatus { Stopped, Ready, WaitingForPage, Sleeping, Parked, Halted, Paused };
+enum class RunStatus { Stopped, Ready, WaitingForPage, Sleeping, WaitingForText, Parked, Halted, Paused };
 
 // Runs a prepared script one line per tick of tickTimer, waiting for the browser between lines,
 // and holds the run controls (Run, Reset) that start and rewind it. The owner of the run state
@@ -83,13 +85,25 @@ private:
     void startSleep(qint32 milliseconds);
     void endSleep();
     void rejectUnknownWord(const QString &kind, const QString &word, const QStringList &knownWords);
+    // "assert" and "refute": the line halts unless the page holds the text (or, refuted, does not).
+    void checkPageText(const QString &word, bool mustHold);
+    // "waitfor": the line stays the running one until the page holds its text, looked for at
+    // each page and on the timer's ticks, or halts once its time is up.
+    void startTextWait(const QString &text, qint64 timeoutMs);
+    void lookForWaitedText();
+    void endTextWait();
+    [[nodiscard]] ScriptError checkFailure(const QString &word, const QString &text, const QString &finding) const;
     template <typename Call>
     void notify(const Call &call)
     {
         for (RunObserver *observer : m_observers)
             call(*observer);
     }
-    [[nodiscard]] QStringList promptVariables(QStringList lines);
+    struct PreparedLines {
+        QStringList lines; // "$$$" replaced
+        QString variable;  // the text that replaced it
+    };
+    [[nodiscard]] PreparedLines promptVariables(QStringList lines);
     [[nodiscard]] const QString &field(int index) const;
 
     RunState &m_state;
@@ -100,9 +114,11 @@ private:
     QTimer m_tickTimer;
     bool m_halted = false; // a trapped failure holds the run on its line until Reset
     bool m_attaching = false; // the runner is re-attaching the browser after a lost one
+    bool m_hearingPage = false; // observers are being told of a completed page
     bool m_idlingZeroTick = false; // a 0 ms tick runs at kTickInterval until the page comes
     bool m_sleeping = false;
     int m_paceBeforeSleep = kTickInterval;
+    std::optional<TextWait> m_textWait;
     bool m_paused = false;
     int m_stepsAllowed = 0; // lines a paused run may still execute
     int m_passBreakpointAt = -1; // the breakpoint line a resumed or stepped run goes past once

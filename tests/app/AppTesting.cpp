@@ -102,6 +102,18 @@ void pressMessageButton(QWidget &dialog, int standardButton)
     button->click();
 }
 
+void answerInput(QWidget &dialog, const QString &text)
+{
+    auto *input = qobject_cast<QInputDialog *>(&dialog);
+    if (!input) {
+        ADD_FAILURE() << "an input box was expected, not " << dialog.metaObject()->className();
+        dialog.close();
+        return;
+    }
+    input->setTextValue(text);
+    input->accept();
+}
+
 void chooseFile(QWidget &dialog, const QString &path)
 {
     auto *files = qobject_cast<QFileDialog *>(&dialog);

@@ -45,6 +45,8 @@ void pressMessageButton(QWidget &dialog, int standardButton);
 // Chooses the file in the file dialog and accepts it.
 void chooseFile(QWidget &dialog, const QString &path);
 void rejectDialog(QWidget &dialog);
+// Types the text into the input box and confirms it.
+void answerInput(QWidget &dialog, const QString &text);
 
 // A main window started as the program starts it: the settings store in a temporary folder of
 // its own (XDG_CONFIG_HOME), the library in a fresh temporary folder, the built-in engine.

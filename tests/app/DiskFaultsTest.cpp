@@ -61,17 +61,6 @@ public:
     }
 };
 
-void answerInput(QWidget &dialog, const QString &text)
-{
-    auto *input = qobject_cast<QInputDialog *>(&dialog);
-    if (!input) {
-        ADD_FAILURE() << "an input box was expected, not " << dialog.metaObject()->className();
-        dialog.close();
-        return;
-    }
-    input->setTextValue(text);
-    input->accept();
-}
 
 // Keeps the text of a message box and presses its OK.
 ModalAnswers::Answer readMessage(QString &text)

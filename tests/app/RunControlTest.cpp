@@ -212,6 +212,34 @@ TEST_F(RunControlTest, TheRunLogHasARowPerExecutedLineWithTheAddressAfterIt)
     EXPECT_EQ(cell(3, 6), "ran");
 }
 
+// The password typed for "$$$" reaches the page, and neither the run log nor the halted line's
+// message shows it; NavRelay's own checks run in the window as in navrelay-run.
+TEST_F(RunControlTest, TheRunLogAndTheHaltedLineShowTheVariablesTextAsItsMarker)
+{
+    TestServer &server = this->server();
+    server.page("/login", "<html><body><form action=\"/in\"><input name=\"pw\"><input type=\"submit\" value=\"Go\"></form></body></html>");
+    server.page("/in", "<html><body>in</body></html>");
+    start();
+    auto *log = window->findChild<RunLogView *>("runLog");
+    choose("runLogAction");
+    setEditorText(editor(), "nav;" + server.url("/login") + "\r\nfill;pw;$$$\r\nclickbutton;Go;true\r\nrefute;out\r\nassert;$$$ twice");
+    {
+        ModalAnswers answers({[](QWidget &dialog) { answerInput(dialog, QStringLiteral("S3cret!")); }});
+        choose("runAction");
+        ASSERT_TRUE(waitUntil([&] { return runner().status() == RunStatus::Halted || runner().status() == RunStatus::Stopped; }));
+    }
+    ASSERT_TRUE(waitUntil([&] { return log->rowCount() == 5; }));
+    EXPECT_EQ(runner().status(), RunStatus::Halted) << "the page passes the refute, not the assert";
+    EXPECT_EQ(server.pageRequests().back().query, "pw=S3cret%21");
+    const QString rows = log->text();
+    EXPECT_FALSE(rows.contains(QStringLiteral("S3cret"))) << rows.toStdString();
+    EXPECT_TRUE(rows.contains(QStringLiteral("fill;pw;$$$"))) << rows.toStdString();
+    EXPECT_TRUE(rows.contains(QStringLiteral("/in?pw=$$$"))) << rows.toStdString();
+    EXPECT_EQ(editor().haltedLine(), std::optional<int>(4));
+    for (const auto &selection : editor().extraSelections())
+        EXPECT_FALSE(selection.format.toolTip().contains(QStringLiteral("S3cret"))) << selection.format.toolTip().toStdString();
+}
+
 TEST_F(RunControlTest, TheScriptChecksUnderlineTheirLinesWithTheMessageAsTooltip)
 {
     start();

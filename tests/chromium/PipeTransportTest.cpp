@@ -13,7 +13,7 @@ TEST(PipeTransport, CarriesNulEndedMessagesBothWaysAndTellsWhenTheBrowserEnds)
 {
     const QString echoTwice = QStringLiteral(
         R"(for round in 1 2; do IFS= read -r -d '' command <&3; printf '%s\0after %s\0' "$command" "$round" >&4; done)");
-    LaunchedChromium child(QStringLiteral("/bin/bash"), {QStringLiteral("-c"), echoTwice});
+    LaunchedChromium child(QStringLiteral("/bin/bash"), {QStringLiteral("-c"), echoTwice}, ProfileLock());
     const auto transport = child.takeTransport();
     ASSERT_TRUE(transport && transport->isOpen());
     QList<QByteArray> received;

@@ -1,5 +1,6 @@
-// Parallel navrelay-run processes with --isolated each drive a Chromium of their own: none sees
-// another's navigations, and no profile is left behind.
+// Parallel navrelay-run processes each drive a Chromium of their own: with --isolated none sees
+// another's navigations, without it they share NavRelay's profile by turns, one at a time and the
+// others on throwaway profiles, and no profile is left behind.
 #include "ProcessProbe.h"
 #include "QtWait.h"
 #include "TestServer.h"
@@ -52,6 +53,41 @@ TEST(IsolatedRuns, FourAtOnceNeverSteerEachOthersPages)
     EXPECT_TRUE(waitUntil([&] { return processesNaming(temporaryRoot.path()).empty(); }));
     EXPECT_TRUE(QDir(temporaryRoot.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
         << "every temporary profile is removed";
+}
+
+// Started at the same moment, the runs race for NavRelay's own profile: one takes it, the others
+// find it taken and each start its browser on a throwaway profile.
+TEST(IsolatedRuns, SixStartedAtOnceOnOneProfileAllFinish)
+{
+    if (!QFile::exists(QStringLiteral("/usr/bin/chromium")))
+        GTEST_SKIP() << "Chromium is not installed";
+    TestServer server;
+    server.page("/page", "<html><body>the shared page</body></html>");
+    QTemporaryDir dataHome;
+    QTemporaryDir temporaryRoot;
+    QTemporaryDir scripts;
+    QFile script(scripts.filePath(QStringLiteral("run.nrs")));
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write("nav;" + server.url("/page").toUtf8() + "\r\nassert;the shared page\r\n");
+    script.close();
+    constexpr int kRuns = 6;
+    std::array<std::unique_ptr<QProcess>, kRuns> runs;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome.path());
+    environment.insert(QStringLiteral("TMPDIR"), temporaryRoot.path());
+    for (auto &run : runs) {
+        run = std::make_unique<QProcess>();
+        run->setProcessEnvironment(environment);
+    }
+    for (auto &run : runs)
+        run->start(QStringLiteral(NAVRELAY_RUN_PATH), {"--browser", "chromium", "--timeout", "100", script.fileName()});
+    for (int run = 0; run < kRuns; ++run) {
+        ASSERT_TRUE(runs[run]->waitForFinished(115000)) << run;
+        EXPECT_EQ(runs[run]->exitCode(), 0) << run << ": " << runs[run]->readAllStandardError().toStdString();
+    }
+    EXPECT_TRUE(waitUntil([&] { return processesNaming(dataHome.path()).empty() && processesNaming(temporaryRoot.path()).empty(); }));
+    EXPECT_TRUE(QDir(temporaryRoot.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
+        << "every throwaway profile is removed";
 }
 
 } // namespace

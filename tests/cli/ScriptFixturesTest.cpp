@@ -151,7 +151,8 @@ QStringList bodyLines(const std::vector<TestServer::Request> &requests)
 }
 
 // The report's line records as "LINE COMMAND STATUS TARGET OUTCOME", the address made relative
-// to the server; and its summary, which must come last.
+// to the server (given as "$$$", which the report never spells out); and its summary, which must
+// come last.
 QStringList reportLines(const QString &path, const QString &serverUrl, QJsonObject &summary)
 {
     QFile file(path);
@@ -162,15 +163,18 @@ QStringList reportLines(const QString &path, const QString &serverUrl, QJsonObje
         if (text.isEmpty())
             continue;
         const QJsonObject record = QJsonDocument::fromJson(text).object();
-        if (record.value(QStringLiteral("type")).toString() == QLatin1String("summary")) {
+        const QString type = record.value(QStringLiteral("type")).toString();
+        if (type == QLatin1String("summary"))
             summary = record;
+        if (type == QLatin1String("run") && !lines.isEmpty())
+            lines << QStringLiteral("the run record is not the first");
+        if (type != QLatin1String("line"))
             continue;
-        }
         lines << QStringLiteral("%1 %2 %3 %4 %5")
                      .arg(record.value(QStringLiteral("line")).toInt())
                      .arg(record.value(QStringLiteral("command")).toString())
                      .arg(record.value(QStringLiteral("http_status")).toInt())
-                     .arg(record.value(QStringLiteral("address")).toString().remove(serverUrl))
+                     .arg(record.value(QStringLiteral("address")).toString().remove(serverUrl).remove(QStringLiteral("$$$")))
                      .arg(record.value(QStringLiteral("outcome")).toString());
     }
     return lines;
@@ -195,7 +199,7 @@ QString junitCounts(const QString &path)
             counts = QStringLiteral("%1 %2").arg(xml.attributes().value(QStringLiteral("tests")),
                                                  xml.attributes().value(QStringLiteral("failures")));
         } else if (xml.name() == QLatin1String("testcase")) {
-            cases += xml.attributes().value(QStringLiteral("name")) == QLatin1String("script");
+            cases += xml.attributes().value(QStringLiteral("name")).endsWith(QLatin1String("/script.nrs"));
         } else if (xml.name() == QLatin1String("failure")) {
             ++failures;
         }
@@ -218,7 +222,11 @@ void checkRunFiles(const Expectation &expectation, const QTemporaryDir &files, c
         EXPECT_EQ(junitCounts(files.filePath("junit.xml")), QStringLiteral("%1 (%2 failure elements)").arg(counts, failures));
     }
     for (const QString &evidence : expectation.evidence) {
-        QFile file(files.filePath(QStringLiteral("evidence/script.") + evidence.section(QLatin1Char(' '), 0, 0)));
+        // The files are named after the script and the run.
+        const QDir folder(files.filePath(QStringLiteral("evidence")));
+        const QStringList named = folder.entryList({QStringLiteral("script.*.") + evidence.section(QLatin1Char(' '), 0, 0)});
+        ASSERT_EQ(named.size(), 1) << evidence.toStdString();
+        QFile file(folder.filePath(named.constFirst()));
         ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
         const QByteArray bytes = file.readAll();
         const QString text = evidence.section(QLatin1Char(' '), 1);

@@ -185,7 +185,8 @@ TEST_F(ServerFaults, BombsAndHugeBodiesEndInAnErrorPageWithinBoundedMemory)
         SCOPED_TRACE(path.toStdString());
         server.clearRequests();
         const RunResult result = runScript(server, QStringLiteral("nav;$$$%1\r\nif;Page too large;nav;$$$/after\r\n").arg(path));
-        EXPECT_EQ(result.exitCode, 0) << result.errors.toStdString();
+        EXPECT_EQ(result.exitCode, 4) << "the run goes on, and ends saying the page did not load: " << result.errors.toStdString();
+        EXPECT_TRUE(result.errors.contains("Page too large")) << result.errors.toStdString();
         EXPECT_TRUE(requested(server).endsWith("/after")) << requested(server).join(' ').toStdString();
     }
     rusage usage {};

@@ -3,9 +3,11 @@
 #include "RecordingHost.h"
 
 #include "engine/CommandWords.h"
+#include "engine/LoadWatch.h"
 #include "engine/RunRecorder.h"
 #include "engine/RunState.h"
 #include "engine/ScriptRunner.h"
+#include "engine/TextWait.h"
 
 #include <gtest/gtest.h>
 
@@ -323,6 +325,146 @@ TEST_F(Runner, GotoOutsideTheScriptHaltsWithSubscriptOutOfRange)
                     || host.messages[0].text == QStringLiteral("6: Overflow"));
         EXPECT_EQ(host.beeps, 0);
     }
+}
+
+// The line that failed is the "goto" that left the script: no line past the end is begun.
+TEST_F(Runner, GotoPastTheEndIsTheFailureOfTheGotoLine)
+{
+    RunRecorder recorder([] { return qint64(0); });
+    runner.addObserver(recorder);
+    run(QStringLiteral("beep\r\ngoto;9"));
+    tick(3);
+    ASSERT_TRUE(recorder.lastLine());
+    EXPECT_EQ(recorder.lastLine()->line, 2);
+    EXPECT_EQ(recorder.lastLine()->text, QStringLiteral("goto;9"));
+    EXPECT_EQ(recorder.lastLine()->outcome, LineOutcome::Halted);
+    EXPECT_EQ(recorder.lastLine()->errorNumber, std::optional<int>(SubscriptOutOfRange));
+    EXPECT_EQ(recorder.finish(2, {}, false).linesRun, 2);
+}
+
+TEST_F(Runner, AssertAndRefuteHaltWithAMessageNamingTheLineTheTextAndTheAddress)
+{
+    RunRecorder recorder([] { return qint64(0); });
+    runner.addObserver(recorder);
+    browser.recorder->address = QStringLiteral("http://a/");
+    setBody(QStringLiteral("<h1>Welcome</h1>"));
+    run(QStringLiteral("assert;WELCOME\r\nrefute;Goodbye\r\nbeep\r\nassert;Goodbye\r\nbeep"));
+    tick(6);
+    EXPECT_EQ(runner.status(), RunStatus::Halted);
+    EXPECT_EQ(host.beeps, 1);
+    EXPECT_TRUE(host.messages.empty()) << "the host reports a failed check";
+    EXPECT_EQ(recorder.lastLine()->message, QStringLiteral("assert failed on line 4: \"Goodbye\" is not on the page (http://a/)"));
+    EXPECT_EQ(recorder.lastLine()->errorNumber, std::optional<int>(CheckFailed));
+
+    runner.resetRun();
+    run(QStringLiteral("refute;welcome"));
+    tick();
+    EXPECT_EQ(recorder.lastLine()->message, QStringLiteral("refute failed on line 1: \"welcome\" is on the page (http://a/)"));
+
+    setBody(QString());
+    runner.resetRun();
+    run(QStringLiteral("refute;\r\nassert;"));
+    tick(2);
+    EXPECT_EQ(recorder.lastLine()->line, 2) << "an empty body holds nothing, not even the empty text";
+    EXPECT_EQ(runner.status(), RunStatus::Halted);
+
+    runner.resetRun();
+    run(QStringLiteral("assert"));
+    tick();
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, QStringLiteral("9: Subscript out of range"));
+}
+
+TEST_F(Runner, WaitforLooksAtEachPageAndOnTheTimerUntilTheTextComesOrItsTimeIsUp)
+{
+    RunRecorder recorder([] { return qint64(0); });
+    runner.addObserver(recorder);
+    QTimer &timer = runner.tickTimer();
+    setBody(QStringLiteral("<p>loading</p>"));
+    run(QStringLiteral("waitfor;Done;5\r\nbeep"));
+    tick();
+    EXPECT_EQ(runner.status(), RunStatus::WaitingForText);
+    EXPECT_EQ(state.currentLine, 0) << "the waiting line stays the current one";
+    EXPECT_GT(timer.interval(), 0);
+    EXPECT_LE(timer.interval(), TextWait::kLookIntervalMs);
+    browser.recorder->page = nullptr;
+    tick();
+    EXPECT_EQ(runner.status(), RunStatus::WaitingForText) << "between two pages there is nothing to read yet";
+    EXPECT_EQ(browser.attaches, 0);
+    setBody(QStringLiteral("<p>Done</p>"));
+    runner.pageCompleted();
+    EXPECT_EQ(timer.interval(), 0) << "a page that completes is looked at at once";
+    tick();
+    EXPECT_EQ(timer.interval(), ScriptRunner::kTickInterval);
+    EXPECT_EQ(host.beeps, 0) << "the next line runs at the next tick";
+    tick();
+    EXPECT_EQ(host.beeps, 1);
+
+    run(QStringLiteral("waitfor;Never;60"));
+    tick();
+    EXPECT_EQ(runner.status(), RunStatus::WaitingForText);
+    runner.resetRun();
+    EXPECT_EQ(runner.status(), RunStatus::Ready) << "Reset ends the wait";
+    EXPECT_EQ(timer.interval(), ScriptRunner::kTickInterval);
+
+    run(QStringLiteral("waitfor;Never;0\r\nbeep"));
+    tick(3);
+    EXPECT_EQ(runner.status(), RunStatus::Halted);
+    EXPECT_EQ(host.beeps, 1);
+    EXPECT_EQ(recorder.lastLine()->message, QStringLiteral("waitfor failed on line 1: \"Never\" is not on the page after 0 s ()"));
+
+    runner.resetRun();
+    run(QStringLiteral("waitfor;Done;soon"));
+    tick();
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, QStringLiteral("13: Type mismatch"));
+}
+
+// What the runner shows and tells its observers spells the text of "$$$" as the marker.
+TEST_F(Runner, TheVariablesTextIsShownAsItsMarker)
+{
+    std::vector<LineRecord> records;
+    RunRecorder recorder([] { return qint64(0); }, nullptr, [&records](const LineRecord &record) { records.push_back(record); });
+    runner.addObserver(recorder);
+    host.inputAnswer = QStringLiteral("S3cret");
+    setBody(QStringLiteral("<p>x</p>"));
+    run(QStringLiteral("fill;pw;$$$\r\nassert;$$$ and more"));
+    tick(2);
+    EXPECT_EQ(page.calls, QStringList{QStringLiteral("fillByName pw S3cret")}) << "the page gets the text itself";
+    (void)recorder.finish(2, {}, false);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].text, QStringLiteral("fill;pw;$$$"));
+    EXPECT_EQ(records[1].message, QStringLiteral("assert failed on line 2: \"$$$ and more\" is not on the page ()"));
+    EXPECT_EQ(state.variableText, QStringLiteral("S3cret"));
+}
+
+TEST_F(Runner, LoadWatchKeepsThePagesThatDidNotLoadWithTheirLine)
+{
+    LoadWatch passing(browser, LoadWatch::Statuses::Pass);
+    LoadWatch failing(browser, LoadWatch::Statuses::Fail);
+    runner.addObserver(passing);
+    runner.addObserver(failing);
+    run(QStringLiteral("nav;http://a/\r\nnav;http://b/"));
+    tick();
+    browser.recorder->address = QStringLiteral("http://a/");
+    browser.recorder->status = 404;
+    state.waitingForPage = false;
+    runner.pageCompleted();
+    tick();
+    browser.recorder->address = QStringLiteral("http://b/");
+    browser.recorder->status = 0;
+    browser.recorder->failure = QStringLiteral("Connection refused");
+    state.waitingForPage = false;
+    runner.pageCompleted();
+    runner.pageCompleted(); // a browser may complete its error page twice
+
+    ASSERT_EQ(passing.failures().size(), 1);
+    EXPECT_EQ(passing.failures()[0].line, 2);
+    EXPECT_EQ(passing.failures()[0].text, QStringLiteral("nav;http://b/"));
+    EXPECT_EQ(passing.failures()[0].address, QStringLiteral("http://b/"));
+    EXPECT_EQ(passing.failures()[0].reason, QStringLiteral("Connection refused"));
+    ASSERT_EQ(failing.failures().size(), 2);
+    EXPECT_EQ(failing.failures()[0].reason, QStringLiteral("HTTP status 404"));
 }
 
 TEST_F(Runner, EmptyScriptFinishesAtTheFirstTick)

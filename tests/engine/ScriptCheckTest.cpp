@@ -49,7 +49,7 @@ TEST(ScriptCheck, FindsEveryLineARunWouldSkipFailOrStopOn)
                    {{2, "unknown command \"clnk\" (nearest: \"clink\"): the line does nothing"},
                     {3, "\"clickclass\" is no action of \"if\" and \"not\" lines: the line does nothing"},
                     {4, "unknown action \"frob\""},
-                    {5, "\"fill\" needs 2 field(s) after the word, the line has 1: it fails with 9 (Subscript out of range)"},
+                    {5, "\"fill\" needs a field and a value, the line has 1 field(s) after the word: it fails with 9 (Subscript out of range)"},
                     {6, "\"clickbutton\" with 3 field(s) after the word does nothing"},
                     {7, "\"goto\" needs a line number"},
                     {8, "\"goto\" to line 99, outside lines 1 to 19 (20 ends the run)"},
@@ -63,6 +63,32 @@ TEST(ScriptCheck, FindsEveryLineARunWouldSkipFailOrStopOn)
                     {16, "\"goto\" to line 0"},
                     {17, "field 2 \"99999\" is out of range: the line fails with 6 (Overflow)"},
                     {18, "\"stopscript\" is an action of \"if\" and \"not\" lines only"}});
+}
+
+// A script that used these words for comments changes meaning: every such line gets a note,
+// and their fields are checked as any word's.
+TEST(ScriptCheck, NavRelaysOwnChecksGetANoteAndTheirFieldsChecked)
+{
+    const QString script = QStringLiteral("assert;Welcome\r\nrefute\r\nwaitfor;Done;soon\r\nWAITFOR;Done;2.5\r\nrem;assert");
+    expectFindings(script, VariableText::Given,
+                   {{1, "\"assert\" is a check of NavRelay's own: the run halts here unless the page holds the text"},
+                    {2, "\"refute\" needs a text, the line has 0 field(s) after the word: it fails with 9"},
+                    {2, "\"refute\" is a check of NavRelay's own: the run halts here unless the page lacks the text"},
+                    {3, "field 2 \"soon\" is not a number: the line fails with 13 (Type mismatch)"},
+                    {3, "\"waitfor\" is a check of NavRelay's own"},
+                    {4, "\"waitfor\" is a check of NavRelay's own"}});
+    const auto findings = checkScript(splitLines(script), VariableText::Given);
+    EXPECT_TRUE(findings.front().note);
+    EXPECT_FALSE(findings.at(1).note);
+}
+
+TEST(ScriptCheck, FailureCauseSaysWhatIsWrongWithTheLineThatFailedWithThatError)
+{
+    const QStringList lines{QStringLiteral("fill;q"), QStringLiteral("goto;9"), QStringLiteral("sleep;soon")};
+    EXPECT_EQ(failureCause(lines, 1, 9), "\"fill\" needs a field and a value, the line has 1 field(s) after the word");
+    EXPECT_EQ(failureCause(lines, 2, 9), "\"goto\" to line 9, outside lines 1 to 3 (4 ends the run)");
+    EXPECT_EQ(failureCause(lines, 3, 13), "field 1 \"soon\" is not a number");
+    EXPECT_EQ(failureCause(lines, 1, 13), "") << "no cause for an error the line does not fail with";
 }
 
 TEST(ScriptCheck, CleanScriptHasNoFindings)

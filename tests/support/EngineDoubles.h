@@ -70,6 +70,7 @@ public:
     std::shared_ptr<Document> document() override { check(); return page; }
     QString locationUrl() const override { return address; }
     int httpStatus() const override { return status; }
+    QString loadError() const override { return failure; }
     bool isBusy() const override { return false; }
     QString name() const override { return QStringLiteral("Recording Browser"); }
     void setStatusText(const QString &) override {}
@@ -88,6 +89,7 @@ public:
     bool closed = false;
     QString address;
     int status = 0;
+    QString failure;
     std::function<void()> duringNavigate;
     std::shared_ptr<Document> page = std::make_shared<BodyOnlyDocument>(QString());
 };

@@ -1,6 +1,7 @@
 #include "browser/builtin/BuiltinWindow.h"
 
 #include "browser/builtin/BuiltinBrowser.h"
+#include "browser/builtin/ErrorPage.h"
 #include "browser/builtin/net/NavigationAddress.h"
 #include "browser/builtin/net/PageLoader.h"
 #include "browser/builtin/PersonActionFacts.h"
@@ -81,6 +82,8 @@ void BuiltinWindow::goBack()
 {
     ensureOpen();
     const std::optional<int> index = m_history.backIndex();
+    if (!index && m_history.forgotEarlierPages())
+        return;
     if (!index)
         throw ScriptError(NoEarlierPage, QStringLiteral("Unspecified error"));
     const NavigationRequest entry = m_history.entry(*index);
@@ -126,6 +129,12 @@ int BuiltinWindow::httpStatus() const
 {
     ensureOpen();
     return m_httpStatus;
+}
+
+QString BuiltinWindow::loadError() const
+{
+    ensureOpen();
+    return m_loadError;
 }
 
 bool BuiltinWindow::isBusy() const
@@ -371,6 +380,7 @@ void BuiltinWindow::onLoadFinished()
                      historyIndex ? m_history.httpStatus(*historyIndex) : 0);
         else if (!m_document)
             showBlankPage();
+        m_loadError.clear();
         if (m_sink)
             m_sink->documentCompleted(locationUrl());
     } catch (const std::exception &error) {
@@ -381,19 +391,23 @@ void BuiltinWindow::onLoadFinished()
 void BuiltinWindow::buildDocument(const LoadedResponse &response, std::optional<int> historyIndex)
 {
     const bool keepForBack = mayBeKept(response);
+    // A form the history does not send again was never asked for: no load failed.
+    const bool failed = response.failure && response.failure->kind != LoadFailureKind::FormNotResent;
+    const QString loadError = failed ? loadFailureReason(*response.failure, response.request.url) : QString();
     // The build goes with m_build: the window is alive whenever it calls back.
     m_build = m_browser->documentBuilder().build(
         response, weak_from_this(),
-        [this, request = response.request, historyIndex, keepForBack, status = response.httpStatus,
+        [this, request = response.request, historyIndex, keepForBack, status = response.httpStatus, loadError,
          inPlace = response.body.size() <= DocumentBuilder::InPlaceBytes](std::shared_ptr<Document> document) {
             DocumentDisposal &disposal = m_browser->documentDisposal();
             document = inPlace ? disposal.holdOnceLetGo(std::move(document)) : disposal.adopt(std::move(document));
-            onDocumentBuilt(std::move(document), request, historyIndex, keepForBack, status);
+            onDocumentBuilt(std::move(document), request, historyIndex, keepForBack, status, loadError);
         });
 }
 
 void BuiltinWindow::onDocumentBuilt(std::shared_ptr<Document> document, const NavigationRequest &request,
-                                    std::optional<int> historyIndex, bool keepForBack, int httpStatus)
+                                    std::optional<int> historyIndex, bool keepForBack, int httpStatus,
+                                    const QString &loadError)
 {
     const auto self = shared_from_this();
     m_build.reset();
@@ -402,6 +416,7 @@ void BuiltinWindow::onDocumentBuilt(std::shared_ptr<Document> document, const Na
         if (!document)
             return;
         showPage(std::move(document), request, historyIndex, keepForBack, httpStatus);
+        m_loadError = loadError;
         if (m_sink)
             m_sink->documentCompleted(locationUrl());
     } catch (const std::exception &error) {
@@ -416,6 +431,7 @@ void BuiltinWindow::showPage(std::shared_ptr<Document> document, const Navigatio
     m_location = request.url;
     m_locationWireTarget = request.wireTarget;
     m_httpStatus = httpStatus;
+    m_loadError.clear();
     auto kept = keepForBack ? m_document : nullptr;
     if (historyIndex)
         m_history.revisit(*historyIndex, request, std::move(kept), httpStatus);

@@ -36,7 +36,8 @@ public:
     ~BuiltinWindow() override;
 
     void navigate(const QString &url) override;
-    // Throws ScriptError(-2147467259) when there is no earlier page.
+    // Throws ScriptError(-2147467259) when there is no earlier page; does nothing when the
+    // earlier pages are past the history's bound.
     void goBack() override;
     void stop() override;
     void quit() override;
@@ -44,6 +45,7 @@ public:
     [[nodiscard]] std::shared_ptr<Document> document() override;
     [[nodiscard]] QString locationUrl() const override;
     [[nodiscard]] int httpStatus() const override;
+    [[nodiscard]] QString loadError() const override;
     [[nodiscard]] bool isBusy() const override;
     [[nodiscard]] QString name() const override;
 
@@ -113,7 +115,7 @@ private:
     void onLoadFinished();
     void buildDocument(const LoadedResponse &response, std::optional<int> historyIndex);
     void onDocumentBuilt(std::shared_ptr<Document> document, const NavigationRequest &request,
-                         std::optional<int> historyIndex, bool keepForBack, int httpStatus);
+                         std::optional<int> historyIndex, bool keepForBack, int httpStatus, const QString &loadError);
     void showPage(std::shared_ptr<Document> document, const NavigationRequest &request,
                   std::optional<int> historyIndex, bool keepForBack, int httpStatus = 0);
     void openInNewWindow(const NavigationRequest &request);
@@ -129,6 +131,7 @@ private:
     QUrl m_location;
     QByteArray m_locationWireTarget;
     int m_httpStatus = 0;
+    QString m_loadError;
     QString m_windowName;
     QString m_statusText;
     bool m_toolBar = true;

@@ -68,6 +68,12 @@ struct ErrorText {
 
 } // namespace
 
+QString loadFailureReason(const LoadFailure &failure, const QUrl &url)
+{
+    const ErrorText text = errorText(failure, url);
+    return text.title + QStringLiteral(": ") + text.sentence;
+}
+
 QByteArray errorPageHtml(const LoadFailure &failure, const QUrl &url)
 {
     const ErrorText text = errorText(failure, url);

@@ -12,8 +12,10 @@ void NavigationHistory::push(const NavigationRequest &request, std::shared_ptr<D
 {
     m_entries.erase(m_entries.begin() + (m_current + 1), m_entries.end());
     m_entries.push_back(kept(request, std::move(document), httpStatus));
-    if (static_cast<int>(m_entries.size()) > m_maxEntries)
+    if (static_cast<int>(m_entries.size()) > m_maxEntries) {
         m_entries.pop_front();
+        m_forgotEarlierPages = true;
+    }
     m_current = static_cast<int>(m_entries.size()) - 1;
     forgetDistantDocuments();
 }

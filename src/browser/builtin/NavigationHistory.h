@@ -32,6 +32,8 @@ public:
     [[nodiscard]] int httpStatus(int index) const { return m_entries.at(index).httpStatus; }
     [[nodiscard]] int size() const { return static_cast<int>(m_entries.size()); }
     [[nodiscard]] int currentIndex() const { return m_current; }
+    // Pages before the first entry were dropped for the bound on entries.
+    [[nodiscard]] bool forgotEarlierPages() const { return m_forgotEarlierPages; }
 
 private:
     struct Entry {
@@ -49,4 +51,5 @@ private:
     int m_maxKeptDocuments;
     std::deque<Entry> m_entries;
     int m_current = -1;
+    bool m_forgotEarlierPages = false;
 };

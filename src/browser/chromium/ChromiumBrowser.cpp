@@ -93,6 +93,17 @@ bool ChromiumBrowser::endpointAnswers()
     return ensureConnected();
 }
 
+QString ChromiumBrowser::version()
+{
+    if (!ensureConnected())
+        return {};
+    try {
+        return callBrowser(QStringLiteral("Browser.getVersion"), {}).value(QStringLiteral("product")).toString();
+    } catch (const ScriptError &) {
+        return {};
+    }
+}
+
 bool ChromiumBrowser::ensureConnected()
 {
     if (m_connection && m_connection->isOpen())

@@ -60,6 +60,8 @@ public:
 
     // Whether the browser answers over its DevTools connection, connecting when needed.
     [[nodiscard]] bool endpointAnswers();
+    // The browser's product and version, "Chrome/156.0.7000.0"; empty while it does not answer.
+    [[nodiscard]] QString version();
 
 private:
     [[nodiscard]] bool ensureConnected();

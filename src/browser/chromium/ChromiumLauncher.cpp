@@ -101,13 +101,15 @@ std::unique_ptr<LaunchedChromium> launchChromium(const QString &givenPath, const
     const QString program = findChromiumProgram(givenPath);
     if (program.isEmpty())
         throw ScriptError(kFileNotFound, QStringLiteral("File not found"));
+    makePrivateFolder(profileFolder);
+    ProfileLock lock(profileFolder);
     const auto owner = chromiumOfProfile(profileFolder);
-    if (owner && processRuns(*owner)) {
-        auto throwaway = std::make_unique<QTemporaryDir>();
+    if (!lock.held() || (owner && processRuns(*owner))) {
+        auto throwaway = std::make_unique<QTemporaryDir>(); // made readable by its owner only
         const QString folder = throwaway->path();
         return std::make_unique<LaunchedChromium>(program, chromiumArguments(folder, LaunchEnvironment::current()),
-                                                  std::move(throwaway));
+                                                  ProfileLock(), std::move(throwaway));
     }
-    makePrivateFolder(profileFolder);
-    return std::make_unique<LaunchedChromium>(program, chromiumArguments(profileFolder, LaunchEnvironment::current()));
+    return std::make_unique<LaunchedChromium>(program, chromiumArguments(profileFolder, LaunchEnvironment::current()),
+                                              std::move(lock));
 }

@@ -34,8 +34,9 @@ inline const QStringList kChromiumProgramNames = {QStringLiteral("chromium"), QS
 // The process of this machine that holds the profile, as Chromium's profile lock names it.
 [[nodiscard]] std::optional<qint64> chromiumOfProfile(const QString &profileFolder);
 
-// Starts Chromium in the profile folder, made (or kept) readable by its owner only. While
-// another Chromium holds that profile (another NavRelay's), a new one would hand its command
-// line to it and end: it gets a throwaway profile instead. Throws ScriptError (53, "File not
+// Starts Chromium in the profile folder, made (or kept) readable by its owner only, holding the
+// folder's lock while it lives. While another NavRelay process holds that lock, or another
+// Chromium runs on the profile, a new one would hand its command line to it and end: it gets a
+// throwaway profile instead. Throws ScriptError (53, "File not
 // found") when no Chromium program is found or it cannot be started.
 [[nodiscard]] std::unique_ptr<LaunchedChromium> launchChromium(const QString &givenPath, const QString &profileFolder);

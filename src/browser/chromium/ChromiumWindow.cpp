@@ -300,6 +300,7 @@ void ChromiumWindow::navigate(const QString &url)
 void ChromiumWindow::startNavigation(const QString &method, const QJsonObject &params, OwnNavigation own)
 {
     m_requestedAfter = m_starts;
+    m_navigationError.clear();
     if (m_recording)
         m_recording->ownNavigationRequested(own);
     m_session->post(method, params, [weak = weak_from_this(), own](const DevToolsReply &reply) {
@@ -309,6 +310,8 @@ void ChromiumWindow::startNavigation(const QString &method, const QJsonObject &p
         // A navigation that failed with an error text still shows the error page.
         if (self->m_recording && (reply.error || reply.connectionLost))
             self->m_recording->ownNavigationRefused(own);
+        if (reply.result.contains(QStringLiteral("errorText")))
+            self->m_navigationError = reply.result.value(QStringLiteral("errorText")).toString();
         if (reply.error || reply.connectionLost || reply.result.contains(QStringLiteral("errorText")))
             self->endNavigationStartWaits(); // refused: nothing is going to start
     });
@@ -382,7 +385,33 @@ QString ChromiumWindow::locationUrl() const
 
 int ChromiumWindow::httpStatus() const
 {
+    ensureUsable();
+    // An error status with no page of its own is shown on the browser's error page.
+    if (m_frames.mainFrameShowsErrorPage())
+        return errorPageCode().section(QLatin1Char(' '), 2).toInt();
     return evaluate(QStringLiteral("performance.getEntriesByType('navigation')[0]?.responseStatus ?? 0")).toInt();
+}
+
+QString ChromiumWindow::errorPageCode() const
+{
+    return m_frames.mainFrameShowsErrorPage() ? evaluate(QString::fromLatin1(PageScripts::kNetErrorCode)).toString() : QString();
+}
+
+QString ChromiumWindow::loadError() const
+{
+    ensureUsable();
+    if (!m_frames.mainFrameShowsErrorPage())
+        return {};
+    const QString code = errorPageCode();
+    if (code.startsWith(QLatin1String("HTTP ")))
+        return {}; // the server answered: its status tells the rest
+    if (!m_navigationError.isEmpty())
+        return m_navigationError;
+    // A navigation the page started: its error page names the error, as the protocol would
+    // without the "net::" in front.
+    if (code.startsWith(QLatin1String("ERR_")))
+        return QStringLiteral("net::") + code;
+    return code.isEmpty() ? QStringLiteral("the page could not be loaded") : code;
 }
 
 QString ChromiumWindow::pageHtml() const

@@ -65,6 +65,7 @@ public:
     std::shared_ptr<Document> document() override;
     QString locationUrl() const override;
     int httpStatus() const override;
+    QString loadError() const override;
     bool isBusy() const override;
     QString name() const override;
 
@@ -88,6 +89,9 @@ private:
     void ensureUsable() const;
     // The value of a script expression in the page's main frame.
     [[nodiscard]] QJsonValue evaluate(const QString &expression) const;
+    // What the browser's error page shown for the main frame names: "ERR_CONNECTION_REFUSED", or
+    // "HTTP ERROR 404" for an answer with an error status and no page; empty on any other page.
+    [[nodiscard]] QString errorPageCode() const;
     void finishReadyWaits() const;
     [[nodiscard]] bool isLastPage() const;
     void followFrameTarget(const QJsonObject &params);
@@ -111,6 +115,7 @@ private:
     std::optional<int> m_requestedAfter; // a navigation was asked for after that many starts
     std::vector<NestedWait *> m_navigationStartWaits;
     QString m_lastWindowOpenUrl;
+    QString m_navigationError; // what Chromium answered the last navigation asked of it with, if it failed
     QString m_statusText;
     bool m_toolBar = true;
     bool m_statusBar = true;

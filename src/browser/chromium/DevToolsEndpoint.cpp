@@ -66,6 +66,11 @@ QUrl DevToolsAddress::httpUrl(const QString &path) const
     return url;
 }
 
+QString DevToolsAddress::displayText() const
+{
+    return QStringLiteral("%1:%2").arg(host.contains(QLatin1Char(':')) ? QStringLiteral("[%1]").arg(host) : host).arg(port);
+}
+
 DevToolsEndpoint::DevToolsEndpoint(DevToolsAddress address)
     : m_address(std::move(address))
     , m_network(std::make_unique<QNetworkAccessManager>())

@@ -21,6 +21,8 @@ struct DevToolsAddress {
     // nullopt for a port that is not 1 to 65535 or a WebSocket address without a host.
     [[nodiscard]] static std::optional<DevToolsAddress> parse(const QString &text);
     [[nodiscard]] QUrl httpUrl(const QString &path) const;
+    // "HOST:PORT", as messages name the endpoint.
+    [[nodiscard]] QString displayText() const;
 
     friend bool operator==(const DevToolsAddress &, const DevToolsAddress &) = default;
 };

@@ -84,6 +84,11 @@ QString FrameTracker::mainFrameMimeType() const
     return findFrame(m_mainFrameId)->mimeType;
 }
 
+bool FrameTracker::mainFrameShowsErrorPage() const
+{
+    return findFrame(m_mainFrameId)->errorPage;
+}
+
 std::optional<int> FrameTracker::mainFrameContext() const
 {
     return findFrame(m_mainFrameId)->contextId;
@@ -125,6 +130,7 @@ void FrameTracker::takeFrame(const QJsonObject &description)
     const QString unreachable = jsonText(description, "unreachableUrl");
     // An error page stands for the address that could not be reached, as the address bar shows.
     taken.url = unreachable.isEmpty() ? jsonText(description, "url") + jsonText(description, "urlFragment") : unreachable;
+    taken.errorPage = !unreachable.isEmpty();
     taken.mimeType = jsonText(description, "mimeType");
     taken.expectedLoaderId = jsonText(description, "loaderId");
     taken.requestedUrl.clear();

@@ -38,6 +38,8 @@ public:
 
     [[nodiscard]] QString mainFrameUrl() const;
     [[nodiscard]] QString mainFrameMimeType() const;
+    // The main frame shows the browser's error page for an address it could not reach.
+    [[nodiscard]] bool mainFrameShowsErrorPage() const;
     // The main frame's default script context, while its document has one.
     [[nodiscard]] std::optional<int> mainFrameContext() const;
     // A frame is loading.
@@ -50,6 +52,7 @@ private:
         QString parentId;
         QString url;
         QString mimeType;
+        bool errorPage = false; // the browser's page for an address that could not be reached
         QString expectedLoaderId; // the document whose "load" ends the navigation under way
         QString requestedUrl;     // where the page asked the frame to go
         QString navigationUrl;    // where the navigation under way goes

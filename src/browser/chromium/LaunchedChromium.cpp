@@ -5,6 +5,8 @@
 
 #include <QDir>
 
+#include <csignal>
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -16,9 +18,10 @@ constexpr int kReplyFd = 4;
 
 } // namespace
 
-LaunchedChromium::LaunchedChromium(const QString &program, const QStringList &arguments,
+LaunchedChromium::LaunchedChromium(const QString &program, const QStringList &arguments, ProfileLock profileLock,
                                    std::unique_ptr<QTemporaryDir> throwawayProfile)
-    : m_throwawayProfile(std::move(throwawayProfile))
+    : m_profileLock(std::move(profileLock))
+    , m_throwawayProfile(std::move(throwawayProfile))
 {
     // Both pipes are closed on exec: no other child of NavRelay holds a copy of them.
     int commands[2];
@@ -44,6 +47,10 @@ LaunchedChromium::LaunchedChromium(const QString &program, const QStringList &ar
         const int replyCopy = ::fcntl(replyEnd, F_DUPFD_CLOEXEC, kReplyFd + 1);
         if (commandCopy < 0 || replyCopy < 0 || ::dup2(commandCopy, kCommandFd) < 0 || ::dup2(replyCopy, kReplyFd) < 0)
             ::_exit(127);
+        // A program holding back the stop signals to end in order must not pass that on.
+        sigset_t none;
+        sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
     });
     m_process.start();
     ::close(commands[0]);

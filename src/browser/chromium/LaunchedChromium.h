@@ -1,5 +1,7 @@
 #pragma once
 
+#include "browser/chromium/ProfileLock.h"
+
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -18,9 +20,10 @@ public:
     static constexpr int kCloseTimeoutMs = 5000;
 
     // Starts the program with the protocol's pipes on its descriptors 3 (commands) and 4 (replies
-    // and events). A throwaway profile is removed once the browser has ended. Throws ScriptError
-    // (53, "File not found") when the program cannot be started.
-    LaunchedChromium(const QString &program, const QStringList &arguments,
+    // and events), and no signal held back. The profile's lock, or a throwaway profile, is
+    // let go of once the browser has ended. Throws ScriptError (53, "File not found") when the
+    // program cannot be started.
+    LaunchedChromium(const QString &program, const QStringList &arguments, ProfileLock profileLock,
                      std::unique_ptr<QTemporaryDir> throwawayProfile = {});
     ~LaunchedChromium();
     LaunchedChromium(const LaunchedChromium &) = delete;
@@ -30,6 +33,7 @@ public:
     [[nodiscard]] std::unique_ptr<DevToolsTransport> takeTransport();
 
 private:
+    ProfileLock m_profileLock; // outlives the process
     std::unique_ptr<QTemporaryDir> m_throwawayProfile; // outlives the process
     QProcess m_process;
     std::unique_ptr<DevToolsTransport> m_transport;

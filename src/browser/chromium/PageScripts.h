@@ -15,6 +15,10 @@ inline constexpr char kElementsByTagName[] = "function(tag) { return Array.from(
 inline constexpr char kExecCommand[] = "function(command, ui, value) { return document.execCommand(command, ui, value); }";
 inline constexpr char kClearSelection[] = "function() { window.getSelection().removeAllRanges(); }";
 inline constexpr char kReadyState[] = "document.readyState";
+// The error code Chromium's page for an unreachable address shows, "ERR_CONNECTION_REFUSED";
+// empty on any other page.
+inline constexpr char kNetErrorCode[] =
+    "(() => { try { return String(loadTimeDataRaw.errorCode || ''); } catch (e) { return ''; } })()";
 
 // A property the element lacks gives undefined; SVG's animated strings read as their value.
 inline constexpr char kGetProperty[] = R"js(function(i, name) {

@@ -1,0 +1,76 @@
+#include "cli/RunFiles.h"
+
+#include "cli/ErrorOutput.h"
+#include "cli/RunEvidence.h"
+#include "cli/RunOptions.h"
+#include "cli/RunWatch.h"
+
+#include <QFileInfo>
+
+RunFiles::RunFiles(const RunOptions &options, RunIdentity identity, const WindowParts *windowParts)
+    : m_options(options)
+    , m_identity(std::move(identity))
+    , m_windowParts(windowParts)
+{
+}
+
+bool RunFiles::open()
+{
+    QString error;
+    if (!m_options.reportPath.isEmpty() && !m_report.open(m_options.reportPath, error)) {
+        printError(QStringLiteral("cannot write the report %1: %2").arg(m_options.reportPath, error));
+        return false;
+    }
+    if (!m_options.junitPath.isEmpty() && !m_junit.open(m_options.junitPath, m_identity, error)) {
+        printError(QStringLiteral("cannot write the JUnit file %1: %2").arg(m_options.junitPath, error));
+        return false;
+    }
+    return true;
+}
+
+void RunFiles::setMask(const SecretMask &mask)
+{
+    m_mask = mask;
+    m_report.setMask(mask);
+    m_junit.setMask(mask);
+}
+
+bool RunFiles::wantsPages() const
+{
+    return !m_options.reportPath.isEmpty();
+}
+
+void RunFiles::start()
+{
+    if (!m_started)
+        m_report.startRun(m_identity);
+    m_started = true;
+}
+
+void RunFiles::write(const LineRecord &record)
+{
+    m_report.write(record);
+}
+
+void RunFiles::keepEvidence(BrowserConnection &connection, const QStringList &scriptLines, const RunEnd &end)
+{
+    if (m_options.evidenceDir.isEmpty())
+        return;
+    // The run's id in the names: runs that share the folder never replace each other's files.
+    const QString stem = QStringLiteral("%1.%2").arg(QFileInfo(m_identity.scriptName).completeBaseName(), m_identity.runId);
+    QString error;
+    const QStringList written = writeEvidence(m_options.evidenceDir, stem, scriptLines, end.line, end.message,
+                                              capturePage(connection, m_windowParts), m_mask, error);
+    if (!error.isEmpty())
+        printError(QStringLiteral("cannot write evidence into %1: %2").arg(m_options.evidenceDir, error));
+    for (const QString &path : written)
+        printError(QStringLiteral("evidence: %1").arg(path));
+}
+
+void RunFiles::finish(const RunSummary &summary, const QList<FailedLoad> &failedLoads)
+{
+    start();
+    m_report.finishRun(summary, failedLoads);
+    if (!m_options.junitPath.isEmpty() && !m_junit.write({{m_identity, {}, summary}}))
+        printError(QStringLiteral("cannot write the JUnit file %1").arg(m_options.junitPath));
+}
