@@ -14,7 +14,7 @@
 namespace {
 
 // The WHATWG URL cases, each resolved as a link's href under a <base href> of the case's base.
-constexpr double UrlFloorPercent = 95.0;
+constexpr double UrlFloorPercent = 100.0;
 
 using CaseKey = std::pair<QString, QString>; // input, base
 

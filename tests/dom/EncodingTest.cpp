@@ -30,7 +30,17 @@ TEST(Charset, IsFoundAsBrowsersFindIt)
         {"<meta content='text/html; charset=utf-8'><p id=t>\x80", "text/html", QStringLiteral(u"\u20ac"), "windows-1252"},
         {"<!-- <meta charset=utf-8> --><p id=t>\x80", "text/html", QStringLiteral(u"\u20ac"), "windows-1252"},
         {"<meta charset=utf-16><p id=t>" + utf8Euro, "text/html", QStringLiteral(u"\u20ac"), "UTF-8"},
+        // A <meta> past the prescan's 1024 bytes counts until the body starts, as in Chromium: the
+        // page is read again in its encoding, unless it was certain or the first one agreed.
         {"<p id=t>x</p>" + filler + "<meta charset=utf-8>", "text/html", "x", "windows-1252"},
+        {"<head><style>" + filler + "</style><meta charset=utf-8></head><p id=t>caf\xC3\xA9", "text/html",
+         QStringLiteral(u"caf\u00e9"), "UTF-8"},
+        {"<title>" + filler + "</title><meta charset=bogus><meta http-equiv=Content-Type content='text/html; "
+         "charset=utf-16'><p id=t>\xC3\xA9", "", QStringLiteral(u"\u00e9"), "UTF-8"},
+        {"<meta charset=windows-1252><style>" + filler + "</style><meta charset=utf-8><p id=t>\xC3\xA9", "text/html",
+         QStringLiteral(u"\u00c3\u00a9"), "windows-1252"},
+        {"<style>" + filler + "</style><meta charset=utf-8><p id=t>\xE9", "text/html; charset=windows-1252",
+         QStringLiteral(u"\u00e9"), "windows-1252"},
         {"<meta charset=bogus><p id=t>\x80", "", QStringLiteral(u"\u20ac"), "windows-1252"},
         {"<meta charset=utf-8><p id=t>\x80", "text/html; charset=windows-1252", QStringLiteral(u"\u20ac"), "windows-1252"},
         {"<p id=t>\x93\xFA\x96\x7B</p>", "text/html; charset=Shift_JIS", QStringLiteral(u"\u65e5\u672c"), "Shift_JIS"},

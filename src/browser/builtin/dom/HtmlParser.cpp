@@ -1,5 +1,7 @@
 #include "browser/builtin/dom/HtmlParser.h"
 
+#include "browser/builtin/dom/EncodingSniffer.h"
+
 #include <myhtml/myhtml.h>
 #include <myhtml/rules.h>
 #include <myhtml/tree.h>
@@ -482,6 +484,7 @@ public:
     }
 
     [[nodiscard]] bool stopped() const { return m_stopped; }
+    [[nodiscard]] const std::optional<QByteArray> &declaredEncoding() const { return m_declaredEncoding; }
 
     // Called for every token before the tree builder takes it.
     static void *beforeTreeBuilding(myhtml_tree_t *tree, myhtml_token_node_t *token, void *context)
@@ -526,9 +529,38 @@ public:
         auto &run = *static_cast<ParseRun *>(context);
         if (run.m_release)
             run.m_release->inserted(*node);
+        if (!run.m_bodyInserted && node->ns == MyHTML_NAMESPACE_HTML)
+            run.noteHeadElement(*node);
     }
 
 private:
+    // An element inserted before the body: a <meta> may declare the page's encoding.
+    void noteHeadElement(const myhtml_tree_node_t &node)
+    {
+        if (node.tag_id == MyHTML_TAG_BODY || node.tag_id == MyHTML_TAG_FRAMESET) {
+            m_bodyInserted = true;
+            return;
+        }
+        if (node.tag_id != MyHTML_TAG_META || !node.token || m_declaredEncoding)
+            return;
+        std::optional<QByteArrayView> charset;
+        std::optional<QByteArrayView> httpEquiv;
+        std::optional<QByteArrayView> content;
+        for (const myhtml_token_attr_t *attribute = node.token->attr_first; attribute; attribute = attribute->next) {
+            const std::string_view key = textOf(attribute->key);
+            std::optional<QByteArrayView> *field = key == "charset" ? &charset
+                : key == "http-equiv"                               ? &httpEquiv
+                : key == "content"                                  ? &content
+                                                                    : nullptr;
+            // Of attributes of one name, the first counts.
+            if (field && !*field) {
+                const std::string_view value = textOf(attribute->value);
+                *field = QByteArrayView(value.data(), qsizetype(value.size()));
+            }
+        }
+        m_declaredEncoding = metaElementEncoding(charset, httpEquiv, content);
+    }
+
     // The tree builder reads an <image> start tag in HTML content as <img>. myhtml does so too,
     // but loses one in a table instead of putting it before the table: it is renamed first.
     static void renameImageOutsideForeignContent(myhtml_tree_t &tree, myhtml_token_node_t &token)
@@ -562,6 +594,8 @@ private:
     FinishedNodeRelease *const m_release; // null when nothing is released on the way
     myhtml_token_node_t *m_endTag = nullptr; // lives in the tree's memory until its next parse
     bool m_stopped = false;
+    bool m_bodyInserted = false;
+    std::optional<QByteArray> m_declaredEncoding;
 };
 
 } // namespace
@@ -590,6 +624,7 @@ public:
         myhtml_callback_before_token_done_set(&tree, nullptr, nullptr);
         myhtml_callback_after_token_done_set(&tree, nullptr, nullptr);
         myhtml_callback_tree_node_insert_set(&tree, nullptr, nullptr);
+        m_declaredEncoding = run.declaredEncoding();
         std::unique_ptr<Document> document;
         if (status == MyHTML_STATUS_OK && !run.stopped())
             document = converter.convert();
@@ -600,6 +635,8 @@ public:
             throw std::bad_alloc();
         return document;
     }
+
+    [[nodiscard]] const std::optional<QByteArray> &declaredEncoding() const { return m_declaredEncoding; }
 
 private:
     [[nodiscard]] static mystatus_t parseAll(myhtml_tree_t &tree, const QByteArray &utf8)
@@ -653,6 +690,7 @@ private:
     const size_t m_tokensBetweenReleases;
     MyhtmlPointer m_myhtml{myhtml_create()};
     MyhtmlTreePointer m_tree;
+    std::optional<QByteArray> m_declaredEncoding;
 };
 
 HtmlParser::HtmlParser(int maxDepth, size_t tokensBetweenReleases)
@@ -665,6 +703,11 @@ HtmlParser::~HtmlParser() = default;
 std::unique_ptr<Document> HtmlParser::parse(const QByteArray &utf8, std::stop_token stop)
 {
     return m_builder->parse(utf8, std::move(stop));
+}
+
+const std::optional<QByteArray> &HtmlParser::declaredEncoding() const
+{
+    return m_builder->declaredEncoding();
 }
 
 std::unique_ptr<Document> parseHtml(const QByteArray &utf8)
