@@ -97,7 +97,11 @@ constexpr quint64 Ipv4NumberCap = quint64(1) << 40;
     quint64 address = last;
     for (qsizetype i = 0; i + 1 < parts.size(); ++i)
         address += numbers[size_t(i)] << (8 * (3 - i));
-    return QStringLiteral("%1.%2.%3.%4").arg(address >> 24).arg((address >> 16) & 0xFF).arg((address >> 8) & 0xFF).arg(address & 0xFF);
+    return QStringLiteral("%1.%2.%3.%4")
+        .arg(address >> 24)
+        .arg((address >> 16) & 0xFF)
+        .arg((address >> 8) & 0xFF)
+        .arg(address & 0xFF);
 }
 
 using Ipv6Address = std::array<quint16, 8>;
