@@ -80,7 +80,7 @@ void DocumentModel::updateBase()
         }
         return foundHref && foundTarget ? Walk::Stop : Walk::Continue;
     });
-    m_baseUrl = m_base ? toQUrl(*m_base) : m_url;
+    m_baseUrl = foundHref && m_base ? toQUrl(*m_base) : m_url;
 }
 
 } // namespace dom

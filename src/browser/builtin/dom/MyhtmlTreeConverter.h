@@ -8,8 +8,6 @@
 #include <memory>
 #include <stop_token>
 #include <string_view>
-#include <unordered_map>
-#include <vector>
 
 namespace dom {
 
@@ -24,9 +22,6 @@ constexpr myhtml_tag_id_t SealedTextTag = MyHTML_TAG__UNDEF;
     return string.data ? std::string_view(string.data, string.length) : std::string_view();
 }
 
-class NameTable;
-class AttributeNameSet;
-
 // Copies myhtml's tree into the engine's nodes. An element that would lie deeper than the
 // depth cap (the adoption agency can move elements under others) is put beside its would-be
 // parent instead. The finished first children of an open element may be copied while the page
@@ -40,7 +35,7 @@ public:
 
     // Whether the children of an element with this many element ancestors can be copied before
     // the element: none of them is deep enough to be put beside it.
-    [[nodiscard]] bool takesChildrenAhead(int ancestors) const { return ancestors + 1 < m_maxDepth; }
+    [[nodiscard]] bool takesChildrenAhead(int ancestors) const;
 
     // Copies a finished child of the element, which is next after those held for it already.
     void holdChild(const myhtml_tree_node_t &parent, int parentAncestors, const myhtml_tree_node_t &child);
@@ -49,21 +44,8 @@ public:
     [[nodiscard]] std::unique_ptr<Document> convert();
 
 private:
-    bool append(const myhtml_tree_node_t &first, Node &container, int depth, bool siblings);
-    void takeHeldChildren(const myhtml_tree_node_t &node, Element &element);
-    [[nodiscard]] std::unique_ptr<Element> convertElement(const myhtml_tree_node_t &node);
-    void appendAttributes(Element &element, const myhtml_token_node_t &token);
-    void appendText(Node &parent, const myhtml_tree_node_t &node);
-    void appendDocumentType(Node &parent);
-
-    myhtml_tree_t &m_tree;
-    const std::stop_token m_stop;
-    const int m_maxDepth;
-    const std::unique_ptr<NameTable> m_names;
-    const std::unique_ptr<AttributeNameSet> m_attributeNames;
-    size_t m_converted = 0;
-    std::unordered_map<const myhtml_tree_node_t *, std::unique_ptr<DocumentFragment>> m_heldChildren;
-    std::vector<Element *> m_selects;
+    class Copier;
+    const std::unique_ptr<Copier> m_copier;
 };
 
 } // namespace dom

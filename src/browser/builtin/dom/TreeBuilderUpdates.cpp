@@ -97,6 +97,24 @@ void ignore(myhtml_token_node_t &token)
         && formatting < select;
 }
 
+// The tokens the select rules below act on. The end tag of the current node, the usual end of
+// a formatting element, cannot reach past a select.
+[[nodiscard]] bool concernsSelect(myhtml_tree_t &tree, const myhtml_token_node_t &token)
+{
+    switch (token.tag_id) {
+    case MyHTML_TAG_SELECT: return true;
+    case MyHTML_TAG_INPUT:
+    case MyHTML_TAG_OPTION:
+    case MyHTML_TAG_OPTGROUP:
+    case MyHTML_TAG_HR: return isStartTag(token);
+    default: break;
+    }
+    if (!isEndTag(token) || !isFormattingTag(token.tag_id))
+        return false;
+    const myhtml_tree_node_t *current = myhtml_tree_current_node(&tree);
+    return !current || current->tag_id != token.tag_id || current->ns != MyHTML_NAMESPACE_HTML;
+}
+
 // In body, a select element's content is parsed as any other's; what is left of the old "in
 // select" insertion mode:
 void applySelectRules(myhtml_tree_t &tree, myhtml_token_node_t &token)
@@ -309,7 +327,7 @@ void applySearchRules(myhtml_tree_t &tree, myhtml_token_node_t &token)
 
 } // namespace
 
-void TreeBuilderUpdates::beforeToken(myhtml_tree_t &tree, myhtml_token_node_t &token)
+void TreeBuilderUpdates::apply(myhtml_tree_t &tree, myhtml_token_node_t &token)
 {
     if (m_doctypeTaken) {
         m_doctypeTaken = false;
@@ -322,13 +340,17 @@ void TreeBuilderUpdates::beforeToken(myhtml_tree_t &tree, myhtml_token_node_t &t
         tree.insert_mode = modeWithoutSelect(tree);
     if (!isTag(token))
         return;
+    m_selectTaken = m_selectTaken || (token.tag_id == MyHTML_TAG_SELECT && isStartTag(token));
     if (isEndTag(token) && (token.tag_id == MyHTML_TAG_P || token.tag_id == MyHTML_TAG_BR) && !takenAsHtml(tree))
         leaveForeignContent(tree);
-    if (!takenAsHtml(tree))
+    // The scope checks walk the stack of open elements: only the tokens a rule is about take them.
+    const bool forSelect = m_selectTaken && concernsSelect(tree, token);
+    const bool forSearch = isSearchTag(tree, token.tag_id);
+    if ((!forSelect && !forSearch) || !takenAsHtml(tree))
         return;
-    if (hasSelectInScope(tree))
+    if (forSelect && hasSelectInScope(tree))
         applySelectRules(tree, token);
-    if (isTag(token) && isSearchTag(tree, token.tag_id))
+    if (forSearch)
         applySearchRules(tree, token);
 }
 
