@@ -176,6 +176,27 @@ private:
         m_url.port = m_base->port;
     }
 
+    // The base's path and query stay unless the input brings a query, a fragment or a path of its
+    // own; that path is read against the base's, or from the root.
+    void continueFromBasePath(int c, bool fromRoot)
+    {
+        m_url.path = m_base->path;
+        m_url.query = m_base->query;
+        if (c == '?') {
+            startQuery();
+        } else if (c == '#') {
+            startFragment();
+        } else if (c != EndOfInput) {
+            m_url.query.reset();
+            if (fromRoot)
+                m_url.path.clear();
+            else
+                shortenPath();
+            m_state = State::Path;
+            --m_pointer;
+        }
+    }
+
     // "Shorten a path": its last segment goes, but a file URL's lone drive letter stays.
     void shortenPath()
     {
@@ -268,18 +289,7 @@ private:
         }
         // The base's URL, up to what the input changes of it.
         takeBaseAuthority();
-        m_url.path = m_base->path;
-        m_url.query = m_base->query;
-        if (c == '?') {
-            startQuery();
-        } else if (c == '#') {
-            startFragment();
-        } else if (c != EndOfInput) {
-            m_url.query.reset();
-            shortenPath();
-            m_state = State::Path;
-            --m_pointer;
-        }
+        continueFromBasePath(c, false);
         return true;
     }
 
@@ -424,22 +434,8 @@ private:
             return true;
         }
         m_url.host = m_base->host;
-        m_url.path = m_base->path;
-        m_url.query = m_base->query;
-        if (c == '?') {
-            startQuery();
-        } else if (c == '#') {
-            startFragment();
-        } else if (c != EndOfInput) {
-            m_url.query.reset();
-            // A drive letter starts a path of its own; anything else is relative to the base's.
-            if (restStartsWithWindowsDriveLetter())
-                m_url.path.clear();
-            else
-                shortenPath();
-            m_state = State::Path;
-            --m_pointer;
-        }
+        // A drive letter starts a path of its own.
+        continueFromBasePath(c, restStartsWithWindowsDriveLetter());
         return true;
     }
 
