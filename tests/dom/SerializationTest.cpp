@@ -99,6 +99,7 @@ TEST(DocumentHtml, OddMarkupBuildsTheTreeOfTheStandard)
         {"<select><button><selectedcontent></selectedcontent></button><option>X<option selected>Y",
          head + "<select><button><selectedcontent>Y</selectedcontent></button><option>X</option><option selected=\"\">Y</option></select>" + end},
         {"<p>a<search>b</search>c", head + "<p>a</p><search>b</search>c" + end},
+        {"</search></select><p>x", head + "<p>x</p>" + end},
         {"<svg></p>x", head + "<svg></svg><p></p>x" + end},
         {"<!DOCTYPE html PUBLIC \"-//W3C//DTD HTML 3.2//EN\"><p><table>",
          "<!DOCTYPE html><html><head></head><body><p><table></table></p></body></html>"},

@@ -25,7 +25,8 @@ namespace {
         != nullptr;
 }
 
-// The tree builder ignores a DOCTYPE token anywhere past the start of the page.
+// The tree builder ignores a DOCTYPE token anywhere past the start of the page: in the body,
+// where the rules below act, a token turned into one is dropped.
 void ignore(myhtml_token_node_t &token)
 {
     token.tag_id = MyHTML_TAG__DOCTYPE;
@@ -318,10 +319,11 @@ void applySearchRules(myhtml_tree_t &tree, myhtml_token_node_t &token)
             myhtml_tree_tags_close_p(&tree, &token);
         return;
     }
-    if (myhtml_tree_element_in_scope(&tree, token.tag_id, MyHTML_NAMESPACE_HTML, MyHTML_TAG_CATEGORIES_SCOPE)) {
-        myhtml_tree_generate_implied_end_tags(&tree, MyHTML_TAG__UNDEF, MyHTML_NAMESPACE_UNDEF);
-        myhtml_tree_open_elements_pop_until(&tree, token.tag_id, MyHTML_NAMESPACE_HTML, false);
-    }
+    // Without a search element in scope the tree builder ignores the end tag itself.
+    if (!myhtml_tree_element_in_scope(&tree, token.tag_id, MyHTML_NAMESPACE_HTML, MyHTML_TAG_CATEGORIES_SCOPE))
+        return;
+    myhtml_tree_generate_implied_end_tags(&tree, MyHTML_TAG__UNDEF, MyHTML_NAMESPACE_UNDEF);
+    myhtml_tree_open_elements_pop_until(&tree, token.tag_id, MyHTML_NAMESPACE_HTML, false);
     ignore(token);
 }
 
