@@ -379,8 +379,9 @@ void TreeBuilderUpdates::afterDoctype(myhtml_tree_t &tree)
 void finishDocument(Document &document, const std::vector<Element *> &selects)
 {
     completeDocumentElements(document);
-    for (Element *select : selects)
-        fillSelectedContent(*select);
+    // The last first: a select inside another's selectedcontent goes when that one is filled.
+    for (auto select = selects.rbegin(); select != selects.rend(); ++select)
+        fillSelectedContent(**select);
 }
 
 } // namespace dom
