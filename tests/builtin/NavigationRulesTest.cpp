@@ -1,5 +1,6 @@
 #include "EngineDoubles.h"
 #include "QtPrinters.h"
+#include "browser/builtin/dom/UrlParsing.h"
 #include "browser/builtin/net/NavigationAddress.h"
 #include "browser/builtin/NavigationHistory.h"
 #include "browser/builtin/net/Redirects.h"
@@ -9,11 +10,14 @@
 
 namespace {
 
+using dom::writtenUrl;
+
 TEST(NavigationAddress, TypedTextBecomesTheAddressABrowserWouldOpen)
 {
     const struct {
         QString typed;
         QString expected;
+        QByteArray wireTarget = {};
     } cases[] = {
         {"example.com/x", "http://example.com/x"},
         {"  example.com  ", "http://example.com/"},
@@ -25,10 +29,16 @@ TEST(NavigationAddress, TypedTextBecomesTheAddressABrowserWouldOpen)
         {"/tmp/page.html", "file:///tmp/page.html"},
         {"about:blank", "about:blank"},
         {"data:text/html,hi", "data:text/html,hi"},
+        {"http://0x7f.1:8080/%2e/p%61th/./x?q=%41", "http://127.0.0.1:8080/p%61th/x?q=%41", "/p%61th/x?q=%41"},
+        {"http://example.com:99999/", ""},
+        {"http://192.168.0.257/", ""},
         {"", ""},
     };
-    for (const auto &c : cases)
-        EXPECT_EQ(addressFromText(c.typed).toString(), c.expected) << c.typed.toStdString();
+    for (const auto &c : cases) {
+        const NavigationRequest request = typedNavigation(c.typed);
+        EXPECT_EQ(writtenUrl(request.url, request.wireTarget), c.expected) << c.typed.toStdString();
+        EXPECT_EQ(request.wireTarget, c.wireTarget) << c.typed.toStdString();
+    }
 }
 
 TEST(NavigationAddress, KindsOfAddress)
@@ -104,7 +114,7 @@ TEST(Redirects, MethodAndBodyAfterEachStatus)
         request.method = c.method;
         request.body = "a=1";
         request.contentType = "application/x-www-form-urlencoded";
-        const NavigationRequest next = redirectedRequest(request, c.status, QUrl("http://a.test/done"));
+        const NavigationRequest next = redirectedRequest(request, c.status, *dom::Url::parse(u"http://a.test/done"));
         EXPECT_EQ(next.method, c.expectedMethod) << c.status << " " << c.method.constData();
         EXPECT_EQ(next.body.isEmpty(), !c.keepsBody) << c.status;
         EXPECT_EQ(next.contentType.isEmpty(), !c.keepsBody) << c.status;
@@ -112,7 +122,9 @@ TEST(Redirects, MethodAndBodyAfterEachStatus)
     }
     NavigationRequest withFragment;
     withFragment.url = QUrl("http://a.test/#x");
-    EXPECT_EQ(redirectedRequest(withFragment, 302, QUrl("http://a.test/y#z")).url, QUrl("http://a.test/y#z"));
+    EXPECT_EQ(redirectedRequest(withFragment, 302, *dom::Url::parse(u"http://a.test/y#z")).url, QUrl("http://a.test/y#z"));
+    const NavigationRequest escaped = redirectedRequest(withFragment, 302, *dom::Url::parse(u"http://a.test/%41?b=%42"));
+    EXPECT_EQ(writtenUrl(escaped.url, escaped.wireTarget), "http://a.test/%41?b=%42#x");
     for (int status : {300, 304, 305, 200, 404})
         EXPECT_FALSE(isRedirectStatus(status)) << status;
 }

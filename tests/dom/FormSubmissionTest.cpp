@@ -55,6 +55,15 @@ TEST(FormSubmission, GetReplacesTheQueryAndKeepsTheFragment)
     EXPECT_TRUE(request.body.isEmpty());
 }
 
+// A select holds what any element holds: its options are those inside it, but for a datalist's.
+TEST(FormSubmission, OptionsInsideOtherElementsOfASelectCount)
+{
+    const DomTestPage page("<form action=/s><select name=s><div><option>a</option></div><b><option selected>b</b>"
+                           "<datalist><option selected>c</option></datalist></select><input type=submit id=go></form>");
+    page.byId("go")->click();
+    EXPECT_EQ(page.onlyRequest().url.query(QUrl::FullyEncoded), "s=b");
+}
+
 TEST(FormSubmission, EncodesInTheDocumentsOrTheFormsCharset)
 {
     const struct {

@@ -40,6 +40,9 @@ TEST(Robustness, MalformedAndTruncatedPagesParse)
         "<table><tr><td>1<td>2</tr><tr><div>foster</div></table>",
         "</p></p><p><b><i>mis</b>nested</i>",
         "<select><option>a<select><option>b</select>",
+        // A select in a template inside another's selectedcontent, which is filled with a copy.
+        "<select><button><selectedcontent><template><select><button><selectedcontent></selectedcontent></button>"
+        "<option>i</select></template></selectedcontent></button><option>o</select>",
         "<svg><math><mi><b>x</svg></mi>",
         "<!DOCTYPE x PUBLIC 'a' 'b'><frameset><frameset>",
         "<form><form><input name=a></form></form>",

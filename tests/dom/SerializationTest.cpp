@@ -89,6 +89,20 @@ TEST(DocumentHtml, OddMarkupBuildsTheTreeOfTheStandard)
         {"<form>\n<input>\n</form>", head + "<form>\n<input>\n</form>" + end},
         {"<p>a</x>b</x>c<!-- -->d", head + "<p>abc<!-- -->d</p>" + end},
         {"<DIV \x01x=\x0b>\x0b</div>", head + "<div \x01x=\"\x0b\">\x0b</div>" + end},
+        // A page cut inside a tag still has its head and body, and no element of the cut tag.
+        {"<script></script ", "<html><head><script></script></head><body></body></html>"},
+        {"</b test", head + end},
+        // A select holds what any element holds; an input or another select ends it.
+        {"<select><hr><svg></svg><div>d</div><option>o<input>",
+         head + "<select><hr><svg></svg><div>d</div><option>o</option></select><input>" + end},
+        {"<b><select><option>x</b>y", head + "<b><select><option>xy</option></select></b>" + end},
+        {"<select><button><selectedcontent></selectedcontent></button><option>X<option selected>Y",
+         head + "<select><button><selectedcontent>Y</selectedcontent></button><option>X</option><option selected=\"\">Y</option></select>" + end},
+        {"<p>a<search>b</search>c", head + "<p>a</p><search>b</search>c" + end},
+        {"</search></select><p>x", head + "<p>x</p>" + end},
+        {"<svg></p>x", head + "<svg></svg><p></p>x" + end},
+        {"<!DOCTYPE html PUBLIC \"-//W3C//DTD HTML 3.2//EN\"><p><table>",
+         "<!DOCTYPE html><html><head></head><body><p><table></table></p></body></html>"},
     };
     for (const auto &c : cases) {
         const DomTestPage page(c.html);

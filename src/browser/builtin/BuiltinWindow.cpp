@@ -37,16 +37,6 @@ constexpr int NoEarlierPage = -2147467259;
     return dom::writtenUrl(url, wireTarget);
 }
 
-// The target a typed address wrote, read with the scheme it was given when it wrote none.
-[[nodiscard]] QByteArray typedWireTarget(const QString &typed, const QUrl &address)
-{
-    const QString text = typed.trimmed();
-    const QString scheme = address.scheme();
-    const bool writesScheme = text.startsWith(scheme + u':', Qt::CaseInsensitive);
-    return dom::wireTarget(writesScheme ? text : scheme + QLatin1StringView("://") + text,
-                           address.toString(QUrl::FullyEncoded), address);
-}
-
 // Error pages and big pages are loaded again on going back, as are pages the server asked
 // browsers not to keep.
 [[nodiscard]] bool mayBeKept(const LoadedResponse &response)
@@ -72,10 +62,7 @@ BuiltinWindow::~BuiltinWindow() = default;
 void BuiltinWindow::navigate(const QString &url)
 {
     ensureOpen();
-    NavigationRequest request;
-    request.url = addressFromText(url);
-    request.wireTarget = typedWireTarget(url, request.url);
-    startLoad(request, std::nullopt);
+    startLoad(typedNavigation(url), std::nullopt);
 }
 
 void BuiltinWindow::goBack()
@@ -214,8 +201,8 @@ void BuiltinWindow::navigateAsPerson(const QString &typedAddress)
 {
     ensureOpen();
     if (PersonActions *receiver = recording()) {
-        const QUrl address = addressFromText(typedAddress);
-        receiver->addressTyped(addressText(address, typedWireTarget(typedAddress, address)));
+        const NavigationRequest typed = typedNavigation(typedAddress);
+        receiver->addressTyped(addressText(typed.url, typed.wireTarget));
     }
     navigate(typedAddress);
 }
@@ -267,9 +254,7 @@ void BuiltinWindow::personSubmitting(const dom::Element &field)
 void BuiltinWindow::load(const NavigationRequest &request)
 {
     ensureOpen();
-    NavigationRequest normal = request;
-    normal.url = normalizedAddress(request.url);
-    startLoad(normal, std::nullopt);
+    startLoad(request, std::nullopt);
 }
 
 void BuiltinWindow::showBlankPage()

@@ -78,11 +78,12 @@ void followHyperlink(const Element &link, DocumentModel &model)
     const QString href = link.attributeOrEmpty(u"href");
     const auto url = model.resolveUrl(href);
     // No scripts run here, so a javascript: link does nothing.
-    if (!url || url->scheme() == QLatin1StringView("javascript"))
+    if (!url || url->scheme == u"javascript")
         return;
     NavigationRequest request;
-    request.url = *url;
-    request.wireTarget = wireTarget(href, model.writtenBaseUrl(), *url, model.encoding());
+    setRequestUrl(request, *url);
+    if (!request.url.isValid())
+        return;
     request.initiator = model.url();
     request.target = elementTarget(link.attribute(u"target"), model);
     const QStringList relations = splitOnAsciiWhitespace(asciiLowercase(link.attributeOrEmpty(u"rel")));

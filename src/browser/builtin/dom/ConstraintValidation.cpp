@@ -3,7 +3,7 @@
 #include "browser/builtin/dom/FormControls.h"
 #include "browser/builtin/dom/InputSanitizer.h"
 #include "browser/builtin/dom/TreeWalk.h"
-#include "browser/builtin/dom/UrlParsing.h"
+#include "browser/builtin/dom/Url.h"
 
 #include <QRegularExpression>
 #include <QStringList>
@@ -104,7 +104,7 @@ namespace {
         return false;
     }
     if (type == QLatin1StringView("url"))
-        return !parseUrl(value, QUrl()).has_value();
+        return !Url::parse(value).has_value();
     return false;
 }
 

@@ -13,15 +13,15 @@ DocumentModel::DocumentModel(std::unique_ptr<Document> tree, QUrl url, QByteArra
     , m_url(std::move(url))
     , m_encoding(std::move(encoding))
     , m_host(std::move(host))
-    , m_writtenUrl(writtenUrl.isEmpty() ? m_url.toString(QUrl::FullyEncoded) : writtenUrl)
+    , m_address(Url::parse(writtenUrl.isEmpty() ? m_url.toString(QUrl::FullyEncoded) : writtenUrl))
 {
     initialiseControls(*m_tree);
     updateBase();
 }
 
-std::optional<QUrl> DocumentModel::resolveUrl(const QString &text) const
+std::optional<Url> DocumentModel::resolveUrl(QStringView text) const
 {
-    return parseUrl(text, m_baseUrl, m_encoding);
+    return Url::parse(text, m_base ? &*m_base : nullptr, m_encoding);
 }
 
 std::shared_ptr<NavigationHost> DocumentModel::host() const
@@ -61,8 +61,7 @@ void DocumentModel::keepRemoved(std::vector<std::unique_ptr<Node>> removed)
 
 void DocumentModel::updateBase()
 {
-    m_baseUrl = m_url;
-    m_writtenBaseUrl = m_writtenUrl;
+    m_base = m_address;
     m_baseTarget.clear();
     bool foundHref = false;
     bool foundTarget = false;
@@ -72,10 +71,8 @@ void DocumentModel::updateBase()
         if (const QString *href = element.attribute(u"href"); href && !foundHref) {
             foundHref = true;
             // Browsers read the base address in UTF-8, whatever the document's encoding.
-            if (const auto url = parseUrl(*href, m_url)) {
-                m_baseUrl = *url;
-                m_writtenBaseUrl = writtenAddress(*href, m_writtenBaseUrl);
-            }
+            if (auto url = Url::parse(*href, m_address ? &*m_address : nullptr))
+                m_base = std::move(url);
         }
         if (const QString *target = element.attribute(u"target"); target && !foundTarget) {
             foundTarget = true;
@@ -83,6 +80,7 @@ void DocumentModel::updateBase()
         }
         return foundHref && foundTarget ? Walk::Stop : Walk::Continue;
     });
+    m_baseUrl = foundHref && m_base ? toQUrl(*m_base) : m_url;
 }
 
 } // namespace dom

@@ -2,6 +2,7 @@
 
 #include "browser/builtin/dom/NavigationRequest.h"
 #include "browser/builtin/dom/Node.h"
+#include "browser/builtin/dom/Url.h"
 
 #include <QByteArray>
 #include <QString>
@@ -34,13 +35,15 @@ public:
     [[nodiscard]] Document &tree() const { return *m_tree; }
     [[nodiscard]] const QUrl &url() const { return m_url; }
     [[nodiscard]] const QByteArray &encoding() const { return m_encoding; }
+    // The document's URL as its request went out, escapes as written; none for an address that
+    // is no valid URL.
+    [[nodiscard]] const std::optional<Url> &address() const { return m_address; }
     // The document base URL: the first <base href>, resolved against the document's address.
+    [[nodiscard]] const std::optional<Url> &base() const { return m_base; }
     [[nodiscard]] const QUrl &baseUrl() const { return m_baseUrl; }
-    // The base with the escapes its <base href> wrote, which QUrl decodes and browsers keep.
-    [[nodiscard]] const QString &writtenBaseUrl() const { return m_writtenBaseUrl; }
-    // The address an attribute's text gives, against the base URL and with its query in the
+    // The URL an attribute's text gives, against the base URL and with its query in the
     // document's encoding, as the document's links, forms and URL properties take it.
-    [[nodiscard]] std::optional<QUrl> resolveUrl(const QString &text) const;
+    [[nodiscard]] std::optional<Url> resolveUrl(QStringView text) const;
     // The target of the first <base target>, or an empty text.
     [[nodiscard]] const QString &baseTarget() const { return m_baseTarget; }
 
@@ -66,9 +69,9 @@ private:
     QUrl m_url;
     QByteArray m_encoding;
     std::weak_ptr<NavigationHost> m_host;
-    QString m_writtenUrl;
+    std::optional<Url> m_address;
+    std::optional<Url> m_base;
     QUrl m_baseUrl;
-    QString m_writtenBaseUrl;
     QString m_baseTarget;
     Selection m_selection;
     std::vector<std::unique_ptr<Node>> m_removed;

@@ -2,7 +2,6 @@
 
 #include "browser/builtin/dom/FormControls.h"
 #include "browser/builtin/dom/InputSanitizer.h"
-#include "browser/builtin/dom/UrlParsing.h"
 #include "engine/ScriptError.h"
 
 #include <cmath>
@@ -17,7 +16,7 @@ namespace {
     if (!value)
         return {};
     const auto url = model.resolveUrl(*value);
-    return url ? serializeUrl(*url) : *value;
+    return url ? url->href() : *value;
 }
 
 [[nodiscard]] QString listItemValue(const Element &item)
@@ -156,8 +155,10 @@ std::optional<QString> srcProperty(const Element &element, const DocumentModel &
 std::optional<QString> hrefProperty(const Element &element, const DocumentModel &model)
 {
     if (element.is(QLatin1StringView("base"))) {
-        const auto url = parseUrl(element.attributeOrEmpty(u"href"), model.url());
-        return url ? serializeUrl(*url) : element.attributeOrEmpty(u"href");
+        // The base address itself is read against the document's.
+        const QString href = element.attributeOrEmpty(u"href");
+        const auto url = Url::parse(href, model.address() ? &*model.address() : nullptr);
+        return url ? url->href() : href;
     }
     if (!element.isAnyOf({"a", "area", "link"}))
         return std::nullopt;

@@ -153,6 +153,15 @@ private:
     return found < 0 ? bytes.size() : found + needle.size();
 }
 
+// The bytes (the body, or a part of it) in UTF-8. UTF-8 goes to the parser as it is: the parser
+// replaces invalid sequences itself.
+[[nodiscard]] QByteArray decodedText(const QByteArray &body, QByteArrayView bytes, QByteArrayView encoding)
+{
+    if (encoding != Utf8Encoding)
+        return decodeTextToUtf8(bytes, encoding);
+    return bytes.size() == body.size() ? body : bytes.toByteArray();
+}
+
 [[nodiscard]] std::optional<QByteArray> encodingFromBom(const QByteArray &body)
 {
     if (body.startsWith("\xEF\xBB\xBF"))
@@ -263,22 +272,46 @@ std::optional<QByteArray> prescanForMetaCharset(QByteArrayView input)
 
 SniffedPage decodeHtmlBytes(const QByteArray &body, QByteArrayView contentType)
 {
-    QByteArray encoding;
-    QByteArrayView bytes = body;
     if (auto bom = encodingFromBom(body)) {
-        encoding = *bom;
-        bytes = bytes.sliced(encoding == Utf8Encoding ? 3 : 2);
-    } else if (auto declared = encodingForLabel(charsetParameter(contentType))) {
-        encoding = *declared;
-    } else if (auto meta = prescanForMetaCharset(body)) {
-        encoding = *meta;
-    } else {
-        encoding = Windows1252Encoding.toByteArray();
+        const QByteArrayView bytes = QByteArrayView(body).sliced(*bom == Utf8Encoding ? 3 : 2);
+        return {decodedText(body, bytes, *bom), *bom, EncodingConfidence::Certain};
     }
-    // UTF-8 goes to the parser as it is: the parser replaces invalid sequences itself.
-    if (encoding == Utf8Encoding)
-        return {bytes.size() == body.size() ? body : bytes.toByteArray(), encoding};
-    return {decodeTextToUtf8(bytes, encoding), encoding};
+    if (auto declared = encodingForLabel(charsetParameter(contentType)))
+        return decodeHtmlBytesAs(body, *declared);
+    QByteArray encoding = prescanForMetaCharset(body).value_or(Windows1252Encoding.toByteArray());
+    return {decodedText(body, body, encoding), encoding, EncodingConfidence::Tentative};
+}
+
+SniffedPage decodeHtmlBytesAs(const QByteArray &body, QByteArray encoding)
+{
+    return {decodedText(body, body, encoding), encoding, EncodingConfidence::Certain};
+}
+
+std::optional<QByteArray> changedEncoding(QByteArrayView current, QByteArrayView declared)
+{
+    if (current.startsWith("UTF-16"))
+        return std::nullopt;
+    QByteArray encoding = declared.toByteArray();
+    if (encoding.startsWith("UTF-16"))
+        encoding = Utf8Encoding.toByteArray();
+    else if (encoding == "x-user-defined")
+        encoding = Windows1252Encoding.toByteArray();
+    if (encoding == current)
+        return std::nullopt;
+    return encoding;
+}
+
+std::optional<QByteArray> metaElementEncoding(std::optional<QByteArrayView> charset, std::optional<QByteArrayView> httpEquiv,
+                                              std::optional<QByteArrayView> content)
+{
+    if (charset) {
+        if (auto encoding = encodingForLabel(*charset))
+            return encoding;
+    }
+    if (!httpEquiv || !content || httpEquiv->compare("content-type", Qt::CaseInsensitive) != 0)
+        return std::nullopt;
+    const auto label = charsetFromMetaContent(*content);
+    return label ? encodingForLabel(*label) : std::nullopt;
 }
 
 } // namespace dom

@@ -204,19 +204,14 @@ void setCheckedness(Element &input, bool checked)
 
 std::vector<Element *> selectOptions(const Element &select)
 {
+    // Since a select holds what any element holds, its options are its option descendants, but
+    // for those of a datalist or a select inside it.
     std::vector<Element *> options;
-    for (const auto &child : select.children()) {
-        Element *element = child->asElement();
-        if (!element)
-            continue;
-        if (element->is(QLatin1StringView("option"))) {
-            options.push_back(element);
-        } else if (element->is(QLatin1StringView("optgroup"))) {
-            for (const auto &grandChild : element->children())
-                if (Element *option = grandChild->asElement(); option && option->is(QLatin1StringView("option")))
-                    options.push_back(option);
-        }
-    }
+    forEachElement(const_cast<Element &>(select), [&options](Element &element) {
+        if (element.is(QLatin1StringView("option")))
+            options.push_back(&element);
+        return element.isAnyOf({"option", "datalist", "select"}) ? Walk::SkipChildren : Walk::Continue;
+    });
     return options;
 }
 

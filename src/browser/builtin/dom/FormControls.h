@@ -31,7 +31,7 @@ void setTextAreaValue(Element &textArea, const QString &value);
 // of its group.
 void setCheckedness(Element &input, bool checked);
 
-// The options of a select, in tree order (its option children and those of its optgroups).
+// The options of a select, in tree order: its option descendants but those in a datalist.
 [[nodiscard]] std::vector<Element *> selectOptions(const Element &select);
 [[nodiscard]] bool selectedness(const Element &option);
 [[nodiscard]] QString optionValue(const Element &option);

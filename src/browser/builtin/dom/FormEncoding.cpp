@@ -1,5 +1,6 @@
 #include "browser/builtin/dom/FormEncoding.h"
 
+#include "browser/builtin/dom/PercentEncoding.h"
 #include "browser/builtin/dom/TextCodec.h"
 
 #include <QRandomGenerator>
@@ -27,31 +28,12 @@ namespace {
     return out;
 }
 
-// Bytes left as they are by the application/x-www-form-urlencoded percent-encode set.
-[[nodiscard]] bool isUrlEncodedSafe(char byte)
-{
-    return (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') || (byte >= '0' && byte <= '9')
-        || byte == '*' || byte == '-' || byte == '.' || byte == '_';
-}
-
 // "Percent-encode after encoding" with the application/x-www-form-urlencoded set, space as '+'.
 [[nodiscard]] QByteArray percentEncodeAfterEncoding(const QString &text, QByteArrayView encoding)
 {
-    static constexpr char Hex[] = "0123456789ABCDEF";
-    QByteArray out;
-    for (const char byte : encodeWithCharacterReferences(text, encoding)) {
-        if (byte == ' ') {
-            out += '+';
-        } else if (isUrlEncodedSafe(byte)) {
-            out += byte;
-        } else {
-            const auto value = static_cast<unsigned char>(byte);
-            out += '%';
-            out += Hex[value >> 4];
-            out += Hex[value & 0xF];
-        }
-    }
-    return out;
+    QString out;
+    appendPercentEncodedAfterEncoding(out, text, encoding, PercentEncodeSet::FormUrlencoded, SpaceAs::Plus);
+    return out.toLatin1();
 }
 
 // Converting an entry list to name-value pairs: files by their names, line breaks as CR LF.

@@ -61,20 +61,6 @@ enum class Enctype { UrlEncoded, Multipart, TextPlain };
     return QUrl::fromEncoded(encoded);
 }
 
-// The target a GET submission sends: the path the action wrote, with its escapes, and the form's
-// query as encoded (QUrl decodes its "%7E").
-[[nodiscard]] QByteArray getWireTarget(const QString *actionText, const QByteArray &query, const QUrl &url,
-                                       const DocumentModel &model)
-{
-    const QString writtenQuery = u'?' + QString::fromLatin1(query);
-    if (!actionText || actionText->isEmpty())
-        return wireTarget(writtenQuery, url.toString(QUrl::FullyEncoded), url, model.encoding());
-    qsizetype pathEnd = 0;
-    while (pathEnd < actionText->size() && (*actionText)[pathEnd] != u'?' && (*actionText)[pathEnd] != u'#')
-        ++pathEnd;
-    return wireTarget(actionText->left(pathEnd) + writtenQuery, model.writtenBaseUrl(), url, model.encoding());
-}
-
 struct EncodedBody {
     QByteArray body;
     QByteArray contentType;
@@ -142,13 +128,9 @@ std::optional<NavigationRequest> formSubmission(const Element &form, const Eleme
     const std::vector<FormEntry> entries = constructEntryList(form, &submitter, encoding);
     // The action, resolved against the base URL; an empty one is the document's address.
     const QString *actionText = submissionAttribute(form, submitter, u"action");
-    QUrl action = model.url();
-    if (actionText && !actionText->isEmpty()) {
-        const auto parsed = model.resolveUrl(*actionText);
-        if (!parsed)
-            return std::nullopt;
-        action = *parsed;
-    }
+    std::optional<Url> action = actionText && !actionText->isEmpty() ? model.resolveUrl(*actionText) : model.address();
+    if (!action)
+        return std::nullopt;
     const Enctype enctype = enctypeOf(submissionAttribute(form, submitter, u"enctype"));
     const Method method = methodOf(submissionAttribute(form, submitter, u"method"));
     if (method == Method::Dialog)
@@ -158,25 +140,23 @@ std::optional<NavigationRequest> formSubmission(const Element &form, const Eleme
     request.referrer = documentReferrer(model);
     request.initiator = model.url();
     // What the action's scheme and the method do with the data.
-    const QString scheme = action.scheme();
-    if (scheme == QLatin1StringView("javascript"))
+    const QString &scheme = action->scheme;
+    if (scheme == u"javascript")
         return std::nullopt;
-    if (scheme == QLatin1StringView("mailto")) {
-        request.url = mailtoUrl(action, method, enctype, entries, encoding);
+    if (scheme == u"mailto") {
+        request.url = mailtoUrl(toQUrl(*action), method, enctype, entries, encoding);
     } else if (method == Method::Get) {
-        const QByteArray query = encodeUrlEncoded(entries, encoding);
-        request.url = withQuery(action, query);
-        request.wireTarget = getWireTarget(actionText, query, request.url, model);
-    } else if (scheme == QLatin1StringView("http") || scheme == QLatin1StringView("https")) {
-        request.url = action;
-        if (actionText)
-            request.wireTarget = wireTarget(*actionText, model.writtenBaseUrl(), action, model.encoding());
+        // "Mutate action URL": the query is the form's data, whatever the action's was.
+        action->query = QString::fromLatin1(encodeUrlEncoded(entries, encoding));
+        setRequestUrl(request, *action);
+    } else if (scheme == u"http" || scheme == u"https") {
+        setRequestUrl(request, *action);
         request.method = "POST";
         EncodedBody body = encodeBody(enctype, entries, encoding);
         request.body = std::move(body.body);
         request.contentType = std::move(body.contentType);
     } else {
-        request.url = action;
+        request.url = toQUrl(*action);
     }
     return request;
 }

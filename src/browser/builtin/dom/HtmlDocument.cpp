@@ -136,10 +136,21 @@ std::shared_ptr<Document> buildHtmlDocument(QByteArray body, const QByteArray &c
                                             std::stop_token stop, const QString &writtenUrl)
 {
     dom::SniffedPage page = dom::decodeHtmlBytes(body, contentType);
-    body.clear();
-    auto tree = parser.parse(page.utf8, std::move(stop));
+    const bool tentative = page.confidence == dom::EncodingConfidence::Tentative;
+    if (!tentative)
+        body.clear();
+    auto tree = parser.parse(page.utf8, stop);
     if (!tree)
         return nullptr;
+    // A <meta> the prescan did not reach may still name the encoding: the page is read again in it, once.
+    const auto declared = parser.declaredEncoding();
+    if (const auto changed = tentative && declared ? dom::changedEncoding(page.encoding, *declared) : std::nullopt) {
+        page = dom::decodeHtmlBytesAs(body, *changed);
+        tree = parser.parse(page.utf8, std::move(stop));
+        if (!tree)
+            return nullptr;
+    }
+    body.clear();
     page.utf8.clear();
     return std::make_shared<HtmlDocument>(
         std::make_shared<dom::DocumentModel>(std::move(tree), url, std::move(page.encoding), std::move(host),

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <stop_token>
 
 namespace dom {
@@ -38,6 +39,10 @@ public:
 
     // The document, or null when `stop` was requested before it was complete.
     [[nodiscard]] std::unique_ptr<Document> parse(const QByteArray &utf8, std::stop_token stop = {});
+
+    // The encoding the first <meta> of the last page parsed declares (see metaElementEncoding),
+    // of those the tree builder met before the page's body: as Chromium, no later one counts.
+    [[nodiscard]] const std::optional<QByteArray> &declaredEncoding() const;
 
 private:
     class TreeBuilder;

@@ -1,5 +1,7 @@
 #include "browser/builtin/net/NavigationAddress.h"
 
+#include "browser/builtin/dom/UrlParsing.h"
+
 namespace {
 
 [[nodiscard]] bool isHttpScheme(const QString &scheme)
@@ -7,35 +9,24 @@ namespace {
     return scheme == QLatin1String("http") || scheme == QLatin1String("https");
 }
 
-[[nodiscard]] int defaultPort(const QString &scheme)
-{
-    if (scheme == QLatin1String("http"))
-        return 80;
-    if (scheme == QLatin1String("https"))
-        return 443;
-    return -1;
-}
-
 } // namespace
 
-QUrl addressFromText(const QString &text)
+NavigationRequest typedNavigation(const QString &text)
 {
+    NavigationRequest request;
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty())
-        return {};
-    return normalizedAddress(QUrl::fromUserInput(trimmed));
-}
-
-QUrl normalizedAddress(const QUrl &url)
-{
-    if (!url.isValid() || !isHttpScheme(url.scheme()))
-        return url;
-    QUrl normal = url.adjusted(QUrl::NormalizePathSegments);
-    if (normal.port() == defaultPort(normal.scheme()))
-        normal.setPort(-1);
-    if (normal.path().isEmpty())
-        normal.setPath(QStringLiteral("/"));
-    return normal;
+        return request;
+    const QUrl guess = QUrl::fromUserInput(trimmed);
+    if (!isHttpScheme(guess.scheme())) {
+        request.url = guess;
+        return request;
+    }
+    // The text as written, with the scheme Qt took it for when it wrote none.
+    const bool writesScheme = trimmed.startsWith(guess.scheme() + u':', Qt::CaseInsensitive);
+    if (const auto url = dom::Url::parse(writesScheme ? trimmed : guess.scheme() + QLatin1String("://") + trimmed))
+        dom::setRequestUrl(request, *url);
+    return request;
 }
 
 AddressKind addressKind(const QUrl &url)

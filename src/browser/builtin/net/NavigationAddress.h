@@ -1,5 +1,7 @@
 #pragma once
 
+#include "browser/builtin/dom/NavigationRequest.h"
+
 #include <QString>
 #include <QUrl>
 
@@ -14,12 +16,10 @@ enum class AddressKind {
     Invalid,
 };
 
-// The address typed into an address bar or passed to Navigate: text without a scheme
-// ("example.com/x") is taken as http, a path as a file, as a browser's address bar does.
-[[nodiscard]] QUrl addressFromText(const QString &text);
-
-// The address as a browser shows and requests it: default port dropped, dot segments
-// resolved, an empty http path made "/".
-[[nodiscard]] QUrl normalizedAddress(const QUrl &url);
+// The request for an address typed into an address bar or passed to Navigate: text without a
+// scheme ("example.com/x") is taken as http, a path as a file, as a browser's address bar does.
+// A web address is read by the URL standard, its escapes kept as written; one that is no valid
+// URL asks for an invalid address.
+[[nodiscard]] NavigationRequest typedNavigation(const QString &text);
 
 [[nodiscard]] AddressKind addressKind(const QUrl &url);

@@ -297,23 +297,21 @@ void PageLoader::takeAnswer(int httpStatus, Body body)
 
 void PageLoader::followRedirect(int httpStatus, const QByteArray &location)
 {
-    const QUrl current = m_response.request.url;
-    const QUrl target = normalizedAddress(current.resolved(QUrl(QString::fromUtf8(location))));
+    // The Location is read against the address as it was sent, escapes as written.
+    const auto current = dom::Url::parse(dom::writtenUrl(m_response.request.url, m_response.request.wireTarget));
+    const auto target = current ? dom::Url::parse(QString::fromUtf8(location), &*current) : std::nullopt;
     releaseReply();
     if (++m_redirects > m_limits.maxRedirects) {
         fail({LoadFailureKind::TooManyRedirects, QString::number(m_limits.maxRedirects)});
         return;
     }
     // A page may not send the browser to local files or other schemes by a redirect.
-    if (addressKind(target) != AddressKind::Network) {
-        fail({LoadFailureKind::RedirectRefused, target.toDisplayString()});
+    const QUrl targetUrl = target ? dom::toQUrl(*target) : QUrl();
+    if (addressKind(targetUrl) != AddressKind::Network) {
+        fail({LoadFailureKind::RedirectRefused, targetUrl.toDisplayString()});
         return;
     }
-    NavigationRequest next = redirectedRequest(m_response.request, httpStatus, target);
-    // The escapes the Location wrote go out as written, as browsers send them.
-    next.wireTarget = dom::wireTarget(QString::fromUtf8(location),
-                                      dom::writtenUrl(current, m_response.request.wireTarget), target);
-    send(next);
+    send(redirectedRequest(m_response.request, httpStatus, *target));
 }
 
 LoadFailure PageLoader::transportFailure(QNetworkReply::NetworkError error) const

@@ -1,5 +1,7 @@
 #include "browser/builtin/net/Redirects.h"
 
+#include "browser/builtin/dom/UrlParsing.h"
+
 bool isRedirectStatus(int httpStatus)
 {
     switch (httpStatus) {
@@ -13,13 +15,12 @@ bool isRedirectStatus(int httpStatus)
 }
 
 // Fetch, "HTTP-redirect fetch": the method and body rewrite steps.
-NavigationRequest redirectedRequest(const NavigationRequest &request, int httpStatus, const QUrl &location)
+NavigationRequest redirectedRequest(const NavigationRequest &request, int httpStatus, dom::Url location)
 {
     NavigationRequest next = request;
-    next.url = location;
-    next.wireTarget.clear();
-    if (!location.hasFragment() && request.url.hasFragment())
-        next.url.setFragment(request.url.fragment(QUrl::FullyEncoded), QUrl::StrictMode);
+    if (!location.fragment && request.url.hasFragment())
+        location.fragment = request.url.fragment(QUrl::FullyEncoded);
+    dom::setRequestUrl(next, location);
     const bool postToGet = (httpStatus == 301 || httpStatus == 302) && request.method == "POST";
     const bool seeOther = httpStatus == 303 && request.method != "GET" && request.method != "HEAD";
     if (postToGet || seeOther) {
