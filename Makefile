@@ -47,7 +47,8 @@ image-check: build
 ASAN_BUILD_DIR ?= build-asan
 # LeakSanitizer cannot run under ptrace or in some containers, where it fails every program:
 # there the leak checks alone are left out, and the run says so.
-SANITIZER_ENV = ASAN_OPTIONS=halt_on_error=1:detect_leaks=$$leaks UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+SANITIZER_ENV = ASAN_OPTIONS=halt_on_error=1:detect_leaks=$$leaks UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan-suppressions.txt:print_suppressions=0
 
 test-asan: setup
 	@cmake -S . -B $(ASAN_BUILD_DIR) -DCMAKE_BUILD_TYPE=Debug -DNAVRELAY_SANITIZE=ON -DNAVRELAY_BENCHMARKS=OFF > /dev/null
