@@ -156,7 +156,7 @@ TEST(BuiltinWindowView, PictureOfAWindowShowsItsPageLaidOutAcrossTheWindow)
     const auto window = browser.openWindow();
     window->navigate(server.url("/page"));
     ASSERT_TRUE(waitUntil([&] { return window->document() && !window->isBusy(); }));
-    const QImage picture = QImage::fromData(windowPicturePng(window)).convertToFormat(QImage::Format_RGB32);
+    const QImage picture = QImage::fromData(windowPicture(window, QDeadlineTimer(10000)).png).convertToFormat(QImage::Format_RGB32);
     ASSERT_FALSE(picture.isNull());
     ASSERT_GT(picture.width(), 600);
     const int barRow = 70; // under the address bar, in the first 80 pixels of the page

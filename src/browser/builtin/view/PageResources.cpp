@@ -84,6 +84,7 @@ void PageResources::startPage(const QUrl &page, const QByteArray &pageEncoding)
 {
     m_page = page;
     m_pageEncoding = pageEncoding;
+    m_pageAsked.clear();
     for (const QUrl &url : m_waiting)
         m_entries.remove(url);
     m_waiting.clear();
@@ -111,15 +112,30 @@ const QImage *PageResources::image(const QUrl &url)
     return &entry->image;
 }
 
+QStringList PageResources::unfinished() const
+{
+    QStringList addresses;
+    for (const QUrl &address : m_pageAsked) {
+        const auto entry = m_entries.constFind(address);
+        if (entry != m_entries.cend() && !entry->arrived)
+            addresses.append(address.toString());
+    }
+    addresses.sort();
+    return addresses;
+}
+
 PageResources::Entry *PageResources::entryFor(const QUrl &url, Kind kind)
 {
     if (!url.isValid() || !mayFetch(m_page, url))
         return nullptr;
     const QUrl address = url.adjusted(QUrl::RemoveFragment);
-    if (const auto found = m_entries.find(address); found != m_entries.end())
+    if (const auto found = m_entries.find(address); found != m_entries.end()) {
+        m_pageAsked.insert(address);
         return &found.value();
+    }
     if (m_waiting.size() >= MaxWaitingFetches)
         return nullptr;
+    m_pageAsked.insert(address);
     Entry &entry = m_entries[address];
     entry.kind = kind;
     m_waiting.push_back(address);

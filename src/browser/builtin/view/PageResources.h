@@ -6,7 +6,9 @@
 #include <QHash>
 #include <QImage>
 #include <QObject>
+#include <QSet>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
 #include <deque>
@@ -35,6 +37,8 @@ public:
     [[nodiscard]] std::optional<QString> styleSheet(const QUrl &url);
     // The image, or null while it is on its way or when it failed or is not an image.
     [[nodiscard]] const QImage *image(const QUrl &url);
+    // The addresses the page asked for that have neither arrived nor failed yet.
+    [[nodiscard]] QStringList unfinished() const;
 
 signals:
     void styleSheetArrived();
@@ -61,6 +65,8 @@ private:
     QUrl m_page;
     QByteArray m_pageEncoding;
     QHash<QUrl, Entry> m_entries;
+    // What the page shown asked for, arrived or not.
+    QSet<QUrl> m_pageAsked;
     std::deque<QUrl> m_waiting;
     std::vector<std::unique_ptr<PageLoader>> m_loading;
     qint64 m_imageBytes = 0;

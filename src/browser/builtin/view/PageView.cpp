@@ -11,6 +11,7 @@
 #include "browser/builtin/view/FieldTyping.h"
 #include "browser/builtin/view/PageLayout.h"
 #include "browser/builtin/view/PageResources.h"
+#include "browser/builtin/view/PlainTextPage.h"
 #include "browser/builtin/view/UserAgentStyle.h"
 #include "engine/ScriptError.h"
 
@@ -62,7 +63,7 @@ const QColor SelectionColour(0x33, 0x8f, 0xff, 0x60);
 PageView::PageView(NetworkAccess &network, const LoadLimits &limits, QWidget *parent)
     : QAbstractScrollArea(parent)
     , m_resources(new PageResources(network, limits, this))
-    , m_container(*m_resources, m_focus)
+    , m_worker(*this, [this] { takeLayout(); })
 {
     setObjectName(QStringLiteral("page"));
     setFocusPolicy(Qt::StrongFocus);
@@ -72,7 +73,10 @@ PageView::PageView(NetworkAccess &network, const LoadLimits &limits, QWidget *pa
     m_context.load_master_stylesheet(userAgentStyleSheet());
     m_refreshTimer.setSingleShot(true);
     m_refreshTimer.setInterval(0);
-    connect(&m_refreshTimer, &QTimer::timeout, this, &PageView::refreshNow);
+    connect(&m_refreshTimer, &QTimer::timeout, this, &PageView::startRefresh);
+    m_layoutBound.setSingleShot(true);
+    m_layoutBound.setInterval(MaxLayoutTime);
+    connect(&m_layoutBound, &QTimer::timeout, this, &PageView::giveUpLayout);
     m_outlineTimer.setSingleShot(true);
     m_outlineTimer.setInterval(OutlineMilliseconds);
     connect(&m_outlineTimer, &QTimer::timeout, this, [this] {
@@ -102,7 +106,11 @@ void PageView::showDocument(const ShownDocument &shown)
     const auto &[document, address] = shown;
     m_model = document ? documentModel(*document) : nullptr;
     m_address = address;
+    m_worker.cancel();
+    m_layoutBound.stop();
     m_layout.reset();
+    m_latestDisplay = {};
+    m_plainText = false;
     m_focus = {};
     m_outlined = nullptr;
     m_scrollToOutline = false;
@@ -146,19 +154,36 @@ void PageView::schedule(Refresh refresh)
 
 void PageView::refreshNow()
 {
+    startRefresh();
+    if (!m_worker.busy())
+        return;
+    const int remaining = m_layoutBound.isActive() ? m_layoutBound.remainingTime() : MaxLayoutTime;
+    if (m_worker.wait(QDeadlineTimer(remaining)))
+        takeLayout();
+    else
+        giveUpLayout();
+}
+
+bool PageView::isSettled() const
+{
+    return isLaidOut() && !m_worker.busy() && m_pending == Refresh::None && !m_refreshTimer.isActive()
+        && m_resources->unfinished().isEmpty();
+}
+
+QStringList PageView::unfinishedResources() const
+{
+    return m_resources->unfinished();
+}
+
+void PageView::startRefresh()
+{
     const Refresh pending = std::exchange(m_pending, Refresh::None);
     m_refreshTimer.stop();
     if (pending >= Refresh::Edited)
         rebuild(pending == Refresh::Edited);
-    else if (pending == Refresh::Layout && m_layout)
-        m_layout->layOut(viewport()->width());
-    if (pending >= Refresh::Layout)
-        updateScrollBars();
-    if (m_scrollToFragment && m_layout) {
-        m_scrollToFragment = false;
-        scrollToFragment();
-    }
-    if (m_scrollToOutline && m_layout && m_outlined) {
+    else if (pending == Refresh::Layout && !m_latestDisplay.html.isEmpty())
+        startLayout(m_latestDisplay);
+    if (m_scrollToOutline && m_layout && m_outlined && !m_worker.busy()) {
         m_scrollToOutline = false;
         scrollToShow(united(m_layout->boxesOf(*m_outlined)));
     }
@@ -168,21 +193,68 @@ void PageView::refreshNow()
 void PageView::rebuild(bool onlyIfChanged)
 {
     if (!m_model) {
+        m_worker.cancel();
         m_layout.reset();
         return;
     }
+    // A page shown as plain text stays so: its own layout was given up.
+    if (m_plainText)
+        return;
     dom::DisplayHtml display = dom::serializeForDisplay(m_model->tree(), ShownBounds);
-    if (onlyIfChanged && m_layout && m_layout->html() == display.html) {
+    if (onlyIfChanged && m_latestDisplay.html == display.html) {
         // The same boxes show the document; its nodes may have moved under them.
-        m_layout->mapNodes();
+        if (m_layout && !m_worker.busy())
+            m_layout->mapNodes();
         return;
     }
+    startLayout(std::move(display));
+}
+
+void PageView::startLayout(dom::DisplayHtml display)
+{
+    m_latestDisplay = display;
+    m_worker.start(std::make_unique<PageLayout>(m_model, std::move(display), *m_resources, m_focus, viewport()->size(),
+                                                m_context));
+    // A layout started again before the last one finished keeps the last one's time.
+    if (!m_layoutBound.isActive())
+        m_layoutBound.start();
+}
+
+void PageView::takeLayout()
+{
+    if (std::unique_ptr<PageLayout> layout = m_worker.take())
+        showLayout(std::move(layout));
+}
+
+void PageView::giveUpLayout()
+{
+    m_worker.cancel();
+    if (!m_model || m_plainText)
+        return;
+    m_plainText = true;
+    m_latestDisplay = plainTextDisplay(*m_model, tr("This page took too long to lay out: it is shown as plain text."));
+    auto layout = std::make_unique<PageLayout>(m_model, m_latestDisplay, *m_resources, m_focus, viewport()->size(), m_context);
+    layout->layOut();
+    showLayout(std::move(layout));
+}
+
+void PageView::showLayout(std::unique_ptr<PageLayout> layout)
+{
+    m_layoutBound.stop();
     m_dragFrom.reset();
     m_dragTo.reset();
-    m_layout.reset();
-    m_container.setViewportSize(viewport()->size());
-    m_layout = std::make_unique<PageLayout>(m_model, std::move(display), m_container, m_context);
-    m_layout->layOut(viewport()->width());
+    m_layout = std::move(layout);
+    updateScrollBars();
+    if (m_scrollToFragment) {
+        m_scrollToFragment = false;
+        scrollToFragment();
+    }
+    if (m_scrollToOutline && m_outlined) {
+        m_scrollToOutline = false;
+        scrollToShow(united(m_layout->boxesOf(*m_outlined)));
+    }
+    viewport()->update();
+    emit laidOut();
 }
 
 void PageView::updateScrollBars()
@@ -269,7 +341,6 @@ void PageView::paintEvent(QPaintEvent *event)
 void PageView::resizeEvent(QResizeEvent *event)
 {
     QAbstractScrollArea::resizeEvent(event);
-    m_container.setViewportSize(viewport()->size());
     schedule(Refresh::Layout);
 }
 
@@ -498,7 +569,7 @@ void PageView::updateCursor(const QPoint &viewportPoint)
         return;
     if (m_layout->hover(pagePoint(viewportPoint), viewportPoint))
         viewport()->update();
-    const QString &cursor = m_container.cursor();
+    const QString &cursor = m_layout->cursor();
     if (cursor == QLatin1StringView("pointer"))
         viewport()->setCursor(Qt::PointingHandCursor);
     else if (cursor == QLatin1StringView("text"))
