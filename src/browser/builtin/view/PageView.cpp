@@ -7,6 +7,7 @@
 #include "browser/builtin/dom/ElementProperties.h"
 #include "browser/builtin/dom/FormControls.h"
 #include "browser/builtin/dom/HtmlDocument.h"
+#include "browser/builtin/dom/TreeWalk.h"
 #include "browser/builtin/view/ControlElement.h"
 #include "browser/builtin/view/FieldTyping.h"
 #include "browser/builtin/view/PageLayout.h"
@@ -43,6 +44,14 @@ const QColor SelectionColour(0x33, 0x8f, 0xff, 0x60);
     for (const QRect &box : boxes)
         all |= box;
     return all;
+}
+
+[[nodiscard]] bool isStyleSheetLink(const dom::Element &element)
+{
+    if (!element.is(QLatin1StringView("link")))
+        return false;
+    const QStringList rel = element.attributeOrEmpty(u"rel").toLower().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    return rel.contains(QLatin1StringView("stylesheet")) && !rel.contains(QLatin1StringView("alternate"));
 }
 
 // A line's value in a field, as the field takes it when a person types it.
@@ -85,8 +94,10 @@ PageView::PageView(NetworkAccess &network, const LoadLimits &limits, QWidget *pa
         if (m_waitingDocument)
             showDocument(*std::exchange(m_waitingDocument, std::nullopt));
     });
-    connect(m_resources, &PageResources::styleSheetArrived, this, [this] { schedule(Refresh::Rebuild); });
-    connect(m_resources, &PageResources::imageArrived, this, [this] { schedule(Refresh::Layout); });
+    connect(m_resources, &PageResources::resourceFinished, this, [this] {
+        m_pacing.resourceFinished(m_resources->styleSheetsUnfinished(), !m_resources->unfinished().isEmpty());
+    });
+    connect(&m_pacing, &LayoutPacing::layoutDue, this, [this] { schedule(Refresh::Rebuild); });
 }
 
 PageView::~PageView() = default;
@@ -118,11 +129,22 @@ void PageView::showDocument(const ShownDocument &shown)
     m_dragFrom.reset();
     m_dragTo.reset();
     m_scrollToFragment = true;
-    if (m_model)
-        m_resources->startPage(m_model->baseUrl(), m_model->encoding());
     horizontalScrollBar()->setValue(0);
     verticalScrollBar()->setValue(0);
-    schedule(Refresh::Rebuild);
+    if (m_model) {
+        m_resources->startPage(m_model->baseUrl(), m_model->encoding());
+        askForStyleSheets();
+    }
+    m_pacing.startPage(m_model && m_resources->styleSheetsUnfinished());
+}
+
+void PageView::askForStyleSheets()
+{
+    dom::forEachElement(m_model->tree(), [this](const dom::Element &element) {
+        if (isStyleSheetLink(element))
+            (void)m_resources->styleSheet(m_model->baseUrl().resolved(QUrl(element.attributeOrEmpty(u"href").trimmed())));
+        return dom::Walk::Continue;
+    });
 }
 
 void PageView::documentEdited()
@@ -154,6 +176,7 @@ void PageView::schedule(Refresh refresh)
 
 void PageView::refreshNow()
 {
+    m_pacing.layOutNow();
     startRefresh();
     if (!m_worker.busy())
         return;
@@ -167,12 +190,17 @@ void PageView::refreshNow()
 bool PageView::isSettled() const
 {
     return isLaidOut() && !m_worker.busy() && m_pending == Refresh::None && !m_refreshTimer.isActive()
-        && m_resources->unfinished().isEmpty();
+        && !m_pacing.waiting() && m_resources->unfinished().isEmpty();
 }
 
 QStringList PageView::unfinishedResources() const
 {
     return m_resources->unfinished();
+}
+
+QStringList PageView::skippedResources() const
+{
+    return m_resources->skipped();
 }
 
 void PageView::startRefresh()
@@ -201,6 +229,7 @@ void PageView::rebuild(bool onlyIfChanged)
     if (m_plainText)
         return;
     dom::DisplayHtml display = dom::serializeForDisplay(m_model->tree(), ShownBounds);
+    m_resources->setPageBytes(display.html.size() * qint64(sizeof(QChar)));
     if (onlyIfChanged && m_latestDisplay.html == display.html) {
         // The same boxes show the document; its nodes may have moved under them.
         if (m_layout && !m_worker.busy())

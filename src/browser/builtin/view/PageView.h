@@ -2,6 +2,7 @@
 
 #include "browser/builtin/dom/HtmlSerializer.h"
 #include "browser/builtin/net/LoadLimits.h"
+#include "browser/builtin/view/LayoutPacing.h"
 #include "browser/builtin/view/LayoutWorker.h"
 #include "browser/builtin/view/PainterContainer.h"
 
@@ -45,7 +46,8 @@ public:
     // or typing is acting on it.
     void outlineElement(const dom::Element &element);
 
-    // Lays out whatever is waiting to be, and waits for the layout (within MaxLayoutTime).
+    // Lays out whatever is waiting to be (without waiting for resources still on their way), and
+    // waits for the layout (within MaxLayoutTime).
     void refreshNow();
     // Nothing is waiting to be laid out or fetched for the shown page: it is drawn as it will stay.
     [[nodiscard]] bool isSettled() const;
@@ -55,6 +57,8 @@ public:
     [[nodiscard]] bool shownAsPlainText() const { return m_plainText; }
     // The resources of the shown page still on their way.
     [[nodiscard]] QStringList unfinishedResources() const;
+    // The resources of the shown page skipped, its budget spent.
+    [[nodiscard]] QStringList skippedResources() const;
 
     static constexpr int MaxLayoutTime = 5000;
     // Where the element is drawn in the viewport (its first box), or an empty rectangle.
@@ -91,6 +95,8 @@ private:
     };
 
     void showDocument(const ShownDocument &shown);
+    // Fetches the style sheets the page links to before its first layout.
+    void askForStyleSheets();
     void schedule(Refresh refresh);
     // Starts what a change asks for; a new layout is placed on the worker.
     void startRefresh();
@@ -129,6 +135,7 @@ private:
     dom::DisplayHtml m_latestDisplay;
     bool m_plainText = false;
     QTimer m_layoutBound;
+    LayoutPacing m_pacing;
     Refresh m_pending = Refresh::None;
     QTimer m_refreshTimer;
     bool m_scrollToFragment = false;

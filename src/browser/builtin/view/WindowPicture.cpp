@@ -47,6 +47,8 @@ WindowPicture windowPicture(const std::shared_ptr<BuiltinWindow> &window, QDeadl
         picture.notes << QStringLiteral("The page took too long to lay out: it is drawn as plain text.");
     for (const QString &address : page->unfinishedResources())
         picture.notes << QStringLiteral("Given up at the deadline, drawn without it: %1").arg(address);
+    for (const QString &address : page->skippedResources())
+        picture.notes << QStringLiteral("Skipped, the page's budget of 64 MB spent, drawn without it: %1").arg(address);
     picture.png = pngOf(view.grab());
     return picture;
 }
