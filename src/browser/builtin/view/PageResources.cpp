@@ -143,6 +143,12 @@ bool PageResources::styleSheetsUnfinished() const
     });
 }
 
+void PageResources::forgetArrived()
+{
+    m_entries.removeIf([](const auto &entry) { return entry.value().arrived; });
+    m_imageBytes = 0;
+}
+
 QStringList PageResources::unfinished() const
 {
     QStringList addresses;

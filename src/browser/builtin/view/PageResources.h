@@ -35,6 +35,8 @@ public:
     // Starts a new page at this address (what resources are resolved against and sent as
     // referrer): fetches still waiting for the last page are dropped.
     void startPage(const QUrl &page, const QByteArray &pageEncoding);
+    // Forgets what has arrived, so that the page's next layout asks for it again.
+    void forgetArrived();
     // What the page's own text takes of its budget.
     void setPageBytes(qint64 bytes) { m_pageBytes = bytes; }
 

@@ -7,6 +7,7 @@
 #include "browser/builtin/dom/ElementProperties.h"
 #include "browser/builtin/dom/FormControls.h"
 #include "browser/builtin/dom/HtmlDocument.h"
+#include "browser/builtin/dom/InnerText.h"
 #include "browser/builtin/dom/TreeWalk.h"
 #include "browser/builtin/view/ControlElement.h"
 #include "browser/builtin/view/FieldTyping.h"
@@ -17,6 +18,7 @@
 #include "engine/ScriptError.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDebug>
 #include <QKeyEvent>
 #include <QMenu>
@@ -52,6 +54,24 @@ const QColor SelectionColour(0x33, 0x8f, 0xff, 0x60);
         return false;
     const QStringList rel = element.attributeOrEmpty(u"rel").toLower().split(QLatin1Char(' '), Qt::SkipEmptyParts);
     return rel.contains(QLatin1StringView("stylesheet")) && !rel.contains(QLatin1StringView("alternate"));
+}
+
+// The text of what the page's selection holds.
+[[nodiscard]] QString selectedText(dom::DocumentModel &model)
+{
+    const dom::Selection &selection = model.selection();
+    if (selection.isEmpty())
+        return {};
+    QString text;
+    const auto &children = selection.container->children();
+    for (size_t index = selection.start; index < std::min(selection.end, children.size()); ++index) {
+        const dom::Node &node = *children[index];
+        if (node.type() == dom::NodeType::Text)
+            text += static_cast<const dom::Text &>(node).data();
+        else if (const dom::Element *element = node.asElement())
+            text += dom::innerText(*element);
+    }
+    return text;
 }
 
 // A line's value in a field, as the field takes it when a person types it.
@@ -201,6 +221,17 @@ QStringList PageView::unfinishedResources() const
 QStringList PageView::skippedResources() const
 {
     return m_resources->skipped();
+}
+
+void PageView::forgetResources()
+{
+    m_resources->forgetArrived();
+}
+
+void PageView::copySelection()
+{
+    if (m_model && !m_model->selection().isEmpty())
+        QApplication::clipboard()->setText(selectedText(*m_model));
 }
 
 void PageView::startRefresh()
@@ -432,6 +463,20 @@ void PageView::mouseReleaseEvent(QMouseEvent *event)
         clickElement(*element, position);
 }
 
+void PageView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton || !m_layout || !m_model)
+        return;
+    // The word under the mouse becomes the selection, as in a browser.
+    m_pressed = false;
+    const std::optional<size_t> word = m_layout->leafNear(pagePoint(event->position().toPoint()));
+    if (!word)
+        return;
+    dom::selectBetween(*m_model, m_layout->selectionPoint(*word, false), m_layout->selectionPoint(*word, true));
+    m_layout->mapNodes();
+    viewport()->update();
+}
+
 void PageView::finishSelection()
 {
     if (!m_model || !m_dragFrom || !m_dragTo)
@@ -526,6 +571,10 @@ void PageView::keyPressEvent(QKeyEvent *event)
 {
     if (m_focus.element && editFocusedField(event))
         return;
+    if (event->matches(QKeySequence::Copy)) {
+        copySelection();
+        return;
+    }
     QScrollBar *vertical = verticalScrollBar();
     switch (event->key()) {
     case Qt::Key_Down: vertical->setValue(vertical->value() + ScrollStep); break;
@@ -598,6 +647,7 @@ void PageView::updateCursor(const QPoint &viewportPoint)
         return;
     if (m_layout->hover(pagePoint(viewportPoint), viewportPoint))
         viewport()->update();
+    updateHoveredLink(viewportPoint);
     const QString &cursor = m_layout->cursor();
     if (cursor == QLatin1StringView("pointer"))
         viewport()->setCursor(Qt::PointingHandCursor);
@@ -605,4 +655,20 @@ void PageView::updateCursor(const QPoint &viewportPoint)
         viewport()->setCursor(Qt::IBeamCursor);
     else
         viewport()->unsetCursor();
+}
+
+void PageView::updateHoveredLink(const QPoint &viewportPoint)
+{
+    QString address;
+    for (const dom::Element *element = m_layout->elementAt(pagePoint(viewportPoint), viewportPoint); element;
+         element = element->parentElement()) {
+        if (element->is(QLatin1StringView("a")) && element->hasAttribute(u"href")) {
+            address = m_model->baseUrl().resolved(QUrl(element->attributeOrEmpty(u"href").trimmed())).toString();
+            break;
+        }
+    }
+    if (address != m_hoveredLink) {
+        m_hoveredLink = address;
+        emit linkHovered(address);
+    }
 }

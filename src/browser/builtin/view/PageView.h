@@ -59,6 +59,10 @@ public:
     [[nodiscard]] QStringList unfinishedResources() const;
     // The resources of the shown page skipped, its budget spent.
     [[nodiscard]] QStringList skippedResources() const;
+    // The style sheets and images are fetched again for the next page shown.
+    void forgetResources();
+    // Puts the text of the page's selection on the clipboard.
+    void copySelection();
 
     static constexpr int MaxLayoutTime = 5000;
     // Where the element is drawn in the viewport (its first box), or an empty rectangle.
@@ -73,6 +77,8 @@ signals:
     void personSubmitting(const dom::Element *field);
     // A new layout of the page is shown.
     void laidOut();
+    // The mouse went over a link to this address, or left it (an empty address).
+    void linkHovered(const QString &address);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -81,6 +87,7 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     bool focusNextPrevChild(bool next) override;
@@ -122,6 +129,7 @@ private:
     void setFocusedValue(const QString &value, qsizetype caret);
     void finishSelection();
     void updateCursor(const QPoint &viewportPoint);
+    void updateHoveredLink(const QPoint &viewportPoint);
 
     PageResources *m_resources;
     FieldFocus m_focus;
@@ -147,6 +155,7 @@ private:
     QTimer m_outlineTimer;
     std::optional<ShownDocument> m_waitingDocument;
 
+    QString m_hoveredLink;
     QPoint m_pressPoint;
     bool m_pressed = false;
     bool m_dragging = false;
