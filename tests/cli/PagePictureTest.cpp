@@ -25,6 +25,10 @@ using namespace std::chrono_literals;
 // A run's end may come this much after its --timeout: the program's start, the page's load and
 // the writing of its files.
 constexpr qint64 kAfterTimeoutMs = 2500;
+// A shown window reads and styles a page on its own thread (only the layout goes beside it): a
+// page at the view's bound of elements holds the window up for a second or so, several on a
+// loaded machine.
+constexpr qint64 kShownAfterTimeoutMs = 10'000;
 
 std::string repeated(const std::string &part, int times)
 {
@@ -165,7 +169,7 @@ TEST_F(PagePicture, ALayoutThatRunsAwayNeverHoldsTheRunPastItsDeadline)
         const RunResult shown = run("nav;$$$" + QByteArray(path) + "\r\nwaitfor;words the page lacks;60\r\n",
                                     {QStringLiteral("--show"), QStringLiteral("--timeout"), QStringLiteral("4")});
         EXPECT_EQ(shown.exitCode, 3) << path << shown.errors.toStdString();
-        EXPECT_LT(shown.elapsedMs, 4000 + kAfterTimeoutMs) << path;
+        EXPECT_LT(shown.elapsedMs, 4000 + kShownAfterTimeoutMs) << path;
     }
 }
 

@@ -198,13 +198,14 @@ void PageView::refreshNow()
 {
     m_pacing.layOutNow();
     startRefresh();
-    if (!m_worker.busy())
-        return;
-    const int remaining = m_layoutBound.isActive() ? m_layoutBound.remainingTime() : MaxLayoutTime;
-    if (m_worker.wait(QDeadlineTimer(remaining)))
-        takeLayout();
-    else
-        giveUpLayout();
+    // The page's own layout, then its plain text, each within its bound.
+    while (m_worker.busy()) {
+        const int remaining = m_layoutBound.isActive() ? m_layoutBound.remainingTime() : MaxLayoutTime;
+        if (m_worker.wait(QDeadlineTimer(remaining)))
+            takeLayout();
+        else
+            giveUpLayout();
+    }
 }
 
 bool PageView::isSettled() const
@@ -289,10 +290,16 @@ void PageView::takeLayout()
 void PageView::giveUpLayout()
 {
     m_worker.cancel();
-    if (!m_model || m_plainText)
+    m_layoutBound.stop();
+    if (!m_model)
         return;
-    m_plainText = true;
-    m_latestDisplay = plainTextDisplay(*m_model, tr("This page took too long to lay out: it is shown as plain text."));
+    // The page's text is laid out beside the window too; should even that take too long, a note
+    // is shown alone.
+    if (!std::exchange(m_plainText, true)) {
+        startLayout(plainTextDisplay(tr("This page took too long to lay out: it is shown as plain text."), pageText(*m_model)));
+        return;
+    }
+    m_latestDisplay = plainTextDisplay(tr("This page took too long to lay out, and so did its text."), QString());
     auto layout = std::make_unique<PageLayout>(m_model, m_latestDisplay, *m_resources, m_focus, viewport()->size(), m_context);
     layout->layOut();
     showLayout(std::move(layout));
