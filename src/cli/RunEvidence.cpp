@@ -44,7 +44,7 @@ bool writeFile(const QString &path, const QByteArray &bytes, QString &error)
 
 } // namespace
 
-PageEvidence capturePage(BrowserConnection &connection, const WindowParts *windowParts)
+PageEvidence capturePage(BrowserConnection &connection, const WindowParts *windowParts, QDeadlineTimer pictureDeadline)
 {
     PageEvidence page;
     const auto window = connection.attachedWindow();
@@ -56,7 +56,7 @@ PageEvidence capturePage(BrowserConnection &connection, const WindowParts *windo
             if (const auto document = builtin->document())
                 page.html = documentHtml(*document);
             if (windowParts)
-                page.png = windowParts->windowPicturePng(builtin);
+                page.png = windowParts->windowPicturePng(builtin, pictureDeadline, page.pictureNotes);
         } else if (const auto chromium = std::dynamic_pointer_cast<ChromiumWindow>(window)) {
             page.html = chromium->pageHtml();
             page.png = chromium->screenshotPng();
@@ -86,5 +86,7 @@ QStringList writeEvidence(const QString &folder, const QString &stem, const QStr
     keep(QStringLiteral(".script.txt"), mask.apply(markedScript(scriptLines, failingLine, message)).toUtf8());
     if (!page.png.isEmpty())
         keep(QStringLiteral(".page.png"), page.png);
+    if (!page.pictureNotes.isEmpty())
+        keep(QStringLiteral(".page-note.txt"), mask.apply(page.pictureNotes.join(QLatin1Char('\n'))).toUtf8() + '\n');
     return written;
 }

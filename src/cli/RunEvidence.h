@@ -3,6 +3,7 @@
 #include "engine/SecretMask.h"
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QString>
 #include <QStringList>
 
@@ -14,14 +15,17 @@ struct PageEvidence {
     QString address;
     QString html; // as the engine holds the document now
     QByteArray png; // empty when the engine cannot draw the page
+    QStringList pictureNotes; // what the picture lacks, or why there is none
 };
 
 // The attached window's page, as far as the window can still give it; the built-in engine's
-// picture of it needs the window parts.
-[[nodiscard]] PageEvidence capturePage(BrowserConnection &connection, const WindowParts *windowParts);
+// picture of it needs the window parts, and waits for the page's resources until the deadline.
+[[nodiscard]] PageEvidence capturePage(BrowserConnection &connection, const WindowParts *windowParts,
+                                       QDeadlineTimer pictureDeadline);
 
 // Writes STEM.page.html, STEM.address.txt, STEM.script.txt (the script as written, the failing
-// line marked and the message under it) and, when there is a picture, STEM.page.png into the
+// line marked and the message under it), when there is a picture STEM.page.png, and when the
+// picture lacks something or was given up STEM.page-note.txt saying so, into the
 // folder, making it if needed: new files that no other run's replace (the stem names the run),
 // readable by their owner only, in folders made so. Everything but the picture goes through
 // the mask. Returns the paths written; `error` says why one could not be.

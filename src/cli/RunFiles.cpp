@@ -7,6 +7,23 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
+namespace {
+
+// A run that ended at its deadline still gets a picture of what its page had by then, and a
+// picture never holds a run up for long, whatever time the run had left.
+constexpr qint64 MinPictureWait = 500;
+constexpr qint64 MaxPictureWait = 15'000;
+
+[[nodiscard]] QDeadlineTimer pictureDeadline(QDeadlineTimer runDeadline)
+{
+    const qint64 left = runDeadline.isForever() ? MaxPictureWait : runDeadline.remainingTime();
+    return QDeadlineTimer(std::clamp(left, MinPictureWait, MaxPictureWait));
+}
+
+} // namespace
+
 RunFiles::RunFiles(const RunOptions &options, RunIdentity identity, const WindowParts *windowParts)
     : m_options(options)
     , m_identity(std::move(identity))
@@ -52,7 +69,8 @@ void RunFiles::write(const LineRecord &record)
     m_report.write(record);
 }
 
-void RunFiles::keepEvidence(BrowserConnection &connection, const QStringList &scriptLines, const RunEnd &end)
+void RunFiles::keepEvidence(BrowserConnection &connection, const QStringList &scriptLines, const RunEnd &end,
+                            QDeadlineTimer runDeadline)
 {
     if (m_options.evidenceDir.isEmpty())
         return;
@@ -60,7 +78,7 @@ void RunFiles::keepEvidence(BrowserConnection &connection, const QStringList &sc
     const QString stem = QStringLiteral("%1.%2").arg(QFileInfo(m_identity.scriptName).completeBaseName(), m_identity.runId);
     QString error;
     const QStringList written = writeEvidence(m_options.evidenceDir, stem, scriptLines, end.line, end.message,
-                                              capturePage(connection, m_windowParts), m_mask, error);
+                                              capturePage(connection, m_windowParts, pictureDeadline(runDeadline)), m_mask, error);
     if (!error.isEmpty())
         printError(QStringLiteral("cannot write evidence into %1: %2").arg(m_options.evidenceDir, error));
     for (const QString &path : written)

@@ -5,6 +5,7 @@
 #include "cli/RunReport.h"
 #include "engine/SecretMask.h"
 
+#include <QDeadlineTimer>
 #include <QStringList>
 
 class BrowserConnection;
@@ -29,7 +30,9 @@ public:
     // The run record; every line record and the end follow it.
     void start();
     void write(const LineRecord &record);
-    void keepEvidence(BrowserConnection &connection, const QStringList &scriptLines, const RunEnd &end);
+    // The page's picture waits for its resources until the run's deadline (a moment at least).
+    void keepEvidence(BrowserConnection &connection, const QStringList &scriptLines, const RunEnd &end,
+                      QDeadlineTimer runDeadline);
     void finish(const RunSummary &summary, const QList<FailedLoad> &failedLoads = {});
 
 private:

@@ -150,7 +150,7 @@ int runAttached(const RunContext &run, Automation &automation, TerminalHost &hos
     countFailedLoads(end, loads.failures());
     tellEnd(end, loads.failures(), automation.state.writtenLines, files.mask());
     if (end.exitCode != RunFinished)
-        files.keepEvidence(automation.connection, automation.state.writtenLines, end);
+        files.keepEvidence(automation.connection, automation.state.writtenLines, end, deadline);
     files.finish(recorder.finish(end.exitCode, end.message, end.lastLineUnfinished), loads.failures());
     return end.exitCode;
 }

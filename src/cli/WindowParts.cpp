@@ -53,7 +53,8 @@ void WindowParts::showBuiltinWindows(BuiltinBrowser &browser) const
     m_functions.showBuiltinWindows(browser);
 }
 
-QByteArray WindowParts::windowPicturePng(const std::shared_ptr<BuiltinWindow> &window) const
+QByteArray WindowParts::windowPicturePng(const std::shared_ptr<BuiltinWindow> &window, QDeadlineTimer deadline,
+                                         QStringList &notes) const
 {
-    return m_functions.windowPicturePng(window);
+    return m_functions.windowPicturePng(window, deadline, notes);
 }

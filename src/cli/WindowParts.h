@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -22,7 +24,8 @@ public:
     // The widget application of the run, in place of a core one.
     [[nodiscard]] std::unique_ptr<QCoreApplication> createApplication(int &argc, char **argv) const;
     void showBuiltinWindows(BuiltinBrowser &browser) const;
-    [[nodiscard]] QByteArray windowPicturePng(const std::shared_ptr<BuiltinWindow> &window) const;
+    [[nodiscard]] QByteArray windowPicturePng(const std::shared_ptr<BuiltinWindow> &window, QDeadlineTimer deadline,
+                                              QStringList &notes) const;
 
 private:
     explicit WindowParts(const WindowPartsFunctions &functions) : m_functions(functions) {}

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDeadlineTimer>
+#include <QStringList>
 
 #include <memory>
 
@@ -14,7 +16,9 @@ struct WindowPartsFunctions {
     // The widget application the window parts draw in.
     QCoreApplication *(*createApplication)(int &argc, char **argv);
     void (*showBuiltinWindows)(BuiltinBrowser &browser);
-    QByteArray (*windowPicturePng)(const std::shared_ptr<BuiltinWindow> &window);
+    // The window's page as PNG once its resources are in or at the deadline, and what it lacks.
+    QByteArray (*windowPicturePng)(const std::shared_ptr<BuiltinWindow> &window, QDeadlineTimer deadline,
+                                   QStringList &notes);
 };
 
 inline constexpr char WindowPartsModuleFile[] = "navrelay-view.so";

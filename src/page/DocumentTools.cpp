@@ -6,10 +6,10 @@
 #include "page/CurrentDoc.h"
 #include "page/Document.h"
 #include "page/LinkList.h"
+#include "page/PageZoom.h"
 
 namespace {
 
-const QString kFontName = QStringLiteral("Verdana");
 const QString kTraversedAddress = QStringLiteral("fight&id=");
 
 } // namespace
@@ -61,8 +61,7 @@ void DocumentTools::zoomSelection(qint16 Size)
         auto document = m_browser.window().document();
         Document &html = asHtmlDocument(document);
         CurrentDoc = std::move(document);
-        html.execCommand(QStringLiteral("FontName"), true, kFontName);
-        html.execCommand(QStringLiteral("FontSize"), true, int(Size));
+        zoomSelectionOf(html, Size);
     } catch (const ScriptError &) {
     }
 }
@@ -70,11 +69,7 @@ void DocumentTools::zoomSelection(qint16 Size)
 void DocumentTools::zoomAll(qint16 Size)
 {
     try {
-        Document &html = asHtmlDocument(CurrentDoc);
-        html.execCommand(QStringLiteral("SelectAll"));
-        html.execCommand(QStringLiteral("FontName"), false, kFontName);
-        html.execCommand(QStringLiteral("FontSize"), false, int(Size));
-        m_browser.window().clearSelection();
+        zoomWholePage(asHtmlDocument(CurrentDoc), m_browser.window(), Size);
     } catch (const ScriptError &) {
     }
 }

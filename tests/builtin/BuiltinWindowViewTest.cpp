@@ -15,12 +15,15 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QClipboard>
 #include <QImage>
 #include <QLineEdit>
 #include <QPointer>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
+
+#include <atomic>
 
 #include <gtest/gtest.h>
 
@@ -156,7 +159,7 @@ TEST(BuiltinWindowView, PictureOfAWindowShowsItsPageLaidOutAcrossTheWindow)
     const auto window = browser.openWindow();
     window->navigate(server.url("/page"));
     ASSERT_TRUE(waitUntil([&] { return window->document() && !window->isBusy(); }));
-    const QImage picture = QImage::fromData(windowPicturePng(window)).convertToFormat(QImage::Format_RGB32);
+    const QImage picture = QImage::fromData(windowPicture(window, QDeadlineTimer(10000)).png).convertToFormat(QImage::Format_RGB32);
     ASSERT_FALSE(picture.isNull());
     ASSERT_GT(picture.width(), 600);
     const int barRow = 70; // under the address bar, in the first 80 pixels of the page
@@ -235,6 +238,72 @@ TEST(BuiltinWindowView, DrawsStylesImagesTablesAndFieldsFromTheDocument)
     QTest::keyClick(shown.page, Qt::Key_Return);
     ASSERT_TRUE(waitUntil([&] { return shown.window->locationUrl().contains("/sent?name=Zachary+Quentin+Jr&tick=on&s=second"); }))
         << shown.window->locationUrl().toStdString();
+}
+
+// The keys and the mouse do in the window what they do in a browser.
+TEST(BuiltinWindowView, KeysAndMouseDoWhatABrowserWindowDoes)
+{
+    TestServer server;
+    std::atomic<int> sheetRequests = 0;
+    server.handle("GET", "/colour.css", [&sheetRequests](const httplib::Request &, httplib::Response &response) {
+        ++sheetRequests;
+        response.set_content("body { margin: 8px }", "text/css");
+    });
+    server.page("/page", "<link rel=stylesheet href=/colour.css><p id=text>alpha beta gamma</p>"
+                         "<p><a id=link href=/other>to the other page</a></p><p id=after>after</p>");
+    ShownWindow shown;
+    ASSERT_TRUE(shown.load(server.url("/page")));
+    ASSERT_TRUE(waitUntil([&] { return shown.page->isSettled(); }));
+    BuiltinWindowView *view = views().front();
+    QApplication::setActiveWindow(view);
+
+    // A double click selects the word under the mouse; Ctrl+C copies it.
+    const QRect text = shown.rectOf("text");
+    QTest::mouseDClick(shown.page->viewport(), Qt::LeftButton, {}, text.topLeft() + QPoint(4, text.height() / 2));
+    QApplication::clipboard()->clear();
+    QTest::keyClick(shown.page, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), "alpha");
+
+    // The mouse over a link shows its address in the status bar, and away from it the window's.
+    shown.window->setStatusText("Done");
+    const auto moveTo = [&](const QPoint &point) {
+        QMouseEvent move(QEvent::MouseMove, point, shown.page->viewport()->mapToGlobal(point), Qt::NoButton, Qt::NoButton, {});
+        QApplication::sendEvent(shown.page->viewport(), &move);
+    };
+    moveTo(shown.rectOf("link").center());
+    EXPECT_EQ(view->statusBar()->currentMessage(), server.url("/other"));
+    moveTo(shown.rectOf("after").center());
+    EXPECT_EQ(view->statusBar()->currentMessage(), "Done");
+
+    // Ctrl+L goes to the address bar.
+    auto *address = view->findChild<QLineEdit *>("address");
+    shown.page->setFocus();
+    QTest::keyClick(view, Qt::Key_L, Qt::ControlModifier);
+    EXPECT_TRUE(address->hasFocus());
+    EXPECT_EQ(address->selectedText(), server.url("/page"));
+
+    // The zoom keys of the main window's Zoom menu zoom this window's page.
+    const int normalHeight = shown.rectOf("text").height();
+    QTest::keyClick(view, Qt::Key_F3, Qt::ControlModifier);
+    EXPECT_GT(shown.rectOf("text").height(), normalHeight * 4 / 3);
+
+    // Reload fetches the page and its style sheet again, by its button and by its keys.
+    const auto pageRequests = [&] {
+        const std::vector<TestServer::Request> requests = server.pageRequests();
+        return std::count_if(requests.begin(), requests.end(),
+                             [](const TestServer::Request &request) { return request.path == "/page"; });
+    };
+    const auto pagesBefore = pageRequests();
+    const int sheetsBefore = sheetRequests;
+    view->findChild<QAction *>("reload")->trigger();
+    ASSERT_TRUE(waitUntil([&] { return pageRequests() == pagesBefore + 1 && !shown.window->isBusy() && shown.page->isSettled(); }));
+    EXPECT_EQ(sheetRequests, sheetsBefore + 1);
+    shown.page->setFocus();
+    QTest::keyClick(view, Qt::Key_F5);
+    ASSERT_TRUE(waitUntil([&] { return pageRequests() == pagesBefore + 2 && !shown.window->isBusy() && shown.page->isSettled(); }));
+    QTest::keyClick(view, Qt::Key_R, Qt::ControlModifier);
+    ASSERT_TRUE(waitUntil([&] { return pageRequests() == pagesBefore + 3 && !shown.window->isBusy() && shown.page->isSettled(); }));
+    EXPECT_EQ(sheetRequests, sheetsBefore + 3);
 }
 
 std::string repeated(const std::string &part, int times)

@@ -12,6 +12,13 @@ QCoreApplication *createApplication(int &argc, char **argv)
     return new QApplication(argc, argv);
 }
 
+QByteArray windowPicturePng(const std::shared_ptr<BuiltinWindow> &window, QDeadlineTimer deadline, QStringList &notes)
+{
+    WindowPicture picture = windowPicture(window, deadline);
+    notes = picture.notes;
+    return picture.png;
+}
+
 } // namespace
 
 extern "C" Q_DECL_EXPORT const WindowPartsFunctions navrelay_window_parts = {

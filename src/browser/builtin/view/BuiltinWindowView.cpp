@@ -5,6 +5,7 @@
 #include "browser/builtin/dom/Node.h"
 #include "browser/builtin/view/PageView.h"
 #include "engine/ScriptError.h"
+#include "page/PageZoom.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -28,9 +29,21 @@ BuiltinWindowView::BuiltinWindowView(const std::shared_ptr<BuiltinWindow> &windo
     QAction *back = m_toolBar->addAction(QStringLiteral("Back"), this, &BuiltinWindowView::goBack);
     back->setObjectName(QStringLiteral("back"));
     back->setShortcut(QKeySequence::Back);
+    QAction *reload = m_toolBar->addAction(QStringLiteral("Reload"), this, &BuiltinWindowView::reload);
+    reload->setObjectName(QStringLiteral("reload"));
+    reload->setShortcuts({QKeySequence::Refresh, QKeySequence(Qt::CTRL | Qt::Key_R)});
     m_address->setObjectName(QStringLiteral("address"));
     m_toolBar->addWidget(m_address);
+    auto *toAddress = new QAction(QStringLiteral("Go to the address bar"), this);
+    toAddress->setObjectName(QStringLiteral("toAddress"));
+    toAddress->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    addAction(toAddress);
+    connect(toAddress, &QAction::triggered, this, [this] {
+        m_address->setFocus(Qt::ShortcutFocusReason);
+        m_address->selectAll();
+    });
     setCentralWidget(m_page);
+    addZoomKeys();
     statusBar()->setObjectName(QStringLiteral("statusBar"));
     resize(1000, 700);
 
@@ -49,6 +62,9 @@ BuiltinWindowView::BuiltinWindowView(const std::shared_ptr<BuiltinWindow> &windo
     connect(window.get(), &BuiltinWindow::barsChanged, this, &BuiltinWindowView::showBars);
     connect(window.get(), &BuiltinWindow::statusTextChanged, this,
             [this, window = window.get()] { statusBar()->showMessage(window->statusText()); });
+    connect(m_page, &PageView::linkHovered, this, [this, window = window.get()](const QString &address) {
+        statusBar()->showMessage(address.isEmpty() ? window->statusText() : address);
+    });
     connect(window.get(), &BuiltinWindow::activationRequested, this, [this] {
         show();
         raise();
@@ -107,5 +123,48 @@ void BuiltinWindowView::goBack()
         window->goBackAsPerson();
     } catch (const ScriptError &error) {
         qWarning() << "Going back failed:" << error.what();
+    }
+}
+
+void BuiltinWindowView::reload()
+{
+    const auto window = m_window.lock();
+    if (!window || window->isClosed() || window->locationUrl().isEmpty())
+        return;
+    m_page->forgetResources();
+    try {
+        window->navigateAsPerson(window->locationUrl());
+    } catch (const ScriptError &error) {
+        qWarning() << "Reload failed:" << error.what();
+    }
+}
+
+void BuiltinWindowView::addZoomKeys()
+{
+    // The keys of the main window's Zoom menu: Shift+F1 to F3 the selection, Ctrl+F1 to F3 the
+    // whole page, at sizes 3 to 5.
+    const Qt::Key keys[] = {Qt::Key_F1, Qt::Key_F2, Qt::Key_F3};
+    for (qint16 size = 3; size <= 5; ++size) {
+        const Qt::Key key = keys[size - 3];
+        auto *selection = new QAction(this);
+        selection->setShortcut(QKeySequence(Qt::SHIFT | key));
+        auto *wholePage = new QAction(this);
+        wholePage->setShortcut(QKeySequence(Qt::CTRL | key));
+        addActions({selection, wholePage});
+        const auto zoom = [this, size](bool whole) {
+            const auto window = m_window.lock();
+            if (!window || window->isClosed() || !window->document())
+                return;
+            try {
+                if (whole)
+                    zoomWholePage(*window->document(), *window, size);
+                else
+                    zoomSelectionOf(*window->document(), size);
+            } catch (const ScriptError &error) {
+                qWarning() << "Zoom failed:" << error.what();
+            }
+        };
+        connect(selection, &QAction::triggered, this, [zoom] { zoom(false); });
+        connect(wholePage, &QAction::triggered, this, [zoom] { zoom(true); });
     }
 }

@@ -9,9 +9,10 @@ class PageView;
 class QLineEdit;
 class QToolBar;
 
-// The top-level window that shows one built-in browser window: the toolbar with Back and the
-// address bar (Enter navigates), the page as a browser draws it, and a status bar with the
-// window's status text. Closing it closes the browser window.
+// The top-level window that shows one built-in browser window: the toolbar with Back, Reload
+// (F5, Ctrl+R: the page and its resources fetched again) and the address bar (Enter navigates,
+// Ctrl+L goes to it), the page as a browser draws it, and a status bar with the window's status
+// text, or the address of the link under the mouse. Closing it closes the browser window.
 class BuiltinWindowView final : public QMainWindow {
     Q_OBJECT
 public:
@@ -25,6 +26,8 @@ private:
     void showBars();
     void navigateToTyped();
     void goBack();
+    void reload();
+    void addZoomKeys();
 
     std::weak_ptr<BuiltinWindow> m_window;
     QToolBar *m_toolBar;

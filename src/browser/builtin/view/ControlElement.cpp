@@ -97,9 +97,13 @@ void ControlElement::draw(litehtml::uint_ptr hdc, int x, int y, const litehtml::
     paintControl(PainterContainer::painter(hdc), QRect(box.x, box.y, box.width, box.height), m_control, m_kind, look());
 }
 
+void ControlElement::measure()
+{
+    m_contentSize = intrinsicControlSize(m_control, m_kind, look());
+}
+
 void ControlElement::get_content_size(litehtml::size &sz, int)
 {
-    const QSize size = intrinsicControlSize(m_control, m_kind, look());
-    sz.width = size.width();
-    sz.height = size.height();
+    sz.width = m_contentSize.width();
+    sz.height = m_contentSize.height();
 }

@@ -21,6 +21,9 @@ public:
     [[nodiscard]] QRect contentBox() const;
     // What the control is drawn with now.
     [[nodiscard]] ControlLook look();
+    // Measures the control's content from its element, before its box is placed away from the
+    // thread that owns the element.
+    void measure();
 
     bool is_replaced() const override { return true; }
     int line_height() const override;
@@ -32,4 +35,5 @@ public:
 private:
     dom::Element &m_control;
     const ControlKind m_kind;
+    QSize m_contentSize;
 };

@@ -50,23 +50,28 @@ struct PageLayout::TextRun {
     qsizetype offset = 0;
 };
 
-PageLayout::PageLayout(std::shared_ptr<dom::DocumentModel> model, dom::DisplayHtml display,
-                       PainterContainer &container, litehtml::context &context)
+PageLayout::PageLayout(std::shared_ptr<dom::DocumentModel> model, dom::DisplayHtml display, PageResources &resources,
+                       const FieldFocus &focus, const QSize &viewport, litehtml::context &context)
     : m_model(std::move(model))
     , m_display(std::move(display))
-    , m_container(container)
+    , m_container(resources, focus)
+    , m_width(std::max(viewport.width(), 1))
 {
+    m_container.setViewportSize(viewport);
     m_container.setPage(m_model->baseUrl(), m_display.elements);
     m_document = litehtml::document::createFromUTF8(m_display.html.toUtf8().constData(), &m_container, &context);
     mapNodes();
+    for (ControlElement *control : controls())
+        control->measure();
 }
 
 PageLayout::~PageLayout() = default;
 
-void PageLayout::layOut(int width)
+void PageLayout::layOut()
 {
-    m_document->media_changed();
-    m_document->render(std::max(width, 1));
+    m_container.setPlacingBoxes(true);
+    m_document->render(m_width);
+    m_container.setPlacingBoxes(false);
     m_size = QSize(m_document->width(), m_document->height());
 }
 

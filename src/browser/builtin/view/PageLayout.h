@@ -2,6 +2,7 @@
 
 #include "browser/builtin/dom/Editing.h"
 #include "browser/builtin/dom/HtmlSerializer.h"
+#include "browser/builtin/view/PainterContainer.h"
 
 #include <litehtml.h>
 
@@ -14,7 +15,7 @@
 #include <vector>
 
 class ControlElement;
-class PainterContainer;
+class PageResources;
 class QPainter;
 
 namespace dom {
@@ -24,10 +25,12 @@ class DocumentModel;
 // One layout of an engine document: its display serialisation laid out by litehtml, with the
 // way back from each box to the engine's node, so that a click, a drag or an outline finds its
 // element. The layout keeps the document model alive, so its nodes stay valid.
+// The page is read, styled and mapped on the thread that owns the document; its boxes may be
+// placed on another, which touches nothing but the layout itself.
 class PageLayout {
 public:
-    PageLayout(std::shared_ptr<dom::DocumentModel> model, dom::DisplayHtml display, PainterContainer &container,
-               litehtml::context &context);
+    PageLayout(std::shared_ptr<dom::DocumentModel> model, dom::DisplayHtml display, PageResources &resources,
+               const FieldFocus &focus, const QSize &viewport, litehtml::context &context);
     ~PageLayout();
     PageLayout(const PageLayout &) = delete;
     PageLayout &operator=(const PageLayout &) = delete;
@@ -35,9 +38,14 @@ public:
     [[nodiscard]] const std::shared_ptr<dom::DocumentModel> &model() const { return m_model; }
     // The serialisation laid out, to tell whether a changed document needs a new layout.
     [[nodiscard]] const QString &html() const { return m_display.html; }
+    [[nodiscard]] const dom::DisplayHtml &display() const { return m_display; }
+    // The cursor the element under the mouse asks for ("pointer", "text", "auto", ...).
+    [[nodiscard]] const QString &cursor() const { return m_container.cursor(); }
 
-    // Places the boxes for a viewport this wide; the size of the page follows.
-    void layOut(int width);
+    // Places the boxes for the viewport's width; the size of the page follows.
+    void layOut();
+    // Makes a layOut() running on another thread end soon, its boxes unplaced; from any thread.
+    void cancel() { m_container.cancelLayout(); }
     [[nodiscard]] QSize size() const { return m_size; }
     // Draws the part of the page in the clip (page coordinates) with the painter.
     void paint(QPainter &painter, const QRect &clip) const;
@@ -93,7 +101,10 @@ private:
 
     std::shared_ptr<dom::DocumentModel> m_model;
     dom::DisplayHtml m_display;
-    PainterContainer &m_container;
+    // Declared before the document whose boxes use it, so that it ends after them; a paint
+    // changes only what it draws with.
+    mutable PainterContainer m_container;
+    int m_width;
     litehtml::document::ptr m_document;
     QSize m_size;
     std::vector<Leaf> m_leaves;

@@ -84,6 +84,11 @@ void PageResources::startPage(const QUrl &page, const QByteArray &pageEncoding)
 {
     m_page = page;
     m_pageEncoding = pageEncoding;
+    m_pageAsked.clear();
+    m_pageCharged.clear();
+    m_pageBytes = 0;
+    m_chargedBytes = 0;
+    m_skipped.clear();
     for (const QUrl &url : m_waiting)
         m_entries.remove(url);
     m_waiting.clear();
@@ -100,7 +105,7 @@ std::optional<QString> PageResources::styleSheet(const QUrl &url)
         return QString();
     if (!entry->arrived)
         return std::nullopt;
-    return entry->text;
+    return charge(url.adjusted(QUrl::RemoveFragment), *entry) ? entry->text : QString();
 }
 
 const QImage *PageResources::image(const QUrl &url)
@@ -108,7 +113,52 @@ const QImage *PageResources::image(const QUrl &url)
     const Entry *entry = entryFor(url, Kind::Image);
     if (!entry || !entry->arrived || entry->image.isNull())
         return nullptr;
-    return &entry->image;
+    return charge(url.adjusted(QUrl::RemoveFragment), *entry) ? &entry->image : nullptr;
+}
+
+bool PageResources::charge(const QUrl &address, const Entry &entry)
+{
+    if (m_pageCharged.contains(address))
+        return true;
+    if (entry.bytes > budgetLeft()) {
+        if (!m_skipped.contains(address.toString()))
+            m_skipped.append(address.toString());
+        return false;
+    }
+    m_pageCharged.insert(address);
+    m_chargedBytes += entry.bytes;
+    return true;
+}
+
+qint64 PageResources::budgetLeft() const
+{
+    return std::max<qint64>(0, PageBudgetBytes - m_pageBytes - m_chargedBytes);
+}
+
+bool PageResources::styleSheetsUnfinished() const
+{
+    return std::any_of(m_pageAsked.cbegin(), m_pageAsked.cend(), [this](const QUrl &address) {
+        const auto entry = m_entries.constFind(address);
+        return entry != m_entries.cend() && !entry->arrived && entry->kind == Kind::StyleSheet;
+    });
+}
+
+void PageResources::forgetArrived()
+{
+    m_entries.removeIf([](const auto &entry) { return entry.value().arrived; });
+    m_imageBytes = 0;
+}
+
+QStringList PageResources::unfinished() const
+{
+    QStringList addresses;
+    for (const QUrl &address : m_pageAsked) {
+        const auto entry = m_entries.constFind(address);
+        if (entry != m_entries.cend() && !entry->arrived)
+            addresses.append(address.toString());
+    }
+    addresses.sort();
+    return addresses;
 }
 
 PageResources::Entry *PageResources::entryFor(const QUrl &url, Kind kind)
@@ -116,10 +166,13 @@ PageResources::Entry *PageResources::entryFor(const QUrl &url, Kind kind)
     if (!url.isValid() || !mayFetch(m_page, url))
         return nullptr;
     const QUrl address = url.adjusted(QUrl::RemoveFragment);
-    if (const auto found = m_entries.find(address); found != m_entries.end())
+    if (const auto found = m_entries.find(address); found != m_entries.end()) {
+        m_pageAsked.insert(address);
         return &found.value();
+    }
     if (m_waiting.size() >= MaxWaitingFetches)
         return nullptr;
+    m_pageAsked.insert(address);
     Entry &entry = m_entries[address];
     entry.kind = kind;
     m_waiting.push_back(address);
@@ -134,7 +187,10 @@ void PageResources::fetchNext()
         request.url = m_waiting.front();
         request.referrer = m_page;
         m_waiting.pop_front();
-        auto loader = std::make_unique<PageLoader>(m_network, m_limits, request);
+        // An answer bigger than what is left of the page's budget is not read to its end.
+        LoadLimits limits = m_limits;
+        limits.maxBodyBytes = std::clamp<qint64>(budgetLeft(), 1, m_limits.maxBodyBytes);
+        auto loader = std::make_unique<PageLoader>(m_network, limits, request);
         PageLoader *started = loader.get();
         connect(started, &PageLoader::finished, this,
                 [this, started, address = request.url] { onFetched(started, address); });
@@ -161,16 +217,15 @@ void PageResources::take(Entry &entry, const LoadedResponse &response)
 {
     entry.arrived = true;
     const bool answered = !response.failure && response.httpStatus < 400;
-    if (entry.kind == Kind::StyleSheet) {
-        if (answered)
-            entry.text = decodeStyleSheet(response.body, response.contentType, m_pageEncoding);
-        emit styleSheetArrived();
-        return;
-    }
-    if (answered && m_imageBytes <= MaxKeptImageBytes) {
+    if (response.failure && response.failure->kind == LoadFailureKind::TooLarge && budgetLeft() < m_limits.maxBodyBytes)
+        m_skipped.append(response.request.url.toString());
+    if (entry.kind == Kind::StyleSheet && answered) {
+        entry.text = decodeStyleSheet(response.body, response.contentType, m_pageEncoding);
+        entry.bytes = entry.text.size() * qint64(sizeof(QChar));
+    } else if (answered && m_imageBytes <= MaxKeptImageBytes) {
         entry.image = decodeImage(response.body);
-        m_imageBytes += entry.image.sizeInBytes();
+        entry.bytes = entry.image.sizeInBytes();
+        m_imageBytes += entry.bytes;
     }
-    if (!entry.image.isNull())
-        emit imageArrived();
+    emit resourceFinished();
 }

@@ -6,7 +6,9 @@
 #include <QHash>
 #include <QImage>
 #include <QObject>
+#include <QSet>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
 #include <deque>
@@ -20,25 +22,37 @@ struct LoadedResponse;
 // The style sheets and images the shown page names, fetched through the browser's own network
 // access (its cookies, its limits) a few at a time, and kept for the pages that follow. A
 // resource is fetched the first time it is asked for; until it has arrived, or when it failed,
-// the page is drawn without it.
+// the page is drawn without it. A page and what it names share one budget, PageBudgetBytes:
+// a resource past it is skipped, and named in skipped().
 class PageResources final : public QObject {
     Q_OBJECT
 public:
     PageResources(NetworkAccess &network, const LoadLimits &limits, QObject *parent = nullptr);
     ~PageResources() override;
 
+    static constexpr qint64 PageBudgetBytes = 64 * 1024 * 1024;
+
     // Starts a new page at this address (what resources are resolved against and sent as
     // referrer): fetches still waiting for the last page are dropped.
     void startPage(const QUrl &page, const QByteArray &pageEncoding);
+    // Forgets what has arrived, so that the page's next layout asks for it again.
+    void forgetArrived();
+    // What the page's own text takes of its budget.
+    void setPageBytes(qint64 bytes) { m_pageBytes = bytes; }
 
     // The style sheet's text: nullopt while it is on its way, an empty text when it failed.
     [[nodiscard]] std::optional<QString> styleSheet(const QUrl &url);
     // The image, or null while it is on its way or when it failed or is not an image.
     [[nodiscard]] const QImage *image(const QUrl &url);
+    // The addresses the page asked for that have neither arrived nor failed yet.
+    [[nodiscard]] QStringList unfinished() const;
+    [[nodiscard]] bool styleSheetsUnfinished() const;
+    // The addresses the page asked for that were skipped, its budget spent.
+    [[nodiscard]] const QStringList &skipped() const { return m_skipped; }
 
 signals:
-    void styleSheetArrived();
-    void imageArrived();
+    // A resource the page asked for arrived or failed.
+    void resourceFinished();
 
 private:
     enum class Kind { StyleSheet, Image };
@@ -47,11 +61,16 @@ private:
         bool arrived = false;
         QString text;
         QImage image;
+        qint64 bytes = 0; // what it holds in memory
     };
 
     // The entry of an address this page may fetch, asking for it when it is new; null for an
     // address the page may not reach.
     Entry *entryFor(const QUrl &url, Kind kind);
+    // Counts the entry against the page's budget the first time the page uses it; false when
+    // the budget cannot hold it.
+    bool charge(const QUrl &address, const Entry &entry);
+    [[nodiscard]] qint64 budgetLeft() const;
     void fetchNext();
     void onFetched(PageLoader *loader, const QUrl &address);
     void take(Entry &entry, const LoadedResponse &response);
@@ -61,6 +80,12 @@ private:
     QUrl m_page;
     QByteArray m_pageEncoding;
     QHash<QUrl, Entry> m_entries;
+    // What the page shown asked for, arrived or not, and which of it counts against its budget.
+    QSet<QUrl> m_pageAsked;
+    QSet<QUrl> m_pageCharged;
+    qint64 m_pageBytes = 0;
+    qint64 m_chargedBytes = 0;
+    QStringList m_skipped;
     std::deque<QUrl> m_waiting;
     std::vector<std::unique_ptr<PageLoader>> m_loading;
     qint64 m_imageBytes = 0;

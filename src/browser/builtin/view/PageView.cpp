@@ -7,14 +7,18 @@
 #include "browser/builtin/dom/ElementProperties.h"
 #include "browser/builtin/dom/FormControls.h"
 #include "browser/builtin/dom/HtmlDocument.h"
+#include "browser/builtin/dom/InnerText.h"
+#include "browser/builtin/dom/TreeWalk.h"
 #include "browser/builtin/view/ControlElement.h"
 #include "browser/builtin/view/FieldTyping.h"
 #include "browser/builtin/view/PageLayout.h"
 #include "browser/builtin/view/PageResources.h"
+#include "browser/builtin/view/PlainTextPage.h"
 #include "browser/builtin/view/UserAgentStyle.h"
 #include "engine/ScriptError.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDebug>
 #include <QKeyEvent>
 #include <QMenu>
@@ -44,6 +48,32 @@ const QColor SelectionColour(0x33, 0x8f, 0xff, 0x60);
     return all;
 }
 
+[[nodiscard]] bool isStyleSheetLink(const dom::Element &element)
+{
+    if (!element.is(QLatin1StringView("link")))
+        return false;
+    const QStringList rel = element.attributeOrEmpty(u"rel").toLower().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    return rel.contains(QLatin1StringView("stylesheet")) && !rel.contains(QLatin1StringView("alternate"));
+}
+
+// The text of what the page's selection holds.
+[[nodiscard]] QString selectedText(dom::DocumentModel &model)
+{
+    const dom::Selection &selection = model.selection();
+    if (selection.isEmpty())
+        return {};
+    QString text;
+    const auto &children = selection.container->children();
+    for (size_t index = selection.start; index < std::min(selection.end, children.size()); ++index) {
+        const dom::Node &node = *children[index];
+        if (node.type() == dom::NodeType::Text)
+            text += static_cast<const dom::Text &>(node).data();
+        else if (const dom::Element *element = node.asElement())
+            text += dom::innerText(*element);
+    }
+    return text;
+}
+
 // A line's value in a field, as the field takes it when a person types it.
 [[nodiscard]] QString fieldValue(const dom::Element &field)
 {
@@ -62,7 +92,7 @@ const QColor SelectionColour(0x33, 0x8f, 0xff, 0x60);
 PageView::PageView(NetworkAccess &network, const LoadLimits &limits, QWidget *parent)
     : QAbstractScrollArea(parent)
     , m_resources(new PageResources(network, limits, this))
-    , m_container(*m_resources, m_focus)
+    , m_worker(*this, [this] { takeLayout(); })
 {
     setObjectName(QStringLiteral("page"));
     setFocusPolicy(Qt::StrongFocus);
@@ -72,7 +102,10 @@ PageView::PageView(NetworkAccess &network, const LoadLimits &limits, QWidget *pa
     m_context.load_master_stylesheet(userAgentStyleSheet());
     m_refreshTimer.setSingleShot(true);
     m_refreshTimer.setInterval(0);
-    connect(&m_refreshTimer, &QTimer::timeout, this, &PageView::refreshNow);
+    connect(&m_refreshTimer, &QTimer::timeout, this, &PageView::startRefresh);
+    m_layoutBound.setSingleShot(true);
+    m_layoutBound.setInterval(MaxLayoutTime);
+    connect(&m_layoutBound, &QTimer::timeout, this, &PageView::giveUpLayout);
     m_outlineTimer.setSingleShot(true);
     m_outlineTimer.setInterval(OutlineMilliseconds);
     connect(&m_outlineTimer, &QTimer::timeout, this, [this] {
@@ -81,8 +114,10 @@ PageView::PageView(NetworkAccess &network, const LoadLimits &limits, QWidget *pa
         if (m_waitingDocument)
             showDocument(*std::exchange(m_waitingDocument, std::nullopt));
     });
-    connect(m_resources, &PageResources::styleSheetArrived, this, [this] { schedule(Refresh::Rebuild); });
-    connect(m_resources, &PageResources::imageArrived, this, [this] { schedule(Refresh::Layout); });
+    connect(m_resources, &PageResources::resourceFinished, this, [this] {
+        m_pacing.resourceFinished(m_resources->styleSheetsUnfinished(), !m_resources->unfinished().isEmpty());
+    });
+    connect(&m_pacing, &LayoutPacing::layoutDue, this, [this] { schedule(Refresh::Rebuild); });
 }
 
 PageView::~PageView() = default;
@@ -102,7 +137,11 @@ void PageView::showDocument(const ShownDocument &shown)
     const auto &[document, address] = shown;
     m_model = document ? documentModel(*document) : nullptr;
     m_address = address;
+    m_worker.cancel();
+    m_layoutBound.stop();
     m_layout.reset();
+    m_latestDisplay = {};
+    m_plainText = false;
     m_focus = {};
     m_outlined = nullptr;
     m_scrollToOutline = false;
@@ -110,11 +149,22 @@ void PageView::showDocument(const ShownDocument &shown)
     m_dragFrom.reset();
     m_dragTo.reset();
     m_scrollToFragment = true;
-    if (m_model)
-        m_resources->startPage(m_model->baseUrl(), m_model->encoding());
     horizontalScrollBar()->setValue(0);
     verticalScrollBar()->setValue(0);
-    schedule(Refresh::Rebuild);
+    if (m_model) {
+        m_resources->startPage(m_model->baseUrl(), m_model->encoding());
+        askForStyleSheets();
+    }
+    m_pacing.startPage(m_model && m_resources->styleSheetsUnfinished());
+}
+
+void PageView::askForStyleSheets()
+{
+    dom::forEachElement(m_model->tree(), [this](const dom::Element &element) {
+        if (isStyleSheetLink(element))
+            (void)m_resources->styleSheet(m_model->baseUrl().resolved(QUrl(element.attributeOrEmpty(u"href").trimmed())));
+        return dom::Walk::Continue;
+    });
 }
 
 void PageView::documentEdited()
@@ -146,19 +196,54 @@ void PageView::schedule(Refresh refresh)
 
 void PageView::refreshNow()
 {
+    m_pacing.layOutNow();
+    startRefresh();
+    // The page's own layout, then its plain text, each within its bound.
+    while (m_worker.busy()) {
+        const int remaining = m_layoutBound.isActive() ? m_layoutBound.remainingTime() : MaxLayoutTime;
+        if (m_worker.wait(QDeadlineTimer(remaining)))
+            takeLayout();
+        else
+            giveUpLayout();
+    }
+}
+
+bool PageView::isSettled() const
+{
+    return isLaidOut() && !m_worker.busy() && m_pending == Refresh::None && !m_refreshTimer.isActive()
+        && !m_pacing.waiting() && m_resources->unfinished().isEmpty();
+}
+
+QStringList PageView::unfinishedResources() const
+{
+    return m_resources->unfinished();
+}
+
+QStringList PageView::skippedResources() const
+{
+    return m_resources->skipped();
+}
+
+void PageView::forgetResources()
+{
+    m_resources->forgetArrived();
+}
+
+void PageView::copySelection()
+{
+    if (m_model && !m_model->selection().isEmpty())
+        QApplication::clipboard()->setText(selectedText(*m_model));
+}
+
+void PageView::startRefresh()
+{
     const Refresh pending = std::exchange(m_pending, Refresh::None);
     m_refreshTimer.stop();
     if (pending >= Refresh::Edited)
         rebuild(pending == Refresh::Edited);
-    else if (pending == Refresh::Layout && m_layout)
-        m_layout->layOut(viewport()->width());
-    if (pending >= Refresh::Layout)
-        updateScrollBars();
-    if (m_scrollToFragment && m_layout) {
-        m_scrollToFragment = false;
-        scrollToFragment();
-    }
-    if (m_scrollToOutline && m_layout && m_outlined) {
+    else if (pending == Refresh::Layout && !m_latestDisplay.html.isEmpty())
+        startLayout(m_latestDisplay);
+    if (m_scrollToOutline && m_layout && m_outlined && !m_worker.busy()) {
         m_scrollToOutline = false;
         scrollToShow(united(m_layout->boxesOf(*m_outlined)));
     }
@@ -168,21 +253,75 @@ void PageView::refreshNow()
 void PageView::rebuild(bool onlyIfChanged)
 {
     if (!m_model) {
+        m_worker.cancel();
         m_layout.reset();
         return;
     }
+    // A page shown as plain text stays so: its own layout was given up.
+    if (m_plainText)
+        return;
     dom::DisplayHtml display = dom::serializeForDisplay(m_model->tree(), ShownBounds);
-    if (onlyIfChanged && m_layout && m_layout->html() == display.html) {
+    m_resources->setPageBytes(display.html.size() * qint64(sizeof(QChar)));
+    if (onlyIfChanged && m_latestDisplay.html == display.html) {
         // The same boxes show the document; its nodes may have moved under them.
-        m_layout->mapNodes();
+        if (m_layout && !m_worker.busy())
+            m_layout->mapNodes();
         return;
     }
+    startLayout(std::move(display));
+}
+
+void PageView::startLayout(dom::DisplayHtml display)
+{
+    m_latestDisplay = display;
+    m_worker.start(std::make_unique<PageLayout>(m_model, std::move(display), *m_resources, m_focus, viewport()->size(),
+                                                m_context));
+    // A layout started again before the last one finished keeps the last one's time.
+    if (!m_layoutBound.isActive())
+        m_layoutBound.start();
+}
+
+void PageView::takeLayout()
+{
+    if (std::unique_ptr<PageLayout> layout = m_worker.take())
+        showLayout(std::move(layout));
+}
+
+void PageView::giveUpLayout()
+{
+    m_worker.cancel();
+    m_layoutBound.stop();
+    if (!m_model)
+        return;
+    // The page's text is laid out beside the window too; should even that take too long, a note
+    // is shown alone.
+    if (!std::exchange(m_plainText, true)) {
+        startLayout(plainTextDisplay(tr("This page took too long to lay out: it is shown as plain text."), pageText(*m_model)));
+        return;
+    }
+    m_latestDisplay = plainTextDisplay(tr("This page took too long to lay out, and so did its text."), QString());
+    auto layout = std::make_unique<PageLayout>(m_model, m_latestDisplay, *m_resources, m_focus, viewport()->size(), m_context);
+    layout->layOut();
+    showLayout(std::move(layout));
+}
+
+void PageView::showLayout(std::unique_ptr<PageLayout> layout)
+{
+    m_layoutBound.stop();
     m_dragFrom.reset();
     m_dragTo.reset();
-    m_layout.reset();
-    m_container.setViewportSize(viewport()->size());
-    m_layout = std::make_unique<PageLayout>(m_model, std::move(display), m_container, m_context);
-    m_layout->layOut(viewport()->width());
+    m_layout = std::move(layout);
+    updateScrollBars();
+    if (m_scrollToFragment) {
+        m_scrollToFragment = false;
+        scrollToFragment();
+    }
+    if (m_scrollToOutline && m_outlined) {
+        m_scrollToOutline = false;
+        scrollToShow(united(m_layout->boxesOf(*m_outlined)));
+    }
+    viewport()->update();
+    emit laidOut();
 }
 
 void PageView::updateScrollBars()
@@ -269,7 +408,6 @@ void PageView::paintEvent(QPaintEvent *event)
 void PageView::resizeEvent(QResizeEvent *event)
 {
     QAbstractScrollArea::resizeEvent(event);
-    m_container.setViewportSize(viewport()->size());
     schedule(Refresh::Layout);
 }
 
@@ -330,6 +468,20 @@ void PageView::mouseReleaseEvent(QMouseEvent *event)
     }
     if (dom::Element *element = m_layout->elementAt(pagePoint(position), position))
         clickElement(*element, position);
+}
+
+void PageView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton || !m_layout || !m_model)
+        return;
+    // The word under the mouse becomes the selection, as in a browser.
+    m_pressed = false;
+    const std::optional<size_t> word = m_layout->leafNear(pagePoint(event->position().toPoint()));
+    if (!word)
+        return;
+    dom::selectBetween(*m_model, m_layout->selectionPoint(*word, false), m_layout->selectionPoint(*word, true));
+    m_layout->mapNodes();
+    viewport()->update();
 }
 
 void PageView::finishSelection()
@@ -426,6 +578,10 @@ void PageView::keyPressEvent(QKeyEvent *event)
 {
     if (m_focus.element && editFocusedField(event))
         return;
+    if (event->matches(QKeySequence::Copy)) {
+        copySelection();
+        return;
+    }
     QScrollBar *vertical = verticalScrollBar();
     switch (event->key()) {
     case Qt::Key_Down: vertical->setValue(vertical->value() + ScrollStep); break;
@@ -498,11 +654,28 @@ void PageView::updateCursor(const QPoint &viewportPoint)
         return;
     if (m_layout->hover(pagePoint(viewportPoint), viewportPoint))
         viewport()->update();
-    const QString &cursor = m_container.cursor();
+    updateHoveredLink(viewportPoint);
+    const QString &cursor = m_layout->cursor();
     if (cursor == QLatin1StringView("pointer"))
         viewport()->setCursor(Qt::PointingHandCursor);
     else if (cursor == QLatin1StringView("text"))
         viewport()->setCursor(Qt::IBeamCursor);
     else
         viewport()->unsetCursor();
+}
+
+void PageView::updateHoveredLink(const QPoint &viewportPoint)
+{
+    QString address;
+    for (const dom::Element *element = m_layout->elementAt(pagePoint(viewportPoint), viewportPoint); element;
+         element = element->parentElement()) {
+        if (element->is(QLatin1StringView("a")) && element->hasAttribute(u"href")) {
+            address = m_model->baseUrl().resolved(QUrl(element->attributeOrEmpty(u"href").trimmed())).toString();
+            break;
+        }
+    }
+    if (address != m_hoveredLink) {
+        m_hoveredLink = address;
+        emit linkHovered(address);
+    }
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "browser/builtin/dom/HtmlSerializer.h"
 #include "browser/builtin/net/LoadLimits.h"
+#include "browser/builtin/view/LayoutPacing.h"
+#include "browser/builtin/view/LayoutWorker.h"
 #include "browser/builtin/view/PainterContainer.h"
 
 #include <QAbstractScrollArea>
@@ -26,6 +29,8 @@ class Element;
 // lets a person use it: a click goes through the engine's click path as a script's does, typing
 // changes a field's value in the document as fill does, a drag selects the document's contents.
 // Style sheets and images are fetched through the browser's network access while a page is shown.
+// A page is laid out away from the window's thread, so the window answers while it is; a page
+// not laid out within MaxLayoutTime is shown as plain text under a note.
 class PageView final : public QAbstractScrollArea {
     Q_OBJECT
 public:
@@ -41,8 +46,25 @@ public:
     // or typing is acting on it.
     void outlineElement(const dom::Element &element);
 
-    // Lays out whatever is waiting to be, at once.
+    // Lays out whatever is waiting to be (without waiting for resources still on their way), and
+    // waits for the layout (within MaxLayoutTime).
     void refreshNow();
+    // Nothing is waiting to be laid out or fetched for the shown page: it is drawn as it will stay.
+    [[nodiscard]] bool isSettled() const;
+    // The shown page has been laid out (with what had arrived then).
+    [[nodiscard]] bool isLaidOut() const { return m_layout || !m_model; }
+    // The page's layout was given up: it is shown as plain text.
+    [[nodiscard]] bool shownAsPlainText() const { return m_plainText; }
+    // The resources of the shown page still on their way.
+    [[nodiscard]] QStringList unfinishedResources() const;
+    // The resources of the shown page skipped, its budget spent.
+    [[nodiscard]] QStringList skippedResources() const;
+    // The style sheets and images are fetched again for the next page shown.
+    void forgetResources();
+    // Puts the text of the page's selection on the clipboard.
+    void copySelection();
+
+    static constexpr int MaxLayoutTime = 5000;
     // Where the element is drawn in the viewport (its first box), or an empty rectangle.
     [[nodiscard]] QRect elementRect(const dom::Element &element) const;
 
@@ -53,6 +75,10 @@ signals:
     void personChangedField(const dom::Element *field);
     // A person pressed Enter in the field: its form is about to be submitted.
     void personSubmitting(const dom::Element *field);
+    // A new layout of the page is shown.
+    void laidOut();
+    // The mouse went over a link to this address, or left it (an empty address).
+    void linkHovered(const QString &address);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -61,6 +87,7 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     bool focusNextPrevChild(bool next) override;
@@ -75,8 +102,18 @@ private:
     };
 
     void showDocument(const ShownDocument &shown);
+    // Fetches the style sheets the page links to before its first layout.
+    void askForStyleSheets();
     void schedule(Refresh refresh);
+    // Starts what a change asks for; a new layout is placed on the worker.
+    void startRefresh();
     void rebuild(bool onlyIfChanged);
+    void startLayout(dom::DisplayHtml display);
+    // Shows the layout the worker finished.
+    void takeLayout();
+    // The layout took too long: the page is shown as plain text.
+    void giveUpLayout();
+    void showLayout(std::unique_ptr<PageLayout> layout);
     void updateScrollBars();
     [[nodiscard]] QPoint pagePoint(const QPoint &viewportPoint) const;
     void scrollToShow(const QRect &pageRect);
@@ -92,15 +129,21 @@ private:
     void setFocusedValue(const QString &value, qsizetype caret);
     void finishSelection();
     void updateCursor(const QPoint &viewportPoint);
+    void updateHoveredLink(const QPoint &viewportPoint);
 
     PageResources *m_resources;
     FieldFocus m_focus;
-    PainterContainer m_container;
     litehtml::context m_context;
     std::shared_ptr<dom::DocumentModel> m_model;
     QUrl m_address;
-    // Declared after the container and the context it uses, so that it ends before them.
+    // Declared after the context they use, so that they end before it; the worker first.
     std::unique_ptr<PageLayout> m_layout;
+    LayoutWorker m_worker;
+    // What the last layout started lays out.
+    dom::DisplayHtml m_latestDisplay;
+    bool m_plainText = false;
+    QTimer m_layoutBound;
+    LayoutPacing m_pacing;
     Refresh m_pending = Refresh::None;
     QTimer m_refreshTimer;
     bool m_scrollToFragment = false;
@@ -112,6 +155,7 @@ private:
     QTimer m_outlineTimer;
     std::optional<ShownDocument> m_waitingDocument;
 
+    QString m_hoveredLink;
     QPoint m_pressPoint;
     bool m_pressed = false;
     bool m_dragging = false;

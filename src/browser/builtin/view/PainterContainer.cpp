@@ -2,6 +2,7 @@
 
 #include "browser/builtin/dom/HtmlSerializer.h"
 #include "browser/builtin/dom/Node.h"
+#include "browser/builtin/view/CancellableElement.h"
 #include "browser/builtin/view/ControlElement.h"
 #include "browser/builtin/view/FontElement.h"
 #include "browser/builtin/view/PageResources.h"
@@ -287,12 +288,21 @@ void PainterContainer::draw_list_marker(litehtml::uint_ptr hdc, const litehtml::
 
 void PainterContainer::load_image(const litehtml::tchar_t *src, const litehtml::tchar_t *baseurl, bool)
 {
-    (void)image(src, baseurl);
+    litehtml::size &size = m_imageSizes[resolve(src, baseurl).toString().toStdString()];
+    if (const QImage *picture = image(src, baseurl)) {
+        size.width = picture->width();
+        size.height = picture->height();
+    }
 }
 
 void PainterContainer::get_image_size(const litehtml::tchar_t *src, const litehtml::tchar_t *baseurl,
                                       litehtml::size &sz)
 {
+    if (m_placingBoxes) {
+        const auto known = m_imageSizes.find(resolve(src, baseurl).toString().toStdString());
+        sz = known == m_imageSizes.end() ? litehtml::size() : known->second;
+        return;
+    }
     const QImage *picture = image(src, baseurl);
     sz.width = picture ? picture->width() : 0;
     sz.height = picture ? picture->height() : 0;
@@ -441,7 +451,9 @@ std::shared_ptr<litehtml::element> PainterContainer::create_element(const liteht
     const std::string_view tag(tag_name);
     if (tag == "font")
         return std::make_shared<FontElement>(doc);
-    if (!m_elements || (tag != "input" && tag != "select" && tag != "textarea"))
+    if (tag != "input" && tag != "select" && tag != "textarea")
+        return createCancellableElement(tag, doc, m_cancelled);
+    if (!m_elements)
         return nullptr;
     const auto index = attributes.find(dom::DisplayIndexAttribute);
     if (index == attributes.end())

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QUrl>
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -50,6 +51,11 @@ public:
     void setViewportSize(const QSize &size) { m_viewport = size; }
     // The painter of the drawing that begins, for the clips the layout sets; null when it ends.
     void setPainter(QPainter *painter);
+    // While the boxes are placed (on a thread of their own), images are known by the sizes they
+    // had when the page was read; the page's resources are not asked.
+    void setPlacingBoxes(bool placing) { m_placingBoxes = placing; }
+    // Makes the placing of the boxes stop short, from any thread.
+    void cancelLayout() { m_cancelled = true; }
 
     [[nodiscard]] static const LayoutFont &layoutFont(litehtml::uint_ptr font);
     [[nodiscard]] static QPainter &painter(litehtml::uint_ptr hdc);
@@ -104,4 +110,8 @@ private:
     std::unordered_map<litehtml::uint_ptr, std::unique_ptr<LayoutFont>> m_fonts;
     QPainter *m_painter = nullptr;
     int m_clips = 0;
+    bool m_placingBoxes = false;
+    std::atomic<bool> m_cancelled = false;
+    // The images the page named while it was read, by address, with their sizes then.
+    std::unordered_map<std::string, litehtml::size> m_imageSizes;
 };

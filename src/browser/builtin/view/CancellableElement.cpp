@@ -1,0 +1,79 @@
+#include "browser/builtin/view/CancellableElement.h"
+
+#include <litehtml/el_anchor.h>
+#include <litehtml/el_body.h>
+#include <litehtml/el_div.h>
+#include <litehtml/el_para.h>
+#include <litehtml/el_table.h>
+#include <litehtml/el_td.h>
+#include <litehtml/el_tr.h>
+
+#include <array>
+
+namespace {
+
+template <class Box>
+class Cancellable final : public Box {
+public:
+    Cancellable(const std::shared_ptr<litehtml::document> &document, const std::atomic<bool> &cancelled)
+        : Box(document)
+        , m_cancelled(cancelled)
+    {
+    }
+
+    int render(int x, int y, int max_width, bool second_pass) override
+    {
+        if (m_cancelled.load(std::memory_order_relaxed))
+            return 0;
+        return Box::render(x, y, max_width, second_pass);
+    }
+
+    int render_inline(const litehtml::element::ptr &container, int max_width) override
+    {
+        if (m_cancelled.load(std::memory_order_relaxed))
+            return 0;
+        return Box::render_inline(container, max_width);
+    }
+
+private:
+    const std::atomic<bool> &m_cancelled;
+};
+
+template <class Box>
+[[nodiscard]] std::shared_ptr<litehtml::element> make(const std::shared_ptr<litehtml::document> &document,
+                                                      const std::atomic<bool> &cancelled)
+{
+    return std::make_shared<Cancellable<Box>>(document, cancelled);
+}
+
+// The tags the layout engine gives a kind of box of its own that lays out nothing inside it, or
+// that has no header to derive from: it makes them itself.
+constexpr std::array EngineOwnTags{std::string_view("br"),    std::string_view("img"),   std::string_view("link"),
+                                   std::string_view("title"), std::string_view("style"), std::string_view("base"),
+                                   std::string_view("script"), std::string_view("font"), std::string_view("li")};
+
+} // namespace
+
+std::shared_ptr<litehtml::element> createCancellableElement(std::string_view tag,
+                                                            const std::shared_ptr<litehtml::document> &document,
+                                                            const std::atomic<bool> &cancelled)
+{
+    if (tag == "table")
+        return make<litehtml::el_table>(document, cancelled);
+    if (tag == "td" || tag == "th")
+        return make<litehtml::el_td>(document, cancelled);
+    if (tag == "tr")
+        return make<litehtml::el_tr>(document, cancelled);
+    if (tag == "div")
+        return make<litehtml::el_div>(document, cancelled);
+    if (tag == "p")
+        return make<litehtml::el_para>(document, cancelled);
+    if (tag == "a")
+        return make<litehtml::el_anchor>(document, cancelled);
+    if (tag == "body")
+        return make<litehtml::el_body>(document, cancelled);
+    for (const std::string_view own : EngineOwnTags)
+        if (tag == own)
+            return nullptr;
+    return make<litehtml::html_tag>(document, cancelled);
+}
