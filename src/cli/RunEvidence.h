@@ -20,6 +20,13 @@ struct PageEvidence {
 // picture of it needs the window parts.
 [[nodiscard]] PageEvidence capturePage(BrowserConnection &connection, const WindowParts *windowParts);
 
+// The picture of the attached window's page; empty when the engine cannot draw it.
+[[nodiscard]] QByteArray pagePicture(BrowserConnection &connection, const WindowParts *windowParts);
+
+// Writes the picture as a new file of that name into the folder, made if needed, as below.
+// Returns the path written; empty, and `error` says why, when it could not be.
+[[nodiscard]] QString writePicture(const QString &folder, const QString &fileName, const QByteArray &png, QString &error);
+
 // Writes STEM.page.html, STEM.address.txt, STEM.script.txt (the script as written, the failing
 // line marked and the message under it) and, when there is a picture, STEM.page.png into the
 // folder, making it if needed: new files that no other run's replace (the stem names the run),

@@ -16,6 +16,8 @@ class WindowParts;
 // them, and no message about them, holds the text of "$$$".
 class RunFiles {
 public:
+    static constexpr int kMaxTracePictures = 1000; // a run that loops keeps its first pictures
+
     RunFiles(const RunOptions &options, RunIdentity identity, const WindowParts *windowParts);
 
     // Opens the report and the JUnit file; false, and said, when one cannot be written.
@@ -29,6 +31,9 @@ public:
     // The run record; every line record and the end follow it.
     void start();
     void write(const LineRecord &record);
+    // With --trace and --evidence: keeps the picture of the page the last written line brought,
+    // as STEM.trace-N.png, N the line record's number in the run.
+    void keepTracePicture(BrowserConnection &connection);
     void keepEvidence(BrowserConnection &connection, const QStringList &scriptLines, const RunEnd &end);
     void finish(const RunSummary &summary, const QList<FailedLoad> &failedLoads = {});
 
@@ -40,4 +45,6 @@ private:
     RunReport m_report;
     JUnitFile m_junit;
     bool m_started = false;
+    int m_lineRecords = 0; // written
+    int m_tracePictures = 0; // kept
 };
