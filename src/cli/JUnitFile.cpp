@@ -77,7 +77,7 @@ private:
         std::size_t counted = 0;
         for (const auto &each : cases) {
             const int status = caseOf(each).summary.exitStatus;
-            counted += status != 0 && (status == kNotRun) == errors;
+            counted += status != 0 && (status == kNotRun) == errors && caseOf(each).retried == JUnitCase::Retried::No;
         }
         return counted;
     }
@@ -90,6 +90,15 @@ private:
         return milliseconds;
     }
     static const JUnitCase &caseOf(const JUnitCase &each) { return each; }
+    static QString failureElement(const JUnitCase &each)
+    {
+        switch (each.retried) {
+        case JUnitCase::Retried::ThenPassed: return QStringLiteral("flakyFailure");
+        case JUnitCase::Retried::ThenFailed: return QStringLiteral("rerunFailure");
+        case JUnitCase::Retried::No: break;
+        }
+        return each.summary.exitStatus == kNotRun ? QStringLiteral("error") : QStringLiteral("failure");
+    }
     static const JUnitCase &caseOf(const JUnitCase *each) { return *each; }
 
     void attribute(const QString &name, const QString &value) { m_xml.writeAttribute(name, xmlText(m_mask.apply(value))); }
@@ -122,7 +131,7 @@ private:
         attribute(QStringLiteral("classname"), scriptClassName(each.identity.scriptName));
         attribute(QStringLiteral("time"), seconds(summary.totalMs));
         if (summary.exitStatus != 0) {
-            m_xml.writeStartElement(summary.exitStatus == kNotRun ? QStringLiteral("error") : QStringLiteral("failure"));
+            m_xml.writeStartElement(failureElement(each));
             attribute(QStringLiteral("message"), summary.message);
             attribute(QStringLiteral("type"), failureType(summary.exitStatus));
             m_xml.writeCharacters(xmlText(m_mask.apply(QStringLiteral("%1\nexit status %2, %3 line(s) run, %4 page(s) loaded\nrun %5\n")

@@ -13,9 +13,15 @@
 // One run as a JUnit test case: its suite is its script, its name the script's (and, for one of
 // several runs of a script, what tells them apart).
 struct JUnitCase {
+    // A try that was made again does not decide its case: it is written as a flakyFailure (a
+    // later try passed) or a rerunFailure (none did), as Maven Surefire writes reruns, and counts
+    // as neither a failure nor an error.
+    enum class Retried { No, ThenPassed, ThenFailed };
+
     RunIdentity identity;
     QString caseName; // empty: the script's name
     RunSummary summary;
+    Retried retried = Retried::No;
 };
 
 // The --junit file. It is opened before the run, so that a path that cannot be written is told

@@ -42,7 +42,34 @@ bool writeFile(const QString &path, const QByteArray &bytes, QString &error)
     return false;
 }
 
+QByteArray windowPicture(const std::shared_ptr<BrowserWindow> &window, const WindowParts *windowParts,
+                         QDeadlineTimer deadline, QStringList &notes)
+{
+    if (const auto builtin = std::dynamic_pointer_cast<BuiltinWindow>(window))
+        return windowParts ? windowParts->windowPicturePng(builtin, deadline, notes) : QByteArray();
+    if (const auto chromium = std::dynamic_pointer_cast<ChromiumWindow>(window))
+        return chromium->screenshotPng();
+    return {};
+}
+
 } // namespace
+
+QByteArray pagePicture(BrowserConnection &connection, const WindowParts *windowParts, QDeadlineTimer deadline)
+{
+    const auto window = connection.attachedWindow();
+    QStringList notes;
+    try {
+        return window ? windowPicture(window, windowParts, deadline, notes) : QByteArray();
+    } catch (const ScriptError &) {
+        return {}; // the window went away
+    }
+}
+
+QString writePicture(const QString &folder, const QString &fileName, const QByteArray &png, QString &error)
+{
+    const QString path = QDir(folder).filePath(fileName);
+    return makePrivateFolders(folder, error) && writeFile(path, png, error) ? path : QString();
+}
 
 PageEvidence capturePage(BrowserConnection &connection, const WindowParts *windowParts, QDeadlineTimer pictureDeadline)
 {
@@ -55,12 +82,10 @@ PageEvidence capturePage(BrowserConnection &connection, const WindowParts *windo
         if (const auto builtin = std::dynamic_pointer_cast<BuiltinWindow>(window)) {
             if (const auto document = builtin->document())
                 page.html = documentHtml(*document);
-            if (windowParts)
-                page.png = windowParts->windowPicturePng(builtin, pictureDeadline, page.pictureNotes);
         } else if (const auto chromium = std::dynamic_pointer_cast<ChromiumWindow>(window)) {
             page.html = chromium->pageHtml();
-            page.png = chromium->screenshotPng();
         }
+        page.png = windowPicture(window, windowParts, pictureDeadline, page.pictureNotes);
     } catch (const ScriptError &) {
         // The window went away: what was gathered before stays.
     }

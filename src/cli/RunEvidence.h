@@ -23,6 +23,15 @@ struct PageEvidence {
 [[nodiscard]] PageEvidence capturePage(BrowserConnection &connection, const WindowParts *windowParts,
                                        QDeadlineTimer pictureDeadline);
 
+// The picture of the attached window's page, its resources waited for until the deadline; empty
+// when the engine cannot draw it.
+[[nodiscard]] QByteArray pagePicture(BrowserConnection &connection, const WindowParts *windowParts,
+                                     QDeadlineTimer deadline);
+
+// Writes the picture as a new file of that name into the folder, made if needed, as below.
+// Returns the path written; empty, and `error` says why, when it could not be.
+[[nodiscard]] QString writePicture(const QString &folder, const QString &fileName, const QByteArray &png, QString &error);
+
 // Writes STEM.page.html, STEM.address.txt, STEM.script.txt (the script as written, the failing
 // line marked and the message under it), when there is a picture STEM.page.png, and when the
 // picture lacks something or was given up STEM.page-note.txt saying so, into the

@@ -66,7 +66,22 @@ void RunFiles::start()
 
 void RunFiles::write(const LineRecord &record)
 {
+    ++m_lineRecords;
     m_report.write(record);
+}
+
+void RunFiles::keepTracePicture(BrowserConnection &connection)
+{
+    if (!m_options.trace || m_options.evidenceDir.isEmpty() || m_tracePictures >= kMaxTracePictures)
+        return;
+    const QByteArray png = pagePicture(connection, m_windowParts, QDeadlineTimer(MinPictureWait));
+    if (png.isEmpty())
+        return;
+    ++m_tracePictures;
+    QString error;
+    const QString name = QStringLiteral("%1.trace-%2.png").arg(evidenceFileStem(m_identity)).arg(m_lineRecords);
+    if (writePicture(m_options.evidenceDir, name, png, error).isEmpty())
+        printError(QStringLiteral("cannot write evidence into %1: %2").arg(m_options.evidenceDir, error));
 }
 
 void RunFiles::keepEvidence(BrowserConnection &connection, const QStringList &scriptLines, const RunEnd &end,
@@ -74,10 +89,8 @@ void RunFiles::keepEvidence(BrowserConnection &connection, const QStringList &sc
 {
     if (m_options.evidenceDir.isEmpty())
         return;
-    // The run's id in the names: runs that share the folder never replace each other's files.
-    const QString stem = QStringLiteral("%1.%2").arg(QFileInfo(m_identity.scriptName).completeBaseName(), m_identity.runId);
     QString error;
-    const QStringList written = writeEvidence(m_options.evidenceDir, stem, scriptLines, end.line, end.message,
+    const QStringList written = writeEvidence(m_options.evidenceDir, evidenceFileStem(m_identity), scriptLines, end.line, end.message,
                                               capturePage(connection, m_windowParts, pictureDeadline(runDeadline)), m_mask, error);
     if (!error.isEmpty())
         printError(QStringLiteral("cannot write evidence into %1: %2").arg(m_options.evidenceDir, error));

@@ -17,6 +17,8 @@ class WindowParts;
 // them, and no message about them, holds the text of "$$$".
 class RunFiles {
 public:
+    static constexpr int kMaxTracePictures = 1000; // a run that loops keeps its first pictures
+
     RunFiles(const RunOptions &options, RunIdentity identity, const WindowParts *windowParts);
 
     // Opens the report and the JUnit file; false, and said, when one cannot be written.
@@ -30,6 +32,9 @@ public:
     // The run record; every line record and the end follow it.
     void start();
     void write(const LineRecord &record);
+    // With --trace and --evidence: keeps the picture of the page the last written line brought,
+    // as STEM.trace-N.png, N the line record's number in the run.
+    void keepTracePicture(BrowserConnection &connection);
     // The page's picture waits for its resources until the run's deadline (a moment at least).
     void keepEvidence(BrowserConnection &connection, const QStringList &scriptLines, const RunEnd &end,
                       QDeadlineTimer runDeadline);
@@ -43,4 +48,6 @@ private:
     RunReport m_report;
     JUnitFile m_junit;
     bool m_started = false;
+    int m_lineRecords = 0; // written
+    int m_tracePictures = 0; // kept
 };

@@ -27,6 +27,11 @@ QString scriptReportName(const QString &scriptPath)
     return relative.startsWith(QLatin1String("../")) ? absolute : relative;
 }
 
+QString evidenceFileStem(const RunIdentity &identity)
+{
+    return QStringLiteral("%1.%2").arg(QFileInfo(identity.scriptName).completeBaseName(), identity.runId);
+}
+
 QString scriptClassName(const QString &scriptName)
 {
     const QFileInfo info(scriptName);

@@ -23,6 +23,10 @@ struct RunIdentity {
 // The script's name in reports: its path relative to the working folder when it lies in it,
 // else its clean absolute path; "stdin" for "-".
 [[nodiscard]] QString scriptReportName(const QString &scriptPath);
+// How the run's evidence files begin: the script's name without its folder and suffix, and the
+// run's id ("login.20250107T151234Z-12345-a1b2"), so that runs sharing a folder never replace
+// each other's files.
+[[nodiscard]] QString evidenceFileStem(const RunIdentity &identity);
 // How JUnit files name the run's test case's class: the script's name without its suffix,
 // folders joined by dots ("a.login").
 [[nodiscard]] QString scriptClassName(const QString &scriptName);

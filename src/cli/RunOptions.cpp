@@ -2,6 +2,9 @@
 
 #include <QCommandLineParser>
 #include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
 
 namespace {
 
@@ -68,6 +71,36 @@ struct RunParser {
     QCommandLineOption recordPasswords{QStringLiteral("record-passwords"),
                                        QStringLiteral("With --record: writes what is typed into password fields instead of $$$ "
                                                       "(which the run asks for).")};
+    QCommandLineOption jobs{QStringLiteral("jobs"),
+                            QStringLiteral("Runs N scripts or rows at once, each in a process and a browser of its own "
+                                           "(default: the number of cores on the built-in engine; on Chromium 1, or the "
+                                           "number of cores with --isolated)."),
+                            QStringLiteral("N")};
+    QCommandLineOption shard{QStringLiteral("shard"),
+                             QStringLiteral("Runs the I-th of N slices of the runs (scripts in the order given, folders "
+                                            "sorted, each row of --data a run): N processes given the same arguments run "
+                                            "every run exactly once."),
+                             QStringLiteral("I/N")};
+    QCommandLineOption retries{QStringLiteral("retries"),
+                               QStringLiteral("Runs a run that ends with exit status 2, 3 or 4 again from its first line "
+                                              "with a fresh browser, up to N times; one that passes on a retry is flaky."),
+                               QStringLiteral("N")};
+    QCommandLineOption data{QStringLiteral("data"),
+                            QStringLiteral("Runs each script once per row of this CSV file (RFC 4180, its first line names "
+                                           "the columns), \"$$$\" being the row's field of --data-column."),
+                            QStringLiteral("FILE.csv")};
+    QCommandLineOption dataColumn{QStringLiteral("data-column"),
+                                  QStringLiteral("The column of --data that gives \"$$$\" (default: the first)."),
+                                  QStringLiteral("NAME")};
+    QCommandLineOption htmlReport{QStringLiteral("html-report"),
+                                  QStringLiteral("Writes DIR/index.html: every run with its lines (time, wait, outcome, "
+                                                 "address), the failing line marked and the picture of its page, in one "
+                                                 "file that opens from the file system; the evidence goes to DIR/evidence "
+                                                 "unless --evidence names a folder."),
+                                  QStringLiteral("DIR")};
+    QCommandLineOption trace{QStringLiteral("trace"),
+                             QStringLiteral("With --html-report or --evidence: keeps a picture of the page after every "
+                                            "navigation, of passing runs too.")};
     QCommandLineOption check{QStringLiteral("check"),
                              QStringLiteral("Checks the scripts without running them and prints FILE:LINE: message for each finding.")};
 
@@ -75,8 +108,11 @@ struct RunParser {
     {
         parser.setApplicationDescription(QStringLiteral("Runs a NavRelay script on the built-in engine or on Chromium."));
         parser.addOptions({help, version, browser, variable, variableEnvironment, variableFile, tick, timeout, devtools, chromium,
-                           isolated, show, verbose, strict, report, junit, evidence, record, recordPasswords, check});
+                           isolated, show, verbose, strict, report, junit, evidence, record, recordPasswords, check,
+                           jobs, shard, retries, data, dataColumn, htmlReport, trace});
         parser.addPositionalArgument(QStringLiteral("SCRIPT"), QStringLiteral("The script file, or - for standard input; "
+                                                                               "several scripts or folders (their *.nrs "
+                                                                               "and *.txt files) run as a suite; "
                                                                                "with --check, one or more script files; "
                                                                                "with --record, the address to open first (optional)."));
     }
@@ -191,6 +227,98 @@ ParsedOptions recordOptions(const RunParser &run, RunOptions options)
     return {options, QString()};
 }
 
+// The options each run of a suite is started with: those given, but for the ones the suite
+// itself answers, and without the scripts. Any option that takes a value is followed by it.
+QStringList runArgumentsOf(const QStringList &arguments, const QCommandLineParser &parser)
+{
+    static const QStringList suiteOwn = {QStringLiteral("jobs"),        QStringLiteral("shard"),  QStringLiteral("retries"),
+                                         QStringLiteral("data"),        QStringLiteral("data-column"),
+                                         QStringLiteral("html-report"), QStringLiteral("trace"),  QStringLiteral("report"),
+                                         QStringLiteral("junit"),       QStringLiteral("evidence")};
+    QStringList kept;
+    for (qsizetype i = 0; i < arguments.size() && arguments.at(i) != QLatin1String("--"); ++i) {
+        const QString &argument = arguments.at(i);
+        if (!argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("-"))
+            continue; // a script
+        const QString name = argument.mid(argument.startsWith(QLatin1String("--")) ? 2 : 1).section(QLatin1Char('='), 0, 0);
+        const bool own = suiteOwn.contains(name);
+        const bool valueFollows = !argument.contains(QLatin1Char('=')) && !parser.values(name).isEmpty();
+        if (!own)
+            kept << argument;
+        if (valueFollows && i + 1 < arguments.size()) {
+            if (!own)
+                kept << arguments.at(i + 1);
+            ++i;
+        }
+    }
+    return kept;
+}
+
+bool hasFolder(const QStringList &paths)
+{
+    return std::any_of(paths.begin(), paths.end(), [](const QString &path) { return QFileInfo(path).isDir(); });
+}
+
+// "I/N", 1 <= I <= N.
+bool readShard(const QString &text, RunOptions &options)
+{
+    const QStringList parts = text.split(QLatin1Char('/'));
+    if (parts.size() != 2)
+        return false;
+    const auto count = wholeNumber(parts.at(1), 1, 100000);
+    const auto index = count ? wholeNumber(parts.at(0), 1, *count) : std::nullopt;
+    if (!index)
+        return false;
+    options.shardIndex = *index;
+    options.shardCount = *count;
+    return true;
+}
+
+// Reads what makes the run a suite; the text of the first wrong option.
+QString readSuiteValues(const RunParser &run, RunOptions &options)
+{
+    const QCommandLineParser &parser = run.parser;
+    if (parser.isSet(run.jobs)) {
+        const auto jobs = wholeNumber(parser.value(run.jobs), 1, 256);
+        if (!jobs)
+            return QStringLiteral("--jobs takes a number from 1 to 256: %1").arg(parser.value(run.jobs));
+        options.jobs = *jobs;
+    }
+    if (parser.isSet(run.shard) && !readShard(parser.value(run.shard), options))
+        return QStringLiteral("--shard takes I/N, 1 <= I <= N: %1").arg(parser.value(run.shard));
+    if (parser.isSet(run.retries)) {
+        const auto retries = wholeNumber(parser.value(run.retries), 0, 100);
+        if (!retries)
+            return QStringLiteral("--retries takes a number from 0 to 100: %1").arg(parser.value(run.retries));
+        options.retries = *retries;
+    }
+    options.dataPath = parser.value(run.data);
+    options.dataColumn = parser.value(run.dataColumn);
+    if (parser.isSet(run.dataColumn) && !parser.isSet(run.data))
+        return QStringLiteral("--data-column needs --data");
+    if (parser.isSet(run.data) && options.variable)
+        return QStringLiteral("--data gives the text of \"$$$\": it cannot go with --var, --var-env or --var-file");
+    options.htmlReportDir = parser.value(run.htmlReport);
+    options.trace = parser.isSet(run.trace);
+    if (options.trace && options.htmlReportDir.isEmpty() && options.evidenceDir.isEmpty())
+        return QStringLiteral("--trace needs --html-report or --evidence");
+    options.suite = options.scriptPaths.size() > 1 || hasFolder(options.scriptPaths) || parser.isSet(run.data)
+        || parser.isSet(run.retries) || parser.isSet(run.jobs) || parser.isSet(run.shard) || parser.isSet(run.htmlReport);
+    if (options.suite && options.scriptPaths.contains(QStringLiteral("-")))
+        return QStringLiteral("a suite runs script files: standard input (-) cannot be one of them");
+    if (options.jobs > 1 && options.devtools)
+        return QStringLiteral("--devtools attaches every run to one browser: it cannot go with --jobs above 1");
+    return {};
+}
+
+bool hasSuiteOption(const RunParser &run)
+{
+    const QCommandLineOption *const suiteOptions[] = {&run.jobs, &run.shard,       &run.retries,   &run.data,
+                                                      &run.dataColumn, &run.htmlReport, &run.trace};
+    return std::any_of(std::begin(suiteOptions), std::end(suiteOptions),
+                       [&run](const QCommandLineOption *option) { return run.parser.isSet(*option); });
+}
+
 } // namespace
 
 QJsonObject optionsRecord(const RunOptions &options)
@@ -221,7 +349,7 @@ QJsonObject optionsRecord(const RunOptions &options)
 
 QString runUsage()
 {
-    return QStringLiteral("usage: navrelay-run [options] SCRIPT | --check SCRIPT... | --record FILE [URL] | --help | --version\n");
+    return QStringLiteral("usage: navrelay-run [options] SCRIPT|DIR... | --check SCRIPT... | --record FILE [URL] | --help | --version\n");
 }
 
 QString runHelp()
@@ -238,6 +366,11 @@ QString runHelp()
                          "  3  the run could not finish: parked on an empty line, still waiting,\n"
                          "     sleeping or running at --timeout, or stopped by SIGTERM, SIGINT or SIGHUP\n"
                          "  4  the run finished, but page loads failed (each is listed)\n"
+                         "A suite (several scripts or a folder, --data, --jobs, --shard, --retries or\n"
+                         "--html-report) runs each run in a process of its own, prints a table of them\n"
+                         "and exits with the worst status of its runs: 1, then 2, 3, 4, 0; a run that\n"
+                         "passed on a retry counts as passed. A suite stopped by a signal leaves the runs\n"
+                         "not yet started at 3.\n"
                          "With --check: 0 no findings (notes aside), 1 findings or an unreadable script.\n"
                          "With --record: 0 the browser was closed, 1 the file cannot be written or\n"
                          "Chromium cannot be started, 2 there is no display to show the browser on.\n");
@@ -260,6 +393,9 @@ ParsedOptions parseRunOptions(const QStringList &arguments)
     if (const QString error = readValues(run, options); !error.isEmpty())
         return {std::nullopt, error};
     options.scriptPaths = run.parser.positionalArguments();
+    if ((run.parser.isSet(run.record) || run.parser.isSet(run.check)) && hasSuiteOption(run))
+        return {std::nullopt, QStringLiteral("--jobs, --shard, --retries, --data, --html-report and --trace are for runs: "
+                                             "not with --check or --record")};
     if (run.parser.isSet(run.record))
         return recordOptions(run, options);
     if (run.parser.isSet(run.recordPasswords))
@@ -272,7 +408,8 @@ ParsedOptions parseRunOptions(const QStringList &arguments)
     }
     if (options.scriptPaths.isEmpty())
         return {std::nullopt, QStringLiteral("no script named")};
-    if (options.scriptPaths.size() > 1)
-        return {std::nullopt, QStringLiteral("only one script can be run: %1").arg(options.scriptPaths.at(1))};
+    if (const QString error = readSuiteValues(run, options); !error.isEmpty())
+        return {std::nullopt, error};
+    options.runArguments = runArgumentsOf(arguments, run.parser);
     return {options, QString()};
 }

@@ -33,6 +33,18 @@ struct RunOptions {
     QString recordPath;      // the script file a recording writes
     QString startUrl;        // the page a recording opens first; empty: an empty page
     bool recordPasswords = false; // a recording writes what is typed into password fields
+
+    // A suite: several scripts or folders of them, the rows of a data file, tries again.
+    bool suite = false;
+    int jobs = 0; // runs at once; 0: as many as cores on the built-in engine, on Chromium one unless isolated
+    int shardIndex = 1; // this process runs the shardIndex-th of shardCount slices, from 1
+    int shardCount = 1;
+    int retries = 0; // times a failed run is tried again
+    QString dataPath; // a CSV file: the script runs once per row
+    QString dataColumn; // the column that gives "$$$"; empty: the first
+    QString htmlReportDir;
+    bool trace = false; // a picture of the page after every navigation
+    QStringList runArguments; // the options each run of a suite is started with
 };
 
 // The options, or the text of what is wrong with the arguments.

@@ -131,7 +131,11 @@ int runAttached(const RunContext &run, Automation &automation, TerminalHost &hos
     QElapsedTimer clock;
     clock.start();
     RunRecorder recorder([&clock] { return clock.elapsed(); }, files.wantsPages() ? &automation.connection : nullptr,
-                         [&files](const LineRecord &record) { files.write(record); });
+                         [&files, &automation](const LineRecord &record) {
+                             files.write(record);
+                             if (record.pageArrived)
+                                 files.keepTracePicture(automation.connection);
+                         });
     LoadWatch loads(automation.connection, options.strict ? LoadWatch::Statuses::Fail : LoadWatch::Statuses::Pass,
                     [&](const FailedLoad &load) { recorder.loadFailed(load.reason, options.strict); });
     host.setLineLabel([&recorder] { return recorder.lineHalted() ? lineLabel(*recorder.lastLine()) : QString(); });

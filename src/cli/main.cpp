@@ -3,6 +3,7 @@
 #include "cli/ScriptCheckRun.h"
 #include "cli/ScriptRecording.h"
 #include "cli/ScriptRun.h"
+#include "cli/SuiteRun.h"
 #include "cli/WindowParts.h"
 
 #include <QCoreApplication>
@@ -21,8 +22,8 @@ void printOut(const QString &text)
 // without them the run needs no display, fonts or platform.
 bool needsWidgets(const RunOptions &options)
 {
-    if (options.task != RunOptions::Task::Run)
-        return false;
+    if (options.task != RunOptions::Task::Run || options.suite)
+        return false; // a suite's runs each load what they need
     return options.show || (!options.evidenceDir.isEmpty() && options.browser == RunOptions::BrowserKind::Builtin);
 }
 
@@ -85,5 +86,7 @@ int main(int argc, char **argv)
     case RunOptions::Task::Record: return recordScript(options);
     case RunOptions::Task::Run: break;
     }
+    if (options.suite)
+        return runSuite(options);
     return runScript(options, windowParts.get());
 }

@@ -26,6 +26,7 @@ struct LineRecord {
     LineOutcome outcome = LineOutcome::Ran;
     QString message; // why the line halted or did not finish
     std::optional<int> errorNumber; // of the failure that halted or restarted the run
+    bool pageArrived = false; // a page came after the line
 };
 
 // How a whole run ended.

@@ -76,6 +76,7 @@ void RunRecorder::pageCompleted()
     if (m_line && m_open && m_ended && !m_pageCame) {
         m_pageCame = true;
         m_line->pageWaitMs = elapsed() - m_endedAt;
+        m_line->pageArrived = true;
     }
 }
 

@@ -3,6 +3,7 @@
 // run did, evidence that runs sharing a folder never overwrite, and usage errors before anything
 // runs.
 #include "QtPrinters.h"
+#include "RunFilesSeen.h"
 #include "RunProcess.h"
 #include "TestServer.h"
 
@@ -23,19 +24,6 @@ namespace {
 const QString kChromium = QStringLiteral("/usr/bin/chromium");
 // Blanks, a quote and a few characters addresses escape: each spelling of it must stay out.
 const QByteArray kSecret = "S3cret \"pass\" & w\xc3\xb6rd!";
-
-QList<QJsonObject> reportRecords(const QString &path)
-{
-    QFile file(path);
-    QList<QJsonObject> records;
-    if (!file.open(QIODevice::ReadOnly))
-        return records;
-    for (const QByteArray &line : file.readAll().split('\n')) {
-        if (!line.isEmpty())
-            records << QJsonDocument::fromJson(line).object();
-    }
-    return records;
-}
 
 QStringList typesOf(const QList<QJsonObject> &records)
 {
@@ -232,35 +220,6 @@ TEST(RunVerdict, ReportStartsWithTheRunRecordAndBoundsItsLineRecords)
     EXPECT_EQ(truncated.value(QStringLiteral("line_records_written")).toInt(), 10000);
     EXPECT_EQ(truncated.value(QStringLiteral("line_records_left_out")).toInt(), linesRun - 10000);
     EXPECT_LT(QFileInfo(report).size(), 4 * 1024 * 1024);
-}
-
-struct JUnitCaseSeen {
-    QString name;
-    QString classname;
-    QString outcome; // "error", "failure" or "passed"
-    QString message;
-};
-
-// The cases of a JUnit file as a consumer reads them; empty when the XML is not well-formed.
-QList<JUnitCaseSeen> readJUnit(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QXmlStreamReader xml(&file);
-    QList<JUnitCaseSeen> cases;
-    while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement)
-            continue;
-        if (xml.name() == QLatin1String("testcase")) {
-            cases.append({xml.attributes().value(QStringLiteral("name")).toString(),
-                          xml.attributes().value(QStringLiteral("classname")).toString(), QStringLiteral("passed"), {}});
-        } else if (!cases.isEmpty() && (xml.name() == QLatin1String("error") || xml.name() == QLatin1String("failure"))) {
-            cases.last().outcome = xml.name().toString();
-            cases.last().message = xml.attributes().value(QStringLiteral("message")).toString();
-        }
-    }
-    return xml.hasError() ? QList<JUnitCaseSeen>() : cases;
 }
 
 TEST(RunVerdict, JUnitFilesNameCasesByPathAndTellErrorsFromFailures)
