@@ -5,6 +5,7 @@
 #include "browser/builtin/net/PageLoader.h"
 #include "browser/builtin/dom/EncodingSniffer.h"
 #include "browser/builtin/dom/TextCodec.h"
+#include "browser/builtin/view/SvgImage.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -168,7 +169,8 @@ void PageResources::take(Entry &entry, const LoadedResponse &response)
         return;
     }
     if (answered && m_imageBytes <= MaxKeptImageBytes) {
-        entry.image = decodeImage(response.body);
+        entry.image = looksLikeSvg(response.body, response.contentType) ? drawSvg(response.body, MaxImagePixels)
+                                                                        : decodeImage(response.body);
         m_imageBytes += entry.image.sizeInBytes();
     }
     if (!entry.image.isNull())

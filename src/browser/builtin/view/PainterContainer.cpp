@@ -2,9 +2,12 @@
 
 #include "browser/builtin/dom/HtmlSerializer.h"
 #include "browser/builtin/dom/Node.h"
+#include "browser/builtin/view/BodyBox.h"
 #include "browser/builtin/view/ControlElement.h"
 #include "browser/builtin/view/FontElement.h"
 #include "browser/builtin/view/PageResources.h"
+#include "browser/builtin/view/StyleElement.h"
+#include "browser/builtin/view/StyleSheetPreparer.h"
 #include "browser/builtin/view/UserAgentStyle.h"
 
 #include <QImage>
@@ -30,7 +33,8 @@ constexpr int ScreenDpi = 96;
     return {position.x, position.y, position.width, position.height};
 }
 
-// The families of a CSS font-family list, the generic ones by the names fontconfig knows.
+// The families of a CSS font-family list, the generic ones by the names fontconfig knows, serif
+// and sans-serif first as the fonts other browsers here draw them in.
 [[nodiscard]] QStringList fontFamilies(const char *faceName)
 {
     QStringList families;
@@ -42,20 +46,29 @@ constexpr int ScreenDpi = 96;
             || family.compare(QLatin1StringView("fantasy"), Qt::CaseInsensitive) == 0
             || family.compare(QLatin1StringView("system-ui"), Qt::CaseInsensitive) == 0)
             family = QStringLiteral("sans-serif");
+        if (family.compare(QLatin1StringView("serif"), Qt::CaseInsensitive) == 0)
+            families.append(QStringLiteral("Liberation Serif"));
+        else if (family.compare(QLatin1StringView("sans-serif"), Qt::CaseInsensitive) == 0)
+            families.append(QStringLiteral("Liberation Sans"));
         if (!family.isEmpty())
             families.append(family);
     }
     if (families.isEmpty())
-        families.append(QStringLiteral("serif"));
+        families = QStringList{QStringLiteral("Liberation Serif"), QStringLiteral("serif")};
     return families;
 }
 
-[[nodiscard]] QFont::StyleHint styleHint(const QString &family)
+// The kind of font the list falls back to: its first generic family.
+[[nodiscard]] QFont::StyleHint styleHint(const QStringList &families)
 {
-    if (family.compare(QLatin1StringView("monospace"), Qt::CaseInsensitive) == 0)
-        return QFont::Monospace;
-    if (family.compare(QLatin1StringView("serif"), Qt::CaseInsensitive) == 0)
-        return QFont::Serif;
+    for (const QString &family : families) {
+        if (family.compare(QLatin1StringView("monospace"), Qt::CaseInsensitive) == 0)
+            return QFont::Monospace;
+        if (family.compare(QLatin1StringView("serif"), Qt::CaseInsensitive) == 0)
+            return QFont::Serif;
+        if (family.compare(QLatin1StringView("sans-serif"), Qt::CaseInsensitive) == 0)
+            return QFont::SansSerif;
+    }
     return QFont::SansSerif;
 }
 
@@ -137,6 +150,24 @@ void drawBackgroundImage(QPainter &painter, const QImage &image, const litehtml:
     painter.fillRect(area, brush);
 }
 
+// The names of the page's html and body elements, which decide the custom properties of the page.
+[[nodiscard]] RootElements rootElements(const std::vector<dom::Element *> &elements)
+{
+    RootElements root;
+    for (const dom::Element *element : elements) {
+        if (!element->is(QLatin1StringView("html")) && !element->is(QLatin1StringView("body")))
+            continue;
+        root.classes += element->attributeOrEmpty(u"class").split(u' ', Qt::SkipEmptyParts);
+        if (element->hasAttribute(u"id"))
+            root.ids.append(element->attributeOrEmpty(u"id"));
+        for (const dom::Attribute &attribute : element->attributes())
+            root.attributes.append({attribute.name, attribute.value});
+        if (element->is(QLatin1StringView("body")))
+            break;
+    }
+    return root;
+}
+
 } // namespace
 
 PainterContainer::PainterContainer(PageResources &resources, const FieldFocus &focus)
@@ -151,6 +182,7 @@ void PainterContainer::setPage(const QUrl &baseUrl, const std::vector<dom::Eleme
 {
     m_baseUrl = baseUrl;
     m_elements = &elements;
+    m_styles = std::make_unique<StyleSheetPreparer>(rootElements(elements));
 }
 
 void PainterContainer::setPainter(QPainter *painter)
@@ -193,7 +225,7 @@ litehtml::uint_ptr PainterContainer::create_font(const litehtml::tchar_t *faceNa
     const QStringList families = fontFamilies(faceName);
     QFont qtFont;
     qtFont.setFamilies(families);
-    qtFont.setStyleHint(styleHint(families.front()));
+    qtFont.setStyleHint(styleHint(families));
     qtFont.setPixelSize(std::clamp(size, 1, 2000));
     qtFont.setWeight(QFont::Weight(std::clamp(weight, 100, 900)));
     qtFont.setItalic(italic == litehtml::fontStyleItalic);
@@ -298,9 +330,16 @@ void PainterContainer::get_image_size(const litehtml::tchar_t *src, const liteht
     sz.height = picture ? picture->height() : 0;
 }
 
-void PainterContainer::draw_background(litehtml::uint_ptr hdc, const litehtml::background_paint &bg)
+void PainterContainer::draw_background(litehtml::uint_ptr hdc, const litehtml::background_paint &paint)
 {
     QPainter &target = painter(hdc);
+    // The root's background (or the body's it takes on) is the canvas's: it fills the window
+    // also where the page ends above its bottom.
+    litehtml::background_paint bg = paint;
+    if (bg.is_root) {
+        const QRect canvas = target.worldTransform().inverted().mapRect(target.viewport()) | qtRect(bg.clip_box);
+        bg.clip_box = litehtml::position(canvas.x(), canvas.y(), canvas.width(), canvas.height());
+    }
     target.save();
     if (isRounded(bg.border_radius)) {
         target.setRenderHint(QPainter::Antialiasing);
@@ -396,9 +435,14 @@ void PainterContainer::transform_text(litehtml::tstring &text, litehtml::text_tr
 void PainterContainer::import_css(litehtml::tstring &text, const litehtml::tstring &url, litehtml::tstring &baseurl)
 {
     const QUrl address = resolve(url.c_str(), baseurl.c_str());
+    const QString key = address.toString();
+    if (!m_styles || !m_styles->admitImport(key, QString::fromStdString(baseurl))) {
+        text.clear();
+        return;
+    }
     if (const std::optional<QString> sheet = m_resources.styleSheet(address))
-        text = sheet->toStdString();
-    baseurl = address.toString().toStdString();
+        text = m_styles->sheet(*sheet).toStdString();
+    baseurl = key.toStdString();
 }
 
 void PainterContainer::set_clip(const litehtml::position &pos, const litehtml::border_radiuses &, bool valid_x,
@@ -441,6 +485,10 @@ std::shared_ptr<litehtml::element> PainterContainer::create_element(const liteht
     const std::string_view tag(tag_name);
     if (tag == "font")
         return std::make_shared<FontElement>(doc);
+    if (tag == "style" && m_styles)
+        return std::make_shared<StyleElement>(doc, *m_styles);
+    if (tag == "body")
+        return std::make_shared<BodyBox>(doc);
     if (!m_elements || (tag != "input" && tag != "select" && tag != "textarea"))
         return nullptr;
     const auto index = attributes.find(dom::DisplayIndexAttribute);

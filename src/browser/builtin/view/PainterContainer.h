@@ -14,6 +14,7 @@
 #include <vector>
 
 class PageResources;
+class StyleSheetPreparer;
 class QImage;
 class QPainter;
 
@@ -102,6 +103,7 @@ private:
     QSize m_viewport;
     QString m_cursor;
     std::unordered_map<litehtml::uint_ptr, std::unique_ptr<LayoutFont>> m_fonts;
+    std::unique_ptr<StyleSheetPreparer> m_styles;
     QPainter *m_painter = nullptr;
     int m_clips = 0;
 };

@@ -6,7 +6,7 @@ const char *userAgentStyleSheet()
     // rendering section: hidden elements, flow content, phrasing content, lists, tables, forms.
     // Each selector costs every element a match, so the rules are few and plain.
     return R"css(
-html { display: block; color: #000; background-color: #fff; font-family: serif; font-size: 16px; line-height: 1.2; }
+html { display: block; color: #000; font-family: serif; font-size: 16px; line-height: 1.2; }
 head, script, style, title, template, datalist, area, map, svg, [hidden], [data-navrelay-control=hidden] { display: none; }
 
 body { display: block; margin: 8px; }
@@ -27,6 +27,10 @@ hr { border: 1px inset #808080; margin: 0.5em auto; }
 pre { font-family: monospace; white-space: pre; }
 fieldset { margin-left: 2px; margin-right: 2px; border: 2px groove #c0c0c0; padding: 0.35em 0.75em 0.625em; }
 legend { padding-left: 2px; padding-right: 2px; }
+details:not([open]) > * { display: none; }
+details > summary, details:not([open]) > summary { display: block; }
+summary::before { content: "\25B8\00A0"; }
+details[open] > summary::before { content: "\25BE\00A0"; }
 
 b, strong, th { font-weight: bold; }
 i, em, cite, var, dfn { font-style: italic; }
