@@ -124,6 +124,40 @@ TEST(PageLook, PresentationalAttributesAndClosedDetails)
     EXPECT_GT(countOf(details, Blue), 1000) << "open content is shown";
 }
 
+// The rows of the picture with anything drawn in them.
+int inkedRows(const QImage &image)
+{
+    int rows = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        bool inked = false;
+        for (int x = 0; x < image.width() && !inked; ++x)
+            inked = image.pixel(x, y) != White;
+        rows += inked;
+    }
+    return rows;
+}
+
+TEST(PageLook, SvgPicturesAltTextsLineBreaksAndDisclosureTriangles)
+{
+    DrawnPages pages;
+    pages.server.page("/box.svg",
+                      "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"40\" height=\"30\"><rect width=\"40\" height=\"30\" fill=\"#ff0000\"/>"
+                      "<image href=\"file:///usr/share/pixmaps/debian-logo.png\" width=\"40\" height=\"30\"/></svg>",
+                      "image/svg+xml");
+    const QImage svg = pages.draw("<img src=/box.svg>", [](const QImage &picture) { return countOf(picture, Red) >= 40 * 30; });
+    EXPECT_EQ(countOf(svg, Red), 40 * 30) << "drawn at its size, without the local file it names";
+
+    EXPECT_GT(inkOf(pages.draw("<img src=/missing.png alt=\"A picture that failed\">")), 100);
+
+    const int oneLine = inkedRows(pages.draw("<p>one two</p>"));
+    const int twoLines = inkedRows(pages.draw("<p>one<br>two</p>"));
+    EXPECT_GT(twoLines, oneLine * 3 / 2);
+
+    const int plain = inkOf(pages.draw("<div>More</div>"));
+    const int summary = inkOf(pages.draw("<details><summary>More</summary><p>inside</p></details>"));
+    EXPECT_GT(summary, plain + 20) << "a triangle before the summary";
+}
+
 TEST(PageLook, GenericFamiliesAreTheFontsOtherBrowsersUseHere)
 {
     DrawnPages pages;
@@ -135,6 +169,8 @@ TEST(PageLook, GenericFamiliesAreTheFontsOtherBrowsersUseHere)
     EXPECT_EQ(QFontInfo(PainterContainer::layoutFont(serif).font).family(), "Liberation Serif");
     const auto sans = container.create_font("Nowhere Sans, sans-serif", 16, 400, litehtml::fontStyleNormal, 0, &metrics);
     EXPECT_EQ(QFontInfo(PainterContainer::layoutFont(sans).font).family(), "Liberation Sans");
+    const auto mono = container.create_font("monospace", 16, 400, litehtml::fontStyleNormal, 0, &metrics);
+    EXPECT_EQ(PainterContainer::layoutFont(mono).font.pixelSize(), 13) << "as browsers draw the bare monospace family";
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "browser/builtin/view/BodyBox.h"
 #include "browser/builtin/view/ControlElement.h"
 #include "browser/builtin/view/FontElement.h"
+#include "browser/builtin/view/ImageBox.h"
 #include "browser/builtin/view/PageResources.h"
 #include "browser/builtin/view/StyleElement.h"
 #include "browser/builtin/view/StyleSheetPreparer.h"
@@ -17,10 +18,12 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string_view>
+#include <utility>
 
 namespace {
 
 constexpr int DefaultFontSize = 16;
+constexpr int DefaultMonospaceSize = 13;
 constexpr int ScreenDpi = 96;
 
 [[nodiscard]] QColor qtColor(const litehtml::web_color &colour)
@@ -183,6 +186,7 @@ void PainterContainer::setPage(const QUrl &baseUrl, const std::vector<dom::Eleme
     m_baseUrl = baseUrl;
     m_elements = &elements;
     m_styles = std::make_unique<StyleSheetPreparer>(rootElements(elements));
+    m_disclosureMarkers = false;
 }
 
 void PainterContainer::setPainter(QPainter *painter)
@@ -226,6 +230,10 @@ litehtml::uint_ptr PainterContainer::create_font(const litehtml::tchar_t *faceNa
     QFont qtFont;
     qtFont.setFamilies(families);
     qtFont.setStyleHint(styleHint(families));
+    // Text in the bare monospace family at the default size is drawn at 13 pixels, as browsers
+    // draw it.
+    if (families == QStringList{QStringLiteral("monospace")} && size == DefaultFontSize)
+        size = DefaultMonospaceSize;
     qtFont.setPixelSize(std::clamp(size, 1, 2000));
     qtFont.setWeight(QFont::Weight(std::clamp(weight, 100, 900)));
     qtFont.setItalic(italic == litehtml::fontStyleItalic);
@@ -489,6 +497,10 @@ std::shared_ptr<litehtml::element> PainterContainer::create_element(const liteht
         return std::make_shared<StyleElement>(doc, *m_styles);
     if (tag == "body")
         return std::make_shared<BodyBox>(doc);
+    if (tag == "img")
+        return std::make_shared<ImageBox>(doc);
+    if (tag == "summary" && !std::exchange(m_disclosureMarkers, true))
+        doc->add_stylesheet(disclosureMarkerStyleSheet(), nullptr, nullptr);
     if (!m_elements || (tag != "input" && tag != "select" && tag != "textarea"))
         return nullptr;
     const auto index = attributes.find(dom::DisplayIndexAttribute);

@@ -104,6 +104,7 @@ private:
     QString m_cursor;
     std::unordered_map<litehtml::uint_ptr, std::unique_ptr<LayoutFont>> m_fonts;
     std::unique_ptr<StyleSheetPreparer> m_styles;
+    bool m_disclosureMarkers = false;
     QPainter *m_painter = nullptr;
     int m_clips = 0;
 };

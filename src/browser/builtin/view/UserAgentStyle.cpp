@@ -29,8 +29,6 @@ fieldset { margin-left: 2px; margin-right: 2px; border: 2px groove #c0c0c0; padd
 legend { padding-left: 2px; padding-right: 2px; }
 details:not([open]) > * { display: none; }
 details > summary, details:not([open]) > summary { display: block; }
-summary::before { content: "\25B8\00A0"; }
-details[open] > summary::before { content: "\25BE\00A0"; }
 
 b, strong, th { font-weight: bold; }
 i, em, cite, var, dfn { font-style: italic; }
@@ -43,6 +41,7 @@ u, ins { text-decoration: underline; }
 s, strike, del { text-decoration: line-through; }
 mark { background-color: #ff0; color: #000; }
 nobr { white-space: nowrap; }
+br { display: block; }
 a[href] { color: #0000ee; text-decoration: underline; cursor: pointer; }
 img { display: inline-block; }
 iframe { display: inline-block; border: 2px inset #c0c0c0; width: 300px; height: 150px; }
@@ -66,6 +65,7 @@ td, th { display: table-cell; vertical-align: inherit; padding: 1px; }
 th { text-align: center; }
 table[border] td, table[border] th { border: 1px inset #808080; }
 table[border] { border: 1px outset #808080; }
+table[border="0"] td, table[border="0"] th, table[border="0"] { border: none; }
 
 input, select, textarea, button { display: inline-block; font-family: sans-serif; font-size: 13px; color: #000;
     text-indent: 0; text-align: left; white-space: normal; line-height: normal; font-weight: normal;
@@ -77,4 +77,10 @@ button { text-align: center; }
 [data-navrelay-control=check] { border: none; padding: 0; margin: 3px 4px; background-color: transparent; }
 [data-navrelay-control=image] { border: none; padding: 0; background-color: transparent; cursor: pointer; }
 )css";
+}
+
+const char *disclosureMarkerStyleSheet()
+{
+    // Generated content, which the layout engine makes for the page's rules only.
+    return "summary:before { content: \"\u25B8\u00A0\"; } details[open] > summary:before { content: \"\u25BE\u00A0\"; }";
 }
