@@ -6,19 +6,10 @@
 
 #include <algorithm>
 
-namespace {
-
-[[nodiscard]] PainterContainer &containerOf(const litehtml::element &element)
-{
-    return static_cast<PainterContainer &>(*element.get_document()->container());
-}
-
-} // namespace
-
 const char *ImageBox::missingText()
 {
     const char *alt = get_attr("alt");
-    if (!alt || !*alt || containerOf(*this).image(get_attr("src", ""), nullptr))
+    if (!alt || !*alt || PainterContainer::of(*this).image(get_attr("src", ""), nullptr))
         return nullptr;
     return alt;
 }
@@ -32,7 +23,7 @@ int ImageBox::render(int x, int y, int max_width, bool second_pass)
     m_pos.move_to(x, y);
     litehtml::font_metrics metrics;
     const litehtml::uint_ptr font = get_font(&metrics);
-    m_pos.width = std::min(containerOf(*this).text_width(alt, font), std::max(max_width, 0));
+    m_pos.width = std::min(PainterContainer::of(*this).text_width(alt, font), std::max(max_width, 0));
     m_pos.height = metrics.height;
     calc_auto_margins(max_width);
     m_pos.x += content_margins_left();
@@ -56,6 +47,6 @@ void ImageBox::draw(litehtml::uint_ptr hdc, int x, int y, const litehtml::positi
     QPainter &painter = PainterContainer::painter(hdc);
     painter.save();
     painter.setClipRect(QRect(box.x, box.y, box.width, box.height), Qt::IntersectClip);
-    containerOf(*this).draw_text(hdc, alt, get_font(), get_color("color", true, litehtml::web_color(0, 0, 0)), box);
+    PainterContainer::of(*this).draw_text(hdc, alt, get_font(), get_color("color", true, litehtml::web_color(0, 0, 0)), box);
     painter.restore();
 }

@@ -173,6 +173,16 @@ void drawBackgroundImage(QPainter &painter, const QImage &image, const litehtml:
 
 } // namespace
 
+LayoutFont::LayoutFont(const QFont &qtFont)
+    : font(qtFont)
+    , metrics(qtFont)
+{
+    const QFontMetricsF exact(qtFont);
+    ascent = qRound(exact.ascent());
+    descent = qRound(exact.descent());
+    lineHeight = ascent + descent + std::max(0, qRound(exact.leading()));
+}
+
 PainterContainer::PainterContainer(PageResources &resources, const FieldFocus &focus)
     : m_resources(resources)
     , m_focus(focus)
@@ -209,6 +219,11 @@ QPainter &PainterContainer::painter(litehtml::uint_ptr hdc)
     return *reinterpret_cast<QPainter *>(hdc);
 }
 
+PainterContainer &PainterContainer::of(const litehtml::element &element)
+{
+    return static_cast<PainterContainer &>(*element.get_document()->container());
+}
+
 QUrl PainterContainer::resolve(const char *src, const char *baseUrl) const
 {
     const QUrl base = baseUrl && *baseUrl ? m_baseUrl.resolved(QUrl(QString::fromUtf8(baseUrl))) : m_baseUrl;
@@ -242,9 +257,9 @@ litehtml::uint_ptr PainterContainer::create_font(const litehtml::tchar_t *faceNa
     qtFont.setOverline(decoration & litehtml::font_decoration_overline);
     auto font = std::make_unique<LayoutFont>(qtFont);
     if (fm) {
-        fm->ascent = font->metrics.ascent();
-        fm->descent = font->metrics.descent();
-        fm->height = font->metrics.height();
+        fm->ascent = font->ascent;
+        fm->descent = font->descent;
+        fm->height = font->lineHeight;
         fm->x_height = font->metrics.xHeight();
         fm->draw_spaces = italic == litehtml::fontStyleItalic || decoration != 0;
     }
@@ -277,7 +292,7 @@ void PainterContainer::draw_text(litehtml::uint_ptr hdc, const litehtml::tchar_t
     QPainter &target = painter(hdc);
     target.setFont(font.font);
     target.setPen(qtColor(color));
-    target.drawText(QPoint(pos.x, pos.y + font.metrics.ascent()), QString::fromUtf8(text));
+    target.drawText(QPoint(pos.x, pos.y + font.ascent), QString::fromUtf8(text));
 }
 
 int PainterContainer::pt_to_px(int pt) const

@@ -24,10 +24,15 @@ class Element;
 
 // A font the layout asked for, with its metrics and the widths of the words measured in it.
 struct LayoutFont {
-    explicit LayoutFont(const QFont &qtFont) : font(qtFont), metrics(qtFont) {}
+    explicit LayoutFont(const QFont &qtFont);
 
     QFont font;
     QFontMetrics metrics;
+    // The line's measures as browsers take them: each of the font's own measures rounded, so a
+    // line of normal height is as high as theirs.
+    int ascent;
+    int descent;
+    int lineHeight;
     std::unordered_map<std::string, int> wordWidths;
 };
 
@@ -54,6 +59,8 @@ public:
 
     [[nodiscard]] static const LayoutFont &layoutFont(litehtml::uint_ptr font);
     [[nodiscard]] static QPainter &painter(litehtml::uint_ptr hdc);
+    // The container an element of a layout draws through.
+    [[nodiscard]] static PainterContainer &of(const litehtml::element &element);
     // An image a page names (src or url(), resolved against the page or base URL), or null.
     [[nodiscard]] const QImage *image(const char *src, const char *baseUrl);
     [[nodiscard]] const FieldFocus &focus() const { return m_focus; }

@@ -6,7 +6,7 @@ const char *userAgentStyleSheet()
     // rendering section: hidden elements, flow content, phrasing content, lists, tables, forms.
     // Each selector costs every element a match, so the rules are few and plain.
     return R"css(
-html { display: block; color: #000; font-family: serif; font-size: 16px; line-height: 1.2; }
+html { display: block; color: #000; font-family: serif; font-size: 16px; line-height: normal; }
 head, script, style, title, template, datalist, area, map, svg, [hidden], [data-navrelay-control=hidden] { display: none; }
 
 body { display: block; margin: 8px; }
@@ -71,7 +71,8 @@ input, select, textarea, button { display: inline-block; font-family: sans-serif
     text-indent: 0; text-align: left; white-space: normal; line-height: normal; font-weight: normal;
     font-style: normal; text-decoration: none; }
 input, textarea { border: 1px solid #767676; padding: 2px 3px; background-color: #fff; }
-select, button, [data-navrelay-control=button] { border: 1px solid #767676; padding: 2px 6px;
+select { border: 1px solid #767676; border-radius: 3px; padding: 1px 2px; background-color: #fff; cursor: default; }
+button, [data-navrelay-control=button] { border: 1px solid #767676; padding: 2px 6px;
     background-color: #efefef; cursor: default; }
 button { text-align: center; }
 [data-navrelay-control=check] { border: none; padding: 0; margin: 3px 4px; background-color: transparent; }
