@@ -5,15 +5,6 @@
 
 #include <algorithm>
 
-namespace {
-
-[[nodiscard]] PainterContainer &containerOf(const litehtml::element &element)
-{
-    return static_cast<PainterContainer &>(*element.get_document()->container());
-}
-
-} // namespace
-
 ControlElement::ControlElement(const std::shared_ptr<litehtml::document> &document, dom::Element &control)
     : litehtml::html_tag(document)
     , m_control(control)
@@ -33,7 +24,7 @@ ControlLook ControlElement::look()
     look.font = PainterContainer::layoutFont(get_font()).font;
     const litehtml::web_color colour = get_color("color", true, litehtml::web_color(0, 0, 0));
     look.color = QColor(colour.red, colour.green, colour.blue, colour.alpha);
-    PainterContainer &container = containerOf(*this);
+    PainterContainer &container = PainterContainer::of(*this);
     if (m_kind == ControlKind::Image)
         look.image = container.image(get_attr("src", ""), nullptr);
     if (container.focus().element == &m_control)

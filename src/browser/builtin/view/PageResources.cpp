@@ -5,6 +5,7 @@
 #include "browser/builtin/net/PageLoader.h"
 #include "browser/builtin/dom/EncodingSniffer.h"
 #include "browser/builtin/dom/TextCodec.h"
+#include "browser/builtin/view/SvgImage.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -223,7 +224,8 @@ void PageResources::take(Entry &entry, const LoadedResponse &response)
         entry.text = decodeStyleSheet(response.body, response.contentType, m_pageEncoding);
         entry.bytes = entry.text.size() * qint64(sizeof(QChar));
     } else if (answered && m_imageBytes <= MaxKeptImageBytes) {
-        entry.image = decodeImage(response.body);
+        entry.image = looksLikeSvg(response.body, response.contentType) ? drawSvg(response.body, MaxImagePixels)
+                                                                        : decodeImage(response.body);
         entry.bytes = entry.image.sizeInBytes();
         m_imageBytes += entry.bytes;
     }

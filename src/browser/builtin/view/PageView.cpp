@@ -14,6 +14,7 @@
 #include "browser/builtin/view/PageLayout.h"
 #include "browser/builtin/view/PageResources.h"
 #include "browser/builtin/view/PlainTextPage.h"
+#include "browser/builtin/view/SelectPopup.h"
 #include "browser/builtin/view/UserAgentStyle.h"
 #include "engine/ScriptError.h"
 
@@ -21,7 +22,6 @@
 #include <QClipboard>
 #include <QDebug>
 #include <QKeyEvent>
-#include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
 
@@ -525,22 +525,15 @@ void PageView::clickElement(dom::Element &element, const QPoint &viewportPoint)
 
 void PageView::chooseFromSelect(dom::Element &select, const QPoint &viewportPoint)
 {
-    QMenu menu(this);
-    const std::vector<dom::Element *> options = dom::selectOptions(select);
-    for (dom::Element *option : options) {
-        QAction *action = menu.addAction(dom::optionText(*option));
-        action->setCheckable(true);
-        action->setChecked(dom::selectedness(*option));
-        action->setEnabled(!dom::isDisabled(*option));
-        action->setData(QVariant::fromValue(static_cast<void *>(option)));
-    }
     const QRect box = elementRect(select);
+    const QRect globalBox(viewport()->mapToGlobal(box.isEmpty() ? viewportPoint : box.topLeft()),
+                          box.isEmpty() ? QSize(1, 1) : box.size());
     const QPointer<PageView> alive(this);
     const std::shared_ptr<dom::DocumentModel> model = m_model;
-    QAction *chosen = menu.exec(viewport()->mapToGlobal(box.isEmpty() ? viewportPoint : box.bottomLeft()));
+    const std::optional<dom::Element *> chosen = choosePopupOption(this, globalBox, dom::selectOptions(select));
     if (!chosen || !alive || model != m_model)
         return;
-    dom::chooseOption(select, *static_cast<dom::Element *>(chosen->data().value<void *>()));
+    dom::chooseOption(select, **chosen);
     m_model->notifyEdited();
     emit personChangedField(&select);
 }

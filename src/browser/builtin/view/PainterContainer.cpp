@@ -3,9 +3,13 @@
 #include "browser/builtin/dom/HtmlSerializer.h"
 #include "browser/builtin/dom/Node.h"
 #include "browser/builtin/view/CancellableElement.h"
+#include "browser/builtin/view/BodyBox.h"
 #include "browser/builtin/view/ControlElement.h"
 #include "browser/builtin/view/FontElement.h"
+#include "browser/builtin/view/ImageBox.h"
 #include "browser/builtin/view/PageResources.h"
+#include "browser/builtin/view/StyleElement.h"
+#include "browser/builtin/view/StyleSheetPreparer.h"
 #include "browser/builtin/view/UserAgentStyle.h"
 
 #include <QImage>
@@ -15,10 +19,12 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string_view>
+#include <utility>
 
 namespace {
 
 constexpr int DefaultFontSize = 16;
+constexpr int DefaultMonospaceSize = 13;
 constexpr int ScreenDpi = 96;
 
 [[nodiscard]] QColor qtColor(const litehtml::web_color &colour)
@@ -31,7 +37,8 @@ constexpr int ScreenDpi = 96;
     return {position.x, position.y, position.width, position.height};
 }
 
-// The families of a CSS font-family list, the generic ones by the names fontconfig knows.
+// The families of a CSS font-family list, the generic ones by the names fontconfig knows, serif
+// and sans-serif first as the fonts other browsers here draw them in.
 [[nodiscard]] QStringList fontFamilies(const char *faceName)
 {
     QStringList families;
@@ -43,20 +50,29 @@ constexpr int ScreenDpi = 96;
             || family.compare(QLatin1StringView("fantasy"), Qt::CaseInsensitive) == 0
             || family.compare(QLatin1StringView("system-ui"), Qt::CaseInsensitive) == 0)
             family = QStringLiteral("sans-serif");
+        if (family.compare(QLatin1StringView("serif"), Qt::CaseInsensitive) == 0)
+            families.append(QStringLiteral("Liberation Serif"));
+        else if (family.compare(QLatin1StringView("sans-serif"), Qt::CaseInsensitive) == 0)
+            families.append(QStringLiteral("Liberation Sans"));
         if (!family.isEmpty())
             families.append(family);
     }
     if (families.isEmpty())
-        families.append(QStringLiteral("serif"));
+        families = QStringList{QStringLiteral("Liberation Serif"), QStringLiteral("serif")};
     return families;
 }
 
-[[nodiscard]] QFont::StyleHint styleHint(const QString &family)
+// The kind of font the list falls back to: its first generic family.
+[[nodiscard]] QFont::StyleHint styleHint(const QStringList &families)
 {
-    if (family.compare(QLatin1StringView("monospace"), Qt::CaseInsensitive) == 0)
-        return QFont::Monospace;
-    if (family.compare(QLatin1StringView("serif"), Qt::CaseInsensitive) == 0)
-        return QFont::Serif;
+    for (const QString &family : families) {
+        if (family.compare(QLatin1StringView("monospace"), Qt::CaseInsensitive) == 0)
+            return QFont::Monospace;
+        if (family.compare(QLatin1StringView("serif"), Qt::CaseInsensitive) == 0)
+            return QFont::Serif;
+        if (family.compare(QLatin1StringView("sans-serif"), Qt::CaseInsensitive) == 0)
+            return QFont::SansSerif;
+    }
     return QFont::SansSerif;
 }
 
@@ -138,7 +154,35 @@ void drawBackgroundImage(QPainter &painter, const QImage &image, const litehtml:
     painter.fillRect(area, brush);
 }
 
+// The names of the page's html and body elements, which decide the custom properties of the page.
+[[nodiscard]] RootElements rootElements(const std::vector<dom::Element *> &elements)
+{
+    RootElements root;
+    for (const dom::Element *element : elements) {
+        if (!element->is(QLatin1StringView("html")) && !element->is(QLatin1StringView("body")))
+            continue;
+        root.classes += element->attributeOrEmpty(u"class").split(u' ', Qt::SkipEmptyParts);
+        if (element->hasAttribute(u"id"))
+            root.ids.append(element->attributeOrEmpty(u"id"));
+        for (const dom::Attribute &attribute : element->attributes())
+            root.attributes.append({attribute.name, attribute.value});
+        if (element->is(QLatin1StringView("body")))
+            break;
+    }
+    return root;
+}
+
 } // namespace
+
+LayoutFont::LayoutFont(const QFont &qtFont)
+    : font(qtFont)
+    , metrics(qtFont)
+{
+    const QFontMetricsF exact(qtFont);
+    ascent = qRound(exact.ascent());
+    descent = qRound(exact.descent());
+    lineHeight = ascent + descent + std::max(0, qRound(exact.leading()));
+}
 
 PainterContainer::PainterContainer(PageResources &resources, const FieldFocus &focus)
     : m_resources(resources)
@@ -152,6 +196,8 @@ void PainterContainer::setPage(const QUrl &baseUrl, const std::vector<dom::Eleme
 {
     m_baseUrl = baseUrl;
     m_elements = &elements;
+    m_styles = std::make_unique<StyleSheetPreparer>(rootElements(elements));
+    m_disclosureMarkers = false;
 }
 
 void PainterContainer::setPainter(QPainter *painter)
@@ -174,6 +220,11 @@ QPainter &PainterContainer::painter(litehtml::uint_ptr hdc)
     return *reinterpret_cast<QPainter *>(hdc);
 }
 
+PainterContainer &PainterContainer::of(const litehtml::element &element)
+{
+    return static_cast<PainterContainer &>(*element.get_document()->container());
+}
+
 QUrl PainterContainer::resolve(const char *src, const char *baseUrl) const
 {
     const QUrl base = baseUrl && *baseUrl ? m_baseUrl.resolved(QUrl(QString::fromUtf8(baseUrl))) : m_baseUrl;
@@ -194,7 +245,11 @@ litehtml::uint_ptr PainterContainer::create_font(const litehtml::tchar_t *faceNa
     const QStringList families = fontFamilies(faceName);
     QFont qtFont;
     qtFont.setFamilies(families);
-    qtFont.setStyleHint(styleHint(families.front()));
+    qtFont.setStyleHint(styleHint(families));
+    // Text in the bare monospace family at the default size is drawn at 13 pixels, as browsers
+    // draw it.
+    if (families == QStringList{QStringLiteral("monospace")} && size == DefaultFontSize)
+        size = DefaultMonospaceSize;
     qtFont.setPixelSize(std::clamp(size, 1, 2000));
     qtFont.setWeight(QFont::Weight(std::clamp(weight, 100, 900)));
     qtFont.setItalic(italic == litehtml::fontStyleItalic);
@@ -203,9 +258,9 @@ litehtml::uint_ptr PainterContainer::create_font(const litehtml::tchar_t *faceNa
     qtFont.setOverline(decoration & litehtml::font_decoration_overline);
     auto font = std::make_unique<LayoutFont>(qtFont);
     if (fm) {
-        fm->ascent = font->metrics.ascent();
-        fm->descent = font->metrics.descent();
-        fm->height = font->metrics.height();
+        fm->ascent = font->ascent;
+        fm->descent = font->descent;
+        fm->height = font->lineHeight;
         fm->x_height = font->metrics.xHeight();
         fm->draw_spaces = italic == litehtml::fontStyleItalic || decoration != 0;
     }
@@ -238,7 +293,7 @@ void PainterContainer::draw_text(litehtml::uint_ptr hdc, const litehtml::tchar_t
     QPainter &target = painter(hdc);
     target.setFont(font.font);
     target.setPen(qtColor(color));
-    target.drawText(QPoint(pos.x, pos.y + font.metrics.ascent()), QString::fromUtf8(text));
+    target.drawText(QPoint(pos.x, pos.y + font.ascent), QString::fromUtf8(text));
 }
 
 int PainterContainer::pt_to_px(int pt) const
@@ -308,9 +363,16 @@ void PainterContainer::get_image_size(const litehtml::tchar_t *src, const liteht
     sz.height = picture ? picture->height() : 0;
 }
 
-void PainterContainer::draw_background(litehtml::uint_ptr hdc, const litehtml::background_paint &bg)
+void PainterContainer::draw_background(litehtml::uint_ptr hdc, const litehtml::background_paint &paint)
 {
     QPainter &target = painter(hdc);
+    // The root's background (or the body's it takes on) is the canvas's: it fills the window
+    // also where the page ends above its bottom.
+    litehtml::background_paint bg = paint;
+    if (bg.is_root) {
+        const QRect canvas = target.worldTransform().inverted().mapRect(target.viewport()) | qtRect(bg.clip_box);
+        bg.clip_box = litehtml::position(canvas.x(), canvas.y(), canvas.width(), canvas.height());
+    }
     target.save();
     if (isRounded(bg.border_radius)) {
         target.setRenderHint(QPainter::Antialiasing);
@@ -406,9 +468,14 @@ void PainterContainer::transform_text(litehtml::tstring &text, litehtml::text_tr
 void PainterContainer::import_css(litehtml::tstring &text, const litehtml::tstring &url, litehtml::tstring &baseurl)
 {
     const QUrl address = resolve(url.c_str(), baseurl.c_str());
+    const QString key = address.toString();
+    if (!m_styles || !m_styles->admitImport(key, QString::fromStdString(baseurl))) {
+        text.clear();
+        return;
+    }
     if (const std::optional<QString> sheet = m_resources.styleSheet(address))
-        text = sheet->toStdString();
-    baseurl = address.toString().toStdString();
+        text = m_styles->sheet(*sheet).toStdString();
+    baseurl = key.toStdString();
 }
 
 void PainterContainer::set_clip(const litehtml::position &pos, const litehtml::border_radiuses &, bool valid_x,
@@ -451,6 +518,14 @@ std::shared_ptr<litehtml::element> PainterContainer::create_element(const liteht
     const std::string_view tag(tag_name);
     if (tag == "font")
         return std::make_shared<FontElement>(doc);
+    if (tag == "style" && m_styles)
+        return std::make_shared<StyleElement>(doc, *m_styles);
+    if (tag == "body")
+        return std::make_shared<BodyBox>(doc);
+    if (tag == "img")
+        return std::make_shared<ImageBox>(doc);
+    if (tag == "summary" && !std::exchange(m_disclosureMarkers, true))
+        doc->add_stylesheet(disclosureMarkerStyleSheet(), nullptr, nullptr);
     if (tag != "input" && tag != "select" && tag != "textarea")
         return createCancellableElement(tag, doc, m_cancelled);
     if (!m_elements)

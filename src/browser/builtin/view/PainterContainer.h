@@ -15,6 +15,7 @@
 #include <vector>
 
 class PageResources;
+class StyleSheetPreparer;
 class QImage;
 class QPainter;
 
@@ -24,10 +25,15 @@ class Element;
 
 // A font the layout asked for, with its metrics and the widths of the words measured in it.
 struct LayoutFont {
-    explicit LayoutFont(const QFont &qtFont) : font(qtFont), metrics(qtFont) {}
+    explicit LayoutFont(const QFont &qtFont);
 
     QFont font;
     QFontMetrics metrics;
+    // The line's measures as browsers take them: each of the font's own measures rounded, so a
+    // line of normal height is as high as theirs.
+    int ascent;
+    int descent;
+    int lineHeight;
     std::unordered_map<std::string, int> wordWidths;
 };
 
@@ -59,6 +65,8 @@ public:
 
     [[nodiscard]] static const LayoutFont &layoutFont(litehtml::uint_ptr font);
     [[nodiscard]] static QPainter &painter(litehtml::uint_ptr hdc);
+    // The container an element of a layout draws through.
+    [[nodiscard]] static PainterContainer &of(const litehtml::element &element);
     // An image a page names (src or url(), resolved against the page or base URL), or null.
     [[nodiscard]] const QImage *image(const char *src, const char *baseUrl);
     [[nodiscard]] const FieldFocus &focus() const { return m_focus; }
@@ -108,6 +116,8 @@ private:
     QSize m_viewport;
     QString m_cursor;
     std::unordered_map<litehtml::uint_ptr, std::unique_ptr<LayoutFont>> m_fonts;
+    std::unique_ptr<StyleSheetPreparer> m_styles;
+    bool m_disclosureMarkers = false;
     QPainter *m_painter = nullptr;
     int m_clips = 0;
     bool m_placingBoxes = false;

@@ -6,7 +6,7 @@ const char *userAgentStyleSheet()
     // rendering section: hidden elements, flow content, phrasing content, lists, tables, forms.
     // Each selector costs every element a match, so the rules are few and plain.
     return R"css(
-html { display: block; color: #000; background-color: #fff; font-family: serif; font-size: 16px; line-height: 1.2; }
+html { display: block; color: #000; font-family: serif; font-size: 16px; line-height: normal; }
 head, script, style, title, template, datalist, area, map, svg, [hidden], [data-navrelay-control=hidden] { display: none; }
 
 body { display: block; margin: 8px; }
@@ -27,6 +27,8 @@ hr { border: 1px inset #808080; margin: 0.5em auto; }
 pre { font-family: monospace; white-space: pre; }
 fieldset { margin-left: 2px; margin-right: 2px; border: 2px groove #c0c0c0; padding: 0.35em 0.75em 0.625em; }
 legend { padding-left: 2px; padding-right: 2px; }
+details:not([open]) > * { display: none; }
+details > summary, details:not([open]) > summary { display: block; }
 
 b, strong, th { font-weight: bold; }
 i, em, cite, var, dfn { font-style: italic; }
@@ -39,6 +41,7 @@ u, ins { text-decoration: underline; }
 s, strike, del { text-decoration: line-through; }
 mark { background-color: #ff0; color: #000; }
 nobr { white-space: nowrap; }
+br { display: block; }
 a[href] { color: #0000ee; text-decoration: underline; cursor: pointer; }
 img { display: inline-block; }
 iframe { display: inline-block; border: 2px inset #c0c0c0; width: 300px; height: 150px; }
@@ -62,15 +65,23 @@ td, th { display: table-cell; vertical-align: inherit; padding: 1px; }
 th { text-align: center; }
 table[border] td, table[border] th { border: 1px inset #808080; }
 table[border] { border: 1px outset #808080; }
+table[border="0"] td, table[border="0"] th, table[border="0"] { border: none; }
 
 input, select, textarea, button { display: inline-block; font-family: sans-serif; font-size: 13px; color: #000;
     text-indent: 0; text-align: left; white-space: normal; line-height: normal; font-weight: normal;
     font-style: normal; text-decoration: none; }
 input, textarea { border: 1px solid #767676; padding: 2px 3px; background-color: #fff; }
-select, button, [data-navrelay-control=button] { border: 1px solid #767676; padding: 2px 6px;
+select { border: 1px solid #767676; border-radius: 3px; padding: 1px 2px; background-color: #fff; cursor: default; }
+button, [data-navrelay-control=button] { border: 1px solid #767676; padding: 2px 6px;
     background-color: #efefef; cursor: default; }
 button { text-align: center; }
 [data-navrelay-control=check] { border: none; padding: 0; margin: 3px 4px; background-color: transparent; }
 [data-navrelay-control=image] { border: none; padding: 0; background-color: transparent; cursor: pointer; }
 )css";
+}
+
+const char *disclosureMarkerStyleSheet()
+{
+    // Generated content, which the layout engine makes for the page's rules only.
+    return "summary:before { content: \"\u25B8\u00A0\"; } details[open] > summary:before { content: \"\u25BE\u00A0\"; }";
 }

@@ -8,3 +8,6 @@ inline constexpr char ControlKindAttribute[] = "data-navrelay-control";
 // The user agent style sheet: how HTML elements look before a page styles them, as browsers
 // draw them.
 [[nodiscard]] const char *userAgentStyleSheet();
+
+// The triangle before a <summary>, closed or open with its <details>.
+[[nodiscard]] const char *disclosureMarkerStyleSheet();

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "browser/builtin/view/CssValues.h"
+
+#include <QHash>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+// The class names, ids and attributes of the page's html and body elements: what tells which
+// rules set the custom properties the whole page inherits.
+struct RootElements {
+    QStringList classes;
+    QStringList ids;
+    QList<QPair<QString, QString>> attributes;
+};
+
+// A font a page's @font-face rule names: its family and the addresses in its src.
+struct FontFaceRule {
+    QString family;
+    QStringList sources;
+};
+
+// Makes a page's style sheets safe and plain for the layout engine before it reads them:
+// blocks and parentheses nested deeper than MaxNesting are dropped (the engine reads each level
+// by recursion and copying), nested rules are written out flat, media queries on the colour
+// scheme and other features it does not know are decided (a light screen with a mouse), custom
+// properties and computed values are put in, and the quoted form of @import is written as
+// url(). The text it returns is at most a bounded multiple of what it was given.
+class StyleSheetPreparer {
+public:
+    static constexpr int MaxNesting = 64;
+    // Imports within imports deeper than this are not followed.
+    static constexpr int MaxImportDepth = 8;
+
+    explicit StyleSheetPreparer(RootElements root = {}) : m_root(std::move(root)) {}
+
+    // A whole style sheet; its custom properties are kept for the sheets and attributes after it.
+    [[nodiscard]] QString sheet(QStringView text);
+    // The declarations of a style attribute.
+    [[nodiscard]] QString declarations(QStringView text) const;
+    // Whether the sheet at an address is read, imported by the sheet at another (empty: by the
+    // page): each address once a page (which also cuts every cycle), and not too deep.
+    [[nodiscard]] bool admitImport(const QString &address, const QString &importedBy);
+    // The @font-face rules of the sheets so far.
+    [[nodiscard]] const QList<FontFaceRule> &fontFaces() const { return m_fontFaces; }
+
+private:
+    struct Rule;
+    class Writer;
+
+    void learnCustomProperties(const Rule &rule, bool rootScope);
+    [[nodiscard]] bool isRootSelector(QStringView selector) const;
+    [[nodiscard]] bool matchesRoot(QStringView simple) const;
+    void learnFontFace(const Rule &rule);
+
+    const RootElements m_root;
+    CssValues::CustomProperties m_rootProperties;
+    CssValues::CustomProperties m_otherProperties;
+    CssValues::CustomProperties m_properties;
+    QList<FontFaceRule> m_fontFaces;
+    QHash<QString, int> m_importDepths;
+};

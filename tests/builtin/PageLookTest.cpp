@@ -1,0 +1,176 @@
+// Small pages drawn by the page view offscreen, each showing one thing a browser draws and the
+// layout engine alone does not, counted in pixels.
+#include "QtPrinters.h"
+#include "QtWait.h"
+#include "TestServer.h"
+
+#include "browser/builtin/BuiltinBrowser.h"
+#include "browser/builtin/BuiltinWindow.h"
+#include "browser/builtin/view/PageView.h"
+#include "browser/builtin/view/PainterContainer.h"
+#include "browser/builtin/view/PageResources.h"
+
+#include <QFontInfo>
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr QRgb Red = qRgb(255, 0, 0);
+constexpr QRgb Green = qRgb(0, 128, 0);
+constexpr QRgb Blue = qRgb(0, 0, 255);
+constexpr QRgb White = qRgb(255, 255, 255);
+
+// A page view 400 by 300 pixels drawing the pages of a test server.
+struct DrawnPages {
+    TestServer server;
+    BuiltinBrowser browser;
+    std::shared_ptr<BuiltinWindow> window = browser.openWindow();
+    PageView view{browser.network(), browser.limits()};
+
+    DrawnPages()
+    {
+        view.setAttribute(Qt::WA_DontShowOnScreen);
+        view.resize(400, 300);
+        view.show();
+    }
+
+    // The page drawn once `ready` holds for its picture (or after ten seconds).
+    QImage draw(const std::string &html, const std::function<bool(const QImage &)> &ready = {})
+    {
+        const std::string path = "/page" + std::to_string(++m_pages);
+        server.page(path, html);
+        window->navigate(server.url(path));
+        waitUntil([&] { return !window->isBusy(); });
+        view.showDocument(window->document(), QUrl(server.url(path)));
+        QImage picture;
+        waitUntil([&] {
+            picture = shown();
+            return !ready || ready(picture);
+        });
+        return picture;
+    }
+
+    QImage shown()
+    {
+        view.refreshNow();
+        return view.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    }
+
+private:
+    int m_pages = 0;
+};
+
+int countOf(const QImage &image, QRgb colour)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            count += image.pixel(x, y) == colour;
+    return count;
+}
+
+int inkOf(const QImage &image)
+{
+    return image.width() * image.height() - countOf(image, White);
+}
+
+TEST(PageLook, NumericWeightsDrawBoldAndTheLightSchemeApplies)
+{
+    DrawnPages pages;
+    const std::string text = "<p>Some words of text in a paragraph that is long enough</p>";
+    const int normal = inkOf(pages.draw("<style>p { font-weight: 400 }</style>" + text));
+    const int heavy = inkOf(pages.draw("<style>p { font-weight: 700 }</style>" + text));
+    EXPECT_GT(heavy, normal * 6 / 5) << normal << " " << heavy;
+
+    const QImage light = pages.draw("<style>body { background: rgb(255, 0, 0) }"
+                                    "@media (prefers-color-scheme: dark) { body { background: rgb(0, 0, 255) } }</style><p>x");
+    EXPECT_EQ(countOf(light, Blue), 0);
+    EXPECT_GT(countOf(light, Red), 300 * 200) << "the body's background fills the window";
+}
+
+TEST(PageLook, NestedRulesCustomPropertiesAndComputedValuesApply)
+{
+    DrawnPages pages;
+    const QImage nested = pages.draw(
+        "<style>body { margin: 0 } .a { background: rgb(255, 0, 0); height: 40px; .b { background: rgb(0, 0, 255); height: 10px } }"
+        "</style><div class=a><div class=b></div></div>");
+    EXPECT_EQ(nested.pixel(10, 5), Blue);
+    EXPECT_EQ(nested.pixel(10, 30), Red);
+
+    const QImage custom = pages.draw(
+        "<style>:root { --ok: rgb(0, 128, 0); --w: 50px } body { margin: 0 }"
+        "#a { background: var(--ok); height: 20px; width: calc(var(--w) * 2 + 10px) }"
+        "#b { background: var(--missing, hsl(240, 100%, 50%)); height: 20px; position: sticky; top: 0 }"
+        "#c { background: rgb(255, 0, 0); height: 20px }</style><div id=a></div><div id=b></div><div id=c></div>");
+    EXPECT_EQ(custom.pixel(5, 10), Green);
+    EXPECT_EQ(custom.pixel(109, 10), Green);
+    EXPECT_EQ(custom.pixel(111, 10), White);
+    EXPECT_EQ(custom.pixel(5, 30), Blue) << "sticky stays in the flow";
+    EXPECT_EQ(custom.pixel(5, 50), Red);
+}
+
+TEST(PageLook, PresentationalAttributesAndClosedDetails)
+{
+    DrawnPages pages;
+    const QImage body = pages.draw("<body bgcolor=\"#008000\" text=\"#0000ff\"><p>words</p>");
+    EXPECT_GT(countOf(body, Green), 350 * 250);
+    EXPECT_GT(countOf(body, Blue) + inkOf(body) - countOf(body, Green), 0);
+
+    const QImage details = pages.draw("<details><summary>More</summary><div style=\"height: 50px; background: red\"></div></details>"
+                                      "<details open><summary>Open</summary><div style=\"height: 20px; background: blue\"></div></details>");
+    EXPECT_EQ(countOf(details, Red), 0) << "closed content is hidden";
+    EXPECT_GT(countOf(details, Blue), 1000) << "open content is shown";
+}
+
+// The rows of the picture with anything drawn in them.
+int inkedRows(const QImage &image)
+{
+    int rows = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        bool inked = false;
+        for (int x = 0; x < image.width() && !inked; ++x)
+            inked = image.pixel(x, y) != White;
+        rows += inked;
+    }
+    return rows;
+}
+
+TEST(PageLook, SvgPicturesAltTextsLineBreaksAndDisclosureTriangles)
+{
+    DrawnPages pages;
+    pages.server.page("/box.svg",
+                      "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"40\" height=\"30\"><rect width=\"40\" height=\"30\" fill=\"#ff0000\"/>"
+                      "<image href=\"file:///usr/share/pixmaps/debian-logo.png\" width=\"40\" height=\"30\"/></svg>",
+                      "image/svg+xml");
+    const QImage svg = pages.draw("<img src=/box.svg>", [](const QImage &picture) { return countOf(picture, Red) >= 40 * 30; });
+    EXPECT_EQ(countOf(svg, Red), 40 * 30) << "drawn at its size, without the local file it names";
+
+    EXPECT_GT(inkOf(pages.draw("<img src=/missing.png alt=\"A picture that failed\">")), 100);
+
+    const int oneLine = inkedRows(pages.draw("<p>one two</p>"));
+    const int twoLines = inkedRows(pages.draw("<p>one<br>two</p>"));
+    EXPECT_GT(twoLines, oneLine * 3 / 2);
+
+    const int plain = inkOf(pages.draw("<div>More</div>"));
+    const int summary = inkOf(pages.draw("<details><summary>More</summary><p>inside</p></details>"));
+    EXPECT_GT(summary, plain + 20) << "a triangle before the summary";
+}
+
+TEST(PageLook, GenericFamiliesAreTheFontsOtherBrowsersUseHere)
+{
+    DrawnPages pages;
+    PageResources resources(pages.browser.network(), pages.browser.limits());
+    const FieldFocus focus;
+    PainterContainer container(resources, focus);
+    litehtml::font_metrics metrics;
+    const auto serif = container.create_font("serif", 16, 400, litehtml::fontStyleNormal, 0, &metrics);
+    EXPECT_EQ(QFontInfo(PainterContainer::layoutFont(serif).font).family(), "Liberation Serif");
+    const auto sans = container.create_font("Nowhere Sans, sans-serif", 16, 400, litehtml::fontStyleNormal, 0, &metrics);
+    EXPECT_EQ(QFontInfo(PainterContainer::layoutFont(sans).font).family(), "Liberation Sans");
+    const auto mono = container.create_font("monospace", 16, 400, litehtml::fontStyleNormal, 0, &metrics);
+    EXPECT_EQ(PainterContainer::layoutFont(mono).font.pixelSize(), 13) << "as browsers draw the bare monospace family";
+}
+
+} // namespace
