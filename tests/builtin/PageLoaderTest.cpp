@@ -5,6 +5,7 @@
 #include "TestServer.h"
 
 #include "browser/builtin/net/ContentDecoder.h"
+#include "browser/builtin/net/CookieJar.h"
 #include "browser/builtin/net/NetworkAccess.h"
 #include "browser/builtin/net/PageLoader.h"
 #include "browser/builtin/net/RequestHeaders.h"
@@ -366,6 +367,94 @@ TEST(PageLoader, CredentialsInTheAddressAnswerTheServersChallenge)
     const LoadedResponse answer = load(address.toString());
     EXPECT_EQ(answer.httpStatus, 200);
     EXPECT_EQ(answer.body, "inside");
+}
+
+// A cookie is sent back only as a browser sends it: never with a control character, a nameless
+// one as its value alone, none past its size bound.
+TEST(PageLoader, CookiesAreKeptAndSentBackOnlyAsBrowsersKeepThem)
+{
+    const QByteArray big = "big=" + QByteArray(CookieJar::MaxCookieBytes, 'b');
+    RawServer server("HTTP/1.1 200 OK\r\nSet-Cookie: plain=1\r\nSet-Cookie: cr=a\rb\r\n"
+                     "Set-Cookie: nul=a" + QByteArray(1, '\0') + "b\r\nSet-Cookie: bare\r\nSet-Cookie: =\r\n"
+                     "Set-Cookie: tab=a\tb\r\nSet-Cookie: " + big + "\r\nContent-Length: 2\r\n\r\nok",
+                     RawServer::Close::Never);
+    NetworkAccess network;
+    NavigationRequest request;
+    request.url = QUrl(server.url());
+    EXPECT_EQ(load(network, request).body, "ok");
+    EXPECT_EQ(load(network, request).body, "ok");
+
+    const QList<QByteArray> sent = server.received().split('\n');
+    const auto cookie = std::find_if(sent.begin(), sent.end(), [](const QByteArray &line) { return line.startsWith("Cookie:"); });
+    ASSERT_NE(cookie, sent.end());
+    EXPECT_EQ(*cookie, "Cookie: plain=1; bare; tab=a\tb\r");
+}
+
+TEST(CookieJar, KeepsTheBoundsOfBrowsersDroppingTheLeastRecentlyUsed)
+{
+    CookieJar jar;
+    const auto host = [](int n) { return QUrl(QStringLiteral("http://host%1.test/").arg(n)); };
+    const auto cookieOf = [](int n, qsizetype size = 10) {
+        return "c" + QByteArray::number(n) + '=' + QByteArray(size, 'v');
+    };
+    for (int i = 0; i < CookieJar::MaxPerHost; ++i)
+        jar.store(cookieOf(i), host(0));
+    jar.store(cookieOf(0), host(0)); // set again: the most recently used
+    for (int i = CookieJar::MaxPerHost; i < CookieJar::MaxPerHost + 10; ++i)
+        jar.store(cookieOf(i), host(0));
+    const QByteArray header = jar.headerFor(host(0));
+    EXPECT_EQ(header.count(';') + 1, CookieJar::MaxPerHost);
+    EXPECT_TRUE(header.contains("c0=")) << "recently sent, so kept";
+    EXPECT_FALSE(header.contains("c1=")) << "the least recently used goes first";
+    EXPECT_TRUE(header.contains("c189="));
+
+    for (int h = 1; h < 20; ++h) {
+        for (int i = 0; i < 160; ++i)
+            jar.store(cookieOf(i), host(h));
+    }
+    const auto count = [&](int h) {
+        const QByteArray cookies = jar.headerFor(host(h));
+        return cookies.isEmpty() ? 0 : cookies.count(';') + 1;
+    };
+    EXPECT_EQ(count(0), 0) << "the least recently used host's went first";
+    EXPECT_EQ(count(1), 120);
+    EXPECT_EQ(count(19), 160);
+    int kept = 0;
+    for (int h = 0; h < 20; ++h)
+        kept += count(h);
+    EXPECT_EQ(kept, CookieJar::MaxCookies);
+
+    CookieJar sizes;
+    const qsizetype largest = CookieJar::MaxCookieBytes - 3;
+    sizes.store(cookieOf(1, largest), host(0));
+    sizes.store(cookieOf(2, largest + 1), host(0));
+    EXPECT_EQ(sizes.headerFor(host(0)).size(), CookieJar::MaxCookieBytes) << "c1 only";
+    for (int i = 3; i < 10; ++i)
+        sizes.store(cookieOf(i, largest), host(0));
+    const QByteArray bounded = sizes.headerFor(host(0));
+    EXPECT_LE(bounded.size(), CookieJar::MaxHeaderBytes);
+    EXPECT_GE(bounded.size(), CookieJar::MaxHeaderBytes - CookieJar::MaxCookieBytes);
+}
+
+// A server that sets ninety large cookies leaves each later request within the bound.
+TEST(PageLoader, ACookieFloodKeepsRequestsWithinTheBound)
+{
+    QByteArray answer = "HTTP/1.1 200 OK\r\n";
+    for (int i = 0; i < 90; ++i)
+        answer += "Set-Cookie: n" + QByteArray::number(i) + '=' + QByteArray(550, 'v') + "\r\n";
+    RawServer server(answer + "Content-Length: 7\r\n\r\nflooded", RawServer::Close::Never);
+    NetworkAccess network;
+    NavigationRequest request;
+    request.url = QUrl(server.url());
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(load(network, request).body, "flooded");
+
+    const QList<QByteArray> sent = server.received().split('\n');
+    const auto cookies = std::count_if(sent.begin(), sent.end(), [](const QByteArray &line) {
+        EXPECT_LE(line.size(), CookieJar::MaxHeaderBytes + 10);
+        return line.startsWith("Cookie: n0=");
+    });
+    EXPECT_EQ(cookies, 2);
 }
 
 TEST(PageLoader, CertificatesAreVerified)

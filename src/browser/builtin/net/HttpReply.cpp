@@ -1,7 +1,7 @@
 #include "browser/builtin/net/HttpReply.h"
 
-#include <QNetworkCookie>
-#include <QNetworkCookieJar>
+#include "browser/builtin/net/CookieJar.h"
+
 #include <QSslSocket>
 
 #include <algorithm>
@@ -28,16 +28,6 @@ namespace {
     if (url.port() >= 0)
         host += ':' + QByteArray::number(url.port());
     return host;
-}
-
-[[nodiscard]] QByteArray cookieHeader(QNetworkCookieJar *jar, const QUrl &url)
-{
-    if (!jar)
-        return {};
-    QByteArrayList pairs;
-    for (const QNetworkCookie &cookie : jar->cookiesForUrl(url))
-        pairs << cookie.toRawForm(QNetworkCookie::NameAndValueOnly);
-    return pairs.join("; ");
 }
 
 // A header that comes more than once is one raw header to the reader, as the manager joins it.
@@ -74,7 +64,7 @@ void addHeader(QList<QPair<QByteArray, QByteArray>> &headers, const QByteArray &
 } // namespace
 
 HttpReply::HttpReply(const QNetworkRequest &request, QByteArray method, QByteArray body, QByteArray target,
-                     QNetworkCookieJar *cookies, HttpConnectionPool *connections, const LoadLimits &limits)
+                     CookieJar *cookies, HttpConnectionPool *connections, const LoadLimits &limits)
     : m_method(std::move(method))
     , m_requestBody(std::move(body))
     , m_target(std::move(target))
@@ -200,7 +190,7 @@ QByteArray HttpReply::requestHead() const
     QByteArray head = m_method + ' ' + m_target + " HTTP/1.1\r\nHost: " + hostHeader(url()) + "\r\n";
     for (const QByteArray &name : request().rawHeaderList())
         head += name + ": " + request().rawHeader(name) + "\r\n";
-    if (const QByteArray cookies = cookieHeader(m_cookies, url()); !cookies.isEmpty())
+    if (const QByteArray cookies = m_cookies ? m_cookies->headerFor(url()) : QByteArray(); !cookies.isEmpty())
         head += "Cookie: " + cookies + "\r\n";
     if (!m_requestBody.isEmpty() || (m_method != "GET" && m_method != "HEAD"))
         head += "Content-Length: " + QByteArray::number(m_requestBody.size()) + "\r\n";
@@ -382,9 +372,12 @@ void HttpReply::headersEnded()
 
 void HttpReply::storeCookies()
 {
-    const auto cookies = header(QNetworkRequest::SetCookieHeader).value<QList<QNetworkCookie>>();
-    if (m_cookies && !cookies.isEmpty())
-        m_cookies->setCookiesFromUrl(cookies, url());
+    if (!m_cookies)
+        return;
+    for (const auto &[name, value] : std::as_const(m_headers)) {
+        if (name.compare("set-cookie", Qt::CaseInsensitive) == 0)
+            m_cookies->store(value, url());
+    }
 }
 
 void HttpReply::takeBody(qsizetype length)

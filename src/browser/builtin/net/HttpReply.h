@@ -10,7 +10,7 @@
 #include <memory>
 #include <optional>
 
-class QNetworkCookieJar;
+class CookieJar;
 class QTcpSocket;
 
 // An HTTP/1.1 exchange on the engine's own thread, over a connection kept from an earlier
@@ -25,7 +25,7 @@ public:
     // The request's headers are sent as they are, with Host, Cookie, Content-Length and
     // Connection added; target is the request-target, path and query as they go on the wire.
     HttpReply(const QNetworkRequest &request, QByteArray method, QByteArray body, QByteArray target,
-              QNetworkCookieJar *cookies, HttpConnectionPool *connections, const LoadLimits &limits);
+              CookieJar *cookies, HttpConnectionPool *connections, const LoadLimits &limits);
     ~HttpReply() override;
 
     void abort() override;
@@ -70,7 +70,7 @@ private:
     QByteArray m_method;
     QByteArray m_requestBody;
     QByteArray m_target;
-    QPointer<QNetworkCookieJar> m_cookies;
+    CookieJar *m_cookies; // the session's, outliving every reply
     QPointer<HttpConnectionPool> m_connections; // null: one exchange per connection
     const LoadLimits m_limits;
     std::unique_ptr<QTcpSocket> m_socket;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "browser/builtin/net/CookieJar.h"
 #include "browser/builtin/net/HttpConnectionPool.h"
 
 #include <QNetworkAccessManager>
@@ -10,12 +11,18 @@
 class NetworkAccess {
 public:
     // The loader follows redirects itself, under its own rules.
-    NetworkAccess() { m_manager.setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy); }
+    NetworkAccess()
+    {
+        m_manager.setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
+        m_manager.setCookieJar(m_cookies); // the manager owns it
+    }
 
     [[nodiscard]] QNetworkAccessManager &manager() { return m_manager; }
     [[nodiscard]] HttpConnectionPool &connections() { return m_connections; }
+    [[nodiscard]] CookieJar &cookies() { return *m_cookies; }
 
 private:
     QNetworkAccessManager m_manager;
+    CookieJar *m_cookies = new CookieJar;
     HttpConnectionPool m_connections;
 };

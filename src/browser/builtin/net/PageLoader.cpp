@@ -183,7 +183,7 @@ void PageLoader::send(const NavigationRequest &request)
 QNetworkReply *PageLoader::sendOverOwnConnection(const QNetworkRequest &network, const NavigationRequest &request)
 {
     auto *reply = new HttpReply(network, request.method, request.body, requestTarget(request),
-                                m_network.manager().cookieJar(), &m_network.connections(), m_limits);
+                                &m_network.cookies(), &m_network.connections(), m_limits);
     connect(reply, &HttpReply::headersTooLarge, this, [this] { fail(headersTooLarge(m_limits)); });
     return reply;
 }
