@@ -29,6 +29,7 @@ public:
         QObject::connect(&m_server, &QTcpServer::newConnection, [this, close] {
             while (QTcpSocket *socket = m_server.nextPendingConnection()) {
                 ++m_connections;
+                QObject::connect(socket, &QTcpSocket::disconnected, socket, [this] { ++m_disconnections; });
                 auto pending = std::make_shared<QByteArray>();
                 auto answered = std::make_shared<bool>(false);
                 QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, close, pending, answered] {
@@ -67,6 +68,8 @@ public:
     // Every byte sent to the server, requests one after another.
     [[nodiscard]] const QByteArray &received() const { return m_received; }
     [[nodiscard]] int connections() const { return m_connections; }
+    // Connections closed, by either side.
+    [[nodiscard]] int disconnections() const { return m_disconnections; }
 
 private:
     [[nodiscard]] static bool isWholeRequest(const QByteArray &request)
@@ -97,6 +100,7 @@ private:
     std::chrono::milliseconds m_pause{};
     QByteArray m_received;
     int m_connections = 0;
+    int m_disconnections = 0;
     QTcpServer m_server;
 };
 

@@ -457,7 +457,7 @@ TEST_F(BuiltinWindowTest, HeaderBlocksPastTheBoundEndTheLoadAndLaterLoadsWork)
         {tooManyBytes, "Headers too large"},
     };
     for (const auto &c : cases) {
-        // A kept escape sends the request over the loader's own connection.
+        // With a kept escape too.
         for (const QString &url : {c.hostile.url(), c.hostile.url(QStringLiteral("/?x=%41"))}) {
             SCOPED_TRACE(url.toStdString());
             open(url);

@@ -5,6 +5,7 @@
 #include "TestServer.h"
 
 #include "browser/builtin/net/ContentDecoder.h"
+#include "browser/builtin/net/CookieJar.h"
 #include "browser/builtin/net/NetworkAccess.h"
 #include "browser/builtin/net/PageLoader.h"
 #include "browser/builtin/net/RequestHeaders.h"
@@ -13,6 +14,7 @@
 #include <QSslKey>
 #include <QSslServer>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -39,7 +41,7 @@ LoadedResponse load(const NavigationRequest &request, const LoadLimits &limits =
     return load(network, request, limits);
 }
 
-// A request whose query keeps an escape QUrl decodes, so it goes out over the loader's own connection.
+// A request whose query keeps an escape QUrl would decode.
 NavigationRequest keepingAnEscape(const QString &url)
 {
     NavigationRequest request;
@@ -151,13 +153,13 @@ TEST(PageLoader, AQueryWithKeptEscapesGoesOutAsWrittenWithCookiesBothWays)
     EXPECT_EQ(load(network, keepingAnEscape(server.url("/moved"))).httpStatus, 200);
 
     EXPECT_EQ(std::tuple(answer.httpStatus, answer.contentType, answer.body), std::tuple(200, "text/html", "<p>one two</p>"))
-        << "a chunked answer, read as the manager reads it";
+        << "a chunked answer";
     const auto requests = server.pageRequests();
     ASSERT_EQ(requests.size(), 5u);
-    EXPECT_EQ(requests[0].target(), "/set") << "no kept escape: the manager's request";
+    EXPECT_EQ(requests[0].target(), "/set");
     EXPECT_EQ(requests[1].target(), "/%65cho?q=caf%E9&x=%41");
     for (const std::string name : {"User-Agent", "Accept", "Accept-Language", "Accept-Encoding", "Host"})
-        EXPECT_EQ(requests[1].header(name), requests[0].header(name)) << name << ": as the manager sends it";
+        EXPECT_EQ(requests[1].header(name), requests[0].header(name)) << name << ": the same with or without a kept escape";
     EXPECT_EQ(requests[1].header("Cookie"), "first=1");
     EXPECT_EQ(requests[1].header("Referer"), server.url("/from").toStdString());
     EXPECT_EQ(requests[2].method, "POST");
@@ -308,7 +310,7 @@ TEST(PageLoader, ConnectionFailuresAreReportedByKind)
     };
     for (const auto &c : cases) {
         EXPECT_EQ(failureKind(load(c.url, quick)), c.expected) << c.url.toStdString();
-        EXPECT_EQ(failureKind(load(keepingAnEscape(c.url), quick)), c.expected) << "own connection " << c.url.toStdString();
+        EXPECT_EQ(failureKind(load(keepingAnEscape(c.url), quick)), c.expected) << "kept escape " << c.url.toStdString();
     }
 }
 
@@ -348,6 +350,82 @@ TEST(PageLoader, ConnectionsAreKeptForTheNextRequestAndReplacedWhenTheServerClos
     }
 }
 
+// A kept connection serves the next request only when the answer before it ended where it said:
+// bytes sent unasked after it, a doubtful length or a protocol switch leave it closed.
+TEST(PageLoader, AConnectionInDoubtIsNeverHandedToTheNextRequest)
+{
+    const auto request = [](const QString &url) {
+        NavigationRequest get;
+        get.url = QUrl(url);
+        return get;
+    };
+    NetworkAccess network;
+    RawServer stray("HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\npage", RawServer::Close::Never);
+    stray.repeatAfterAnswer("HTTP/1.1 200 OK\r\nContent-Type: text/css\r\nContent-Length: 5\r\n\r\nstray", 20ms);
+    EXPECT_EQ(load(network, request(stray.url())).body, "page");
+    QTest::qWait(100);
+    EXPECT_EQ(load(network, request(stray.url())).body, "page");
+    EXPECT_EQ(stray.connections(), 2) << "the unread answer went with its connection";
+
+    RawServer twice("HTTP/1.1 200 OK\r\nContent-Length: 4\r\nContent-Length: 4\r\n\r\npage", RawServer::Close::Never);
+    EXPECT_EQ(load(network, request(twice.url())).body, "page");
+    EXPECT_EQ(load(network, request(twice.url())).body, "page");
+    EXPECT_EQ(twice.connections(), 2);
+
+    RawServer conflicting("HTTP/1.1 200 OK\r\nContent-Length: 4\r\nContent-Length: 40\r\n\r\npage", RawServer::Close::Never);
+    EXPECT_EQ(failureKind(load(network, request(conflicting.url()))), LoadFailureKind::InvalidResponse);
+
+    RawServer switching("HTTP/1.1 101 Switching Protocols\r\nUpgrade: other\r\nConnection: Upgrade\r\n\r\npage",
+                        RawServer::Close::Never);
+    EXPECT_EQ(failureKind(load(network, request(switching.url()))), LoadFailureKind::InvalidResponse);
+    EXPECT_EQ(failureKind(load(network, request(switching.url()))), LoadFailureKind::InvalidResponse);
+    EXPECT_EQ(switching.connections(), 2);
+}
+
+// Every line of an answer counts as it arrives, wherever it stands: lines without a colon,
+// interim answers, trailers, chunk sizes and chunk ends. Past a bound the load ends at once.
+TEST(PageLoader, EveryLineOfAnAnswerIsBounded)
+{
+    const QByteArray chunked = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n";
+    const struct {
+        const char *what;
+        QByteArray answer;
+        QByteArray endless;
+        LoadFailureKind expected;
+    } cases[] = {
+        {"lines without a colon", "HTTP/1.1 200 OK\r\nX-Fine: 1\r\n", "no colon here\r\n", LoadFailureKind::InvalidResponse},
+        {"one endless line", "HTTP/1.1 200 OK\r\nX-Long: ", "aaaaaaaaaaaaaaaa", LoadFailureKind::HeadersTooLarge},
+        {"interim answers", "HTTP/1.1 100 Continue\r\n\r\n", "HTTP/1.1 100 Continue\r\n\r\n", LoadFailureKind::HeadersTooLarge},
+        {"trailers", chunked + "4\r\npage\r\n0\r\n", "X-Trailer: more\r\n", LoadFailureKind::HeadersTooLarge},
+        {"a chunk size", chunked, "1111111111111111", LoadFailureKind::InvalidResponse},
+        {"a chunk end", chunked + "4\r\npage", "xxxxxxxxxxxxxxxx", LoadFailureKind::InvalidResponse},
+    };
+    for (const auto &c : cases) {
+        RawServer server(c.answer, RawServer::Close::Never);
+        server.repeatAfterAnswer(c.endless);
+        NavigationRequest request;
+        request.url = QUrl(server.url());
+        const LoadedResponse response = load(request);
+        EXPECT_EQ(failureKind(response), c.expected) << c.what << ": " << response.failure.value_or(LoadFailure{}).detail.toStdString();
+        EXPECT_TRUE(response.body.isEmpty()) << c.what;
+    }
+}
+
+// A connection kept for the next request is closed once it has waited the client's idle time.
+TEST(PageLoader, AnIdleKeptConnectionIsClosed)
+{
+    RawServer server("HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\npage", RawServer::Close::Never);
+    NetworkAccess network(300ms);
+    NavigationRequest request;
+    request.url = QUrl(server.url());
+    EXPECT_EQ(load(network, request).body, "page");
+    EXPECT_EQ(load(network, request).body, "page");
+    EXPECT_EQ(server.connections(), 1) << "kept while in use";
+    EXPECT_TRUE(waitUntil([&] { return server.disconnections() == 1; }, 5000)) << "closed when idle";
+    EXPECT_EQ(load(network, request).body, "page");
+    EXPECT_EQ(server.connections(), 2);
+}
+
 // The credentials an address carries answer the server's challenge.
 TEST(PageLoader, CredentialsInTheAddressAnswerTheServersChallenge)
 {
@@ -366,6 +444,100 @@ TEST(PageLoader, CredentialsInTheAddressAnswerTheServersChallenge)
     const LoadedResponse answer = load(address.toString());
     EXPECT_EQ(answer.httpStatus, 200);
     EXPECT_EQ(answer.body, "inside");
+}
+
+// A cookie is sent back only as a browser sends it: never with a control character, a nameless
+// one as its value alone, none past its size bound.
+TEST(PageLoader, CookiesAreKeptAndSentBackOnlyAsBrowsersKeepThem)
+{
+    const QByteArray big = "big=" + QByteArray(CookieJar::MaxCookieBytes, 'b');
+    RawServer server("HTTP/1.1 200 OK\r\nSet-Cookie: plain=1\r\nSet-Cookie: cr=a\rb\r\n"
+                     "Set-Cookie: bare\r\nSet-Cookie: =\r\n"
+                     "Set-Cookie: tab=a\tb\r\nSet-Cookie: " + big + "\r\nContent-Length: 2\r\n\r\nok",
+                     RawServer::Close::Never);
+    NetworkAccess network;
+    NavigationRequest request;
+    request.url = QUrl(server.url());
+    EXPECT_EQ(load(network, request).body, "ok");
+    EXPECT_EQ(load(network, request).body, "ok");
+
+    const QList<QByteArray> sent = server.received().split('\n');
+    const auto cookie = std::find_if(sent.begin(), sent.end(), [](const QByteArray &line) { return line.startsWith("Cookie:"); });
+    ASSERT_NE(cookie, sent.end());
+    EXPECT_EQ(*cookie, "Cookie: plain=1; bare; tab=a\tb\r");
+
+    // A NUL in a header field makes the whole answer a malformed one.
+    RawServer nul("HTTP/1.1 200 OK\r\nSet-Cookie: nul=a" + QByteArray(1, '\0') + "b\r\nContent-Length: 2\r\n\r\nok");
+    request.url = QUrl(nul.url());
+    EXPECT_EQ(failureKind(load(network, request)), LoadFailureKind::InvalidResponse);
+    EXPECT_EQ(network.cookies().headerFor(request.url), "plain=1; bare; tab=a\tb");
+}
+
+TEST(CookieJar, KeepsTheBoundsOfBrowsersDroppingTheLeastRecentlyUsed)
+{
+    CookieJar jar;
+    const auto host = [](int n) { return QUrl(QStringLiteral("http://host%1.test/").arg(n)); };
+    const auto cookieOf = [](int n, qsizetype size = 10) {
+        return "c" + QByteArray::number(n) + '=' + QByteArray(size, 'v');
+    };
+    for (int i = 0; i < CookieJar::MaxPerHost; ++i)
+        jar.store(cookieOf(i), host(0));
+    jar.store(cookieOf(0), host(0)); // set again: the most recently used
+    for (int i = CookieJar::MaxPerHost; i < CookieJar::MaxPerHost + 10; ++i)
+        jar.store(cookieOf(i), host(0));
+    const QByteArray header = jar.headerFor(host(0));
+    EXPECT_EQ(header.count(';') + 1, CookieJar::MaxPerHost);
+    EXPECT_TRUE(header.contains("c0=")) << "recently sent, so kept";
+    EXPECT_FALSE(header.contains("c1=")) << "the least recently used goes first";
+    EXPECT_TRUE(header.contains("c189="));
+
+    for (int h = 1; h < 20; ++h) {
+        for (int i = 0; i < 160; ++i)
+            jar.store(cookieOf(i), host(h));
+    }
+    const auto count = [&](int h) {
+        const QByteArray cookies = jar.headerFor(host(h));
+        return cookies.isEmpty() ? 0 : cookies.count(';') + 1;
+    };
+    EXPECT_EQ(count(0), 0) << "the least recently used host's went first";
+    EXPECT_EQ(count(1), 120);
+    EXPECT_EQ(count(19), 160);
+    int kept = 0;
+    for (int h = 0; h < 20; ++h)
+        kept += count(h);
+    EXPECT_EQ(kept, CookieJar::MaxCookies);
+
+    CookieJar sizes;
+    const qsizetype largest = CookieJar::MaxCookieBytes - 3;
+    sizes.store(cookieOf(1, largest), host(0));
+    sizes.store(cookieOf(2, largest + 1), host(0));
+    EXPECT_EQ(sizes.headerFor(host(0)).size(), CookieJar::MaxCookieBytes) << "c1 only";
+    for (int i = 3; i < 10; ++i)
+        sizes.store(cookieOf(i, largest), host(0));
+    const QByteArray bounded = sizes.headerFor(host(0));
+    EXPECT_LE(bounded.size(), CookieJar::MaxHeaderBytes);
+    EXPECT_GE(bounded.size(), CookieJar::MaxHeaderBytes - CookieJar::MaxCookieBytes);
+}
+
+// A server that sets ninety large cookies leaves each later request within the bound.
+TEST(PageLoader, ACookieFloodKeepsRequestsWithinTheBound)
+{
+    QByteArray answer = "HTTP/1.1 200 OK\r\n";
+    for (int i = 0; i < 90; ++i)
+        answer += "Set-Cookie: n" + QByteArray::number(i) + '=' + QByteArray(550, 'v') + "\r\n";
+    RawServer server(answer + "Content-Length: 7\r\n\r\nflooded", RawServer::Close::Never);
+    NetworkAccess network;
+    NavigationRequest request;
+    request.url = QUrl(server.url());
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(load(network, request).body, "flooded");
+
+    const QList<QByteArray> sent = server.received().split('\n');
+    const auto cookies = std::count_if(sent.begin(), sent.end(), [](const QByteArray &line) {
+        EXPECT_LE(line.size(), CookieJar::MaxHeaderBytes + 10);
+        return line.startsWith("Cookie: n0=");
+    });
+    EXPECT_EQ(cookies, 2);
 }
 
 TEST(PageLoader, CertificatesAreVerified)
@@ -393,11 +565,11 @@ TEST(PageLoader, CutAndBrokenBodiesNeitherCrashNorHang)
 {
     RawServer closedMidBody("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: 1000\r\n\r\n<p>part");
     RawServer headersOnly("HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n");
-    for (const bool ownConnection : {false, true}) {
-        const auto request = [ownConnection](const QString &url) {
+    for (const bool keptEscape : {false, true}) {
+        const auto request = [keptEscape](const QString &url) {
             NavigationRequest plain;
             plain.url = QUrl(url);
-            return ownConnection ? keepingAnEscape(url) : plain;
+            return keptEscape ? keepingAnEscape(url) : plain;
         };
         const LoadedResponse partial = load(request(closedMidBody.url()));
         EXPECT_FALSE(partial.failure) << "what arrived is shown";
@@ -459,6 +631,12 @@ TEST(PageLoader, CompressedBodiesAreDecodedWithinTheBound)
     EXPECT_EQ(load(server.url("/zlib")).body, text);
     EXPECT_EQ(load(server.url("/raw")).body, text);
     EXPECT_EQ(failureKind(load(server.url("/broken"))), LoadFailureKind::InvalidResponse);
+
+    // Encodings one over the other are undone in turn, each within the bound.
+    serve("/twice", "gzip, gzip", compressed("gzip", compressed("gzip", "<p>twice</p>")));
+    serve("/twice-bomb", "gzip, br", compressed("br", compressedZeros("gzip", 16u * 1024 * 1024)));
+    EXPECT_EQ(load(server.url("/twice")).body, "<p>twice</p>");
+    EXPECT_EQ(failureKind(load(server.url("/twice-bomb"), narrow)), LoadFailureKind::TooLarge);
 
     // Within the bound, however well it compresses.
     constexpr qsizetype size = 12 * 1024 * 1024;

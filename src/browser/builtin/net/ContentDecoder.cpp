@@ -3,7 +3,10 @@
 #include <brotli/decode.h>
 #include <zlib.h>
 
+#include <QList>
+
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -114,11 +117,33 @@ private:
     BrotliDecoderState *m_state;
 };
 
-} // namespace
+// Encodings applied one after another ("gzip, br": gzip first), undone last first. Each step's
+// output is bounded as the last one's is.
+class ChainDecoder final : public ContentDecoder {
+public:
+    explicit ChainDecoder(std::vector<std::unique_ptr<ContentDecoder>> steps)
+        : m_steps(std::move(steps))
+    {
+    }
 
-std::unique_ptr<ContentDecoder> ContentDecoder::forEncoding(const QByteArray &contentEncoding)
+    Result decode(QByteArrayView input, QByteArray &out, qint64 maxBytes) override
+    {
+        QByteArray passed = input.toByteArray();
+        for (auto step = m_steps.rbegin(); step + 1 != m_steps.rend(); ++step) {
+            QByteArray next;
+            if (const Result result = (*step)->decode(passed, next, maxBytes); result != Result::Decoded)
+                return result;
+            passed = std::move(next);
+        }
+        return m_steps.front()->decode(passed, out, maxBytes);
+    }
+
+private:
+    std::vector<std::unique_ptr<ContentDecoder>> m_steps;
+};
+
+[[nodiscard]] std::unique_ptr<ContentDecoder> decoderFor(const QByteArray &encoding)
 {
-    const QByteArray encoding = contentEncoding.trimmed().toLower();
     if (encoding == "gzip" || encoding == "x-gzip")
         return std::make_unique<ZlibDecoder>(true);
     if (encoding == "deflate")
@@ -126,4 +151,24 @@ std::unique_ptr<ContentDecoder> ContentDecoder::forEncoding(const QByteArray &co
     if (encoding == "br")
         return std::make_unique<BrotliDecoder>();
     return nullptr;
+}
+
+} // namespace
+
+std::unique_ptr<ContentDecoder> ContentDecoder::forEncoding(const QByteArray &contentEncoding)
+{
+    std::vector<std::unique_ptr<ContentDecoder>> steps;
+    for (const QByteArray &listed : contentEncoding.toLower().split(',')) {
+        const QByteArray encoding = listed.trimmed();
+        if (encoding.isEmpty() || encoding == "identity")
+            continue;
+        std::unique_ptr<ContentDecoder> step = decoderFor(encoding);
+        // A body in an encoding the engine does not know is taken as it is.
+        if (!step)
+            return nullptr;
+        steps.push_back(std::move(step));
+    }
+    if (steps.size() < 2)
+        return steps.empty() ? nullptr : std::move(steps.front());
+    return std::make_unique<ChainDecoder>(std::move(steps));
 }

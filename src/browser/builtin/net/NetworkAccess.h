@@ -1,21 +1,21 @@
 #pragma once
 
-#include "browser/builtin/net/HttpConnectionPool.h"
+#include "browser/builtin/net/CookieJar.h"
+#include "browser/builtin/net/HttpClient.h"
 
-#include <QNetworkAccessManager>
-
-// Where a browser's loads go out, shared by its windows for the session: Qt's manager, with the
-// cookie jar, for secure and data: addresses, and the engine's own kept-alive connections for
-// plain HTTP, which spare each page the hops to and from the manager's thread.
+// Where a browser's loads go out, shared by its windows for the session: the HTTP client with
+// its kept connections, and the cookie jar.
 class NetworkAccess {
 public:
-    // The loader follows redirects itself, under its own rules.
-    NetworkAccess() { m_manager.setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy); }
+    explicit NetworkAccess(std::chrono::milliseconds keptConnectionIdle = HttpClient::MaxIdle)
+        : m_client(keptConnectionIdle)
+    {
+    }
 
-    [[nodiscard]] QNetworkAccessManager &manager() { return m_manager; }
-    [[nodiscard]] HttpConnectionPool &connections() { return m_connections; }
+    [[nodiscard]] HttpClient &client() { return m_client; }
+    [[nodiscard]] CookieJar &cookies() { return m_cookies; }
 
 private:
-    QNetworkAccessManager m_manager;
-    HttpConnectionPool m_connections;
+    HttpClient m_client;
+    CookieJar m_cookies;
 };

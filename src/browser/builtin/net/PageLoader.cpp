@@ -1,75 +1,24 @@
 #include "browser/builtin/net/PageLoader.h"
 
 #include "browser/builtin/net/ContentDecoder.h"
-#include "browser/builtin/net/HeaderReadGuard.h"
-#include "browser/builtin/net/HttpReply.h"
+#include "browser/builtin/net/DataAddress.h"
 #include "browser/builtin/net/NavigationAddress.h"
 #include "browser/builtin/net/NetworkAccess.h"
 #include "browser/builtin/net/Redirects.h"
 #include "browser/builtin/net/RequestHeaders.h"
 #include "browser/builtin/dom/UrlParsing.h"
 
-#include <QNetworkAccessManager>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 
 namespace {
 
-// A reply reads ahead at most this much of a body, so that a fast server cannot fill memory
-// faster than the body is taken and checked against its bound.
-constexpr qint64 ReadAheadBytes = 1024 * 1024;
-
-// Errors of the connection itself, as opposed to an HTTP status the server chose to send.
-[[nodiscard]] bool isTransportError(QNetworkReply::NetworkError error)
-{
-    return (error > QNetworkReply::NoError && error < QNetworkReply::ProxyConnectionRefusedError)
-        || error == QNetworkReply::ProtocolFailure;
-}
-
-[[nodiscard]] int httpStatusOf(const QNetworkReply &reply)
-{
-    const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    return status.isValid() ? status.toInt() : 0;
-}
-
-// Qt drops every header of a block of more than 100 lines: an answer without any is taken as
-// such a block.
-[[nodiscard]] bool headersWithinBounds(const QList<QNetworkReply::RawHeaderPair> &headers, const LoadLimits &limits)
-{
-    qint64 bytes = 0;
-    for (const auto &[name, value] : headers)
-        bytes += name.size() + value.size() + 4;
-    return !headers.isEmpty() && headers.size() <= limits.maxHeaderFields && bytes <= limits.maxHeaderBytes;
-}
-
-[[nodiscard]] LoadFailure headersTooLarge(const LoadLimits &limits)
-{
-    return {LoadFailureKind::HeadersTooLarge,
-            QStringLiteral("%1 lines, %2 KB").arg(limits.maxHeaderFields).arg(limits.maxHeaderBytes / 1024)};
-}
-
-[[nodiscard]] LoadFailure timedOut(const LoadLimits &limits)
-{
-    return {LoadFailureKind::Timeout, QString::number(limits.transferTimeout.count() / 1000.0)};
-}
-
 // A file is opened by the user's or a script's own navigation, or from a page that is a file
 // itself; pages from the web may not reach local files, as browsers refuse.
 [[nodiscard]] bool mayOpenLocalFile(const NavigationRequest &request)
 {
     return request.initiator.isEmpty() || addressKind(request.initiator) == AddressKind::File;
-}
-
-// Plain HTTP goes over the engine's own connections. An address with credentials goes through
-// the manager, which answers a server's challenge with them in whichever scheme it asks for. The
-// manager builds its request-target from a QUrl: an address whose written escapes QUrl would
-// decode goes over an own connection whatever its scheme.
-[[nodiscard]] bool goesOverOwnConnection(const NavigationRequest &request)
-{
-    if (addressKind(request.url) != AddressKind::Network)
-        return false;
-    return !request.wireTarget.isEmpty() || (request.url.scheme() == QLatin1String("http") && request.url.userInfo().isEmpty());
 }
 
 [[nodiscard]] QByteArray requestTarget(const NavigationRequest &request)
@@ -80,6 +29,13 @@ constexpr qint64 ReadAheadBytes = 1024 * 1024;
     return target.isEmpty() ? QByteArrayLiteral("/") : target;
 }
 
+// A failure of the answer itself, as opposed to a connection that ended early: what arrived
+// before it is not shown.
+[[nodiscard]] bool refusesTheAnswer(const LoadFailure &failure)
+{
+    return failure.kind == LoadFailureKind::HeadersTooLarge || failure.kind == LoadFailureKind::InvalidResponse;
+}
+
 } // namespace
 
 PageLoader::PageLoader(NetworkAccess &network, const LoadLimits &limits, NavigationRequest request)
@@ -87,8 +43,6 @@ PageLoader::PageLoader(NetworkAccess &network, const LoadLimits &limits, Navigat
     , m_limits(limits)
 {
     m_response.request = std::move(request);
-    m_headerDeadline.setSingleShot(true);
-    connect(&m_headerDeadline, &QTimer::timeout, this, [this] { fail(timedOut(m_limits)); });
 }
 
 PageLoader::~PageLoader()
@@ -99,8 +53,8 @@ PageLoader::~PageLoader()
 void PageLoader::start()
 {
     switch (addressKind(m_response.request.url)) {
-    case AddressKind::Network:
-    case AddressKind::Data: send(m_response.request); return;
+    case AddressKind::Network: send(m_response.request); return;
+    case AddressKind::Data: readData(); break;
     case AddressKind::File:
         if (mayOpenLocalFile(m_response.request)) {
             readFile();
@@ -133,7 +87,7 @@ void PageLoader::cancel()
     m_done = true;
     if (m_fileRead)
         m_fileRead->disconnect(this);
-    releaseReply();
+    releaseTransfer();
 }
 
 // Reading a file may wait on the disk: it is read on a worker thread, and the loader hears of
@@ -156,142 +110,119 @@ void PageLoader::onFileRead()
     finish();
 }
 
+void PageLoader::readData()
+{
+    std::optional<DataContent> content = decodeDataAddress(m_response.request.url);
+    if (!content)
+        m_response.failure = LoadFailure{LoadFailureKind::InvalidAddress, {}};
+    else if (content->bytes.size() > m_limits.maxBodyBytes)
+        m_response.failure = bodyTooLarge(m_limits.maxBodyBytes);
+    else
+        std::tie(m_response.contentType, m_response.body) = std::tuple(std::move(content->contentType), std::move(content->bytes));
+}
+
 void PageLoader::send(const NavigationRequest &request)
 {
     m_response.request = request;
+    HttpRequest http{request.url, requestTarget(request), request.method, request.body, requestHeadersFor(request)};
+    if (const QByteArray cookies = m_network.cookies().headerFor(request.url); !cookies.isEmpty())
+        http.headers.append({"Cookie", cookies});
+    if (request.url.scheme() == QLatin1String("http"))
+        http.headers.append({QByteArrayLiteral("Connection"), QByteArrayLiteral("keep-alive")});
+    m_transfer.reset(new HttpTransfer(m_network.client(), http, m_limits, *this));
+    connect(m_transfer.get(), &HttpTransfer::requestSent, this, &PageLoader::requestSent);
+    connect(m_transfer.get(), &HttpTransfer::finished, this, &PageLoader::onTransferFinished);
+    m_transfer->start();
+}
+
+bool PageLoader::headersArrived(const HttpAnswer &answer)
+{
+    for (const QByteArray &cookie : answer.values("Set-Cookie"))
+        m_network.cookies().store(cookie, m_response.request.url);
     m_response.body.clear();
-    m_decoder.reset();
-    m_encrypted = false;
-    const QNetworkRequest network = networkRequestFor(request, m_limits);
-    m_awaitsHeaders = addressKind(request.url) == AddressKind::Network;
-    if (goesOverOwnConnection(request))
-        m_reply = sendOverOwnConnection(network, request);
-    else
-        m_reply = sendThroughManager(network, request);
-    m_reply->setReadBufferSize(ReadAheadBytes);
-    connect(m_reply, &QNetworkReply::requestSent, this, [this] {
-        if (m_awaitsHeaders)
-            m_headerDeadline.start(m_limits.transferTimeout);
-        emit requestSent();
-    });
-    connect(m_reply, &QNetworkReply::metaDataChanged, this, &PageLoader::onHeaders);
-    connect(m_reply, &QNetworkReply::readyRead, this, [this] { (void)readArrived(); });
-    connect(m_reply, &QNetworkReply::finished, this, &PageLoader::onReplyFinished);
-    connect(m_reply, &QNetworkReply::encrypted, this, [this] { m_encrypted = true; });
-}
-
-QNetworkReply *PageLoader::sendOverOwnConnection(const QNetworkRequest &network, const NavigationRequest &request)
-{
-    auto *reply = new HttpReply(network, request.method, request.body, requestTarget(request),
-                                m_network.manager().cookieJar(), &m_network.connections(), m_limits);
-    connect(reply, &HttpReply::headersTooLarge, this, [this] { fail(headersTooLarge(m_limits)); });
-    return reply;
-}
-
-QNetworkReply *PageLoader::sendThroughManager(const QNetworkRequest &network, const NavigationRequest &request)
-{
-    if (addressKind(request.url) == AddressKind::Network) {
-        m_headerGuard = std::make_unique<HeaderReadGuard>(request.url, m_limits.maxHeaderBytes);
-        connect(m_headerGuard.get(), &HeaderReadGuard::tripped, this, [this] { fail(headersTooLarge(m_limits)); });
-    }
-    QNetworkAccessManager &manager = m_network.manager();
-    if (request.method == "GET")
-        return manager.get(network);
-    if (request.method == "POST")
-        return manager.post(network, request.body);
-    return manager.sendCustomRequest(network, request.method, request.body);
-}
-
-void PageLoader::onHeaders()
-{
-    if (!m_awaitsHeaders)
-        return;
-    m_awaitsHeaders = false;
-    const bool boundedByItsReader = !m_headerGuard;
-    releaseHeaderGuard();
-    if (!boundedByItsReader && !headersWithinBounds(m_reply->rawHeaderPairs(), m_limits)) {
-        fail(headersTooLarge(m_limits));
-        return;
-    }
-    m_decoder = ContentDecoder::forEncoding(m_reply->rawHeader("Content-Encoding"));
+    m_body = Body::Whole;
+    m_skipped = 0;
+    m_redirecting = isRedirectStatus(answer.status) && !answer.header("Location").isEmpty();
+    m_decoder = ContentDecoder::forEncoding(answer.header("Content-Encoding"));
+    if (m_redirecting || m_decoder)
+        return true;
     // A body of known length is read into one buffer of its size, or not at all past the bound.
-    const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
-    if (!length.isValid() || m_decoder)
-        return;
-    if (length.toLongLong() > m_limits.maxBodyBytes)
-        takeAnswer(httpStatusOf(*m_reply), Body::PastBound);
-    else
-        m_response.body.reserve(std::max<qint64>(length.toLongLong(), 0));
-}
-
-bool PageLoader::readArrived()
-{
-    if (!m_reply->isOpen() || m_reply->bytesAvailable() <= 0)
+    bool known = false;
+    const qint64 length = answer.header("Content-Length").toLongLong(&known);
+    if (!known)
+        return true;
+    if (length > m_limits.maxBodyBytes) {
+        m_body = Body::PastBound;
         return false;
-    Body body = Body::Whole;
-    if (!m_decoder) {
-        body = readPlainBody();
-    } else {
-        switch (m_decoder->decode(m_reply->readAll(), m_response.body, m_limits.maxBodyBytes)) {
-        case ContentDecoder::Result::Decoded: break;
-        case ContentDecoder::Result::PastBound: body = Body::PastBound; break;
-        case ContentDecoder::Result::Broken: body = Body::Undecodable; break;
-        }
     }
-    if (body == Body::Whole)
-        return false;
-    takeAnswer(httpStatusOf(*m_reply), body);
+    m_response.body.reserve(std::max<qint64>(length, 0));
     return true;
 }
 
-PageLoader::Body PageLoader::readPlainBody()
+bool PageLoader::bodyArrived(QByteArrayView bytes)
 {
-    const qint64 arrived = m_reply->bytesAvailable();
+    // A redirect's own page is not read past the bound, and not kept.
+    if (m_redirecting) {
+        m_skipped += bytes.size();
+        return m_skipped <= m_limits.maxBodyBytes;
+    }
+    if (!m_decoder) {
+        if (m_response.body.size() + bytes.size() > m_limits.maxBodyBytes) {
+            m_body = Body::PastBound;
+            return false;
+        }
+        appendPlain(bytes);
+        return true;
+    }
+    switch (m_decoder->decode(bytes, m_response.body, m_limits.maxBodyBytes)) {
+    case ContentDecoder::Result::Decoded: return true;
+    case ContentDecoder::Result::PastBound: m_body = Body::PastBound; break;
+    case ContentDecoder::Result::Broken: m_body = Body::Undecodable; break;
+    }
+    return false;
+}
+
+void PageLoader::appendPlain(QByteArrayView bytes)
+{
     const qsizetype held = m_response.body.size();
-    if (held + arrived > m_limits.maxBodyBytes)
-        return Body::PastBound;
-    if (m_response.body.capacity() < held + arrived)
-        m_response.body.reserve(std::min<qint64>(std::max<qint64>(2 * m_response.body.capacity(), held + arrived),
+    if (m_response.body.capacity() < held + bytes.size())
+        m_response.body.reserve(std::min<qint64>(std::max<qint64>(2 * m_response.body.capacity(), held + bytes.size()),
                                                  m_limits.maxBodyBytes));
-    m_response.body.resize(held + arrived);
-    const qint64 read = m_reply->read(m_response.body.data() + held, arrived);
-    m_response.body.resize(held + std::max<qint64>(read, 0));
-    return Body::Whole;
+    m_response.body.append(bytes);
 }
 
-void PageLoader::onReplyFinished()
+void PageLoader::onTransferFinished()
 {
-    if (readArrived())
-        return;
-    const int httpStatus = httpStatusOf(*m_reply);
-    const QNetworkReply::NetworkError error = m_reply->error();
-    const bool answered = httpStatus > 0 || error == QNetworkReply::NoError;
-    // A transport error after the headers still shows what arrived, as browsers show a cut page.
-    if (!answered || (isTransportError(error) && m_response.body.isEmpty()))
-        fail(transportFailure(error));
-    else
-        takeAnswer(httpStatus);
-}
-
-void PageLoader::takeAnswer(int httpStatus, Body body)
-{
-    const QByteArray location = m_reply->rawHeader("Location");
-    if (isRedirectStatus(httpStatus) && !location.isEmpty()) {
-        followRedirect(httpStatus, location);
+    const HttpAnswer answer = m_transfer->answer();
+    const std::optional<LoadFailure> failure = m_transfer->failure();
+    releaseTransfer();
+    const bool answered = answer.status >= 200;
+    if (answered && m_redirecting && (!failure || !refusesTheAnswer(*failure))) {
+        followRedirect(answer.status, answer.header("Location"));
         return;
     }
-    if (body == Body::PastBound) {
+    if (m_body == Body::PastBound) {
         fail(bodyTooLarge(m_limits.maxBodyBytes));
         return;
     }
-    if (body == Body::Undecodable) {
+    if (m_body == Body::Undecodable) {
         fail({LoadFailureKind::InvalidResponse, {}});
         return;
     }
-    m_response.httpStatus = httpStatus;
-    m_response.contentType = m_reply->rawHeader("Content-Type");
-    m_response.keepsDocument = httpStatus == 204 || httpStatus == 205;
-    m_response.noStore = m_reply->rawHeader("Cache-Control").toLower().contains("no-store");
+    // A connection cut after the headers still shows what arrived, as browsers show a cut page.
+    if (failure && (!answered || refusesTheAnswer(*failure) || m_response.body.isEmpty())) {
+        fail(*failure);
+        return;
+    }
+    takeAnswer(answer);
+}
+
+void PageLoader::takeAnswer(const HttpAnswer &answer)
+{
+    m_response.httpStatus = answer.status;
+    m_response.contentType = answer.header("Content-Type");
+    m_response.keepsDocument = answer.status == 204 || answer.status == 205;
+    m_response.noStore = answer.header("Cache-Control").toLower().contains("no-store");
     finish();
 }
 
@@ -300,7 +231,6 @@ void PageLoader::followRedirect(int httpStatus, const QByteArray &location)
     // The Location is read against the address as it was sent, escapes as written.
     const auto current = dom::Url::parse(dom::writtenUrl(m_response.request.url, m_response.request.wireTarget));
     const auto target = current ? dom::Url::parse(QString::fromUtf8(location), &*current) : std::nullopt;
-    releaseReply();
     if (++m_redirects > m_limits.maxRedirects) {
         fail({LoadFailureKind::TooManyRedirects, QString::number(m_limits.maxRedirects)});
         return;
@@ -311,42 +241,20 @@ void PageLoader::followRedirect(int httpStatus, const QByteArray &location)
         fail({LoadFailureKind::RedirectRefused, targetUrl.toDisplayString()});
         return;
     }
+    m_response.body.clear();
     send(redirectedRequest(m_response.request, httpStatus, *target));
-}
-
-LoadFailure PageLoader::transportFailure(QNetworkReply::NetworkError error) const
-{
-    const QString words = m_reply->errorString();
-    switch (error) {
-    case QNetworkReply::ConnectionRefusedError: return {LoadFailureKind::ConnectionRefused, words};
-    case QNetworkReply::HostNotFoundError: return {LoadFailureKind::HostNotFound, words};
-    case QNetworkReply::TimeoutError:
-    case QNetworkReply::OperationCanceledError: return timedOut(m_limits);
-    case QNetworkReply::SslHandshakeFailedError: return {LoadFailureKind::SecureConnectionFailed, words};
-    case QNetworkReply::ContentNotFoundError: return {LoadFailureKind::FileNotFound, words};
-    case QNetworkReply::ContentAccessDenied:
-    case QNetworkReply::ContentOperationNotPermittedError: return {LoadFailureKind::FileUnreadable, words};
-    default: break;
-    }
-    // Whatever breaks a secure connection before it is set up is a failed handshake to the user.
-    if (m_response.request.url.scheme() == QLatin1String("https") && !m_encrypted && isTransportError(error))
-        return {LoadFailureKind::SecureConnectionFailed, words};
-    if (error == QNetworkReply::RemoteHostClosedError)
-        return {LoadFailureKind::ConnectionClosed, words};
-    if (error == QNetworkReply::ProtocolFailure)
-        return {LoadFailureKind::InvalidResponse, words};
-    return {LoadFailureKind::Other, words};
 }
 
 void PageLoader::fail(const LoadFailure &failure)
 {
     m_response.failure = failure;
+    m_response.body.clear();
     finish();
 }
 
 void PageLoader::finish()
 {
-    releaseReply();
+    releaseTransfer();
     if (m_done)
         return;
     m_done = true;
@@ -366,26 +274,11 @@ void PageLoader::finishLater()
         Qt::QueuedConnection);
 }
 
-// The guard may be the one reporting: it goes from the event loop.
-void PageLoader::releaseHeaderGuard()
+void PageLoader::releaseTransfer()
 {
-    m_headerDeadline.stop();
-    if (!m_headerGuard)
+    if (!m_transfer)
         return;
-    m_headerGuard->stop();
-    m_headerGuard->disconnect(this);
-    m_headerGuard.release()->deleteLater();
-}
-
-void PageLoader::releaseReply()
-{
-    releaseHeaderGuard();
-    if (!m_reply)
-        return;
-    QNetworkReply *reply = m_reply;
-    m_reply = nullptr;
-    reply->disconnect(this);
-    if (reply->isRunning())
-        reply->abort();
-    reply->deleteLater();
+    m_transfer->disconnect(this);
+    m_transfer->abandon();
+    m_transfer.reset();
 }

@@ -1,24 +1,21 @@
 #pragma once
 
+#include "browser/builtin/net/HttpTransfer.h"
 #include "browser/builtin/net/LoadLimits.h"
 #include "browser/builtin/net/LoadedResponse.h"
 #include "browser/builtin/net/LocalFile.h"
 
 #include <QFutureWatcher>
-#include <QNetworkReply>
 #include <QObject>
-#include <QPointer>
-#include <QTimer>
 
 #include <memory>
 
 class ContentDecoder;
-class HeaderReadGuard;
 class NetworkAccess;
 
 // One navigation's load: the request, the redirects it is sent on, and the answer, its headers
 // and body within their bounds. Failures end in a LoadFailure, never in an exception.
-class PageLoader final : public QObject {
+class PageLoader final : public QObject, private HttpTransfer::Receiver {
     Q_OBJECT
 public:
     PageLoader(NetworkAccess &network, const LoadLimits &limits, NavigationRequest request);
@@ -43,37 +40,35 @@ signals:
 
 private:
     enum class Body { Whole, PastBound, Undecodable };
+    struct Later {
+        void operator()(QObject *object) const { object->deleteLater(); }
+    };
 
     void readFile();
     void onFileRead();
+    void readData();
     void send(const NavigationRequest &request);
-    [[nodiscard]] QNetworkReply *sendOverOwnConnection(const QNetworkRequest &network, const NavigationRequest &request);
-    [[nodiscard]] QNetworkReply *sendThroughManager(const QNetworkRequest &network, const NavigationRequest &request);
-    void onHeaders();
-    // Reads what has arrived; past the size bound or undecodable, the answer is taken at once
-    // (true then).
-    [[nodiscard]] bool readArrived();
-    [[nodiscard]] Body readPlainBody();
-    void onReplyFinished();
-    void takeAnswer(int httpStatus, Body body = Body::Whole);
+    [[nodiscard]] bool headersArrived(const HttpAnswer &answer) override;
+    [[nodiscard]] bool bodyArrived(QByteArrayView bytes) override;
+    void appendPlain(QByteArrayView bytes);
+    void onTransferFinished();
+    void takeAnswer(const HttpAnswer &answer);
     void followRedirect(int httpStatus, const QByteArray &location);
     void fail(const LoadFailure &failure);
-    [[nodiscard]] LoadFailure transportFailure(QNetworkReply::NetworkError error) const;
     void finish();
     void finishLater();
-    void releaseHeaderGuard();
-    void releaseReply();
+    void releaseTransfer();
 
     NetworkAccess &m_network;
     const LoadLimits m_limits;
     LoadedResponse m_response;
-    QPointer<QNetworkReply> m_reply;
-    std::unique_ptr<HeaderReadGuard> m_headerGuard;
+    // It may be the one reporting: it goes from the event loop.
+    std::unique_ptr<HttpTransfer, Later> m_transfer;
     std::unique_ptr<ContentDecoder> m_decoder; // null for a body taken as it comes
-    QTimer m_headerDeadline; // headers that trickle in are as good as none
     QFutureWatcher<LocalFileContent> *m_fileRead = nullptr; // a child, deleted with the loader
+    Body m_body = Body::Whole;
+    bool m_redirecting = false; // the answer sends the browser on: its body is not kept
+    qint64 m_skipped = 0;       // bytes of a redirect's body
     int m_redirects = 0;
-    bool m_awaitsHeaders = false; // the deadline for the answer's headers runs
-    bool m_encrypted = false;
     bool m_done = false;
 };

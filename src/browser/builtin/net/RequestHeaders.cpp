@@ -53,24 +53,21 @@ QByteArray refererHeader(const QUrl &referrer, const QUrl &target)
     return originOnly;
 }
 
-QNetworkRequest networkRequestFor(const NavigationRequest &request, const LoadLimits &limits)
+HttpHeaders requestHeadersFor(const NavigationRequest &request)
 {
-    QNetworkRequest network(request.url);
-    network.setTransferTimeout(static_cast<int>(limits.transferTimeout.count()));
-    // Qt's own check refuses honest pages that compress well; the loader bounds the decoded body.
-    network.setDecompressedSafetyCheckThreshold(-1);
-    network.setRawHeader("User-Agent", UserAgent);
-    network.setRawHeader("Accept", NavigationAccept);
-    network.setRawHeader("Accept-Language", AcceptLanguage);
-    network.setRawHeader("Accept-Encoding", AcceptedEncodings);
-    network.setRawHeader("Upgrade-Insecure-Requests", "1");
+    HttpHeaders headers{
+        {"User-Agent", UserAgent},
+        {"Accept", NavigationAccept},
+        {"Accept-Language", AcceptLanguage},
+        {"Accept-Encoding", AcceptedEncodings},
+        {"Upgrade-Insecure-Requests", "1"},
+    };
     if (const QByteArray referer = refererHeader(request.referrer, request.url); !referer.isEmpty())
-        network.setRawHeader("Referer", referer);
+        headers.append({"Referer", referer});
     if (request.method == "POST") {
-        network.setRawHeader("Origin", serialisedOrigin(request.referrer));
-        network.setHeader(QNetworkRequest::ContentTypeHeader,
-                          request.contentType.isEmpty() ? QByteArrayLiteral("application/x-www-form-urlencoded")
-                                                        : request.contentType);
+        headers.append({"Origin", serialisedOrigin(request.referrer)});
+        headers.append({"Content-Type", request.contentType.isEmpty() ? QByteArrayLiteral("application/x-www-form-urlencoded")
+                                                                      : request.contentType});
     }
-    return network;
+    return headers;
 }

@@ -1,10 +1,9 @@
 #pragma once
 
-#include "browser/builtin/net/LoadLimits.h"
+#include "browser/builtin/net/HttpTransfer.h"
 #include "browser/builtin/dom/NavigationRequest.h"
 
 #include <QByteArray>
-#include <QNetworkRequest>
 #include <QUrl>
 
 // The User-Agent every request of the built-in browser carries.
@@ -18,5 +17,6 @@ inline constexpr char UserAgent[] = "NavRelay/2.5 (X11; Linux x86_64)";
 // document without a tuple origin (file, data, about).
 [[nodiscard]] QByteArray serialisedOrigin(const QUrl &url);
 
-// The network request for one hop of a navigation, with the headers a browser sends.
-[[nodiscard]] QNetworkRequest networkRequestFor(const NavigationRequest &request, const LoadLimits &limits);
+// The header fields a browser sends on one hop of a navigation, but for Host, Cookie and
+// Content-Length.
+[[nodiscard]] HttpHeaders requestHeadersFor(const NavigationRequest &request);
