@@ -24,7 +24,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <csignal>
 #include <deque>
+
+#include <sys/prctl.h>
 
 namespace {
 
@@ -130,6 +133,8 @@ private:
             environment.insert(kDataVariable, *runCase.variable);
         process->setProcessEnvironment(environment);
         process->setStandardInputFile(QProcess::nullDevice());
+        // A suite that dies (killed, or its output closed) takes its runs with it, each ending in order.
+        process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
         auto *hung = new QTimer(process);
         hung->setSingleShot(true);
         QObject::connect(hung, &QTimer::timeout, process, &QProcess::kill);
