@@ -24,7 +24,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <csignal>
 #include <deque>
+
+#include <sys/prctl.h>
 
 namespace {
 
@@ -57,8 +60,9 @@ QString lastMessage(const QByteArray &errors)
     const QStringList lines = QString::fromLocal8Bit(errors).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     if (lines.isEmpty())
         return QStringLiteral("the run ended without a word");
-    QString line = lines.constLast();
-    return line.startsWith(QLatin1String("navrelay-run: ")) ? line.mid(14) : line;
+    const QString &line = lines.constLast();
+    const QLatin1String program("navrelay-run: ");
+    return line.startsWith(program) ? line.mid(program.size()) : line;
 }
 
 // Runs the tries of the suite's runs, at most `jobs` at once, until each run has had its last.
@@ -80,7 +84,7 @@ public:
     void run()
     {
         QSocketNotifier stopNotifier(m_stopSignals.descriptor(), QSocketNotifier::Read);
-        QObject::connect(&stopNotifier, &QSocketNotifier::activated, [this] { stop(); });
+        QObject::connect(&stopNotifier, &QSocketNotifier::activated, [this] { stopIfAsked(); });
         startWhatFits();
         if (m_running > 0)
             m_loop.exec();
@@ -129,6 +133,8 @@ private:
             environment.insert(kDataVariable, *runCase.variable);
         process->setProcessEnvironment(environment);
         process->setStandardInputFile(QProcess::nullDevice());
+        // A suite that dies (killed, or its output closed) takes its runs with it, each ending in order.
+        process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
         auto *hung = new QTimer(process);
         hung->setSingleShot(true);
         QObject::connect(hung, &QTimer::timeout, process, &QProcess::kill);
@@ -147,6 +153,8 @@ private:
 
     void ended(const Try &attempt, const QString &reportPath, QProcess &process, int exitStatus)
     {
+        // A signal to the whole process group ends the run too, maybe before the suite sees it.
+        stopIfAsked();
         SuiteCaseResult &result = m_results[attempt.caseIndex];
         const QByteArray errors = process.readAllStandardError();
         printBlock(stdout, result.name(), process.readAllStandardOutput());
@@ -171,7 +179,7 @@ private:
     }
 
     // Asked to stop: no try starts any more, and those running are asked to stop.
-    void stop()
+    void stopIfAsked()
     {
         if (!m_stopSignals.received())
             return;

@@ -1,7 +1,9 @@
 // Many runs in one command, as a CI job gives them: folders of scripts, the rows of a data
 // file, slices for several machines, tries again for a flaky site; one table, one JUnit file
 // and one report at the end, the worst exit status, on both engines.
+#include "ProcessProbe.h"
 #include "QtPrinters.h"
+#include "QtWait.h"
 #include "RunFilesSeen.h"
 #include "RunProcess.h"
 #include "TestServer.h"
@@ -280,6 +282,22 @@ TEST(SuiteRun, AStopSignalEndsTheRunUnderWayAndStartsNoOther)
     EXPECT_TRUE(out.contains(QStringLiteral("   3      1"))) << "stopped, not tried again: " << out.toStdString();
     EXPECT_TRUE(out.contains(QStringLiteral("   3      0"))) << "never started: " << out.toStdString();
     EXPECT_EQ(readJUnit(folder.filePath(QStringLiteral("j.xml"))).size(), 1) << "one try made";
+}
+
+// A suite killed outright leaves no run behind: each is told to stop when its suite is gone.
+TEST(SuiteRun, ASuiteKilledLeavesNoRunBehind)
+{
+    QTemporaryDir folder;
+    for (const char *name : {"s/1.nrs", "s/2.nrs"})
+        writeTextFile(folder.filePath(QString::fromLatin1(name)), "nav;about:blank\r\nsleep;60000\r\n");
+    QProcess suite;
+    suite.setWorkingDirectory(folder.path());
+    suite.start(QStringLiteral(NAVRELAY_RUN_PATH), {QStringLiteral("--jobs"), QStringLiteral("2"), folder.filePath(QStringLiteral("s"))});
+    ASSERT_TRUE(suite.waitForStarted());
+    ASSERT_TRUE(waitUntil([&] { return processesNaming(folder.filePath(QStringLiteral("s"))).size() >= 3; }, 30000));
+    suite.kill();
+    ASSERT_TRUE(suite.waitForFinished(10000));
+    EXPECT_TRUE(waitUntil([&] { return processesNaming(folder.filePath(QStringLiteral("s"))).empty(); }, 30000));
 }
 
 TEST(SuiteRun, WrongSuiteArgumentsAndDataEndBeforeAnyRun)
