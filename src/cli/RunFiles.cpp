@@ -13,7 +13,7 @@ namespace {
 
 // A run that ended at its deadline still gets a picture of what its page had by then, and a
 // picture never holds a run up for long, whatever time the run had left.
-constexpr qint64 MinPictureWait = 500;
+constexpr qint64 MinPictureWait = 2000;
 constexpr qint64 MaxPictureWait = 15'000;
 
 [[nodiscard]] QDeadlineTimer pictureDeadline(QDeadlineTimer runDeadline)

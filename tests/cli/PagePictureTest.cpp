@@ -24,11 +24,11 @@ using namespace std::chrono_literals;
 
 // A run's end may come this much after its --timeout: the program's start, the page's load and
 // the writing of its files.
-constexpr qint64 kAfterTimeoutMs = 2500;
+constexpr qint64 kAfterTimeoutMs = 4500;
 // A shown window reads and styles a page on its own thread (only the layout goes beside it): a
 // page at the view's bound of elements holds the window up for a second or so, several on a
 // loaded machine.
-constexpr qint64 kShownAfterTimeoutMs = 10'000;
+constexpr qint64 kShownAfterTimeoutMs = 20'000;
 
 std::string repeated(const std::string &part, int times)
 {
