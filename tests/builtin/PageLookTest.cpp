@@ -12,6 +12,7 @@
 
 #include <QFontInfo>
 #include <QImage>
+#include <QScrollBar>
 
 #include <gtest/gtest.h>
 
@@ -156,6 +157,30 @@ TEST(PageLook, SvgPicturesAltTextsLineBreaksAndDisclosureTriangles)
     const int plain = inkOf(pages.draw("<div>More</div>"));
     const int summary = inkOf(pages.draw("<details><summary>More</summary><p>inside</p></details>"));
     EXPECT_GT(summary, plain + 20) << "a triangle before the summary";
+}
+
+// The lowest row with anything drawn in the columns.
+int bottomOfInk(const QImage &image, int fromX, int toX)
+{
+    for (int y = image.height() - 1; y >= 0; --y)
+        for (int x = fromX; x < toX; ++x)
+            if (image.pixel(x, y) != White)
+                return y;
+    return -1;
+}
+
+TEST(PageLook, ChecksStandOnTheBaselineAndShortPagesHaveNoScrollBar)
+{
+    DrawnPages pages;
+    const QImage form = pages.draw("<style>body { margin: 0 } span { margin-left: 40px }</style>"
+                                   "<p><input type=checkbox checked><span>Label</span></p>");
+    const int box = bottomOfInk(form, 0, 25);
+    const int text = bottomOfInk(form, 40, 120);
+    EXPECT_LE(std::abs(box - text), 1) << "the box's bottom on the text's baseline: " << box << " " << text;
+    EXPECT_FALSE(pages.view.verticalScrollBar()->isVisible());
+    pages.draw("<div style=\"height: 2000px\">tall</div>");
+    EXPECT_TRUE(waitUntil([&] { return pages.view.verticalScrollBar()->isVisible(); }, 2000))
+        << "a page longer than the window scrolls";
 }
 
 TEST(PageLook, GenericFamiliesAreTheFontsOtherBrowsersUseHere)

@@ -40,7 +40,9 @@ int ControlElement::line_height() const
 int ControlElement::get_base_line()
 {
     // A control showing a line of text stands on the line's baseline with its text, as in a
-    // browser; the others stand on it with their bottom.
+    // browser; a check box or radio button with its box's bottom; the others with their margin's.
+    if (m_kind == ControlKind::Check || m_kind == ControlKind::Radio)
+        return content_margins_bottom();
     if (m_kind != ControlKind::Text && m_kind != ControlKind::Select && m_kind != ControlKind::Button)
         return 0;
     litehtml::font_metrics metrics;

@@ -96,7 +96,6 @@ PageView::PageView(NetworkAccess &network, const LoadLimits &limits, QWidget *pa
 {
     setObjectName(QStringLiteral("page"));
     setFocusPolicy(Qt::StrongFocus);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     viewport()->setMouseTracking(true);
     viewport()->setAutoFillBackground(false);
     m_context.load_master_stylesheet(userAgentStyleSheet());
