@@ -102,6 +102,7 @@ private:
     void endNavigationStartWaits();
     void onStartReply();
     void deliver(const std::vector<PageNotification> &notifications, int startsBefore);
+    void deliverDocumentChange();
 
     std::shared_ptr<PageSession> m_session;
     std::vector<PageSession> m_frameSessions; // frames shown by other processes
@@ -117,6 +118,9 @@ private:
     QString m_lastWindowOpenUrl;
     QString m_navigationError; // what Chromium answered the last navigation asked of it with, if it failed
     QString m_statusText;
+    // The page calls this binding when its document changes while a line waits for an element:
+    // a name of this window's own, which the page's scripts do not know.
+    const QString m_changeBinding;
     bool m_toolBar = true;
     bool m_statusBar = true;
 };
