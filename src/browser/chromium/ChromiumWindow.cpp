@@ -353,6 +353,10 @@ void ChromiumWindow::goBack()
     const QJsonObject history = m_session->call(QStringLiteral("Page.getNavigationHistory"));
     const int current = history.value(QStringLiteral("currentIndex")).toInt();
     const QJsonArray entries = history.value(QStringLiteral("entries")).toArray();
+    // Chromium keeps the last kHistoryBound pages: a back from the first of a full history goes
+    // to a page it has dropped, and does nothing, as past the built-in engine's bound.
+    if (current == 0 && entries.size() >= kHistoryBound)
+        return;
     if (current <= 0 || current > entries.size())
         throw ScriptError(kUnspecifiedError, QStringLiteral("Unspecified error"));
     const int entryId = entries.at(current - 1).toObject().value(QStringLiteral("id")).toInt();

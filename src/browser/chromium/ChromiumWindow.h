@@ -28,6 +28,8 @@ public:
     static constexpr int kNavigationStartTimeoutMs = 5000;
     // A new page settles its first, empty document before it is used, or for this long.
     static constexpr int kNewPageSettleTimeoutMs = 2000;
+    // The pages Chromium keeps in a window's history.
+    static constexpr int kHistoryBound = 50;
 
     explicit ChromiumWindow(std::shared_ptr<PageSession> session);
     ~ChromiumWindow() override;
