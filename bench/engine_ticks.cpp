@@ -101,6 +101,7 @@ public:
     void clickByClass(const QString &) override {}
     void clickElementById(const QString &, bool) override {}
     void clickElementByName(const QString &, bool) override {}
+    TargetState targetState(const ActionTarget &) override { return TargetState::Ready; }
     void readBodyHtml(const std::function<bool(QStringView)> &read) override { readBodyHtmlOf(m_browser.window(), read); }
 
 private:

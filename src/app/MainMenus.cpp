@@ -114,6 +114,7 @@ MainMenus::MainMenus(QMainWindow &window)
     auto *engines = new QActionGroup(engineMenu);
     engines->addAction(builtinEngineAction);
     engines->addAction(chromiumAction);
+    elementWaitAction = addItem(*settingsMenu, "elementWaitAction", QStringLiteral("&Element Wait..."));
 
     helpMenu = addMenu(bar, "helpMenu", QStringLiteral("&Help"));
     commandsAction = addItem(*helpMenu, "commandsAction", QStringLiteral("&Commands"));

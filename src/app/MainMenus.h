@@ -57,6 +57,7 @@ struct MainMenus {
     QAction *allSize4Action;
     QAction *allSize5Action;
     QMenu *engineMenu;
+    QAction *elementWaitAction;
     QAction *builtinEngineAction;
     QAction *chromiumAction;
 

@@ -8,6 +8,7 @@
 #include "app/HelpPages.h"
 #include "app/LinkListView.h"
 #include "app/MainMenus.h"
+#include "app/ElementWaitSettings.h"
 #include "app/RecordOptions.h"
 #include "app/RunLogView.h"
 #include "app/RunView.h"
@@ -97,6 +98,7 @@ MainWindow::MainWindow(MainWindowOptions options)
     m_browser = std::make_unique<SelectableBrowser>(storedBrowserEngine(*m_settings), storedDevToolsAddress(*m_settings));
     m_automation = std::make_unique<Automation>(*m_host, *m_browser);
     m_automation->runner.tickTimer().setObjectName(QStringLiteral("tickTimer"));
+    applyElementWait();
     m_commands = std::make_unique<BrowserCommands>(m_automation->connection, *m_host);
     m_dialog = std::make_unique<FileDialog>(*this);
     m_linkListView = std::make_unique<LinkListView>(m_automation->linkList, *m_list, *m_menus->hideLinkSeparator,
@@ -214,6 +216,7 @@ void MainWindow::connectMenus()
     m.chromiumAction->setChecked(m_browser->engine() == BrowserEngine::Chromium);
     connect(m.builtinEngineAction, &QAction::triggered, this, [this] { selectBrowserEngine(BrowserEngine::Builtin); });
     connect(m.chromiumAction, &QAction::triggered, this, [this] { selectBrowserEngine(BrowserEngine::Chromium); });
+    connect(m.elementWaitAction, &QAction::triggered, this, &MainWindow::showElementWait);
 
     connect(m.commandsAction, &QAction::triggered, this, &MainWindow::showCommands);
     connect(m.userGuideAction, &QAction::triggered, this, &MainWindow::showUserGuide);
@@ -402,6 +405,19 @@ void MainWindow::showRecordOptions()
     dialog->open();
 }
 
+void MainWindow::showElementWait()
+{
+    auto *dialog = new ElementWaitDialog(*m_settings, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this, &MainWindow::applyElementWait);
+    dialog->open();
+}
+
+void MainWindow::applyElementWait()
+{
+    m_automation->state.elementWaitMs = storedElementWaitMs(*m_settings, m_browser->engine());
+}
+
 void MainWindow::selectBrowserEngine(BrowserEngine engine)
 {
     m_menus->builtinEngineAction->setChecked(engine == BrowserEngine::Builtin);
@@ -409,6 +425,7 @@ void MainWindow::selectBrowserEngine(BrowserEngine engine)
     if (engine == m_browser->engine())
         return;
     storeBrowserEngine(*m_settings, engine);
+    applyElementWait();
     // The old engine's windows are let go by the attach before the engine itself ends.
     const std::unique_ptr<Browser> previous = m_browser->select(engine);
     CurrentDoc.reset();

@@ -68,6 +68,9 @@ public:
     void showUserGuide();
     void showAbout();
     void showRecordOptions();
+    void showElementWait();
+    // The run takes the element wait kept for the engine in use.
+    void applyElementWait();
     // Drives the given engine from now on, keeping the choice in the settings store.
     void selectBrowserEngine(BrowserEngine engine);
 

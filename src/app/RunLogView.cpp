@@ -14,7 +14,7 @@
 namespace {
 
 const QStringList kHeadings{QStringLiteral("Time"), QStringLiteral("Line"), QStringLiteral("Text"),
-                            QStringLiteral("Duration ms"), QStringLiteral("Page wait ms"),
+                            QStringLiteral("Duration ms"), QStringLiteral("Element wait ms"), QStringLiteral("Page wait ms"),
                             QStringLiteral("Address"), QStringLiteral("Outcome")};
 
 } // namespace
@@ -86,6 +86,16 @@ void RunLogView::pageCompleted()
     closeStoppedRun();
 }
 
+void RunLogView::elementWaitStarted(const ActionTarget &target, qint64 timeoutMs)
+{
+    m_recorder->elementWaitStarted(target, timeoutMs);
+}
+
+void RunLogView::elementWaitEnded(qint64 waitedMs, bool found)
+{
+    m_recorder->elementWaitEnded(waitedMs, found);
+}
+
 void RunLogView::closeStoppedRun()
 {
     if (m_runner.status() == RunStatus::Stopped)
@@ -122,6 +132,7 @@ void RunLogView::addRow(const LineRecord &record)
                             QString::number(record.line),
                             mask.apply(record.text),
                             QString::number(record.durationMs),
+                            QString::number(record.elementWaitMs),
                             QString::number(record.pageWaitMs),
                             mask.apply(record.address),
                             mask.apply(record.message.isEmpty() ? outcomeName(record.outcome)

@@ -34,6 +34,8 @@ public:
     void lineEnded() override;
     void lineFailed(const ScriptError &error, bool restarts) override;
     void pageCompleted() override;
+    void elementWaitStarted(const ActionTarget &target, qint64 timeoutMs) override;
+    void elementWaitEnded(qint64 waitedMs, bool found) override;
 
 protected:
     void showEvent(QShowEvent *event) override;

@@ -99,6 +99,14 @@ void RunView::refresh()
         m_editor.setRunLine(m_startedLine >= 0 ? m_startedLine : nextLine, RunLineState::WaitingForPage);
         m_runPanel.setText(QStringLiteral("Waiting for the text of line %1").arg((m_startedLine >= 0 ? m_startedLine : nextLine) + 1));
         return;
+    case RunStatus::WaitingForElement: {
+        const int waitingLine = m_startedLine >= 0 ? m_startedLine : nextLine;
+        m_editor.setRunLine(waitingLine, RunLineState::WaitingForPage);
+        const auto &wait = m_runner.elementWait();
+        m_runPanel.setText(wait ? elementWaitStatus(wait->target(), wait->timeoutMs(), waitingLine + 1)
+                                : QStringLiteral("Running"));
+        return;
+    }
     case RunStatus::Paused:
         m_editor.setRunLine(nextLine, RunLineState::Paused);
         m_runPanel.setText(QStringLiteral("Paused before line %1").arg(nextLine + 1));

@@ -6,4 +6,5 @@ Automation::Automation(Host &host, Browser &browser)
     , runner(state, host, connection, pageActions)
     , documentTools(connection, host, linkList)
 {
+    connection.setDocumentChanged([this] { runner.documentChanged(); });
 }

@@ -172,6 +172,12 @@ void BrowserConnection::navigationStarted(const QString &)
     m_state.waitingForPage = true;
 }
 
+void BrowserConnection::documentChanged()
+{
+    if (m_documentChanged)
+        m_documentChanged();
+}
+
 void BrowserConnection::documentCompleted(const QString &)
 {
     // Whatever the window shows now, the wait ends; CurrentDoc only ever holds an HTML page.

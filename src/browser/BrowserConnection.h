@@ -33,6 +33,9 @@ public:
     void navigationStarted(const QString &url) override;
     void documentCompleted(const QString &url) override;
     std::shared_ptr<BrowserWindow> newWindowRequested() override;
+    void documentChanged() override;
+    // Who hears that the attached window's document changed.
+    void setDocumentChanged(std::function<void()> documentChanged) { m_documentChanged = std::move(documentChanged); }
 
     [[nodiscard]] std::shared_ptr<BrowserWindow> attachedWindow() const { return m_attached; }
     // A page is on its way to the attached window: the window loads one, or a line waits for
@@ -54,6 +57,7 @@ private:
     RunState &m_state;
     std::function<void()> m_reset;
     std::function<void()> m_pageCompleted;
+    std::function<void()> m_documentChanged;
     std::shared_ptr<BrowserWindow> m_attached;
     std::shared_ptr<BrowserWindow> m_popup;
 };

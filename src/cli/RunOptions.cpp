@@ -1,5 +1,7 @@
 #include "cli/RunOptions.h"
 
+#include "engine/ElementWait.h"
+
 #include <QCommandLineParser>
 #include <QFile>
 #include <QFileInfo>
@@ -36,6 +38,11 @@ struct RunParser {
     QCommandLineOption tick{QStringLiteral("tick"), QStringLiteral("Milliseconds between lines (default 50; 0: as fast as the waits allow)."),
                             QStringLiteral("MS")};
     QCommandLineOption timeout{QStringLiteral("timeout"), QStringLiteral("Seconds the whole run may take (default 300)."), QStringLiteral("SECONDS")};
+    QCommandLineOption elementWait{QStringLiteral("element-wait"),
+                                   QStringLiteral("Seconds a line waits for the link, field, button or element it acts on to "
+                                                  "come and, on Chromium, to be shown and enabled (default 10 on chromium, 0 on "
+                                                  "builtin; 0: no wait)."),
+                                   QStringLiteral("SECONDS")};
     QCommandLineOption devtools{QStringLiteral("devtools"),
                                 QStringLiteral("A running Chromium to attach to, by its DevTools port or browser endpoint "
                                                "(implies --browser chromium; without it, NavRelay starts its own over a pipe)."),
@@ -107,7 +114,7 @@ struct RunParser {
     RunParser()
     {
         parser.setApplicationDescription(QStringLiteral("Runs a NavRelay script on the built-in engine or on Chromium."));
-        parser.addOptions({help, version, browser, variable, variableEnvironment, variableFile, tick, timeout, devtools, chromium,
+        parser.addOptions({help, version, browser, variable, variableEnvironment, variableFile, tick, timeout, elementWait, devtools, chromium,
                            isolated, show, verbose, strict, report, junit, evidence, record, recordPasswords, check,
                            jobs, shard, retries, data, dataColumn, htmlReport, trace});
         parser.addPositionalArgument(QStringLiteral("SCRIPT"), QStringLiteral("The script file, or - for standard input; "
@@ -185,6 +192,14 @@ QString readValues(const RunParser &run, RunOptions &options)
         if (!timeout)
             return QStringLiteral("--timeout takes seconds from 1: %1").arg(parser.value(run.timeout));
         options.timeoutSeconds = *timeout;
+    }
+    if (parser.isSet(run.elementWait)) {
+        const auto waitMs = elementWaitMs(parser.value(run.elementWait));
+        if (!waitMs)
+            return QStringLiteral("--element-wait takes seconds from 0 to %1: %2")
+                .arg(ElementWait::kMaxSeconds)
+                .arg(parser.value(run.elementWait));
+        options.elementWaitMs = *waitMs;
     }
     if (parser.isSet(run.devtools)) {
         const auto address = DevToolsAddress::parse(parser.value(run.devtools));
@@ -327,6 +342,7 @@ QJsonObject optionsRecord(const RunOptions &options)
                         options.browser == RunOptions::BrowserKind::Chromium ? QStringLiteral("chromium") : QStringLiteral("builtin")},
                        {QStringLiteral("tick_ms"), options.tickMs},
                        {QStringLiteral("timeout_s"), options.timeoutSeconds},
+                       {QStringLiteral("element_wait_ms"), elementWaitMsOf(options)},
                        {QStringLiteral("strict"), options.strict},
                        {QStringLiteral("show"), options.show},
                        {QStringLiteral("verbose"), options.verbose},
@@ -347,6 +363,13 @@ QJsonObject optionsRecord(const RunOptions &options)
     return record;
 }
 
+qint64 elementWaitMsOf(const RunOptions &options)
+{
+    if (options.elementWaitMs)
+        return *options.elementWaitMs;
+    return options.browser == RunOptions::BrowserKind::Chromium ? ElementWait::kChromiumDefaultMs : ElementWait::kBuiltinDefaultMs;
+}
+
 QString runUsage()
 {
     return QStringLiteral("usage: navrelay-run [options] SCRIPT|DIR... | --check SCRIPT... | --record FILE [URL] | --help | --version\n");
@@ -362,7 +385,8 @@ QString runHelp()
                          "     a line over 1 MB, 64 MB in all), a report file that cannot be written,\n"
                          "     \"$$$\" with no text and no terminal to ask, or no browser\n"
                          "  2  a script error or a failed assert, refute or waitfor halted the run, or\n"
-                         "     with --strict a failed lookup, a failed load or an HTTP status >= 400\n"
+                         "     with --strict a failed lookup (after the element wait), a failed load\n"
+                         "     or an HTTP status >= 400\n"
                          "  3  the run could not finish: parked on an empty line, still waiting,\n"
                          "     sleeping or running at --timeout, or stopped by SIGTERM, SIGINT or SIGHUP\n"
                          "  4  the run finished, but page loads failed (each is listed)\n"

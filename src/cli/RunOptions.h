@@ -20,6 +20,7 @@ struct RunOptions {
     QString variableSource; // where it came from, for the report: "--var", "--var-env NAME", "--var-file FILE"
     int tickMs = 50;
     int timeoutSeconds = 300;
+    std::optional<qint64> elementWaitMs; // how long a line waits for its element; unset: the browser's default
     std::optional<DevToolsAddress> devtools; // a browser the user started, to attach to
     QString chromiumPath;
     bool show = false;
@@ -53,6 +54,8 @@ struct ParsedOptions {
     QString error;
 };
 
+// The element wait a run on these options uses: the option's, or the browser's default.
+[[nodiscard]] qint64 elementWaitMsOf(const RunOptions &options);
 // Reads the arguments that follow the program's name.
 [[nodiscard]] ParsedOptions parseRunOptions(const QStringList &arguments);
 // What the options ask for, as a run's report records it: never the text of "$$$".

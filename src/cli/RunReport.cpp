@@ -82,6 +82,7 @@ void RunReport::write(const LineRecord &record)
                        {QStringLiteral("start_ms"), record.startMs},
                        {QStringLiteral("duration_ms"), record.durationMs},
                        {QStringLiteral("page_wait_ms"), record.pageWaitMs},
+                       {QStringLiteral("element_wait_ms"), record.elementWaitMs},
                        {QStringLiteral("address"), record.address},
                        {QStringLiteral("http_status"), record.httpStatus},
                        {QStringLiteral("outcome"), outcomeName(record.outcome)}};

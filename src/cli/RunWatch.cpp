@@ -61,8 +61,9 @@ RunEnd parked(const RunState &state)
     return {kUnfinished, QStringLiteral("line %1 \"\": the run stopped on an empty line (%1)").arg(line), line};
 }
 
-// What the run was doing when its time ran out: waiting for a page or a text, sleeping, or running on.
-RunEnd timedOut(const RunRecorder &recorder, int timeoutSeconds, RunStatus status)
+// What the run was doing when its time ran out: waiting for a page, a text or an element,
+// sleeping, or running on.
+RunEnd timedOut(const RunRecorder &recorder, int timeoutSeconds, RunStatus status, const ScriptRunner &runner)
 {
     const QString waited = QString::number(double(recorder.waitedMs()) / 1000.0, 'f', 1);
     QString doing;
@@ -70,6 +71,8 @@ RunEnd timedOut(const RunRecorder &recorder, int timeoutSeconds, RunStatus statu
         doing = QStringLiteral(": sleeping for %1 s").arg(waited);
     else if (status == RunStatus::WaitingForText)
         doing = QStringLiteral(": waiting for its text for %1 s").arg(waited);
+    else if (status == RunStatus::WaitingForElement && runner.elementWait())
+        doing = QStringLiteral(": waiting for %1 for %2 s").arg(describeTarget(runner.elementWait()->target()), waited);
     else if (status != RunStatus::Ready)
         doing = QStringLiteral(": waiting for a page for %1 s").arg(waited);
     const QString ending = QStringLiteral("the run did not finish within %1 s%2").arg(timeoutSeconds).arg(doing);
@@ -113,12 +116,13 @@ std::optional<RunEnd> runEnd(Automation &automation, const RunRecorder &recorder
     case RunStatus::WaitingForPage:
     case RunStatus::Sleeping:
     case RunStatus::WaitingForText:
+    case RunStatus::WaitingForElement:
     case RunStatus::Paused: // the terminal runner never pauses
     case RunStatus::Ready: break;
     }
     if (!limits.deadline.hasExpired())
         return std::nullopt;
-    return timedOut(recorder, limits.timeoutSeconds, status);
+    return timedOut(recorder, limits.timeoutSeconds, status, automation.runner);
 }
 
 // Looks at the run as soon as a line or a page may have ended it.

@@ -12,6 +12,7 @@
 #include "cli/StopSignals.h"
 #include "cli/TerminalHost.h"
 #include "cli/WindowParts.h"
+#include "engine/ElementWait.h"
 #include "engine/LoadWatch.h"
 #include "engine/RunRecorder.h"
 #include "engine/ScriptCheck.h"
@@ -116,6 +117,29 @@ void countFailedLoads(RunEnd &end, const QList<FailedLoad> &failures)
     end.line = failures.constFirst().line;
 }
 
+// Tells on standard error which line waits for which element, as the window's status does.
+class ElementWaitNotice final : public RunObserver {
+public:
+    ElementWaitNotice(const RunRecorder &recorder, const RunFiles &files) : m_recorder(recorder), m_files(files) {}
+
+    void lineStarted(qint16, const QString &) override {}
+    void lineEnded() override {}
+    void lineFailed(const ScriptError &, bool) override {}
+    void pageCompleted() override {}
+    void elementWaitStarted(const ActionTarget &target, qint64 timeoutMs) override
+    {
+        const auto &record = m_recorder.lastLine();
+        if (!record)
+            return;
+        printError(m_files.mask().apply(QStringLiteral("%1: waiting up to %2 s for %3")
+                                            .arg(lineLabel(*record), secondsText(timeoutMs), describeTarget(target))));
+    }
+
+private:
+    const RunRecorder &m_recorder;
+    const RunFiles &m_files;
+};
+
 // What a run has that outlives its browser.
 struct RunContext {
     const RunOptions &options;
@@ -139,8 +163,10 @@ int runAttached(const RunContext &run, Automation &automation, TerminalHost &hos
     LoadWatch loads(automation.connection, options.strict ? LoadWatch::Statuses::Fail : LoadWatch::Statuses::Pass,
                     [&](const FailedLoad &load) { recorder.loadFailed(load.reason, options.strict); });
     host.setLineLabel([&recorder] { return recorder.lineHalted() ? lineLabel(*recorder.lastLine()) : QString(); });
+    ElementWaitNotice waitNotice(recorder, files);
     automation.runner.addObserver(recorder);
     automation.runner.addObserver(loads);
+    automation.runner.addObserver(waitNotice);
     automation.runner.tickTimer().setInterval(options.tickMs);
     automation.runner.runScript(scriptText);
     files.setMask(SecretMask(automation.state.variableText));
@@ -148,6 +174,7 @@ int runAttached(const RunContext &run, Automation &automation, TerminalHost &hos
     // The run's time counts from its attached browser: starting Chromium takes what it takes.
     const QDeadlineTimer deadline{std::chrono::seconds(options.timeoutSeconds)};
     RunEnd end = waitForRun(automation, recorder, loads, {deadline, options.timeoutSeconds, &run.stopSignals, options.strict});
+    automation.runner.removeObserver(waitNotice);
     automation.runner.removeObserver(loads);
     automation.runner.removeObserver(recorder);
     host.setLineLabel({});
@@ -173,6 +200,7 @@ int runOnBrowser(const RunContext &run, const QString &scriptText, bool canAskTe
                             QStringLiteral("no DevTools endpoint answers at %1").arg(options.devtools->displayText()));
     Automation automation(host, *browser);
     automation.state.strictLookups = options.strict;
+    automation.state.elementWaitMs = elementWaitMsOf(options);
     automation.connection.attachBrowser();
     if (!automation.connection.attachedWindow())
         return endBeforeRun(run.files, RunBadInput, QStringLiteral("no browser could be attached"));

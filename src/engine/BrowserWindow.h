@@ -19,6 +19,9 @@ public:
     // The page asks for a new window: the returned window takes the page; null lets the browser
     // open a window of its own.
     virtual std::shared_ptr<BrowserWindow> newWindowRequested() = 0;
+    // The shown document changed after its load (its own script at work), as far as the
+    // backend tells: none does unless a line waits for an element.
+    virtual void documentChanged() {}
 };
 
 // One browser window. Once the window has been closed (by Quit, the user or a dropped

@@ -13,6 +13,8 @@
 
 namespace {
 
+using Kind = ActionTarget::Kind;
+
 // The wait for the page starts after the action, unless the page completed while the action
 // ran: a backend whose calls wait in event loops may hear a whole quick load before it returns.
 void waitForPageAfter(RunState &state, const std::function<void()> &action)
@@ -38,50 +40,54 @@ void ScriptRunner::runTopLevelCommand(const QString &word)
         m_state.waitingForPage = true;
         m_browser.window().navigate(field(1));
     } else if (word == QLatin1String("clink")) {
-        m_state.waitingForPage = true;
-        m_page.clickLink(field(1));
+        actOnTarget({Kind::Link, field(1)}, [this, text = field(1)] {
+            m_state.waitingForPage = true;
+            m_page.clickLink(text);
+        });
     } else if (word == QLatin1String("fill")) {
-        m_page.fillByName(field(1), field(2));
+        actOnTarget({Kind::FieldByName, field(1)}, [this, name = field(1), value = field(2)] { m_page.fillByName(name, value); });
     } else if (word == QLatin1String("fillappend")) {
-        m_page.appendByName(field(1), field(2));
+        actOnTarget({Kind::FieldByName, field(1)}, [this, name = field(1), value = field(2)] { m_page.appendByName(name, value); });
     } else if (word == QLatin1String("clickbutton")) {
         // Only one or two parameters click; none or three and more do nothing.
-        if (parameterCount == 1)
-            m_page.clickButton(field(1), false);
-        else if (parameterCount == 2)
-            m_page.clickButton(field(1), toFlag(field(2)));
+        if (parameterCount == 1 || parameterCount == 2) {
+            const bool navigates = parameterCount == 2 && toFlag(field(2));
+            actOnTarget({Kind::Button, field(1)}, [this, value = field(1), navigates] { m_page.clickButton(value, navigates); });
+        }
     } else if (word == QLatin1String("clickbuttonbyname")) {
-        m_state.waitingForPage = true;
-        m_page.clickButtonByName(field(1));
+        actOnTarget({Kind::ElementByName, field(1)}, [this, name = field(1)] {
+            m_state.waitingForPage = true;
+            m_page.clickButtonByName(name);
+        });
     } else if (word == QLatin1String("clickitem")) {
-        if (parameterCount >= 2)
-            m_page.clickItem(toInt16(field(2)), field(1));
-        else
-            m_page.clickItem(toInt16(field(1)), QString());
+        const qint16 index = toInt16(field(parameterCount >= 2 ? 2 : 1));
+        const QString name = parameterCount >= 2 ? field(1) : QString();
+        actOnTarget({Kind::Item, name, index}, [this, index, name] { m_page.clickItem(index, name); });
     } else if (word == QLatin1String("sleep")) {
         if (const qint32 milliseconds = toInt32(field(1)); milliseconds > 0)
             startSleep(milliseconds);
     } else if (word == QLatin1String("back")) {
         m_browser.window().goBack();
     } else if (word == QLatin1String("clinknew")) {
-        m_page.clickLinkInNewWindow(field(1));
+        actOnTarget({Kind::Link, field(1)}, [this, text = field(1)] { m_page.clickLinkInNewWindow(text); });
     } else if (word == QLatin1String("clickclass")) {
         m_state.waitingForPage = true;
         m_page.clickByClass(field(1));
     } else if (word == QLatin1String("fillclass")) {
-        m_page.fillByClass(field(1), field(2));
+        actOnTarget({Kind::ElementByClass, field(1)}, [this, name = field(1), text = field(2)] { m_page.fillByClass(name, text); });
     } else if (word == QLatin1String("fillbyid")) {
-        m_page.fillById(field(1), field(2));
+        actOnTarget({Kind::FieldById, field(1)}, [this, id = field(1), value = field(2)] { m_page.fillById(id, value); });
     } else if (word == QLatin1String("fillappendbyid")) {
-        m_page.appendById(field(1), field(2));
+        actOnTarget({Kind::FieldById, field(1)}, [this, id = field(1), value = field(2)] { m_page.appendById(id, value); });
     } else if (word == QLatin1String("clickelementbyid")) {
-        m_page.clickElementById(field(1), toFlag(field(2)));
+        const bool navigates = toFlag(field(2));
+        actOnTarget({Kind::ElementById, field(1)}, [this, id = field(1), navigates] { m_page.clickElementById(id, navigates); });
     } else if (word == QLatin1String("goto")) {
         runTopLevelGoto();
     } else if (word == QLatin1String("clickelementbyname")) {
         m_page.clickElementByName(field(1), toFlag(field(2)));
     } else if (word == QLatin1String("clickinputimg")) {
-        m_page.clickImageInput(field(1));
+        actOnTarget({Kind::ImageInput, field(1)}, [this, source = field(1)] { m_page.clickImageInput(source); });
     } else if (word == QLatin1String("quitie")) {
         m_browser.window().quit();
     } else if (word == QLatin1String("stopie")) {
@@ -125,27 +131,28 @@ void ScriptRunner::executeCommand(const QString &command, const QString &paramet
     } else if (action == QLatin1String("nav")) {
         waitForPageAfter(m_state, [&] { m_browser.window().navigate(parameter); });
     } else if (action == QLatin1String("clink")) {
-        waitForPageAfter(m_state, [&] { m_page.clickLink(parameter); });
+        actOnTarget({Kind::Link, parameter}, [this, parameter] { waitForPageAfter(m_state, [&] { m_page.clickLink(parameter); }); });
     } else if (action == QLatin1String("fill")) {
         // The action has no value field of its own: the value is the line's sixth field.
         const QString value = m_state.params.size() > 5 ? m_state.params.at(5) : QString();
-        m_page.fillByName(parameter, value);
+        actOnTarget({Kind::FieldByName, parameter}, [this, parameter, value] { m_page.fillByName(parameter, value); });
     } else if (action == QLatin1String("clickbutton")) {
-        waitForPageAfter(m_state, [&] { m_page.clickButton(parameter, false); });
+        actOnTarget({Kind::Button, parameter},
+                    [this, parameter] { waitForPageAfter(m_state, [&] { m_page.clickButton(parameter, false); }); });
     } else if (action == QLatin1String("clickbuttonbyname")) {
-        waitForPageAfter(m_state, [&] { m_page.clickButtonByName(parameter); });
+        actOnTarget({Kind::ElementByName, parameter},
+                    [this, parameter] { waitForPageAfter(m_state, [&] { m_page.clickButtonByName(parameter); }); });
     } else if (action == QLatin1String("clickitem")) {
-        if (index != 0)
-            m_page.clickItem(index, parameter);
-        else
-            m_page.clickItem(toInt16(parameter), QString());
+        const qint16 position = index != 0 ? index : toInt16(parameter);
+        const QString name = index != 0 ? parameter : QString();
+        actOnTarget({Kind::Item, name, position}, [this, position, name] { m_page.clickItem(position, name); });
     } else if (action == QLatin1String("sleep")) {
         if (const qint32 milliseconds = toInt32(parameter); milliseconds > 0)
             startSleep(milliseconds);
     } else if (action == QLatin1String("back")) {
         m_browser.window().goBack();
     } else if (action == QLatin1String("clinknew")) {
-        m_page.clickLinkInNewWindow(parameter);
+        actOnTarget({Kind::Link, parameter}, [this, parameter] { m_page.clickLinkInNewWindow(parameter); });
     } else if (action == QLatin1String("stopscript")) {
         m_tickTimer.stop();
         m_state.currentLine = 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/ActionTarget.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -26,6 +28,9 @@ public:
     virtual void clickByClass(const QString &className) = 0;
     virtual void clickElementById(const QString &id, bool navigates) = 0;
     virtual void clickElementByName(const QString &name, bool navigates) = 0;
+
+    // Whether the target an action looks for is on the page now, and ready to be acted on.
+    [[nodiscard]] virtual TargetState targetState(const ActionTarget &target) = 0;
 
     // Hands the HTML inside the attached page's body to `read` piece by piece, in order, until
     // `read` returns false: the conditional lines search it and stop where they find their text.

@@ -59,6 +59,7 @@ void ScriptRunner::stopAtLineOne()
     if (std::exchange(m_sleeping, false))
         m_tickTimer.setInterval(m_paceBeforeSleep);
     endTextWait();
+    endElementWait();
     m_state.currentLine = 0;
     m_state.waitingForPage = false;
     m_state.executingLine = false;

@@ -3,6 +3,7 @@
 #include <QString>
 
 class ScriptError;
+struct ActionTarget;
 
 // What a runner tells of the lines it runs, for a run log or a report. Called on the runner's
 // thread, from inside its tick.
@@ -19,4 +20,8 @@ public:
     virtual void lineFailed(const ScriptError &error, bool restarts) = 0;
     // The browser completed a page.
     virtual void pageCompleted() = 0;
+    // The line waits for the element it acts on, for at most that long.
+    virtual void elementWaitStarted(const ActionTarget &, qint64 /*timeoutMs*/) {}
+    // The line's wait for its element is over after that long: the element came, or not.
+    virtual void elementWaitEnded(qint64 /*waitedMs*/, bool /*found*/) {}
 };

@@ -21,6 +21,7 @@ struct LineRecord {
     qint64 startMs = 0; // from the start of the run
     qint64 durationMs = 0; // running the line, its sleep included
     qint64 pageWaitMs = 0; // from the end of the line to the first page that came after it
+    qint64 elementWaitMs = 0; // waiting for the element the line acts on to come (part of durationMs)
     QString address; // the window's address once the line was done
     int httpStatus = 0; // of the page shown then; 0 when it did not come over HTTP
     LineOutcome outcome = LineOutcome::Ran;

@@ -44,6 +44,7 @@ void RunRecorder::lineStarted(qint16 index, const QString &text)
     m_running = true;
     m_ended = false;
     m_pageCame = false;
+    m_elementWaitStart.reset();
     ++m_linesRun;
 }
 
@@ -80,6 +81,18 @@ void RunRecorder::pageCompleted()
     }
 }
 
+void RunRecorder::elementWaitStarted(const ActionTarget &, qint64)
+{
+    m_elementWaitStart = elapsed();
+}
+
+void RunRecorder::elementWaitEnded(qint64 waitedMs, bool)
+{
+    m_elementWaitStart.reset();
+    if (m_line)
+        m_line->elementWaitMs = waitedMs;
+}
+
 void RunRecorder::loadFailed(const QString &reason, bool halted)
 {
     if (!m_line || !m_open)
@@ -100,6 +113,8 @@ RunSummary RunRecorder::finish(int exitStatus, const QString &message, bool last
     if (m_line && m_open && lastLineUnfinished) {
         if (m_running)
             m_line->durationMs = elapsed() - m_line->startMs;
+        if (m_elementWaitStart)
+            m_line->elementWaitMs = elapsed() - *m_elementWaitStart;
         m_line->outcome = LineOutcome::Unfinished;
         m_line->message = message;
     }

@@ -22,6 +22,8 @@ public:
     void lineEnded() override;
     void lineFailed(const ScriptError &error, bool restarts) override;
     void pageCompleted() override;
+    void elementWaitStarted(const ActionTarget &target, qint64 timeoutMs) override;
+    void elementWaitEnded(qint64 waitedMs, bool found) override;
 
     // The line running, waiting or sleeping now, or the last one that ran.
     [[nodiscard]] const std::optional<LineRecord> &lastLine() const { return m_line; }
@@ -52,6 +54,7 @@ private:
     qint64 m_endedAt = 0;   // when the line ended, from the start of the run
     bool m_ended = false;
     bool m_pageCame = false;
+    std::optional<qint64> m_elementWaitStart; // while the line waits for its element
     int m_linesRun = 0;
     quint64 m_pages = 0;
     quint64 m_pagesAtStatus = 0; // the page count when the HTTP status was last read

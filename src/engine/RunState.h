@@ -13,5 +13,6 @@ struct RunState {
     bool executingLine = false;
     bool exitWhenFinished = false;
     bool strictLookups = false; // an unknown word or a lookup that finds nothing halts the run
+    qint64 elementWaitMs = 0; // how long a line waits for the element it acts on to come
     quint64 pagesCompleted = 0; // page completions heard: tells an action whether its page came already
 };

@@ -42,6 +42,10 @@ void ScriptRunner::tick()
         lookForWaitedText();
         return;
     }
+    if (m_elementWait) {
+        lookForTarget();
+        return;
+    }
     if (m_state.waitingForPage) {
         idleThroughPageWait();
         watchPageWait();
@@ -64,7 +68,7 @@ void ScriptRunner::tick()
             throw ScriptError(SubscriptOutOfRange);
         notify([&](RunObserver &observer) { observer.lineStarted(m_state.currentLine, m_state.writtenLines.value(m_state.currentLine)); });
         executeLine();
-        if (!m_sleeping && !m_textWait)
+        if (!m_sleeping && !m_textWait && !m_elementWait)
             completeLine();
     } catch (const ScriptError &error) {
         trapError(error);
@@ -122,13 +126,19 @@ void ScriptRunner::watchPageWait()
 void ScriptRunner::pageCompleted()
 {
     restorePace();
-    if (m_textWait)
-        m_tickTimer.start(0); // the new page may hold the text: the next tick looks
+    if (m_textWait || m_elementWait)
+        m_tickTimer.start(0); // the new page may hold the text or the element: the next tick looks
     // An observer may ask the browser about the page and wait for its answer: no line runs
     // meanwhile, or the page asked about would be the next one's.
     m_hearingPage = true;
     notify([&](RunObserver &observer) { observer.pageCompleted(); });
     m_hearingPage = false;
+}
+
+void ScriptRunner::documentChanged()
+{
+    if (m_elementWait && !m_hearingPage)
+        m_tickTimer.start(0);
 }
 
 void ScriptRunner::restorePace()
@@ -215,6 +225,8 @@ RunStatus ScriptRunner::status() const
         return RunStatus::Sleeping;
     if (m_textWait)
         return RunStatus::WaitingForText;
+    if (m_elementWait)
+        return RunStatus::WaitingForElement;
     if (m_paused && m_stepsAllowed == 0 && !m_state.waitingForPage)
         return RunStatus::Paused;
     // The page a line asked for is still loading even when the next line is empty.

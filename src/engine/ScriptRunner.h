@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/ElementWait.h"
 #include "engine/RunState.h"
 #include "engine/TextWait.h"
 
@@ -17,7 +18,7 @@ class RunObserver;
 class ScriptError;
 
 // Where a run stands, as a host that watches it from outside sees it.
-enum class RunStatus { Stopped, Ready, WaitingForPage, Sleeping, WaitingForText, Parked, Halted, Paused };
+enum class RunStatus { Stopped, Ready, WaitingForPage, Sleeping, WaitingForText, WaitingForElement, Parked, Halted, Paused };
 
 // Runs a prepared script one line per tick of tickTimer, waiting for the browser between lines,
 // and holds the run controls (Run, Reset) that start and rewind it. The owner of the run state
@@ -56,6 +57,8 @@ public:
     // The browser finished a page: a run ticking every 0 ms that idled through the wait for it
     // ticks again at once.
     void pageCompleted();
+    // The page's document changed: a line waiting for its element looks again at once.
+    void documentChanged();
     // The observer hears of every line from now on, until it is removed.
     void addObserver(RunObserver &observer) { m_observers.push_back(&observer); }
     void removeObserver(RunObserver &observer) { std::erase(m_observers, &observer); }
@@ -63,6 +66,8 @@ public:
     [[nodiscard]] RunStatus status() const;
     [[nodiscard]] QTimer &tickTimer() { return m_tickTimer; }
     [[nodiscard]] RunState &state() { return m_state; }
+    // The wait of the line waiting for its element, if one does.
+    [[nodiscard]] const std::optional<ElementWait> &elementWait() const { return m_elementWait; }
 
 private:
     void executeLine();
@@ -92,6 +97,11 @@ private:
     void startTextWait(const QString &text, qint64 timeoutMs);
     void lookForWaitedText();
     void endTextWait();
+    // A line that acts on an element: the action runs at once when the element wait is 0 or the
+    // target is ready; else the line stays the running one until it is, or its time is up.
+    void actOnTarget(const ActionTarget &target, std::function<void()> action);
+    void lookForTarget();
+    void endElementWait();
     [[nodiscard]] ScriptError checkFailure(const QString &word, const QString &text, const QString &finding) const;
     template <typename Call>
     void notify(const Call &call)
@@ -119,6 +129,8 @@ private:
     bool m_sleeping = false;
     int m_paceBeforeSleep = kTickInterval;
     std::optional<TextWait> m_textWait;
+    std::optional<ElementWait> m_elementWait;
+    bool m_lookingForTarget = false;
     bool m_paused = false;
     int m_stepsAllowed = 0; // lines a paused run may still execute
     int m_passBreakpointAt = -1; // the breakpoint line a resumed or stepped run goes past once

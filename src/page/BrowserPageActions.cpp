@@ -25,6 +25,12 @@ void BrowserPageActions::readBodyHtml(const std::function<bool(QStringView)> &re
     readBodyHtmlOf(m_browser.window(), read);
 }
 
+TargetState BrowserPageActions::targetState(const ActionTarget &target)
+{
+    const auto document = ownDocument();
+    return asHtmlDocument(document).targetState(target);
+}
+
 void BrowserPageActions::lookupFailed(const QString &message) const
 {
     if (m_state.strictLookups)

@@ -34,6 +34,7 @@ public:
     void clickElementById(const QString &id, bool navigates) override;
     void clickElementByName(const QString &name, bool navigates) override;
 
+    TargetState targetState(const ActionTarget &target) override;
     void readBodyHtml(const std::function<bool(QStringView)> &read) override;
 
 private:

@@ -6,23 +6,9 @@
 #include "page/Document.h"
 #include "page/ElementSearch.h"
 
-#include <vector>
-
 namespace {
 
 const QString kSubmitImage = QStringLiteral("submit.gif");
-
-// The elements whose name or id is the text, as the document's "all" answers a name.
-std::vector<std::unique_ptr<Element>> namedItems(const Collection &all, const QString &name)
-{
-    std::vector<std::unique_ptr<Element>> found;
-    const int length = all.length();
-    for (int index = 0; index < length; ++index) {
-        if (auto element = all.item(index); element && hasNameOrId(*element, name))
-            found.push_back(std::move(element));
-    }
-    return found;
-}
 
 } // namespace
 
@@ -45,21 +31,20 @@ void BrowserPageActions::clickButton(const QString &value, bool navigates)
     const int length = controls->length();
     for (int index = 0; index < length && !match; ++index) {
         try {
-            auto element = controls->item(index);
-            if (!element)
-                continue;
-            const std::optional<QString> type = element->typeIfAny();
+            const std::optional<QString> type = controls->typeIfAnyAt(index);
             if (!type)
                 continue;
             if (*type == QLatin1String("submit")) {
                 m_state.waitingForPage = true;
-                if (element->value() == value) {
+                auto element = controls->item(index);
+                if (element && element->value() == value) {
                     m_state.waitingForPage = navigates;
                     match = std::move(element);
                 }
             } else if (*type == QLatin1String("button")) {
                 m_state.waitingForPage = navigates;
-                if (element->value() == value)
+                auto element = controls->item(index);
+                if (element && element->value() == value)
                     match = std::move(element);
             }
         } catch (const ScriptError &) {

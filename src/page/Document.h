@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/ActionTarget.h"
 #include "engine/ScriptError.h"
 
 #include <QString>
@@ -65,6 +66,14 @@ public:
     [[nodiscard]] virtual int length() const = 0;
     // The element at a 0-based position, or null past either end.
     [[nodiscard]] virtual std::unique_ptr<Element> item(int index) const = 0;
+    // Element::typeIfAny() of the element at the position (nothing past either end). A search
+    // through every element asks each: a backend that can read them all in one request does so
+    // at the first.
+    [[nodiscard]] virtual std::optional<QString> typeIfAnyAt(int index) const
+    {
+        const auto element = item(index);
+        return element ? element->typeIfAny() : std::nullopt;
+    }
 
     // The by-name requests the fill and click commands make of a whole collection. They act on
     // the collection's first element; a collection without elements has no such property (438).
@@ -98,6 +107,9 @@ public:
     // The first element with that id, or null.
     [[nodiscard]] virtual std::unique_ptr<Element> getElementById(const QString &id) const = 0;
     [[nodiscard]] virtual std::unique_ptr<Collection> getElementsByTagName(const QString &tagName) const = 0;
+    // Whether the element a page action looks for is here. An element found is ready, unless the
+    // backend can tell that it is hidden or disabled.
+    [[nodiscard]] virtual TargetState targetState(const ActionTarget &target) const;
     // An editing command ("FontName", "FontSize", "SelectAll") on the document's selection.
     virtual void execCommand(const QString &command, bool showUserInterface = false,
                              const QVariant &value = {}) = 0;

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 // The first element of the collection, in document order, that the test accepts; null when
 // none does. Failures of the test itself go to the caller.
@@ -36,4 +37,26 @@
 {
     const QString type = element.type();
     return (type == QLatin1String("submit") || type == QLatin1String("button")) && element.value() == caption;
+}
+
+// The elements whose name or id is the text, as the document's "all" answers a name.
+[[nodiscard]] inline std::vector<std::unique_ptr<Element>> namedItems(const Collection &all, const QString &name)
+{
+    std::vector<std::unique_ptr<Element>> found;
+    const int length = all.length();
+    for (int index = 0; index < length; ++index) {
+        if (auto element = all.item(index); element && hasNameOrId(*element, name))
+            found.push_back(std::move(element));
+    }
+    return found;
+}
+
+// Whether the element's class is the text; an element whose class cannot be read has none.
+[[nodiscard]] inline bool hasClass(Element &element, const QString &className)
+{
+    try {
+        return element.className() == className;
+    } catch (const ScriptError &) {
+        return false;
+    }
 }

@@ -38,13 +38,7 @@ void BrowserPageActions::fillByClass(const QString &className, const QString &te
     bool found = false;
     try {
         const auto all = refreshCurrentDoc().all();
-        const auto element = findFirst(*all, [&](Element &candidate) {
-            try {
-                return candidate.className() == className;
-            } catch (const ScriptError &) {
-                return false;
-            }
-        });
+        const auto element = findFirst(*all, [&](Element &candidate) { return hasClass(candidate, className); });
         found = element != nullptr;
         if (element)
             element->setInnerText(text);

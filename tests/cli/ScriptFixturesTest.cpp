@@ -32,6 +32,7 @@ struct Expectation {
     QStringList ignored; // requests a browser may or may not make again (history, caches)
     QStringList arguments;
     bool chromium = true;
+    bool builtin = true;
     QStringList reportLines; // "LINE COMMAND STATUS TARGET OUTCOME" for each record, in order
     QStringList junit;       // "TESTS FAILURES"
     QStringList evidence;    // "SUFFIX TEXT": the file SCRIPT.SUFFIX exists and holds the text
@@ -69,6 +70,8 @@ Expectation readExpectation(const QString &folder)
             expectation.arguments << value.split(QLatin1Char(' '), Qt::SkipEmptyParts);
         else if (key == QLatin1String("chromium"))
             expectation.chromium = value != QLatin1String("no");
+        else if (key == QLatin1String("builtin"))
+            expectation.builtin = value != QLatin1String("no");
         else if (key == QLatin1String("report"))
             expectation.reportLines << value;
         else if (key == QLatin1String("junit"))
@@ -266,6 +269,8 @@ TEST_P(ScriptFixture, RunsAsExpected)
     // Chromium goes before the server does: its open connections would hold the server's stop.
     TestServer server;
     std::optional<ChromiumForCase> chromium;
+    if (backend == Backend::Builtin && !expectation.builtin)
+        GTEST_SKIP() << "the case needs a page's own script: Chromium only";
     if (backend == Backend::Chromium) {
         if (!QFile::exists(kChromium))
             GTEST_SKIP() << "Chromium is not installed";

@@ -135,9 +135,14 @@ public:
     void clickElementById(const QString &id, bool navigate) override { record({QStringLiteral("clickElementById"), id, flag(navigate)}); }
     void clickElementByName(const QString &name, bool navigate) override { record({QStringLiteral("clickElementByName"), name, flag(navigate)}); }
 
+    TargetState targetState(const ActionTarget &target) override
+    {
+        return lookForTarget ? lookForTarget(target) : TargetState::Ready;
+    }
     void readBodyHtml(const std::function<bool(QStringView)> &read) override { readBodyHtmlOf(m_browser.window(), read); }
 
     QStringList calls;
+    std::function<TargetState(const ActionTarget &)> lookForTarget; // every target is ready without it
     int failWith = 0; // a non-zero error number makes the next call throw it
     std::function<void()> duringCall;
 

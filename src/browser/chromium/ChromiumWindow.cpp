@@ -11,6 +11,7 @@
 #include "engine/ScriptError.h"
 
 #include <QJsonArray>
+#include <QRandomGenerator>
 #include <QUrl>
 
 #include <algorithm>
@@ -34,6 +35,7 @@ QJsonObject frameTargetsAutoAttach()
 ChromiumWindow::ChromiumWindow(std::shared_ptr<PageSession> session)
     : m_session(std::move(session))
     , m_frames(m_session->targetId())
+    , m_changeBinding(QStringLiteral("navrelayChanged") + QString::number(QRandomGenerator::system()->generate64(), 36))
 {
 }
 
@@ -63,6 +65,7 @@ void ChromiumWindow::start(bool waitingForDebugger)
     m_session->post(QStringLiteral("Page.enable"));
     m_session->post(QStringLiteral("Page.setLifecycleEventsEnabled"), {{QStringLiteral("enabled"), true}});
     m_session->post(QStringLiteral("Runtime.enable"));
+    m_session->post(QStringLiteral("Runtime.addBinding"), {{QStringLiteral("name"), m_changeBinding}});
     m_session->post(QStringLiteral("Target.setAutoAttach"), frameTargetsAutoAttach());
     if (waitingForDebugger) {
         // A new page: it answers nothing until it runs, and the end of its empty first
@@ -136,6 +139,12 @@ void ChromiumWindow::handleEvent(const QString &sessionId, const QString &method
             .post(QStringLiteral("Page.handleJavaScriptDialog"),
                   {{QStringLiteral("accept"), true},
                    {QStringLiteral("promptText"), params.value(QStringLiteral("defaultPrompt")).toString()}});
+        return;
+    }
+    if (method == QLatin1String("Runtime.bindingCalled")
+        && params.value(QStringLiteral("name")).toString() == m_changeBinding) {
+        if (sessionId == m_session->sessionId())
+            deliverDocumentChange();
         return;
     }
     if (m_recording && sessionId == m_session->sessionId()) {
@@ -240,6 +249,23 @@ void ChromiumWindow::deliver(const std::vector<PageNotification> &notifications,
     }
 }
 
+void ChromiumWindow::deliverDocumentChange()
+{
+    QMetaObject::invokeMethod(
+        this,
+        [weak = weak_from_this()] {
+            const auto self = weak.lock();
+            if (!self || !self->m_sink || self->isClosed())
+                return;
+            try {
+                self->m_sink->documentChanged();
+            } catch (const std::exception &) {
+                // The handler's failure stays with it: it is called from the event loop.
+            }
+        },
+        Qt::QueuedConnection);
+}
+
 std::shared_ptr<BrowserWindow> ChromiumWindow::requestNewWindow()
 {
     if (!m_sink || isClosed())
@@ -327,6 +353,10 @@ void ChromiumWindow::goBack()
     const QJsonObject history = m_session->call(QStringLiteral("Page.getNavigationHistory"));
     const int current = history.value(QStringLiteral("currentIndex")).toInt();
     const QJsonArray entries = history.value(QStringLiteral("entries")).toArray();
+    // Chromium keeps the last kHistoryBound pages: a back from the first of a full history goes
+    // to a page it has dropped, and does nothing, as past the built-in engine's bound.
+    if (current == 0 && entries.size() >= kHistoryBound)
+        return;
     if (current <= 0 || current > entries.size())
         throw ScriptError(kUnspecifiedError, QStringLiteral("Unspecified error"));
     const int entryId = entries.at(current - 1).toObject().value(QStringLiteral("id")).toInt();
@@ -374,7 +404,7 @@ std::shared_ptr<Document> ChromiumWindow::document()
     }
     if (!context)
         return nullptr; // between two documents
-    return std::make_shared<RemoteDocument>(m_session, *context, documentKindOf(m_frames.mainFrameMimeType()));
+    return std::make_shared<RemoteDocument>(m_session, *context, documentKindOf(m_frames.mainFrameMimeType()), m_changeBinding);
 }
 
 QString ChromiumWindow::locationUrl() const

@@ -28,6 +28,8 @@ public:
     static constexpr int kNavigationStartTimeoutMs = 5000;
     // A new page settles its first, empty document before it is used, or for this long.
     static constexpr int kNewPageSettleTimeoutMs = 2000;
+    // The pages Chromium keeps in a window's history.
+    static constexpr int kHistoryBound = 50;
 
     explicit ChromiumWindow(std::shared_ptr<PageSession> session);
     ~ChromiumWindow() override;
@@ -102,6 +104,7 @@ private:
     void endNavigationStartWaits();
     void onStartReply();
     void deliver(const std::vector<PageNotification> &notifications, int startsBefore);
+    void deliverDocumentChange();
 
     std::shared_ptr<PageSession> m_session;
     std::vector<PageSession> m_frameSessions; // frames shown by other processes
@@ -117,6 +120,9 @@ private:
     QString m_lastWindowOpenUrl;
     QString m_navigationError; // what Chromium answered the last navigation asked of it with, if it failed
     QString m_statusText;
+    // The page calls this binding when its document changes while a line waits for an element:
+    // a name of this window's own, which the page's scripts do not know.
+    const QString m_changeBinding;
     bool m_toolBar = true;
     bool m_statusBar = true;
 };

@@ -60,6 +60,60 @@ inline constexpr char kDescendants[] = R"js(function(i) {
     return Array.from(e.getElementsByTagName('*'));
 })js";
 
+// Whether the element a page action looks for is here, searched as the action searches the
+// document: "missing", "hidden", "disabled" or "ready". A hidden input is never shown, and an
+// element clicked by its position may be any element at all: either is ready once it is there.
+// Short of ready, the page's next change calls the binding, once.
+inline constexpr char kTargetState[] = R"js(function(kind, text, index, binding) {
+    const text_ = v => v !== null && typeof v === 'object' && 'baseVal' in v ? String(v.baseVal) : String(v);
+    const prop = (e, name) => name in e ? text_(e[name]) : undefined;
+    const all = () => Array.from(document.getElementsByTagName('*'));
+    const find = {
+        link: () => Array.from(document.links).find(e => e.innerText === text),
+        fieldByName: () => document.getElementsByName(text)[0],
+        elementByName: () => document.getElementsByName(text)[0],
+        elementByClass: () => all().find(e => prop(e, 'className') === text),
+        fieldById: () => document.getElementById(text),
+        button: () => document.body && Array.from(document.body.getElementsByTagName('*')).find(e => {
+            const type = prop(e, 'type');
+            return (type === 'submit' || type === 'button') && prop(e, 'value') === text;
+        }),
+        item: () => (text === '' ? all() : all().filter(e => e.id === text || prop(e, 'name') === text))[index],
+        imageInput: () => Array.from(document.getElementsByTagName('INPUT')).find(e => e.src === text),
+        elementById: () => all().find(e => e.id === text),
+    };
+    const e = find[kind]();
+    let state = 'ready';
+    if (!e) state = 'missing';
+    else if (kind !== 'item' && !(e.tagName === 'INPUT' && e.type === 'hidden')) {
+        const shown = e.checkVisibility ? e.checkVisibility({ visibilityProperty: true }) : e.getClientRects().length > 0;
+        state = !shown ? 'hidden' : e.disabled === true ? 'disabled' : 'ready';
+    }
+    if (state !== 'ready' && typeof window[binding] === 'function') {
+        const key = Symbol.for(binding);
+        if (!document[key]) {
+            const watch = { armed: false, signal: window[binding] };
+            new MutationObserver(() => {
+                if (watch.armed) { watch.armed = false; watch.signal(''); }
+            }).observe(document, { subtree: true, childList: true, attributes: true, characterData: true });
+            document[key] = watch;
+        }
+        document[key].armed = true;
+    }
+    return state;
+})js";
+
+// The type property of every element of an array, as kGetProperty reads it; null for an element
+// without one.
+inline constexpr char kTypes[] = R"js(function() {
+    return this.map(e => {
+        if (!('type' in e)) return null;
+        let v = e.type;
+        if (v !== null && typeof v === 'object' && 'baseVal' in v) v = v.baseVal;
+        return v === undefined ? null : v === null ? '' : String(v);
+    });
+})js";
+
 inline constexpr char kLength[] = "function() { return this.length; }";
 
 } // namespace PageScripts

@@ -7,10 +7,31 @@
 
 #include <QJsonValue>
 
-RemoteDocument::RemoteDocument(std::shared_ptr<PageSession> session, int contextId, DocumentKind kind)
+namespace {
+
+QString targetKindName(ActionTarget::Kind kind)
+{
+    switch (kind) {
+    case ActionTarget::Kind::Link: return QStringLiteral("link");
+    case ActionTarget::Kind::FieldByName: return QStringLiteral("fieldByName");
+    case ActionTarget::Kind::ElementByClass: return QStringLiteral("elementByClass");
+    case ActionTarget::Kind::FieldById: return QStringLiteral("fieldById");
+    case ActionTarget::Kind::Button: return QStringLiteral("button");
+    case ActionTarget::Kind::ElementByName: return QStringLiteral("elementByName");
+    case ActionTarget::Kind::Item: return QStringLiteral("item");
+    case ActionTarget::Kind::ImageInput: return QStringLiteral("imageInput");
+    case ActionTarget::Kind::ElementById: return QStringLiteral("elementById");
+    }
+    return {};
+}
+
+} // namespace
+
+RemoteDocument::RemoteDocument(std::shared_ptr<PageSession> session, int contextId, DocumentKind kind, QString changeBinding)
     : m_session(std::move(session))
     , m_contextId(contextId)
     , m_kind(kind)
+    , m_changeBinding(std::move(changeBinding))
 {
 }
 
@@ -70,6 +91,21 @@ void RemoteDocument::execCommand(const QString &command, bool showUserInterface,
     (void)callRemoteFunction(*m_session, target, PageScripts::kExecCommand,
                              {remoteArgument(command), remoteArgument(showUserInterface), remoteArgument(valueArgument)},
                              RemoteCallOptions::byValue());
+}
+
+TargetState RemoteDocument::targetState(const ActionTarget &target) const
+{
+    RemoteTarget context;
+    context.contextId = m_contextId;
+    const QString state = callRemoteFunction(*m_session, context, PageScripts::kTargetState,
+                                             {remoteArgument(targetKindName(target.kind)), remoteArgument(target.text),
+                                              remoteArgument(int(target.index)), remoteArgument(m_changeBinding)},
+                                             RemoteCallOptions::byValue())
+                              .value(QStringLiteral("value"))
+                              .toString();
+    if (state == QLatin1String("ready"))
+        return TargetState::Ready;
+    return state == QLatin1String("missing") ? TargetState::Missing : TargetState::NotReady;
 }
 
 DocumentKind documentKindOf(const QString &mimeType)

@@ -13,7 +13,9 @@ class PageSession;
 // throws ScriptError(RemoteUnavailable).
 class RemoteDocument : public Document {
 public:
-    RemoteDocument(std::shared_ptr<PageSession> session, int contextId, DocumentKind kind);
+    // `changeBinding` names the binding through which the page tells of a change while a target
+    // is waited for.
+    RemoteDocument(std::shared_ptr<PageSession> session, int contextId, DocumentKind kind, QString changeBinding = {});
 
     DocumentKind kind() const override { return m_kind; }
     std::unique_ptr<Element> body() const override;
@@ -23,6 +25,8 @@ public:
     std::unique_ptr<Element> getElementById(const QString &id) const override;
     std::unique_ptr<Collection> getElementsByTagName(const QString &tagName) const override;
     void execCommand(const QString &command, bool showUserInterface = false, const QVariant &value = {}) override;
+    // One request to the page, whatever the target.
+    TargetState targetState(const ActionTarget &target) const override;
 
 private:
     [[nodiscard]] std::unique_ptr<Element> element(const char *function, const QJsonArray &arguments = {}) const;
@@ -31,6 +35,7 @@ private:
     std::shared_ptr<PageSession> m_session;
     int m_contextId;
     DocumentKind m_kind;
+    QString m_changeBinding;
 };
 
 // The kind of document a MIME type names: HTML for text/html and XHTML.

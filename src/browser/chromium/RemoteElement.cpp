@@ -87,6 +87,19 @@ std::unique_ptr<Element> RemoteCollection::item(int index) const
     return std::make_unique<RemoteElement>(m_array, index);
 }
 
+std::optional<QString> RemoteCollection::typeIfAnyAt(int index) const
+{
+    if (index < 0 || index >= m_length)
+        return std::nullopt;
+    if (!m_types) {
+        m_types = callRemoteFunction(*m_array.session, {m_array.objectId}, PageScripts::kTypes, {}, RemoteCallOptions::byValue())
+                      .value(QStringLiteral("value"))
+                      .toArray();
+    }
+    const QJsonValue type = m_types->at(index);
+    return type.isString() ? std::optional<QString>(type.toString()) : std::nullopt;
+}
+
 std::unique_ptr<Element> remoteElementFrom(const QJsonObject &result, const std::shared_ptr<PageSession> &session,
                                            const QString &group)
 {

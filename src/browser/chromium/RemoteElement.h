@@ -3,6 +3,8 @@
 #include "browser/chromium/RemoteCall.h"
 #include "page/Document.h"
 
+#include <QJsonArray>
+
 #include <memory>
 
 class PageSession;
@@ -55,10 +57,13 @@ public:
 
     int length() const override { return m_length; }
     std::unique_ptr<Element> item(int index) const override;
+    // The types of all the elements are read at the first request, in one.
+    std::optional<QString> typeIfAnyAt(int index) const override;
 
 private:
     RemoteHandle m_array;
     int m_length;
+    mutable std::optional<QJsonArray> m_types;
 };
 
 // The element a call returned, or null when it returned none. The call's objects were kept in
