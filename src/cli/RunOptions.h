@@ -22,6 +22,7 @@ struct RunOptions {
     int timeoutSeconds = 300;
     std::optional<DevToolsAddress> devtools; // a browser the user started, to attach to
     QString chromiumPath;
+    QString proxy; // the proxy every load goes through, as --proxy gives it; empty: the environment's
     bool show = false;
     bool verbose = false;
     bool strict = false;

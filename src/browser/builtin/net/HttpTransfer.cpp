@@ -80,6 +80,16 @@ void HttpTransfer::setUp(const HttpRequest &request)
     curl_easy_setopt(m_easy, CURLOPT_URL, QByteArray(origin + request.target).constData());
     curl_easy_setopt(m_easy, CURLOPT_REQUEST_TARGET, request.target.constData());
     curl_easy_setopt(m_easy, CURLOPT_PATH_AS_IS, 1L);
+    // Set even when empty: the environment's proxy is the settings' business, not curl's.
+    curl_easy_setopt(m_easy, CURLOPT_PROXY, request.proxy.constData());
+    if (!request.proxy.isEmpty()) {
+        curl_easy_setopt(m_easy, CURLOPT_PROXYAUTH, CURLAUTH_ANY);
+        // A proxy that forwards plain requests takes the whole address as their target.
+        const bool forwarded = request.url.scheme() == QLatin1String("http")
+            && (request.proxy.startsWith("http://") || request.proxy.startsWith("https://"));
+        if (forwarded)
+            curl_easy_setopt(m_easy, CURLOPT_REQUEST_TARGET, QByteArray(origin + request.target).constData());
+    }
     curl_easy_setopt(m_easy, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(m_easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(m_easy, CURLOPT_PRIVATE, this);
@@ -96,6 +106,9 @@ void HttpTransfer::setUp(const HttpRequest &request)
     curl_easy_setopt(m_easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
     curl_easy_setopt(m_easy, CURLOPT_MAXAGE_CONN, static_cast<long>(HttpClient::MaxIdle.count()));
     curl_easy_setopt(m_easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_2TLS));
+    // The system's folder of authorities stays trusted beside the file.
+    if (!request.authorities.isEmpty())
+        curl_easy_setopt(m_easy, CURLOPT_CAINFO, request.authorities.constData());
     if (!request.url.userName().isEmpty()) {
         curl_easy_setopt(m_easy, CURLOPT_USERNAME, request.url.userName(QUrl::FullyDecoded).toUtf8().constData());
         curl_easy_setopt(m_easy, CURLOPT_PASSWORD, request.url.password(QUrl::FullyDecoded).toUtf8().constData());
