@@ -16,6 +16,8 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION web)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Loaded at the first transfer rather than linked, so the shared-library scan does not see it.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcurl4 (>= 7.80)")
 # The built-in engine needs no browser; --browser chromium and the window's Chromium setting do.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS chromium)
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS bash-completion)

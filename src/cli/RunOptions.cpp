@@ -1,5 +1,6 @@
 #include "cli/RunOptions.h"
 
+#include "browser/builtin/net/ProxySettings.h"
 #include "engine/ElementWait.h"
 
 #include <QCommandLineParser>
@@ -49,6 +50,11 @@ struct RunParser {
                                 QStringLiteral("HOST:PORT|ws://...")};
     QCommandLineOption chromium{QStringLiteral("chromium"), QStringLiteral("The Chromium program NavRelay starts."),
                                 QStringLiteral("PATH")};
+    QCommandLineOption proxy{QStringLiteral("proxy"),
+                             QStringLiteral("The proxy every page goes through, on either browser: http://, https:// or "
+                                            "socks5://, with USER:PASSWORD@ when it asks for them (default: http_proxy, "
+                                            "https_proxy and no_proxy)."),
+                             QStringLiteral("URL")};
     QCommandLineOption isolated{QStringLiteral("isolated"),
                                 QStringLiteral("With --browser chromium: a Chromium of this run's own, on a temporary profile "
                                                "removed at exit, so parallel runs share nothing.")};
@@ -115,7 +121,7 @@ struct RunParser {
     {
         parser.setApplicationDescription(QStringLiteral("Runs a NavRelay script on the built-in engine or on Chromium."));
         parser.addOptions({help, version, browser, variable, variableEnvironment, variableFile, tick, timeout, elementWait, devtools, chromium,
-                           isolated, show, verbose, strict, report, junit, evidence, record, recordPasswords, check,
+                           proxy, isolated, show, verbose, strict, report, junit, evidence, record, recordPasswords, check,
                            jobs, shard, retries, data, dataColumn, htmlReport, trace});
         parser.addPositionalArgument(QStringLiteral("SCRIPT"), QStringLiteral("The script file, or - for standard input; "
                                                                                "several scripts or folders (their *.nrs "
@@ -211,6 +217,11 @@ QString readValues(const RunParser &run, RunOptions &options)
         options.browser = RunOptions::BrowserKind::Chromium;
     }
     options.chromiumPath = parser.value(run.chromium);
+    if (parser.isSet(run.proxy)) {
+        if (!ProxySettings::single(parser.value(run.proxy)))
+            return QStringLiteral("--proxy takes http://, https:// or socks5://HOST:PORT: %1").arg(parser.value(run.proxy));
+        options.proxy = parser.value(run.proxy);
+    }
     options.show = parser.isSet(run.show);
     options.verbose = parser.isSet(run.verbose);
     options.strict = parser.isSet(run.strict);

@@ -1,3 +1,4 @@
+#include "browser/builtin/net/ProxySettings.h"
 #include "cli/ScriptRun.h"
 
 #include "ProgramVersion.h"
@@ -32,12 +33,19 @@ std::unique_ptr<Browser> createBrowser(const RunOptions &options, const QString 
         ChromiumSettings settings;
         settings.address = options.devtools;
         settings.program = options.chromiumPath;
+        // Chromium takes no credentials on its command line: it asks for them.
+        if (!options.proxy.isEmpty()) {
+            const QString proxy = options.proxy.contains(QLatin1String("://")) ? options.proxy : QLatin1String("http://") + options.proxy;
+            settings.proxy = QUrl(proxy).adjusted(QUrl::RemoveUserInfo).toString();
+        }
         if (options.isolated)
             settings.profileFolder = isolatedProfile;
         return std::make_unique<ChromiumBrowser>(settings);
     }
     // The built-in engine runs in this process: it is open, on a blank page, before the attach.
     auto browser = std::make_unique<BuiltinBrowser>();
+    if (const auto proxy = ProxySettings::single(options.proxy))
+        browser->network().setProxy(*proxy);
     if (options.show && windowParts)
         windowParts->showBuiltinWindows(*browser);
     browser->startProgram();

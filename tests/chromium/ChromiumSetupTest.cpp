@@ -97,10 +97,12 @@ TEST(ChromiumLauncher, CommandLineFollowsTheEnvironment)
         LaunchEnvironment environment;
         QStringList extra;
     } cases[] = {
-        {{true, false}, {}},
-        {{true, true}, {QStringLiteral("--no-sandbox")}},
-        {{false, false}, {QStringLiteral("--headless=new")}},
-        {{false, true}, {QStringLiteral("--no-sandbox"), QStringLiteral("--headless=new")}},
+        {{true, false, {}}, {}},
+        {{true, true, {}}, {QStringLiteral("--no-sandbox")}},
+        {{false, false, {}}, {QStringLiteral("--headless=new")}},
+        {{false, true, {}}, {QStringLiteral("--no-sandbox"), QStringLiteral("--headless=new")}},
+        {{true, false, QStringLiteral("socks5://p.test:1080")},
+         {QStringLiteral("--proxy-server=socks5://p.test:1080"), QStringLiteral("--proxy-bypass-list=<-loopback>")}},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.extra.join(QLatin1Char(' ')).toStdString());

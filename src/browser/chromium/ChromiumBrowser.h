@@ -21,6 +21,7 @@ struct ChromiumSettings {
     std::optional<DevToolsAddress> address;
     QString program;       // the Chromium to start; empty: the first found on PATH
     QString profileFolder; // empty: NavRelay's own folder under the per-user data folder
+    QString proxy;         // the proxy a started Chromium goes through; empty: the environment's
 };
 
 // Chromium driven over its DevTools protocol: the page targets of the browser are the windows.

@@ -38,7 +38,7 @@ void makePrivateFolder(const QString &folder)
 
 LaunchEnvironment LaunchEnvironment::current()
 {
-    return {!qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"), ::geteuid() == 0};
+    return {!qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"), ::geteuid() == 0, {}};
 }
 
 QString findChromiumProgram(const QString &givenPath, const QStringList &searchPaths)
@@ -77,6 +77,9 @@ QStringList chromiumArguments(const QString &profileFolder, const LaunchEnvironm
     };
     if (environment.isRoot)
         arguments << QStringLiteral("--no-sandbox");
+    // Loopback addresses go through the proxy too, as they do on the built-in engine.
+    if (!environment.proxy.isEmpty())
+        arguments << QStringLiteral("--proxy-server=%1").arg(environment.proxy) << QStringLiteral("--proxy-bypass-list=<-loopback>");
     if (!environment.hasDisplay)
         arguments << QStringLiteral("--headless=new");
     arguments << QStringLiteral("about:blank");
@@ -96,20 +99,22 @@ std::optional<qint64> chromiumOfProfile(const QString &profileFolder)
     return ok && pid > 0 ? std::optional<qint64>(pid) : std::nullopt;
 }
 
-std::unique_ptr<LaunchedChromium> launchChromium(const QString &givenPath, const QString &profileFolder)
+std::unique_ptr<LaunchedChromium> launchChromium(const QString &givenPath, const QString &profileFolder, const QString &proxy)
 {
     const QString program = findChromiumProgram(givenPath);
     if (program.isEmpty())
         throw ScriptError(kFileNotFound, QStringLiteral("File not found"));
+    LaunchEnvironment environment = LaunchEnvironment::current();
+    environment.proxy = proxy;
     makePrivateFolder(profileFolder);
     ProfileLock lock(profileFolder);
     const auto owner = chromiumOfProfile(profileFolder);
     if (!lock.held() || (owner && processRuns(*owner))) {
         auto throwaway = std::make_unique<QTemporaryDir>(); // made readable by its owner only
         const QString folder = throwaway->path();
-        return std::make_unique<LaunchedChromium>(program, chromiumArguments(folder, LaunchEnvironment::current()),
+        return std::make_unique<LaunchedChromium>(program, chromiumArguments(folder, environment),
                                                   ProfileLock(), std::move(throwaway));
     }
-    return std::make_unique<LaunchedChromium>(program, chromiumArguments(profileFolder, LaunchEnvironment::current()),
+    return std::make_unique<LaunchedChromium>(program, chromiumArguments(profileFolder, environment),
                                               std::move(lock));
 }

@@ -12,6 +12,7 @@
 struct LaunchEnvironment {
     bool hasDisplay = false; // an X11 or Wayland display to open windows on
     bool isRoot = false;     // Chromium's sandbox refuses to run as root
+    QString proxy;           // the proxy pages go through; empty: the environment's
 
     [[nodiscard]] static LaunchEnvironment current();
 };
@@ -39,4 +40,5 @@ inline const QStringList kChromiumProgramNames = {QStringLiteral("chromium"), QS
 // Chromium runs on the profile, a new one would hand its command line to it and end: it gets a
 // throwaway profile instead. Throws ScriptError (53, "File not
 // found") when no Chromium program is found or it cannot be started.
-[[nodiscard]] std::unique_ptr<LaunchedChromium> launchChromium(const QString &givenPath, const QString &profileFolder);
+[[nodiscard]] std::unique_ptr<LaunchedChromium> launchChromium(const QString &givenPath, const QString &profileFolder,
+                                                               const QString &proxy = {});

@@ -1,10 +1,9 @@
 #include "browser/builtin/net/HttpClient.h"
 
+#include "browser/builtin/net/CurlLibrary.h"
 #include "browser/builtin/net/HttpTransfer.h"
 
 #include <QSocketNotifier>
-
-#include <mutex>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -15,12 +14,6 @@ namespace {
 
 // Connections kept for reuse, over all servers.
 constexpr long MaxKeptConnections = 32;
-
-void initialiseCurlOnce()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
 
 } // namespace
 
@@ -79,24 +72,24 @@ void HttpClient::add(HttpTransfer &transfer)
         openMulti();
     m_idleTimer.stop();
     m_transfers.insert(&transfer);
-    curl_multi_add_handle(m_multi, transfer.handle());
+    curl().multiAddHandle(m_multi, transfer.handle());
 }
 
 void HttpClient::remove(HttpTransfer &transfer)
 {
     if (m_transfers.erase(&transfer) == 0)
         return;
-    curl_multi_remove_handle(m_multi, transfer.handle());
+    curl().multiRemoveHandle(m_multi, transfer.handle());
     if (m_transfers.empty())
         m_idleTimer.start();
 }
 
 void HttpClient::watchSockets(CURL *easy)
 {
-    curl_easy_setopt(easy, CURLOPT_OPENSOCKETFUNCTION, &HttpClient::openSocket);
-    curl_easy_setopt(easy, CURLOPT_OPENSOCKETDATA, this);
-    curl_easy_setopt(easy, CURLOPT_CLOSESOCKETFUNCTION, &HttpClient::closeSocket);
-    curl_easy_setopt(easy, CURLOPT_CLOSESOCKETDATA, this);
+    curl().easySetopt(easy, CURLOPT_OPENSOCKETFUNCTION, &HttpClient::openSocket);
+    curl().easySetopt(easy, CURLOPT_OPENSOCKETDATA, this);
+    curl().easySetopt(easy, CURLOPT_CLOSESOCKETFUNCTION, &HttpClient::closeSocket);
+    curl().easySetopt(easy, CURLOPT_CLOSESOCKETDATA, this);
 }
 
 curl_socket_t HttpClient::socketOnLocalPort(int port) const
@@ -161,7 +154,7 @@ void HttpClient::act(curl_socket_t socket, int events)
     if (!m_multi)
         return;
     int running = 0;
-    curl_multi_socket_action(m_multi, socket, events, &running);
+    curl().multiSocketAction(m_multi, socket, events, &running);
     takeEnded();
 }
 
@@ -171,14 +164,14 @@ void HttpClient::takeEnded()
     const QPointer<HttpClient> alive(this);
     int waiting = 0;
     while (alive && m_multi) {
-        const CURLMsg *message = curl_multi_info_read(m_multi, &waiting);
+        const CURLMsg *message = curl().multiInfoRead(m_multi, &waiting);
         if (!message)
             break;
         if (message->msg != CURLMSG_DONE)
             continue;
         const CURLcode result = message->data.result;
         HttpTransfer *transfer = nullptr;
-        curl_easy_getinfo(message->easy_handle, CURLINFO_PRIVATE, &transfer);
+        curl().easyGetinfo(message->easy_handle, CURLINFO_PRIVATE, &transfer);
         remove(*transfer);
         transfer->ended(result);
     }
@@ -186,13 +179,12 @@ void HttpClient::takeEnded()
 
 void HttpClient::openMulti()
 {
-    initialiseCurlOnce();
-    m_multi = curl_multi_init();
-    curl_multi_setopt(m_multi, CURLMOPT_SOCKETFUNCTION, &HttpClient::onSocket);
-    curl_multi_setopt(m_multi, CURLMOPT_SOCKETDATA, this);
-    curl_multi_setopt(m_multi, CURLMOPT_TIMERFUNCTION, &HttpClient::onTimer);
-    curl_multi_setopt(m_multi, CURLMOPT_TIMERDATA, this);
-    curl_multi_setopt(m_multi, CURLMOPT_MAXCONNECTS, MaxKeptConnections);
+    m_multi = curl().multiInit();
+    curl().multiSetopt(m_multi, CURLMOPT_SOCKETFUNCTION, &HttpClient::onSocket);
+    curl().multiSetopt(m_multi, CURLMOPT_SOCKETDATA, this);
+    curl().multiSetopt(m_multi, CURLMOPT_TIMERFUNCTION, &HttpClient::onTimer);
+    curl().multiSetopt(m_multi, CURLMOPT_TIMERDATA, this);
+    curl().multiSetopt(m_multi, CURLMOPT_MAXCONNECTS, MaxKeptConnections);
 }
 
 // Closes every kept connection; the next transfer opens the client again.
@@ -200,7 +192,7 @@ void HttpClient::closeMulti()
 {
     if (!m_multi || !m_transfers.empty())
         return;
-    curl_multi_cleanup(m_multi);
+    curl().multiCleanup(m_multi);
     m_multi = nullptr;
     m_watches.clear();
     m_timer.stop();

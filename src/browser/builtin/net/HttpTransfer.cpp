@@ -1,5 +1,6 @@
 #include "browser/builtin/net/HttpTransfer.h"
 
+#include "browser/builtin/net/CurlLibrary.h"
 #include "browser/builtin/net/HttpClient.h"
 
 #include <algorithm>
@@ -52,7 +53,7 @@ HttpTransfer::HttpTransfer(HttpClient &client, const HttpRequest &request, const
     : m_client(&client)
     , m_limits(limits)
     , m_receiver(receiver)
-    , m_easy(curl_easy_init())
+    , m_easy(curl().easyInit())
 {
     setUp(request);
     m_idle.setSingleShot(true);
@@ -69,51 +70,64 @@ HttpTransfer::HttpTransfer(HttpClient &client, const HttpRequest &request, const
 HttpTransfer::~HttpTransfer()
 {
     abandon();
-    curl_easy_cleanup(m_easy);
-    curl_slist_free_all(m_headerList);
+    curl().easyCleanup(m_easy);
+    curl().slistFreeAll(m_headerList);
 }
 
 void HttpTransfer::setUp(const HttpRequest &request)
 {
     const QByteArray origin =
         request.url.adjusted(QUrl::RemovePath | QUrl::RemoveQuery | QUrl::RemoveFragment | QUrl::RemoveUserInfo).toEncoded();
-    curl_easy_setopt(m_easy, CURLOPT_URL, QByteArray(origin + request.target).constData());
-    curl_easy_setopt(m_easy, CURLOPT_REQUEST_TARGET, request.target.constData());
-    curl_easy_setopt(m_easy, CURLOPT_PATH_AS_IS, 1L);
-    curl_easy_setopt(m_easy, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(m_easy, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(m_easy, CURLOPT_PRIVATE, this);
-    curl_easy_setopt(m_easy, CURLOPT_ERRORBUFFER, m_error);
-    curl_easy_setopt(m_easy, CURLOPT_HEADERFUNCTION, &HttpTransfer::onHeader);
-    curl_easy_setopt(m_easy, CURLOPT_HEADERDATA, this);
-    curl_easy_setopt(m_easy, CURLOPT_WRITEFUNCTION, &HttpTransfer::onBody);
-    curl_easy_setopt(m_easy, CURLOPT_WRITEDATA, this);
-    curl_easy_setopt(m_easy, CURLOPT_PREREQFUNCTION, &HttpTransfer::onRequestReady);
-    curl_easy_setopt(m_easy, CURLOPT_PREREQDATA, this);
+    curl().easySetopt(m_easy, CURLOPT_URL, QByteArray(origin + request.target).constData());
+    curl().easySetopt(m_easy, CURLOPT_REQUEST_TARGET, request.target.constData());
+    curl().easySetopt(m_easy, CURLOPT_PATH_AS_IS, 1L);
+    // Set even when empty: the environment's proxy is the settings' business, not curl's.
+    curl().easySetopt(m_easy, CURLOPT_PROXY, request.proxy.constData());
+    if (!request.proxy.isEmpty()) {
+        curl().easySetopt(m_easy, CURLOPT_PROXYAUTH, CURLAUTH_ANY);
+        // A proxy that forwards plain requests takes the whole address as their target.
+        const bool forwarded = request.url.scheme() == QLatin1String("http")
+            && (request.proxy.startsWith("http://") || request.proxy.startsWith("https://"));
+        if (forwarded)
+            curl().easySetopt(m_easy, CURLOPT_REQUEST_TARGET, QByteArray(origin + request.target).constData());
+    }
+    curl().easySetopt(m_easy, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl().easySetopt(m_easy, CURLOPT_NOSIGNAL, 1L);
+    curl().easySetopt(m_easy, CURLOPT_PRIVATE, this);
+    curl().easySetopt(m_easy, CURLOPT_ERRORBUFFER, m_error);
+    curl().easySetopt(m_easy, CURLOPT_HEADERFUNCTION, &HttpTransfer::onHeader);
+    curl().easySetopt(m_easy, CURLOPT_HEADERDATA, this);
+    curl().easySetopt(m_easy, CURLOPT_WRITEFUNCTION, &HttpTransfer::onBody);
+    curl().easySetopt(m_easy, CURLOPT_WRITEDATA, this);
+    curl().easySetopt(m_easy, CURLOPT_PREREQFUNCTION, &HttpTransfer::onRequestReady);
+    curl().easySetopt(m_easy, CURLOPT_PREREQDATA, this);
     m_client->watchSockets(m_easy);
     // The engine decodes bodies itself, within its bound.
-    curl_easy_setopt(m_easy, CURLOPT_HTTP_CONTENT_DECODING, 0L);
-    curl_easy_setopt(m_easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
-    curl_easy_setopt(m_easy, CURLOPT_MAXAGE_CONN, static_cast<long>(HttpClient::MaxIdle.count()));
-    curl_easy_setopt(m_easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_2TLS));
+    curl().easySetopt(m_easy, CURLOPT_HTTP_CONTENT_DECODING, 0L);
+    curl().easySetopt(m_easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+    curl().easySetopt(m_easy, CURLOPT_MAXAGE_CONN, static_cast<long>(HttpClient::MaxIdle.count()));
+    curl().easySetopt(m_easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_2TLS));
+    // The system's folder of authorities stays trusted beside the file.
+    if (!request.authorities.isEmpty())
+        curl().easySetopt(m_easy, CURLOPT_CAINFO, request.authorities.constData());
     if (!request.url.userName().isEmpty()) {
-        curl_easy_setopt(m_easy, CURLOPT_USERNAME, request.url.userName(QUrl::FullyDecoded).toUtf8().constData());
-        curl_easy_setopt(m_easy, CURLOPT_PASSWORD, request.url.password(QUrl::FullyDecoded).toUtf8().constData());
-        curl_easy_setopt(m_easy, CURLOPT_HTTPAUTH, CURLAUTH_ANY);
+        curl().easySetopt(m_easy, CURLOPT_USERNAME, request.url.userName(QUrl::FullyDecoded).toUtf8().constData());
+        curl().easySetopt(m_easy, CURLOPT_PASSWORD, request.url.password(QUrl::FullyDecoded).toUtf8().constData());
+        curl().easySetopt(m_easy, CURLOPT_HTTPAUTH, CURLAUTH_ANY);
     }
     if (request.method == "HEAD") {
-        curl_easy_setopt(m_easy, CURLOPT_NOBODY, 1L);
+        curl().easySetopt(m_easy, CURLOPT_NOBODY, 1L);
     } else if (request.method != "GET" || !request.body.isEmpty()) {
-        curl_easy_setopt(m_easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.body.size()));
-        curl_easy_setopt(m_easy, CURLOPT_COPYPOSTFIELDS, request.body.constData());
+        curl().easySetopt(m_easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.body.size()));
+        curl().easySetopt(m_easy, CURLOPT_COPYPOSTFIELDS, request.body.constData());
         if (request.method != "POST")
-            curl_easy_setopt(m_easy, CURLOPT_CUSTOMREQUEST, request.method.constData());
+            curl().easySetopt(m_easy, CURLOPT_CUSTOMREQUEST, request.method.constData());
     }
     for (const auto &[name, value] : request.headers)
-        m_headerList = curl_slist_append(m_headerList, QByteArray(name + ": " + value).constData());
+        m_headerList = curl().slistAppend(m_headerList, QByteArray(name + ": " + value).constData());
     // The body goes with the request, as browsers send it, without waiting for a 100 Continue.
-    m_headerList = curl_slist_append(m_headerList, "Expect:");
-    curl_easy_setopt(m_easy, CURLOPT_HTTPHEADER, m_headerList);
+    m_headerList = curl().slistAppend(m_headerList, "Expect:");
+    curl().easySetopt(m_easy, CURLOPT_HTTPHEADER, m_headerList);
 }
 
 void HttpTransfer::start()
@@ -172,9 +186,9 @@ int HttpTransfer::onRequestReady(void *transfer, char *, char *, int, int localP
 bool HttpTransfer::holdsUnreadBytes(int localPort) const
 {
     long opened = 0;
-    curl_easy_getinfo(m_easy, CURLINFO_NUM_CONNECTS, &opened);
+    curl().easyGetinfo(m_easy, CURLINFO_NUM_CONNECTS, &opened);
     const char *scheme = nullptr;
-    curl_easy_getinfo(m_easy, CURLINFO_SCHEME, &scheme);
+    curl().easyGetinfo(m_easy, CURLINFO_SCHEME, &scheme);
     if (opened > 0 || !m_client || !scheme || QByteArrayView(scheme).compare("http", Qt::CaseInsensitive) != 0)
         return false;
     const curl_socket_t socket = m_client->socketOnLocalPort(localPort);
@@ -242,7 +256,7 @@ bool HttpTransfer::headerBlockEnded()
         return refuse({LoadFailureKind::InvalidResponse, QStringLiteral("conflicting Content-Length")});
     // Where the answer's end is in doubt, so is the start of what would follow on its connection.
     if (lengths.size() > 1 || (!lengths.isEmpty() && !m_answer.values("Transfer-Encoding").isEmpty()))
-        curl_easy_setopt(m_easy, CURLOPT_FORBID_REUSE, 1L);
+        curl().easySetopt(m_easy, CURLOPT_FORBID_REUSE, 1L);
     if (m_receiver.headersArrived(m_answer))
         return true;
     m_stopped = true;
@@ -267,7 +281,7 @@ void HttpTransfer::ended(CURLcode result)
     m_running = false;
     // Sent again on a connection of its own; the one it found goes, as it did not end cleanly.
     if (std::exchange(m_staleConnection, false)) {
-        curl_easy_setopt(m_easy, CURLOPT_FRESH_CONNECT, 1L);
+        curl().easySetopt(m_easy, CURLOPT_FRESH_CONNECT, 1L);
         start();
         return;
     }
@@ -280,7 +294,7 @@ void HttpTransfer::ended(CURLcode result)
 
 LoadFailure HttpTransfer::failureOf(CURLcode result) const
 {
-    const QString words = QString::fromUtf8(m_error[0] ? m_error : curl_easy_strerror(result));
+    const QString words = QString::fromUtf8(m_error[0] ? m_error : curl().easyStrerror(result));
     switch (result) {
     case CURLE_COULDNT_RESOLVE_HOST:
     case CURLE_COULDNT_RESOLVE_PROXY: return {LoadFailureKind::HostNotFound, words};
@@ -299,9 +313,9 @@ LoadFailure HttpTransfer::failureOf(CURLcode result) const
     }
     // Whatever breaks a secure connection before it is set up is a failed handshake to the user.
     curl_off_t secured = 0;
-    curl_easy_getinfo(m_easy, CURLINFO_APPCONNECT_TIME_T, &secured);
+    curl().easyGetinfo(m_easy, CURLINFO_APPCONNECT_TIME_T, &secured);
     const char *scheme = nullptr;
-    curl_easy_getinfo(m_easy, CURLINFO_SCHEME, &scheme);
+    curl().easyGetinfo(m_easy, CURLINFO_SCHEME, &scheme);
     if (secured == 0 && scheme && QByteArrayView(scheme).compare("https", Qt::CaseInsensitive) == 0)
         return {LoadFailureKind::SecureConnectionFailed, words};
     // Curl refuses a header line past its own bound before it is handed on.

@@ -26,6 +26,8 @@ struct HttpRequest {
     QByteArray method = "GET";
     QByteArray body;
     HttpHeaders headers; // as sent, with Host and Content-Length added
+    QByteArray proxy;    // the proxy's address, empty for a direct connection
+    QByteArray authorities; // a PEM file of certificate authorities trusted besides the system's
 };
 
 // The status and header fields of an answer, names as sent.

@@ -2,9 +2,10 @@
 
 #include "browser/builtin/net/CookieJar.h"
 #include "browser/builtin/net/HttpClient.h"
+#include "browser/builtin/net/ProxySettings.h"
 
 // Where a browser's loads go out, shared by its windows for the session: the HTTP client with
-// its kept connections, and the cookie jar.
+// its kept connections, the proxy it goes through and the cookie jar.
 class NetworkAccess {
 public:
     explicit NetworkAccess(std::chrono::milliseconds keptConnectionIdle = HttpClient::MaxIdle)
@@ -14,8 +15,15 @@ public:
 
     [[nodiscard]] HttpClient &client() { return m_client; }
     [[nodiscard]] CookieJar &cookies() { return m_cookies; }
+    [[nodiscard]] const ProxySettings &proxy() const { return m_proxy; }
+    void setProxy(const ProxySettings &proxy) { m_proxy = proxy; }
+    // Certificate authorities (a PEM file) trusted besides the system's, as a company's own.
+    [[nodiscard]] const QByteArray &extraAuthorities() const { return m_authorities; }
+    void trustAuthorities(const QString &pemFile) { m_authorities = pemFile.toLocal8Bit(); }
 
 private:
     HttpClient m_client;
     CookieJar m_cookies;
+    ProxySettings m_proxy = ProxySettings::fromEnvironment();
+    QByteArray m_authorities;
 };

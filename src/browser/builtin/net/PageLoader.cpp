@@ -124,7 +124,8 @@ void PageLoader::readData()
 void PageLoader::send(const NavigationRequest &request)
 {
     m_response.request = request;
-    HttpRequest http{request.url, requestTarget(request), request.method, request.body, requestHeadersFor(request)};
+    HttpRequest http{request.url, requestTarget(request), request.method, request.body, requestHeadersFor(request),
+                     m_network.proxy().proxyFor(request.url), m_network.extraAuthorities()};
     if (const QByteArray cookies = m_network.cookies().headerFor(request.url); !cookies.isEmpty())
         http.headers.append({"Cookie", cookies});
     if (request.url.scheme() == QLatin1String("http"))
