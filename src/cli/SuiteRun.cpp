@@ -28,6 +28,7 @@
 #include <deque>
 
 #include <sys/prctl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -134,7 +135,14 @@ private:
         process->setProcessEnvironment(environment);
         process->setStandardInputFile(QProcess::nullDevice());
         // A suite that dies (killed, or its output closed) takes its runs with it, each ending in order.
-        process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+        // One that died while this run was being started, before the request was made, is seen by its
+        // pid: the run then never starts.
+        const pid_t suite = ::getpid();
+        process->setChildProcessModifier([suite] {
+            ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+            if (::getppid() != suite)
+                ::_exit(3);
+        });
         auto *hung = new QTimer(process);
         hung->setSingleShot(true);
         QObject::connect(hung, &QTimer::timeout, process, &QProcess::kill);
