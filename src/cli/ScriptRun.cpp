@@ -37,6 +37,7 @@ std::unique_ptr<Browser> createBrowser(const RunOptions &options, const QString 
             const QString proxy = options.proxy.contains(QLatin1String("://")) ? options.proxy : QLatin1String("http://") + options.proxy;
             settings.proxy = QUrl(proxy).adjusted(QUrl::RemoveUserInfo).toString();
         }
+        settings.insecure = options.insecure;
         if (options.isolated)
             settings.profileFolder = isolatedProfile;
         return std::make_unique<ChromiumBrowser>(settings);
@@ -45,6 +46,8 @@ std::unique_ptr<Browser> createBrowser(const RunOptions &options, const QString 
     auto browser = std::make_unique<BuiltinBrowser>();
     if (const auto proxy = ProxySettings::single(options.proxy))
         browser->network().setProxy(*proxy);
+    if (options.insecure)
+        browser->network().skipCertificateChecks();
     if (options.show && windowParts)
         windowParts->showBuiltinWindows(*browser);
     browser->startProgram();
