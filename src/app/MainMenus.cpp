@@ -114,6 +114,7 @@ MainMenus::MainMenus(QMainWindow &window)
     auto *engines = new QActionGroup(engineMenu);
     engines->addAction(builtinEngineAction);
     engines->addAction(chromiumAction);
+    proxyAction = addItem(*settingsMenu, "proxyAction", QStringLiteral("&Proxy..."));
 
     helpMenu = addMenu(bar, "helpMenu", QStringLiteral("&Help"));
     commandsAction = addItem(*helpMenu, "commandsAction", QStringLiteral("&Commands"));

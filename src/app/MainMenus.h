@@ -59,6 +59,7 @@ struct MainMenus {
     QMenu *engineMenu;
     QAction *builtinEngineAction;
     QAction *chromiumAction;
+    QAction *proxyAction;
 
     QMenu *helpMenu;
     QAction *commandsAction;

@@ -8,6 +8,7 @@
 #include "app/HelpPages.h"
 #include "app/LinkListView.h"
 #include "app/MainMenus.h"
+#include "app/ProxyOptions.h"
 #include "app/RecordOptions.h"
 #include "app/RunLogView.h"
 #include "app/RunView.h"
@@ -94,7 +95,8 @@ MainWindow::MainWindow(MainWindowOptions options)
     m_menus = std::make_unique<MainMenus>(*this);
 
     m_host = std::make_unique<WindowHost>(*this, *m_panel1, [this] { showCommands(); }, [this] { closeAfterLastPage(); });
-    m_browser = std::make_unique<SelectableBrowser>(storedBrowserEngine(*m_settings), storedDevToolsAddress(*m_settings));
+    m_browser = std::make_unique<SelectableBrowser>(storedBrowserEngine(*m_settings), storedDevToolsAddress(*m_settings),
+                                                    storedProxy(*m_settings));
     m_automation = std::make_unique<Automation>(*m_host, *m_browser);
     m_automation->runner.tickTimer().setObjectName(QStringLiteral("tickTimer"));
     m_commands = std::make_unique<BrowserCommands>(m_automation->connection, *m_host);
@@ -263,6 +265,7 @@ void MainWindow::connectRecording()
     m_recording = std::make_unique<ScriptRecording>(*m_browser, *m_editor, *m_recordingPanel, *m_settings);
     connect(m_menus->recordAction, &QAction::toggled, this, [this](bool on) { m_recording->setRecording(on); });
     connect(m_menus->recordOptionsAction, &QAction::triggered, this, &MainWindow::showRecordOptions);
+    connect(m_menus->proxyAction, &QAction::triggered, this, &MainWindow::showProxyOptions);
 }
 
 void MainWindow::checkScriptText()
@@ -399,6 +402,14 @@ void MainWindow::showRecordOptions()
 {
     auto *dialog = new RecordOptionsDialog(*m_settings, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
+}
+
+void MainWindow::showProxyOptions()
+{
+    auto *dialog = new ProxyDialog(*m_settings, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &ProxyDialog::proxyChosen, this, [this](const QString &proxy) { m_browser->setProxy(proxy); });
     dialog->open();
 }
 

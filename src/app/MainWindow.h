@@ -68,6 +68,7 @@ public:
     void showUserGuide();
     void showAbout();
     void showRecordOptions();
+    void showProxyOptions();
     // Drives the given engine from now on, keeping the choice in the settings store.
     void selectBrowserEngine(BrowserEngine engine);
 

@@ -33,10 +33,8 @@ std::unique_ptr<Browser> createBrowser(const RunOptions &options, const QString 
         settings.address = options.devtools;
         settings.program = options.chromiumPath;
         // Chromium takes no credentials on its command line: it asks for them.
-        if (!options.proxy.isEmpty()) {
-            const QString proxy = options.proxy.contains(QLatin1String("://")) ? options.proxy : QLatin1String("http://") + options.proxy;
-            settings.proxy = QUrl(proxy).adjusted(QUrl::RemoveUserInfo).toString();
-        }
+        if (!options.proxy.isEmpty())
+            settings.proxy = ProxySettings::withoutCredentials(options.proxy);
         settings.insecure = options.insecure;
         if (options.isolated)
             settings.profileFolder = isolatedProfile;
