@@ -115,6 +115,7 @@ MainMenus::MainMenus(QMainWindow &window)
     engines->addAction(builtinEngineAction);
     engines->addAction(chromiumAction);
     elementWaitAction = addItem(*settingsMenu, "elementWaitAction", QStringLiteral("&Element Wait..."));
+    proxyAction = addItem(*settingsMenu, "proxyAction", QStringLiteral("&Proxy..."));
 
     helpMenu = addMenu(bar, "helpMenu", QStringLiteral("&Help"));
     commandsAction = addItem(*helpMenu, "commandsAction", QStringLiteral("&Commands"));

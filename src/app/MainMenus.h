@@ -60,6 +60,7 @@ struct MainMenus {
     QAction *elementWaitAction;
     QAction *builtinEngineAction;
     QAction *chromiumAction;
+    QAction *proxyAction;
 
     QMenu *helpMenu;
     QAction *commandsAction;

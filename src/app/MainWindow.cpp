@@ -9,6 +9,7 @@
 #include "app/LinkListView.h"
 #include "app/MainMenus.h"
 #include "app/ElementWaitSettings.h"
+#include "app/ProxyOptions.h"
 #include "app/RecordOptions.h"
 #include "app/RunLogView.h"
 #include "app/RunView.h"
@@ -95,7 +96,8 @@ MainWindow::MainWindow(MainWindowOptions options)
     m_menus = std::make_unique<MainMenus>(*this);
 
     m_host = std::make_unique<WindowHost>(*this, *m_panel1, [this] { showCommands(); }, [this] { closeAfterLastPage(); });
-    m_browser = std::make_unique<SelectableBrowser>(storedBrowserEngine(*m_settings), storedDevToolsAddress(*m_settings));
+    m_browser = std::make_unique<SelectableBrowser>(storedBrowserEngine(*m_settings), storedDevToolsAddress(*m_settings),
+                                                    storedProxy(*m_settings));
     m_automation = std::make_unique<Automation>(*m_host, *m_browser);
     m_automation->runner.tickTimer().setObjectName(QStringLiteral("tickTimer"));
     applyElementWait();
@@ -266,6 +268,7 @@ void MainWindow::connectRecording()
     m_recording = std::make_unique<ScriptRecording>(*m_browser, *m_editor, *m_recordingPanel, *m_settings);
     connect(m_menus->recordAction, &QAction::toggled, this, [this](bool on) { m_recording->setRecording(on); });
     connect(m_menus->recordOptionsAction, &QAction::triggered, this, &MainWindow::showRecordOptions);
+    connect(m_menus->proxyAction, &QAction::triggered, this, &MainWindow::showProxyOptions);
 }
 
 void MainWindow::checkScriptText()
@@ -416,6 +419,14 @@ void MainWindow::showElementWait()
 void MainWindow::applyElementWait()
 {
     m_automation->state.elementWaitMs = storedElementWaitMs(*m_settings, m_browser->engine());
+}
+
+void MainWindow::showProxyOptions()
+{
+    auto *dialog = new ProxyDialog(*m_settings, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &ProxyDialog::proxyChosen, this, [this](const QString &proxy) { m_browser->setProxy(proxy); });
+    dialog->open();
 }
 
 void MainWindow::selectBrowserEngine(BrowserEngine engine)

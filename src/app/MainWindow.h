@@ -71,6 +71,7 @@ public:
     void showElementWait();
     // The run takes the element wait kept for the engine in use.
     void applyElementWait();
+    void showProxyOptions();
     // Drives the given engine from now on, keeping the choice in the settings store.
     void selectBrowserEngine(BrowserEngine engine);
 

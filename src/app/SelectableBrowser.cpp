@@ -1,6 +1,7 @@
 #include "app/SelectableBrowser.h"
 
 #include "browser/builtin/BuiltinBrowser.h"
+#include "browser/builtin/net/ProxySettings.h"
 #include "browser/builtin/view/ShowBuiltinWindows.h"
 #include "browser/chromium/ChromiumBrowser.h"
 
@@ -13,6 +14,11 @@ const QString kBuiltinValue = QStringLiteral("builtin");
 const QString kChromiumValue = QStringLiteral("chromium");
 const QString kDevToolsKey = QStringLiteral("Browser/DevTools");
 
+ProxySettings proxySettings(const QString &proxy)
+{
+    return ProxySettings::single(proxy).value_or(ProxySettings::fromEnvironment());
+}
+
 } // namespace
 
 std::unique_ptr<Browser> SelectableBrowser::createBackend(BrowserEngine engine) const
@@ -20,9 +26,12 @@ std::unique_ptr<Browser> SelectableBrowser::createBackend(BrowserEngine engine) 
     if (engine == BrowserEngine::Chromium) {
         ChromiumSettings settings;
         settings.address = m_chromiumAddress;
+        if (!m_proxy.isEmpty())
+            settings.proxy = ProxySettings::withoutCredentials(m_proxy);
         return std::make_unique<ChromiumBrowser>(settings);
     }
     auto builtin = std::make_unique<BuiltinBrowser>();
+    builtin->network().setProxy(proxySettings(m_proxy));
     showBuiltinWindows(*builtin);
     // The engine is part of this program: it is open, on an empty page, before any attach, as
     // a browser the user had started would be.
@@ -48,9 +57,10 @@ std::optional<DevToolsAddress> storedDevToolsAddress(QSettings &settings)
     return value.isEmpty() ? std::nullopt : DevToolsAddress::parse(value);
 }
 
-SelectableBrowser::SelectableBrowser(BrowserEngine engine, std::optional<DevToolsAddress> chromiumAddress)
+SelectableBrowser::SelectableBrowser(BrowserEngine engine, std::optional<DevToolsAddress> chromiumAddress, QString proxy)
     : m_engine(engine)
     , m_chromiumAddress(std::move(chromiumAddress))
+    , m_proxy(std::move(proxy))
     , m_backend(createBackend(engine))
 {
 }
@@ -84,6 +94,13 @@ void SelectableBrowser::startProgram()
 void SelectableBrowser::activateWindow(const QString &title)
 {
     m_backend->activateWindow(title);
+}
+
+void SelectableBrowser::setProxy(const QString &proxy)
+{
+    m_proxy = proxy;
+    if (auto *builtin = dynamic_cast<BuiltinBrowser *>(m_backend.get()))
+        builtin->network().setProxy(proxySettings(m_proxy));
 }
 
 void SelectableBrowser::setPersonActions(PersonActions *receiver)

@@ -26,7 +26,9 @@ void storeBrowserEngine(QSettings &settings, BrowserEngine engine);
 class SelectableBrowser final : public Browser {
 public:
     // Chromium is attached at the address when there is one, else started by NavRelay.
-    explicit SelectableBrowser(BrowserEngine engine, std::optional<DevToolsAddress> chromiumAddress = std::nullopt);
+    // Pages go through the proxy (empty: the environment's).
+    explicit SelectableBrowser(BrowserEngine engine, std::optional<DevToolsAddress> chromiumAddress = std::nullopt,
+                               QString proxy = {});
     ~SelectableBrowser() override;
 
     [[nodiscard]] BrowserEngine engine() const { return m_engine; }
@@ -40,6 +42,9 @@ public:
     [[nodiscard]] std::shared_ptr<BrowserWindow> createWindow() override;
     void startProgram() override;
     void activateWindow(const QString &title) override;
+    // The built-in engine's next loads go through the proxy (empty: the environment's), and so
+    // does a Chromium started from now on.
+    void setProxy(const QString &proxy);
     // The receiver stays with the engine chosen next.
     void setPersonActions(PersonActions *receiver) override;
 
@@ -48,6 +53,7 @@ private:
 
     BrowserEngine m_engine;
     std::optional<DevToolsAddress> m_chromiumAddress;
+    QString m_proxy;
     std::unique_ptr<Browser> m_backend;
     PersonActions *m_personActions = nullptr;
 };

@@ -55,6 +55,9 @@ struct RunParser {
                                             "socks5://, with USER:PASSWORD@ when it asks for them (default: http_proxy, "
                                             "https_proxy and no_proxy)."),
                              QStringLiteral("URL")};
+    QCommandLineOption insecure{QStringLiteral("insecure"),
+                                QStringLiteral("Loads pages over TLS without checking the server's certificate, on either browser "
+                                               "(for a test server with a certificate of its own; never on a network you do not trust).")};
     QCommandLineOption isolated{QStringLiteral("isolated"),
                                 QStringLiteral("With --browser chromium: a Chromium of this run's own, on a temporary profile "
                                                "removed at exit, so parallel runs share nothing.")};
@@ -121,7 +124,7 @@ struct RunParser {
     {
         parser.setApplicationDescription(QStringLiteral("Runs a NavRelay script on the built-in engine or on Chromium."));
         parser.addOptions({help, version, browser, variable, variableEnvironment, variableFile, tick, timeout, elementWait, devtools, chromium,
-                           proxy, isolated, show, verbose, strict, report, junit, evidence, record, recordPasswords, check,
+                           proxy, insecure, isolated, show, verbose, strict, report, junit, evidence, record, recordPasswords, check,
                            jobs, shard, retries, data, dataColumn, htmlReport, trace});
         parser.addPositionalArgument(QStringLiteral("SCRIPT"), QStringLiteral("The script file, or - for standard input; "
                                                                                "several scripts or folders (their *.nrs "
@@ -222,6 +225,7 @@ QString readValues(const RunParser &run, RunOptions &options)
             return QStringLiteral("--proxy takes http://, https:// or socks5://HOST:PORT: %1").arg(parser.value(run.proxy));
         options.proxy = parser.value(run.proxy);
     }
+    options.insecure = parser.isSet(run.insecure);
     options.show = parser.isSet(run.show);
     options.verbose = parser.isSet(run.verbose);
     options.strict = parser.isSet(run.strict);
@@ -357,7 +361,8 @@ QJsonObject optionsRecord(const RunOptions &options)
                        {QStringLiteral("strict"), options.strict},
                        {QStringLiteral("show"), options.show},
                        {QStringLiteral("verbose"), options.verbose},
-                       {QStringLiteral("isolated"), options.isolated}};
+                       {QStringLiteral("isolated"), options.isolated},
+                       {QStringLiteral("insecure"), options.insecure}};
     if (!options.variableSource.isEmpty())
         record.insert(QStringLiteral("variable"), options.variableSource);
     if (options.devtools)

@@ -24,6 +24,7 @@ struct RunOptions {
     std::optional<DevToolsAddress> devtools; // a browser the user started, to attach to
     QString chromiumPath;
     QString proxy; // the proxy every load goes through, as --proxy gives it; empty: the environment's
+    bool insecure = false; // servers' certificates go unchecked
     bool show = false;
     bool verbose = false;
     bool strict = false;

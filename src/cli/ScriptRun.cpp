@@ -34,10 +34,9 @@ std::unique_ptr<Browser> createBrowser(const RunOptions &options, const QString 
         settings.address = options.devtools;
         settings.program = options.chromiumPath;
         // Chromium takes no credentials on its command line: it asks for them.
-        if (!options.proxy.isEmpty()) {
-            const QString proxy = options.proxy.contains(QLatin1String("://")) ? options.proxy : QLatin1String("http://") + options.proxy;
-            settings.proxy = QUrl(proxy).adjusted(QUrl::RemoveUserInfo).toString();
-        }
+        if (!options.proxy.isEmpty())
+            settings.proxy = ProxySettings::withoutCredentials(options.proxy);
+        settings.insecure = options.insecure;
         if (options.isolated)
             settings.profileFolder = isolatedProfile;
         return std::make_unique<ChromiumBrowser>(settings);
@@ -46,6 +45,8 @@ std::unique_ptr<Browser> createBrowser(const RunOptions &options, const QString 
     auto browser = std::make_unique<BuiltinBrowser>();
     if (const auto proxy = ProxySettings::single(options.proxy))
         browser->network().setProxy(*proxy);
+    if (options.insecure)
+        browser->network().skipCertificateChecks();
     if (options.show && windowParts)
         windowParts->showBuiltinWindows(*browser);
     browser->startProgram();

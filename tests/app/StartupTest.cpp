@@ -71,7 +71,7 @@ TEST_F(AppTest, MenusHaveTheirCaptionsOrderShortcutsChecksAndVisibility)
                       "pauseAction:&Pause|F6", "stepAction:S&tep|F8", "runFromCursorAction:Run &from Cursor|Ctrl+F5",
                       "toggleBreakpointAction:Toggle &Breakpoint|F9", "runLogAction:Run Lo&g|Ctrl+L", "-",
                       "recordAction:Re&cord", "recordOptionsAction:Record Opt&ions..."}},
-        {"settingsMenu", {"onTopAction:&On Top", "zoomMenu:&Zoom", "-", "engineMenu:&Browser", "elementWaitAction:&Element Wait..."}},
+        {"settingsMenu", {"onTopAction:&On Top", "zoomMenu:&Zoom", "-", "engineMenu:&Browser", "elementWaitAction:&Element Wait...", "proxyAction:&Proxy..."}},
         {"zoomMenu", {"selectionSize3Action:Selection size=&3|Shift+F1", "selectionSize4Action:Selection size=&4|Shift+F2",
                     "selectionSize5Action:Selection size=&5|Shift+F3", "-", "allSize3Action:&All size=3|Ctrl+F1",
                     "allSize4Action:A&ll size=4|Ctrl+F2", "allSize5Action:All &size=5|Ctrl+F3"}},

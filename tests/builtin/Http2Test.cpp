@@ -1,5 +1,6 @@
 // A page over HTTP/2 and TLS: nghttpd, which speaks nothing else, serves it with a certificate of
 // a certificate authority made for the test.
+#include "NghttpdServer.h"
 #include "QtPrinters.h"
 #include "QtWait.h"
 
@@ -9,8 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -39,16 +38,9 @@ bool makeCertificates(const QString &folder)
         && runs(openssl, {"x509", "-req", "-in", "server.csr", "-CA", "ca.pem", "-CAkey", "ca.key", "-CAcreateserial", "-out", "server.pem", "-days", "1", "-extfile", "server.ext"}, folder);
 }
 
-quint16 freePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost);
-    return probe.serverPort();
-}
-
 TEST(Http2, APageComesOverHttp2AndTlsVerifiedAgainstItsAuthority)
 {
-    if (!QFile::exists(QStringLiteral("/usr/sbin/nghttpd")))
+    if (!NghttpdServer::installed())
         GTEST_SKIP() << "nghttpd is not installed";
     QTemporaryDir folder;
     ASSERT_TRUE(makeCertificates(folder.path()));
@@ -58,18 +50,11 @@ TEST(Http2, APageComesOverHttp2AndTlsVerifiedAgainstItsAuthority)
     page.write("<p>over two</p>");
     page.close();
 
-    const quint16 port = freePort();
-    QProcess server;
-    server.start(QStringLiteral("/usr/sbin/nghttpd"), {"--address=127.0.0.1", "--htdocs=" + folder.filePath("site"), QString::number(port),
-                                                       folder.filePath("server.key"), folder.filePath("server.pem")});
-    ASSERT_TRUE(waitUntil([&] {
-        QTcpSocket probe;
-        probe.connectToHost(QHostAddress::LocalHost, port);
-        return probe.waitForConnected(200);
-    }, 10000));
+    const NghttpdServer server(folder.filePath("site"), folder.filePath("server.key"), folder.filePath("server.pem"));
+    ASSERT_TRUE(server.listening());
 
     NavigationRequest request;
-    request.url = QUrl(QStringLiteral("https://127.0.0.1:%1/page.html").arg(port));
+    request.url = QUrl(QStringLiteral("https://127.0.0.1:%1/page.html").arg(server.port()));
     const auto load = [&](NetworkAccess &network) {
         PageLoader loader(network, {}, request);
         bool finished = false;
@@ -89,8 +74,6 @@ TEST(Http2, APageComesOverHttp2AndTlsVerifiedAgainstItsAuthority)
     EXPECT_FALSE(response.failure) << response.failure.value_or(LoadFailure{}).detail.toStdString();
     EXPECT_EQ(response.httpStatus, 200);
     EXPECT_EQ(response.body, "<p>over two</p>");
-    server.kill();
-    server.waitForFinished();
 }
 
 } // namespace

@@ -103,6 +103,7 @@ TEST(ChromiumLauncher, CommandLineFollowsTheEnvironment)
         {{false, true, {}}, {QStringLiteral("--no-sandbox"), QStringLiteral("--headless=new")}},
         {{true, false, QStringLiteral("socks5://p.test:1080")},
          {QStringLiteral("--proxy-server=socks5://p.test:1080"), QStringLiteral("--proxy-bypass-list=<-loopback>")}},
+        {{true, false, {}, true}, {QStringLiteral("--ignore-certificate-errors")}},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.extra.join(QLatin1Char(' ')).toStdString());

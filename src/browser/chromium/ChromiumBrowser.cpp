@@ -344,7 +344,7 @@ void ChromiumBrowser::startProgram()
     if (m_endpoint)
         return;
     m_launched.reset(); // one that is gone or going lets go of the profile first
-    m_launched = launchChromium(m_settings.program, m_settings.profileFolder, m_settings.proxy);
+    m_launched = launchChromium(m_settings.program, m_settings.profileFolder, m_settings.proxy, m_settings.insecure);
 }
 
 void ChromiumBrowser::activateWindow(const QString &title)

@@ -22,6 +22,7 @@ struct ChromiumSettings {
     QString program;       // the Chromium to start; empty: the first found on PATH
     QString profileFolder; // empty: NavRelay's own folder under the per-user data folder
     QString proxy;         // the proxy a started Chromium goes through; empty: the environment's
+    bool insecure = false; // a started Chromium ignores certificate errors
 };
 
 // Chromium driven over its DevTools protocol: the page targets of the browser are the windows.

@@ -80,6 +80,8 @@ QStringList chromiumArguments(const QString &profileFolder, const LaunchEnvironm
     // Loopback addresses go through the proxy too, as they do on the built-in engine.
     if (!environment.proxy.isEmpty())
         arguments << QStringLiteral("--proxy-server=%1").arg(environment.proxy) << QStringLiteral("--proxy-bypass-list=<-loopback>");
+    if (environment.insecure)
+        arguments << QStringLiteral("--ignore-certificate-errors");
     if (!environment.hasDisplay)
         arguments << QStringLiteral("--headless=new");
     arguments << QStringLiteral("about:blank");
@@ -99,13 +101,15 @@ std::optional<qint64> chromiumOfProfile(const QString &profileFolder)
     return ok && pid > 0 ? std::optional<qint64>(pid) : std::nullopt;
 }
 
-std::unique_ptr<LaunchedChromium> launchChromium(const QString &givenPath, const QString &profileFolder, const QString &proxy)
+std::unique_ptr<LaunchedChromium> launchChromium(const QString &givenPath, const QString &profileFolder, const QString &proxy,
+                                                 bool insecure)
 {
     const QString program = findChromiumProgram(givenPath);
     if (program.isEmpty())
         throw ScriptError(kFileNotFound, QStringLiteral("File not found"));
     LaunchEnvironment environment = LaunchEnvironment::current();
     environment.proxy = proxy;
+    environment.insecure = insecure;
     makePrivateFolder(profileFolder);
     ProfileLock lock(profileFolder);
     const auto owner = chromiumOfProfile(profileFolder);

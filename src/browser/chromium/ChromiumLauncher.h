@@ -13,6 +13,7 @@ struct LaunchEnvironment {
     bool hasDisplay = false; // an X11 or Wayland display to open windows on
     bool isRoot = false;     // Chromium's sandbox refuses to run as root
     QString proxy;           // the proxy pages go through; empty: the environment's
+    bool insecure = false;   // certificate errors are ignored
 
     [[nodiscard]] static LaunchEnvironment current();
 };
@@ -41,4 +42,4 @@ inline const QStringList kChromiumProgramNames = {QStringLiteral("chromium"), QS
 // throwaway profile instead. Throws ScriptError (53, "File not
 // found") when no Chromium program is found or it cannot be started.
 [[nodiscard]] std::unique_ptr<LaunchedChromium> launchChromium(const QString &givenPath, const QString &profileFolder,
-                                                               const QString &proxy = {});
+                                                               const QString &proxy = {}, bool insecure = false);

@@ -110,6 +110,10 @@ void HttpTransfer::setUp(const HttpRequest &request)
     // The system's folder of authorities stays trusted beside the file.
     if (!request.authorities.isEmpty())
         curl().easySetopt(m_easy, CURLOPT_CAINFO, request.authorities.constData());
+    if (!request.verifyCertificates) {
+        curl().easySetopt(m_easy, CURLOPT_SSL_VERIFYPEER, 0L);
+        curl().easySetopt(m_easy, CURLOPT_SSL_VERIFYHOST, 0L);
+    }
     if (!request.url.userName().isEmpty()) {
         curl().easySetopt(m_easy, CURLOPT_USERNAME, request.url.userName(QUrl::FullyDecoded).toUtf8().constData());
         curl().easySetopt(m_easy, CURLOPT_PASSWORD, request.url.password(QUrl::FullyDecoded).toUtf8().constData());

@@ -28,6 +28,7 @@ struct HttpRequest {
     HttpHeaders headers; // as sent, with Host and Content-Length added
     QByteArray proxy;    // the proxy's address, empty for a direct connection
     QByteArray authorities; // a PEM file of certificate authorities trusted besides the system's
+    bool verifyCertificates = true; // false only where the user asked for it
 };
 
 // The status and header fields of an answer, names as sent.

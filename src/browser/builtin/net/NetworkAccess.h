@@ -20,10 +20,14 @@ public:
     // Certificate authorities (a PEM file) trusted besides the system's, as a company's own.
     [[nodiscard]] const QByteArray &extraAuthorities() const { return m_authorities; }
     void trustAuthorities(const QString &pemFile) { m_authorities = pemFile.toLocal8Bit(); }
+    // Whether servers' certificates are checked: always, but where the user turned it off.
+    [[nodiscard]] bool verifiesCertificates() const { return m_verifiesCertificates; }
+    void skipCertificateChecks() { m_verifiesCertificates = false; }
 
 private:
     HttpClient m_client;
     CookieJar m_cookies;
     ProxySettings m_proxy = ProxySettings::fromEnvironment();
     QByteArray m_authorities;
+    bool m_verifiesCertificates = true;
 };

@@ -125,7 +125,8 @@ void PageLoader::send(const NavigationRequest &request)
 {
     m_response.request = request;
     HttpRequest http{request.url, requestTarget(request), request.method, request.body, requestHeadersFor(request),
-                     m_network.proxy().proxyFor(request.url), m_network.extraAuthorities()};
+                     m_network.proxy().proxyFor(request.url), m_network.extraAuthorities(),
+                     m_network.verifiesCertificates()};
     if (const QByteArray cookies = m_network.cookies().headerFor(request.url); !cookies.isEmpty())
         http.headers.append({"Cookie", cookies});
     if (request.url.scheme() == QLatin1String("http"))

@@ -51,6 +51,13 @@ ProxySettings ProxySettings::fromEnvironment()
     return settings;
 }
 
+QString ProxySettings::withoutCredentials(const QString &proxy)
+{
+    const QString trimmed = proxy.trimmed();
+    const QUrl url(trimmed.contains(QLatin1String("://")) ? trimmed : QLatin1String("http://") + trimmed);
+    return url.adjusted(QUrl::RemoveUserInfo).toString();
+}
+
 std::optional<ProxySettings> ProxySettings::single(const QString &proxy, const QString &noProxy)
 {
     const std::optional<QByteArray> address = proxyAddress(proxy);

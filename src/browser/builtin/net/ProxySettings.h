@@ -16,6 +16,9 @@ public:
     // One proxy for every address but those `noProxy` lists: http://, https:// or socks5:// with
     // credentials if it asks for them; none when the text is no such address.
     static std::optional<ProxySettings> single(const QString &proxy, const QString &noProxy = {});
+    // A proxy's address with its scheme and without credentials, as Chromium's command line
+    // takes it: Chromium asks for credentials itself.
+    [[nodiscard]] static QString withoutCredentials(const QString &proxy);
 
     // The proxy for a request to `url`, empty for a direct connection.
     [[nodiscard]] QByteArray proxyFor(const QUrl &url) const;
