@@ -332,8 +332,9 @@ TEST(BuiltinWindowView, BadPagesNeitherCrashNorHoldTheWindowUp)
     ShownWindow shown;
     for (const char *path : {"/resources", "/many", "/deep"}) {
         ASSERT_TRUE(shown.load(server.url(path))) << path;
-        // Laid out once the window gets to it.
-        EXPECT_TRUE(waitUntil([&] { return !shown.rectOf("top").isEmpty(); }, 20000)) << path;
+        // Laid out once the window gets to it; on a slow build a layout past its time bound is given
+        // up for the page's plain text instead, which holds the window up no longer either.
+        EXPECT_TRUE(waitUntil([&] { return !shown.rectOf("top").isEmpty() || shown.page->shownAsPlainText(); }, 20000)) << path;
         if (QLatin1StringView(path) == QLatin1StringView("/many")) {
             EXPECT_TRUE(shown.rectOf("last").isEmpty()) << "a page of 100,000 elements is shown cut";
         }
