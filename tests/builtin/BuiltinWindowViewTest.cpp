@@ -23,7 +23,9 @@
 #include <QTest>
 #include <QToolBar>
 
+#include <algorithm>
 #include <atomic>
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -304,6 +306,118 @@ TEST(BuiltinWindowView, KeysAndMouseDoWhatABrowserWindowDoes)
     QTest::keyClick(view, Qt::Key_R, Qt::ControlModifier);
     ASSERT_TRUE(waitUntil([&] { return pageRequests() == pagesBefore + 3 && !shown.window->isBusy() && shown.page->isSettled(); }));
     EXPECT_EQ(sheetRequests, sheetsBefore + 3);
+}
+
+// Back and Forward step through the window's history by their buttons and keys; a new page ends
+// what Forward can reach.
+TEST(BuiltinWindowView, BackAndForwardStepThroughTheWindowsHistory)
+{
+    TestServer server;
+    for (const char *path : {"/a", "/b", "/c"})
+        server.page(path, std::string("<p>page ") + path + "</p>");
+    ShownWindow shown;
+    BuiltinWindowView *view = views().front();
+    QApplication::setActiveWindow(view);
+    auto *forward = view->findChild<QAction *>("forward");
+    ASSERT_TRUE(forward);
+    const auto arrivedAt = [&](const char *path) {
+        return waitUntil([&] { return shown.window->locationUrl() == server.url(path) && !shown.window->isBusy(); });
+    };
+    ASSERT_TRUE(shown.load(server.url("/a")));
+    ASSERT_TRUE(shown.load(server.url("/b")));
+    EXPECT_FALSE(forward->isEnabled()) << "nothing to go forward to";
+
+    view->findChild<QAction *>("back")->trigger();
+    ASSERT_TRUE(arrivedAt("/a"));
+    EXPECT_TRUE(forward->isEnabled());
+    forward->trigger();
+    ASSERT_TRUE(arrivedAt("/b"));
+    EXPECT_FALSE(forward->isEnabled());
+
+    QTest::keyClick(view, Qt::Key_Left, Qt::AltModifier);
+    ASSERT_TRUE(arrivedAt("/a"));
+    QTest::keyClick(view, Qt::Key_Right, Qt::AltModifier);
+    ASSERT_TRUE(arrivedAt("/b"));
+
+    QTest::keyClick(view, Qt::Key_Left, Qt::AltModifier);
+    ASSERT_TRUE(arrivedAt("/a"));
+    ASSERT_TRUE(shown.load(server.url("/c")));
+    EXPECT_FALSE(forward->isEnabled()) << "a new page drops the pages going back left";
+    QTest::keyClick(view, Qt::Key_Right, Qt::AltModifier);
+    shown.window->goForward();
+    spinEvents(200);
+    EXPECT_EQ(shown.window->locationUrl(), server.url("/c"));
+    shown.window->goBack();
+    ASSERT_TRUE(arrivedAt("/a"));
+}
+
+// A page and its three resources: a fresh style sheet, one that may not be kept and an image
+// with a validator. Going to it again asks only for what is not fresh; Reload asks for all of it.
+TEST(BuiltinWindowView, ReloadAsksEveryServerAgainPastWhatTheBrowserKeeps)
+{
+    TestServer server;
+    const auto serve = [&server](const std::string &path, const std::string &field, const std::string &value,
+                                 const std::string &body, const std::string &type) {
+        server.handle("GET", path, [=](const httplib::Request &request, httplib::Response &response) {
+            response.set_header(field, value);
+            if (field == "ETag" && request.get_header_value("If-None-Match") == value)
+                response.status = 304;
+            else
+                response.set_content(body, type);
+        });
+    };
+    serve("/fresh.css", "Cache-Control", "max-age=3600", "p { color: rgb(200, 0, 0) }", "text/css");
+    serve("/nostore.css", "Cache-Control", "no-store", "p { margin: 4px }", "text/css");
+    serve("/tagged.png", "ETag", "\"1\"", pngOf(QColor(0, 160, 0), QSize(8, 8)), "image/png");
+    server.page("/page", "<link rel=stylesheet href=/fresh.css><link rel=stylesheet href=/nostore.css>"
+                         "<p>page</p><img src=/tagged.png>");
+    server.page("/other", "<p>other</p>");
+    ShownWindow shown;
+    BuiltinWindowView *view = views().front();
+    QApplication::setActiveWindow(view);
+    size_t seen = 0;
+    // The requests since the last call, by path; each checked with the test given.
+    const auto requested = [&](const std::function<bool(const TestServer::Request &)> &each) {
+        const std::vector<TestServer::Request> all = server.pageRequests();
+        std::vector<std::string> paths;
+        for (size_t index = seen; index < all.size(); ++index) {
+            paths.push_back(all[index].path);
+            EXPECT_TRUE(each(all[index])) << all[index].path;
+        }
+        seen = all.size();
+        std::sort(paths.begin(), paths.end());
+        return paths;
+    };
+    const auto any = [](const TestServer::Request &) { return true; };
+    const auto settle = [&] { return waitUntil([&] { return !shown.window->isBusy() && shown.page->isSettled(); }); };
+
+    ASSERT_TRUE(shown.load(server.url("/page")));
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(requested(any), (std::vector<std::string>{"/fresh.css", "/nostore.css", "/page", "/tagged.png"}));
+    ASSERT_TRUE(shown.load(server.url("/other")));
+    ASSERT_TRUE(shown.load(server.url("/page")));
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(requested([](const TestServer::Request &request) {
+                  return request.path != "/tagged.png" || request.header("If-None-Match") == "\"1\"";
+              }),
+              (std::vector<std::string>{"/nostore.css", "/other", "/page", "/tagged.png"}));
+
+    const auto pastTheCache = [](const TestServer::Request &request) {
+        return request.header("Cache-Control") == "no-cache" && request.header("If-None-Match").empty();
+    };
+    const std::vector<std::string> everything{"/fresh.css", "/nostore.css", "/page", "/tagged.png"};
+    view->findChild<QAction *>("reload")->trigger();
+    ASSERT_TRUE(waitUntil([&] { return server.pageRequests().size() >= seen + 4; }));
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(requested(pastTheCache), everything);
+    QTest::keyClick(view, Qt::Key_F5);
+    ASSERT_TRUE(waitUntil([&] { return server.pageRequests().size() >= seen + 4; }));
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(requested(pastTheCache), everything);
+
+    // Reload keeps the page's place in history.
+    shown.window->goBack();
+    ASSERT_TRUE(waitUntil([&] { return shown.window->locationUrl() == server.url("/other") && !shown.window->isBusy(); }));
 }
 
 std::string repeated(const std::string &part, int times)

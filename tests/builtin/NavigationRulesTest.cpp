@@ -150,11 +150,14 @@ TEST(NavigationHistory, BackSteppingAndForwardTruncation)
     EXPECT_EQ(history.entry(1).method, "POST");
     EXPECT_TRUE(history.entry(1).body.isEmpty()) << "form bodies are not kept";
 
+    EXPECT_FALSE(history.forwardIndex());
     history.revisit(1, requestFor("http://a.test/2b"), nullptr);
     EXPECT_EQ(history.currentIndex(), 1);
     EXPECT_EQ(history.backIndex(), 0);
+    EXPECT_EQ(history.forwardIndex(), 2) << "what going back left";
     history.push(requestFor("http://a.test/4"), nullptr);
     EXPECT_EQ(history.size(), 3) << "the entry after the current one is dropped";
+    EXPECT_FALSE(history.forwardIndex());
     EXPECT_EQ(history.entry(2).url, QUrl("http://a.test/4"));
 }
 

@@ -73,8 +73,33 @@ void BuiltinWindow::goBack()
         return;
     if (!index)
         throw ScriptError(NoEarlierPage, QStringLiteral("Unspecified error"));
-    const NavigationRequest entry = m_history.entry(*index);
-    if (auto document = m_history.keptDocument(*index)) {
+    showHistoryEntry(*index);
+}
+
+void BuiltinWindow::goForward()
+{
+    ensureOpen();
+    if (const std::optional<int> index = m_history.forwardIndex())
+        showHistoryEntry(*index);
+}
+
+bool BuiltinWindow::canGoForward() const
+{
+    return !m_closed && m_history.forwardIndex().has_value();
+}
+
+void BuiltinWindow::reload()
+{
+    ensureOpen();
+    if (m_location.isEmpty())
+        return;
+    startLoad(typedNavigation(locationUrl()), m_history.currentIndex(), std::nullopt, nullptr, CacheUse::Reload);
+}
+
+void BuiltinWindow::showHistoryEntry(int index)
+{
+    const NavigationRequest entry = m_history.entry(index);
+    if (auto document = m_history.keptDocument(index)) {
         startLoad(entry, index, std::nullopt, std::move(document));
         return;
     }
@@ -214,6 +239,23 @@ void BuiltinWindow::goBackAsPerson()
         receiver->wentBack();
 }
 
+void BuiltinWindow::goForwardAsPerson()
+{
+    const std::optional<int> index = m_history.forwardIndex();
+    goForward();
+    // No line goes forward: the page it reaches is typed instead.
+    if (PersonActions *receiver = recording(); receiver && index)
+        receiver->addressTyped(addressText(m_history.entry(*index).url, m_history.entry(*index).wireTarget));
+}
+
+void BuiltinWindow::reloadAsPerson()
+{
+    const QString address = locationUrl();
+    reload();
+    if (PersonActions *receiver = recording(); receiver && !address.isEmpty())
+        receiver->addressTyped(address);
+}
+
 void BuiltinWindow::personClicking(dom::Element &element)
 {
     PersonActions *receiver = recording();
@@ -329,10 +371,11 @@ bool BuiltinWindow::opensNewWindow(const dom::Element &control) const
 }
 
 void BuiltinWindow::startLoad(const NavigationRequest &request, std::optional<int> historyIndex,
-                              const std::optional<LoadFailure> &failure, std::shared_ptr<Document> keptDocument)
+                              const std::optional<LoadFailure> &failure, std::shared_ptr<Document> keptDocument,
+                              CacheUse cacheUse)
 {
     m_build.reset();
-    m_loader.reset(new PageLoader(m_browser->network(), m_browser->limits(), request));
+    m_loader.reset(new PageLoader(m_browser->network(), m_browser->limits(), request, cacheUse));
     m_loadHistoryIndex = historyIndex;
     m_keptDocumentLoad = std::move(keptDocument);
     connect(m_loader.get(), &PageLoader::finished, this, &BuiltinWindow::onLoadFinished);

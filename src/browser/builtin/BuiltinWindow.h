@@ -3,6 +3,7 @@
 #include "engine/BrowserWindow.h"
 #include "browser/builtin/DocumentBuilder.h"
 #include "browser/builtin/net/LoadedResponse.h"
+#include "browser/builtin/net/HttpCache.h"
 #include "browser/builtin/NavigationHistory.h"
 #include "browser/builtin/dom/NavigationRequest.h"
 
@@ -39,6 +40,12 @@ public:
     // Throws ScriptError(-2147467259) when there is no earlier page; does nothing when the
     // earlier pages are past the history's bound.
     void goBack() override;
+    // The page going back left, loaded again (no script line goes forward); nothing when none.
+    void goForward();
+    [[nodiscard]] bool canGoForward() const;
+    // The shown page loaded again in its place in history, asking every server again past the
+    // browser's cache, as a browser's Reload does.
+    void reload();
     void stop() override;
     void quit() override;
 
@@ -65,6 +72,8 @@ public:
     // click before it acts, as it may lead away from the page its facts are read from.
     void navigateAsPerson(const QString &typedAddress);
     void goBackAsPerson();
+    void goForwardAsPerson();
+    void reloadAsPerson();
     void personClicking(dom::Element &element);
     // The field's value was changed by typing or a choice.
     void personChangedField(const dom::Element &field);
@@ -111,7 +120,8 @@ private:
     // A kept document is shown again without a request, through the same events as a load.
     void startLoad(const NavigationRequest &request, std::optional<int> historyIndex,
                    const std::optional<LoadFailure> &failure = std::nullopt,
-                   std::shared_ptr<Document> keptDocument = nullptr);
+                   std::shared_ptr<Document> keptDocument = nullptr, CacheUse cacheUse = CacheUse::Normal);
+    void showHistoryEntry(int index);
     void onLoadFinished();
     void buildDocument(const LoadedResponse &response, std::optional<int> historyIndex);
     void onDocumentBuilt(std::shared_ptr<Document> document, const NavigationRequest &request,

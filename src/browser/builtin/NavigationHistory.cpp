@@ -37,6 +37,13 @@ std::optional<int> NavigationHistory::backIndex() const
     return m_current - 1;
 }
 
+std::optional<int> NavigationHistory::forwardIndex() const
+{
+    if (m_current + 1 >= size())
+        return std::nullopt;
+    return m_current + 1;
+}
+
 NavigationHistory::Entry NavigationHistory::kept(const NavigationRequest &request, std::shared_ptr<Document> document,
                                                  int httpStatus)
 {
@@ -48,7 +55,7 @@ NavigationHistory::Entry NavigationHistory::kept(const NavigationRequest &reques
 
 void NavigationHistory::forgetDistantDocuments()
 {
-    // Nothing goes forward in history, so the pages after the current one are not needed either.
+    // The pages after the current one are loaded again on going forward: memory stays as small.
     for (int index = 0; index < size(); ++index) {
         if (index < m_current - m_maxKeptDocuments || index > m_current)
             m_entries[index].document.reset();

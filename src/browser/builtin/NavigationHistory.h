@@ -11,7 +11,9 @@ class Document;
 
 // A window's session history: the requests of the pages it has shown, oldest first, and the
 // documents of the current page and the few before it, kept to be shown again on going back.
-// Form bodies are not kept: a page that answered a form is never asked for again by history.
+// The pages after the current one are those going back left: going forward loads them again,
+// and a new page drops them. Form bodies are not kept: a page that answered a form is never
+// asked for again by history.
 class NavigationHistory {
 public:
     explicit NavigationHistory(int maxEntries = MaxHistoryEntries, int maxKeptDocuments = MaxKeptDocuments);
@@ -25,6 +27,8 @@ public:
 
     // The entry before the current one, if any.
     [[nodiscard]] std::optional<int> backIndex() const;
+    // The entry after the current one, if going back left one.
+    [[nodiscard]] std::optional<int> forwardIndex() const;
     [[nodiscard]] const NavigationRequest &entry(int index) const { return m_entries.at(index).request; }
     // The document the entry was left with, or null when it has to be loaded again.
     [[nodiscard]] std::shared_ptr<Document> keptDocument(int index) const { return m_entries.at(index).document; }

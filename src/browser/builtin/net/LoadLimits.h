@@ -23,6 +23,10 @@ inline constexpr int MaxKeptDocuments = 3;
 // A document takes several times its page's size in memory: bigger pages are not kept.
 inline constexpr qint64 MaxKeptPageBytes = 2 * 1024 * 1024;
 
+// The answers a browser keeps for its session (bodies as decoded); the least recently used go
+// first, and one answer takes at most a quarter of it.
+inline constexpr qint64 MaxCacheBytes = 64 * 1024 * 1024;
+
 // The bounds one load respects; tests narrow them to reach them quickly.
 struct LoadLimits {
     int maxRedirects = MaxRedirects;

@@ -1,11 +1,12 @@
 #pragma once
 
 #include "browser/builtin/net/CookieJar.h"
+#include "browser/builtin/net/HttpCache.h"
 #include "browser/builtin/net/HttpClient.h"
 #include "browser/builtin/net/ProxySettings.h"
 
 // Where a browser's loads go out, shared by its windows for the session: the HTTP client with
-// its kept connections, the proxy it goes through and the cookie jar.
+// its kept connections, the proxy it goes through, the cookie jar and the answers kept.
 class NetworkAccess {
 public:
     explicit NetworkAccess(std::chrono::milliseconds keptConnectionIdle = HttpClient::MaxIdle)
@@ -15,6 +16,7 @@ public:
 
     [[nodiscard]] HttpClient &client() { return m_client; }
     [[nodiscard]] CookieJar &cookies() { return m_cookies; }
+    [[nodiscard]] HttpCache &cache() { return m_cache; }
     [[nodiscard]] const ProxySettings &proxy() const { return m_proxy; }
     void setProxy(const ProxySettings &proxy) { m_proxy = proxy; }
     // Certificate authorities (a PEM file) trusted besides the system's, as a company's own.
@@ -27,6 +29,7 @@ public:
 private:
     HttpClient m_client;
     CookieJar m_cookies;
+    HttpCache m_cache;
     ProxySettings m_proxy = ProxySettings::fromEnvironment();
     QByteArray m_authorities;
     bool m_verifiesCertificates = true;

@@ -11,6 +11,7 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -19,14 +20,6 @@ namespace {
 [[nodiscard]] bool mayOpenLocalFile(const NavigationRequest &request)
 {
     return request.initiator.isEmpty() || addressKind(request.initiator) == AddressKind::File;
-}
-
-[[nodiscard]] QByteArray requestTarget(const NavigationRequest &request)
-{
-    if (!request.wireTarget.isEmpty())
-        return request.wireTarget;
-    const QByteArray target = request.url.toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority | QUrl::RemoveFragment);
-    return target.isEmpty() ? QByteArrayLiteral("/") : target;
 }
 
 // A failure of the answer itself, as opposed to a connection that ended early: what arrived
@@ -38,9 +31,10 @@ namespace {
 
 } // namespace
 
-PageLoader::PageLoader(NetworkAccess &network, const LoadLimits &limits, NavigationRequest request)
+PageLoader::PageLoader(NetworkAccess &network, const LoadLimits &limits, NavigationRequest request, CacheUse cacheUse)
     : m_network(network)
     , m_limits(limits)
+    , m_cacheUse(cacheUse)
 {
     m_response.request = std::move(request);
 }
@@ -131,14 +125,61 @@ void PageLoader::send(const NavigationRequest &request)
         http.headers.append({"Cookie", cookies});
     if (request.url.scheme() == QLatin1String("http"))
         http.headers.append({QByteArrayLiteral("Connection"), QByteArrayLiteral("keep-alive")});
+    if (answeredFromCache(http)) {
+        finishLater();
+        return;
+    }
+    m_sent = http;
+    m_times = {QDateTime::currentDateTimeUtc(), {}};
     m_transfer.reset(new HttpTransfer(m_network.client(), http, m_limits, *this));
     connect(m_transfer.get(), &HttpTransfer::requestSent, this, &PageLoader::requestSent);
     connect(m_transfer.get(), &HttpTransfer::finished, this, &PageLoader::onTransferFinished);
     m_transfer->start();
 }
 
+bool PageLoader::answeredFromCache(HttpRequest &http)
+{
+    HttpCache &cache = m_network.cache();
+    m_revalidated.reset();
+    if (http.method != "GET") {
+        cache.forget(http);
+        return false;
+    }
+    if (m_cacheUse == CacheUse::Reload) {
+        http.headers.append({QByteArrayLiteral("Cache-Control"), QByteArrayLiteral("no-cache")});
+        http.headers.append({QByteArrayLiteral("Pragma"), QByteArrayLiteral("no-cache")});
+        return false;
+    }
+    std::optional<StoredAnswer> stored = cache.find(http);
+    if (!stored)
+        return false;
+    if (freshness(stored->answer, stored->times, QDateTime::currentDateTimeUtc()) == Freshness::Fresh) {
+        takeStored(*stored);
+        return true;
+    }
+    if (const QByteArray tag = stored->answer.header("ETag"); !tag.isEmpty())
+        http.headers.append({QByteArrayLiteral("If-None-Match"), tag});
+    if (const QByteArray modified = stored->answer.header("Last-Modified"); !modified.isEmpty())
+        http.headers.append({QByteArrayLiteral("If-Modified-Since"), modified});
+    m_revalidated = std::move(stored);
+    return false;
+}
+
+// A kept answer counts against the load's bounds as one from the server does.
+void PageLoader::takeStored(const StoredAnswer &stored)
+{
+    if (stored.body.size() > m_limits.maxBodyBytes) {
+        m_response.failure = bodyTooLarge(m_limits.maxBodyBytes);
+        return;
+    }
+    m_response.body = stored.body;
+    m_response.httpStatus = stored.answer.status;
+    m_response.contentType = stored.answer.header("Content-Type");
+}
+
 bool PageLoader::headersArrived(const HttpAnswer &answer)
 {
+    m_times.received = QDateTime::currentDateTimeUtc();
     for (const QByteArray &cookie : answer.values("Set-Cookie"))
         m_network.cookies().store(cookie, m_response.request.url);
     m_response.body.clear();
@@ -199,6 +240,11 @@ void PageLoader::onTransferFinished()
     const std::optional<LoadFailure> failure = m_transfer->failure();
     releaseTransfer();
     const bool answered = answer.status >= 200;
+    if (answer.status == 304 && m_revalidated && !failure) {
+        takeStored(m_network.cache().refresh(m_sent, *std::exchange(m_revalidated, std::nullopt), answer, m_times));
+        finish();
+        return;
+    }
     if (answered && m_redirecting && (!failure || !refusesTheAnswer(*failure))) {
         followRedirect(answer.status, answer.header("Location"));
         return;
@@ -216,15 +262,17 @@ void PageLoader::onTransferFinished()
         fail(*failure);
         return;
     }
-    takeAnswer(answer);
+    takeAnswer(answer, !failure);
 }
 
-void PageLoader::takeAnswer(const HttpAnswer &answer)
+void PageLoader::takeAnswer(const HttpAnswer &answer, bool complete)
 {
     m_response.httpStatus = answer.status;
     m_response.contentType = answer.header("Content-Type");
     m_response.keepsDocument = answer.status == 204 || answer.status == 205;
-    m_response.noStore = answer.header("Cache-Control").toLower().contains("no-store");
+    m_response.noStore = cacheDirectives(answer.header("Cache-Control")).noStore;
+    if (complete && m_sent.method == "GET")
+        m_network.cache().store(m_sent, answer, m_response.body, m_times);
     finish();
 }
 

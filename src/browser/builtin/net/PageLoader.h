@@ -1,5 +1,6 @@
 #pragma once
 
+#include "browser/builtin/net/HttpCache.h"
 #include "browser/builtin/net/HttpTransfer.h"
 #include "browser/builtin/net/LoadLimits.h"
 #include "browser/builtin/net/LoadedResponse.h"
@@ -14,11 +15,14 @@ class ContentDecoder;
 class NetworkAccess;
 
 // One navigation's load: the request, the redirects it is sent on, and the answer, its headers
-// and body within their bounds. Failures end in a LoadFailure, never in an exception.
+// and body within their bounds. Failures end in a LoadFailure, never in an exception. A GET is
+// answered from the browser's cache while its kept answer is fresh, and asks the server whether
+// a stale one changed (If-None-Match, If-Modified-Since); a Reload sends Cache-Control: no-cache.
 class PageLoader final : public QObject, private HttpTransfer::Receiver {
     Q_OBJECT
 public:
-    PageLoader(NetworkAccess &network, const LoadLimits &limits, NavigationRequest request);
+    PageLoader(NetworkAccess &network, const LoadLimits &limits, NavigationRequest request,
+               CacheUse cacheUse = CacheUse::Normal);
     ~PageLoader() override;
 
     // Starts the load; finished() follows from the event loop, never from inside start().
@@ -48,11 +52,14 @@ private:
     void onFileRead();
     void readData();
     void send(const NavigationRequest &request);
+    // Sets the request's cache fields; true when the kept answer is used without a request.
+    [[nodiscard]] bool answeredFromCache(HttpRequest &http);
+    void takeStored(const StoredAnswer &stored);
     [[nodiscard]] bool headersArrived(const HttpAnswer &answer) override;
     [[nodiscard]] bool bodyArrived(QByteArrayView bytes) override;
     void appendPlain(QByteArrayView bytes);
     void onTransferFinished();
-    void takeAnswer(const HttpAnswer &answer);
+    void takeAnswer(const HttpAnswer &answer, bool complete);
     void followRedirect(int httpStatus, const QByteArray &location);
     void fail(const LoadFailure &failure);
     void finish();
@@ -61,7 +68,11 @@ private:
 
     NetworkAccess &m_network;
     const LoadLimits m_limits;
+    const CacheUse m_cacheUse;
     LoadedResponse m_response;
+    HttpRequest m_sent;                       // the last request that went out
+    ExchangeTimes m_times;                    // of that request
+    std::optional<StoredAnswer> m_revalidated; // the kept answer it asks about
     // It may be the one reporting: it goes from the event loop.
     std::unique_ptr<HttpTransfer, Later> m_transfer;
     std::unique_ptr<ContentDecoder> m_decoder; // null for a body taken as it comes

@@ -53,6 +53,14 @@ QByteArray refererHeader(const QUrl &referrer, const QUrl &target)
     return originOnly;
 }
 
+QByteArray requestTarget(const NavigationRequest &request)
+{
+    if (!request.wireTarget.isEmpty())
+        return request.wireTarget;
+    const QByteArray target = request.url.toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority | QUrl::RemoveFragment);
+    return target.isEmpty() ? QByteArrayLiteral("/") : target;
+}
+
 HttpHeaders requestHeadersFor(const NavigationRequest &request)
 {
     HttpHeaders headers{

@@ -17,6 +17,9 @@ inline constexpr char UserAgent[] = "NavRelay/2.5 (X11; Linux x86_64)";
 // document without a tuple origin (file, data, about).
 [[nodiscard]] QByteArray serialisedOrigin(const QUrl &url);
 
+// The request-target a navigation sends: its path and query as written, or as QUrl gives them.
+[[nodiscard]] QByteArray requestTarget(const NavigationRequest &request);
+
 // The header fields a browser sends on one hop of a navigation, but for Host, Cookie and
 // Content-Length.
 [[nodiscard]] HttpHeaders requestHeadersFor(const NavigationRequest &request);

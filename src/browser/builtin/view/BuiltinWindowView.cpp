@@ -29,6 +29,9 @@ BuiltinWindowView::BuiltinWindowView(const std::shared_ptr<BuiltinWindow> &windo
     QAction *back = m_toolBar->addAction(QStringLiteral("Back"), this, &BuiltinWindowView::goBack);
     back->setObjectName(QStringLiteral("back"));
     back->setShortcut(QKeySequence::Back);
+    m_forward = m_toolBar->addAction(QStringLiteral("Forward"), this, &BuiltinWindowView::goForward);
+    m_forward->setObjectName(QStringLiteral("forward"));
+    m_forward->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Right));
     QAction *reload = m_toolBar->addAction(QStringLiteral("Reload"), this, &BuiltinWindowView::reload);
     reload->setObjectName(QStringLiteral("reload"));
     reload->setShortcuts({QKeySequence::Refresh, QKeySequence(Qt::CTRL | Qt::Key_R)});
@@ -89,6 +92,7 @@ void BuiltinWindowView::showPage()
     if (!window || window->isClosed())
         return;
     setWindowTitle(window->title());
+    m_forward->setEnabled(window->canGoForward());
     m_address->setText(window->locationUrl());
     m_page->showDocument(window->document(), QUrl(window->locationUrl()));
 }
@@ -126,14 +130,26 @@ void BuiltinWindowView::goBack()
     }
 }
 
+void BuiltinWindowView::goForward()
+{
+    const auto window = m_window.lock();
+    if (!window || window->isClosed())
+        return;
+    try {
+        window->goForwardAsPerson();
+    } catch (const ScriptError &error) {
+        qWarning() << "Going forward failed:" << error.what();
+    }
+}
+
 void BuiltinWindowView::reload()
 {
     const auto window = m_window.lock();
     if (!window || window->isClosed() || window->locationUrl().isEmpty())
         return;
-    m_page->forgetResources();
+    m_page->reloadResources();
     try {
-        window->navigateAsPerson(window->locationUrl());
+        window->reloadAsPerson();
     } catch (const ScriptError &error) {
         qWarning() << "Reload failed:" << error.what();
     }

@@ -2,6 +2,7 @@
 
 #include "browser/builtin/BuiltinWindow.h"
 #include "browser/builtin/net/NavigationAddress.h"
+#include "browser/builtin/net/NetworkAccess.h"
 #include "browser/builtin/net/PageLoader.h"
 #include "browser/builtin/dom/EncodingSniffer.h"
 #include "browser/builtin/dom/TextCodec.h"
@@ -11,6 +12,7 @@
 #include <QImageReader>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -93,10 +95,21 @@ void PageResources::startPage(const QUrl &page, const QByteArray &pageEncoding)
     for (const QUrl &url : m_waiting)
         m_entries.remove(url);
     m_waiting.clear();
-    if (m_imageBytes > MaxKeptImageBytes) {
-        m_entries.removeIf([](const auto &entry) { return entry.value().kind == Kind::Image && entry.value().arrived; });
-        m_imageBytes = 0;
-    }
+    m_reloading = std::exchange(m_reloadNext, false);
+    forgetStale();
+}
+
+void PageResources::forgetStale()
+{
+    const bool tooManyImages = m_imageBytes > MaxKeptImageBytes;
+    m_entries.removeIf([this, tooManyImages](const auto &entry) {
+        const Entry &held = entry.value();
+        return held.arrived
+            && (m_reloading || !m_network.cache().holdsFresh(entry.key()) || (tooManyImages && held.kind == Kind::Image));
+    });
+    m_imageBytes = 0;
+    for (const Entry &entry : std::as_const(m_entries))
+        m_imageBytes += entry.kind == Kind::Image ? entry.bytes : 0;
 }
 
 std::optional<QString> PageResources::styleSheet(const QUrl &url)
@@ -144,12 +157,6 @@ bool PageResources::styleSheetsUnfinished() const
     });
 }
 
-void PageResources::forgetArrived()
-{
-    m_entries.removeIf([](const auto &entry) { return entry.value().arrived; });
-    m_imageBytes = 0;
-}
-
 QStringList PageResources::unfinished() const
 {
     QStringList addresses;
@@ -191,7 +198,8 @@ void PageResources::fetchNext()
         // An answer bigger than what is left of the page's budget is not read to its end.
         LoadLimits limits = m_limits;
         limits.maxBodyBytes = std::clamp<qint64>(budgetLeft(), 1, m_limits.maxBodyBytes);
-        auto loader = std::make_unique<PageLoader>(m_network, limits, request);
+        auto loader = std::make_unique<PageLoader>(m_network, limits, request,
+                                                   m_reloading ? CacheUse::Reload : CacheUse::Normal);
         PageLoader *started = loader.get();
         connect(started, &PageLoader::finished, this,
                 [this, started, address = request.url] { onFetched(started, address); });

@@ -20,9 +20,10 @@ class NetworkAccess;
 struct LoadedResponse;
 
 // The style sheets and images the shown page names, fetched through the browser's own network
-// access (its cookies, its limits) a few at a time, and kept for the pages that follow. A
-// resource is fetched the first time it is asked for; until it has arrived, or when it failed,
-// the page is drawn without it. A page and what it names share one budget, PageBudgetBytes:
+// access (its cookies, its limits, its cache) a few at a time. A resource is fetched the first
+// time the page asks for it; until it has arrived, or when it failed, the page is drawn without
+// it. A later page uses it as it was read (decoded) only while the browser's cache holds it
+// fresh: otherwise it is fetched again, and the cache asks its server whether it changed. A page and what it names share one budget, PageBudgetBytes:
 // a resource past it is skipped, and named in skipped().
 class PageResources final : public QObject {
     Q_OBJECT
@@ -35,8 +36,9 @@ public:
     // Starts a new page at this address (what resources are resolved against and sent as
     // referrer): fetches still waiting for the last page are dropped.
     void startPage(const QUrl &page, const QByteArray &pageEncoding);
-    // Forgets what has arrived, so that the page's next layout asks for it again.
-    void forgetArrived();
+    // The next page started fetches everything it names again from the servers, past the cache,
+    // as a browser's Reload does.
+    void reloadNextPage() { m_reloadNext = true; }
     // What the page's own text takes of its budget.
     void setPageBytes(qint64 bytes) { m_pageBytes = bytes; }
 
@@ -74,6 +76,8 @@ private:
     void fetchNext();
     void onFetched(PageLoader *loader, const QUrl &address);
     void take(Entry &entry, const LoadedResponse &response);
+    // Drops what earlier pages read that may not be used as it is any longer.
+    void forgetStale();
 
     NetworkAccess &m_network;
     const LoadLimits m_limits;
@@ -89,4 +93,6 @@ private:
     std::deque<QUrl> m_waiting;
     std::vector<std::unique_ptr<PageLoader>> m_loading;
     qint64 m_imageBytes = 0;
+    bool m_reloadNext = false;
+    bool m_reloading = false; // the page's fetches go past the cache
 };

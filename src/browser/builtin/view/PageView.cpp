@@ -223,9 +223,9 @@ QStringList PageView::skippedResources() const
     return m_resources->skipped();
 }
 
-void PageView::forgetResources()
+void PageView::reloadResources()
 {
-    m_resources->forgetArrived();
+    m_resources->reloadNextPage();
 }
 
 void PageView::copySelection()

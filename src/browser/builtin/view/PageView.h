@@ -59,8 +59,8 @@ public:
     [[nodiscard]] QStringList unfinishedResources() const;
     // The resources of the shown page skipped, its budget spent.
     [[nodiscard]] QStringList skippedResources() const;
-    // The style sheets and images are fetched again for the next page shown.
-    void forgetResources();
+    // The next page shown fetches its style sheets and images again from their servers.
+    void reloadResources();
     // Puts the text of the page's selection on the clipboard.
     void copySelection();
 
