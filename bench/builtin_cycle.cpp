@@ -1,5 +1,5 @@
-// How long the built-in browser takes from Navigate to a built document, and how fast its
-// loader reads a body over loopback HTTP.
+// How long the built-in browser takes from Navigate to a built document, how fast its loader
+// reads a body over loopback HTTP, and what an answer it keeps saves on loading it again.
 #include "browser/builtin/BuiltinBrowser.h"
 #include "browser/builtin/BuiltinWindow.h"
 #include "browser/builtin/net/NetworkAccess.h"
@@ -30,6 +30,17 @@ void spinUntil(const std::function<bool()> &done)
 {
     while (!done())
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+}
+
+// Loads the request and gives the size of the body it brought.
+qsizetype loadOnce(NetworkAccess &network, const NavigationRequest &request)
+{
+    PageLoader loader(network, LoadLimits{}, request);
+    bool finished = false;
+    QObject::connect(&loader, &PageLoader::finished, [&] { finished = true; });
+    loader.start();
+    spinUntil([&] { return finished; });
+    return loader.response().body.size();
 }
 
 void BM_NavigateToFilePage(benchmark::State &state)
@@ -68,16 +79,38 @@ void BM_LoadOverLoopback(benchmark::State &state)
     NetworkAccess network;
     NavigationRequest request;
     request.url = QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(server.serverPort()));
-    for (auto _ : state) {
-        PageLoader loader(network, LoadLimits{}, request);
-        bool finished = false;
-        QObject::connect(&loader, &PageLoader::finished, [&] { finished = true; });
-        loader.start();
-        spinUntil([&] { return finished; });
-        benchmark::DoNotOptimize(loader.response().body.size());
-    }
+    for (auto _ : state)
+        benchmark::DoNotOptimize(loadOnce(network, request));
     state.SetBytesProcessed(state.iterations() * body.size());
 }
 BENCHMARK(BM_LoadOverLoopback)->Arg(64)->Arg(8192)->Unit(benchmark::kMillisecond);
+
+// A 256 KB answer loaded again: 0 may not be kept (fetched whole), 1 has an ETag (asked about,
+// answered 304), 2 is fresh (no request).
+void BM_LoadKeptAnswer(benchmark::State &state)
+{
+    const QByteArray body(256 * 1024, 'x');
+    const QByteArray cacheField[] = {"Cache-Control: no-store", "ETag: \"1\"", "Cache-Control: max-age=3600"};
+    const QByteArray head = "HTTP/1.1 200 OK\r\nContent-Type: text/css\r\n" + cacheField[state.range(0)] + "\r\n";
+    const QByteArray whole = head + "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body;
+    const QByteArray unchanged = "HTTP/1.1 304 Not Modified\r\n" + cacheField[state.range(0)] + "\r\n\r\n";
+    QTcpServer server;
+    server.listen(QHostAddress::LocalHost);
+    int requests = 0;
+    QObject::connect(&server, &QTcpServer::newConnection, [&] {
+        while (QTcpSocket *socket = server.nextPendingConnection())
+            QObject::connect(socket, &QTcpSocket::readyRead, socket, [&, socket] {
+                ++requests;
+                socket->write(socket->readAll().contains("If-None-Match") ? unchanged : whole);
+            });
+    });
+    NetworkAccess network;
+    NavigationRequest request;
+    request.url = QUrl(QStringLiteral("http://127.0.0.1:%1/s.css").arg(server.serverPort()));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(loadOnce(network, request));
+    state.counters["requests"] = benchmark::Counter(requests, benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_LoadKeptAnswer)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
 
 } // namespace
