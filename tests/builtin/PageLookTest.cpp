@@ -125,6 +125,21 @@ TEST(PageLook, PresentationalAttributesAndClosedDetails)
     EXPECT_GT(countOf(details, Blue), 1000) << "open content is shown";
 }
 
+TEST(PageLook, VerticalMarginsCollapseThroughWrappersPaddedBoxesAndEmptyOnes)
+{
+    DrawnPages pages;
+    const QImage picture = pages.draw(
+        "<style>body { margin: 0 } div { height: 10px } .w { height: auto }"
+        "#a { margin-top: 30px; background: rgb(0, 0, 255) } #b { padding: 5px; margin-bottom: 20px; background: rgb(255, 0, 0) }"
+        "#c { margin: 20px 0 25px; background: rgb(0, 128, 0) } #d { margin-top: 10px; background: rgb(0, 0, 255) }</style>"
+        "<div class=w><div class=w><div id=a></div></div></div><div id=b></div>"
+        "<div class=w><div class=w><div id=c></div></div></div><div class=w style=\"margin: 15px 0\"></div><div id=d></div>");
+    const std::vector<std::pair<int, QRgb>> column = {{29, White}, {30, Blue},  {39, Blue},   {40, Red},  {59, Red},
+                                                      {79, White}, {80, Green}, {89, Green}, {114, White}, {115, Blue}};
+    for (const auto &[y, colour] : column)
+        EXPECT_EQ(picture.pixel(5, y), colour) << "at " << y;
+}
+
 // The rows of the picture with anything drawn in them.
 int inkedRows(const QImage &image)
 {
