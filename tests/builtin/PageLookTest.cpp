@@ -10,6 +10,7 @@
 #include "browser/builtin/view/PainterContainer.h"
 #include "browser/builtin/view/PageResources.h"
 
+#include <QFile>
 #include <QFontInfo>
 #include <QImage>
 #include <QScrollBar>
@@ -196,6 +197,33 @@ TEST(PageLook, ChecksStandOnTheBaselineAndShortPagesHaveNoScrollBar)
     pages.draw("<div style=\"height: 2000px\">tall</div>");
     EXPECT_TRUE(waitUntil([&] { return pages.view.verticalScrollBar()->isVisible(); }, 2000))
         << "a page longer than the window scrolls";
+}
+
+// The rightmost column with anything drawn in it.
+int rightOfInk(const QImage &image)
+{
+    for (int x = image.width() - 1; x >= 0; --x)
+        for (int y = 0; y < image.height(); ++y)
+            if (image.pixel(x, y) != White)
+                return x;
+    return -1;
+}
+
+TEST(PageLook, FontFacesLoadThroughThePageAndApplyByFamily)
+{
+    DrawnPages pages;
+    QFile font(QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf"));
+    ASSERT_TRUE(font.open(QIODevice::ReadOnly));
+    pages.server.page("/fonts/mono.ttf", font.readAll().toStdString(), "font/ttf");
+    pages.server.page("/css/face.css",
+                      "@font-face { font-family: 'Page Face'; src: url(missing.woff2) format('woff2'), url(../fonts/mono.ttf) }"
+                      "p { font-family: 'Page Face', serif; font-size: 20px }",
+                      "text/css");
+    const std::string text = "<p>iiiiiiiiii</p>";
+    const int plain = rightOfInk(pages.draw("<style>p { font-size: 20px }</style>" + text));
+    const int faced = rightOfInk(pages.draw("<link rel=stylesheet href=/css/face.css>" + text,
+                                            [plain](const QImage &picture) { return rightOfInk(picture) > plain + 40; }));
+    EXPECT_GT(faced, plain + 40) << "ten letters as wide as a fixed-width font draws them: " << plain << " " << faced;
 }
 
 TEST(PageLook, GenericFamiliesAreTheFontsOtherBrowsersUseHere)

@@ -19,7 +19,7 @@ class PageLoader;
 class NetworkAccess;
 struct LoadedResponse;
 
-// The style sheets and images the shown page names, fetched through the browser's own network
+// The style sheets, images and fonts the shown page names, fetched through the browser's own network
 // access (its cookies, its limits) a few at a time, and kept for the pages that follow. A
 // resource is fetched the first time it is asked for; until it has arrived, or when it failed,
 // the page is drawn without it. A page and what it names share one budget, PageBudgetBytes:
@@ -44,6 +44,9 @@ public:
     [[nodiscard]] std::optional<QString> styleSheet(const QUrl &url);
     // The image, or null while it is on its way or when it failed or is not an image.
     [[nodiscard]] const QImage *image(const QUrl &url);
+    // The families of the font file at the address, registered with the application's fonts
+    // until the next page starts; empty while it is on its way or when it failed or is no font.
+    [[nodiscard]] QStringList fontFamilies(const QUrl &url);
     // The addresses the page asked for that have neither arrived nor failed yet.
     [[nodiscard]] QStringList unfinished() const;
     [[nodiscard]] bool styleSheetsUnfinished() const;
@@ -55,12 +58,13 @@ signals:
     void resourceFinished();
 
 private:
-    enum class Kind { StyleSheet, Image };
+    enum class Kind { StyleSheet, Image, Font };
     struct Entry {
         Kind kind;
         bool arrived = false;
         QString text;
         QImage image;
+        QByteArray font;
         qint64 bytes = 0; // what it holds in memory
     };
 
@@ -74,6 +78,7 @@ private:
     void fetchNext();
     void onFetched(PageLoader *loader, const QUrl &address);
     void take(Entry &entry, const LoadedResponse &response);
+    void removePageFonts();
 
     NetworkAccess &m_network;
     const LoadLimits m_limits;
@@ -86,6 +91,9 @@ private:
     qint64 m_pageBytes = 0;
     qint64 m_chargedBytes = 0;
     QStringList m_skipped;
+    // The fonts registered for the page shown, by address: their ids with the font database (-1
+    // for data it could not read).
+    QHash<QUrl, int> m_pageFonts;
     std::deque<QUrl> m_waiting;
     std::vector<std::unique_ptr<PageLoader>> m_loading;
     qint64 m_imageBytes = 0;

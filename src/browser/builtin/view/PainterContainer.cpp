@@ -231,6 +231,30 @@ QUrl PainterContainer::resolve(const char *src, const char *baseUrl) const
     return base.resolved(QUrl(QString::fromUtf8(src).trimmed()));
 }
 
+QStringList PainterContainer::withPageFonts(const QStringList &families)
+{
+    if (!m_styles || m_styles->fontFaces().isEmpty())
+        return families;
+    QStringList chosen;
+    for (const QString &family : families) {
+        for (const FontFaceRule &face : m_styles->fontFaces()) {
+            if (face.family.compare(family, Qt::CaseInsensitive) != 0)
+                continue;
+            for (const QString &source : face.sources) {
+                const QStringList registered = m_resources.fontFamilies(
+                    resolve(source.toUtf8().constData(), face.baseUrl.toUtf8().constData()));
+                if (!registered.isEmpty()) {
+                    chosen += registered;
+                    break;
+                }
+            }
+        }
+        chosen.append(family);
+    }
+    chosen.removeDuplicates();
+    return chosen;
+}
+
 const QImage *PainterContainer::image(const char *src, const char *baseUrl)
 {
     if (!src || !*src)
@@ -242,7 +266,7 @@ litehtml::uint_ptr PainterContainer::create_font(const litehtml::tchar_t *faceNa
                                                  litehtml::font_style italic, unsigned int decoration,
                                                  litehtml::font_metrics *fm)
 {
-    const QStringList families = fontFamilies(faceName);
+    const QStringList families = withPageFonts(fontFamilies(faceName));
     QFont qtFont;
     qtFont.setFamilies(families);
     qtFont.setStyleHint(styleHint(families));
@@ -474,7 +498,7 @@ void PainterContainer::import_css(litehtml::tstring &text, const litehtml::tstri
         return;
     }
     if (const std::optional<QString> sheet = m_resources.styleSheet(address))
-        text = m_styles->sheet(*sheet).toStdString();
+        text = m_styles->sheet(*sheet, key).toStdString();
     baseurl = key.toStdString();
 }
 

@@ -108,6 +108,9 @@ public:
 
 private:
     [[nodiscard]] QUrl resolve(const char *src, const char *baseUrl) const;
+    // The families with those the page's @font-face rules name put before them once their fonts
+    // have arrived.
+    [[nodiscard]] QStringList withPageFonts(const QStringList &families);
 
     PageResources &m_resources;
     const FieldFocus &m_focus;

@@ -420,11 +420,11 @@ private:
     QString m_out;
 };
 
-QString StyleSheetPreparer::sheet(QStringView text)
+QString StyleSheetPreparer::sheet(QStringView text, const QString &baseUrl)
 {
     Rule sheet;
     RuleReader(text).readBlock(sheet, 0);
-    learnCustomProperties(sheet, true);
+    learnCustomProperties(sheet, true, baseUrl);
     Writer writer(*this, text.size() * MaxGrowth + GrowthAllowance);
     writer.write(sheet, {});
     return std::move(writer).text();
@@ -471,16 +471,16 @@ bool StyleSheetPreparer::admitImport(const QString &address, const QString &impo
     return true;
 }
 
-void StyleSheetPreparer::learnCustomProperties(const Rule &rule, bool rootScope)
+void StyleSheetPreparer::learnCustomProperties(const Rule &rule, bool rootScope, const QString &baseUrl)
 {
     for (const Rule &child : rule.children) {
         if (child.kind == Rule::Kind::FontFace) {
-            learnFontFace(child);
+            learnFontFace(child, baseUrl);
             continue;
         }
         if (child.kind == Rule::Kind::Group) {
             if (holdsOnEveryScreen(child.prelude))
-                learnCustomProperties(child, rootScope);
+                learnCustomProperties(child, rootScope, baseUrl);
             continue;
         }
         if (child.kind != Rule::Kind::Style)
@@ -499,7 +499,7 @@ void StyleSheetPreparer::learnCustomProperties(const Rule &rule, bool rootScope)
             else if (!m_otherProperties.contains(name))
                 m_otherProperties[name] = value;
         }
-        learnCustomProperties(child, false);
+        learnCustomProperties(child, false, baseUrl);
     }
     m_properties = m_otherProperties;
     m_properties.insert(m_rootProperties);
@@ -546,11 +546,12 @@ bool StyleSheetPreparer::matchesRoot(QStringView simple) const
     return true;
 }
 
-void StyleSheetPreparer::learnFontFace(const Rule &rule)
+void StyleSheetPreparer::learnFontFace(const Rule &rule, const QString &baseUrl)
 {
     static const QRegularExpression source(QStringLiteral(R"(url\(\s*["']?([^"')]+)["']?\s*\))"),
                                            QRegularExpression::CaseInsensitiveOption);
     FontFaceRule face;
+    face.baseUrl = baseUrl;
     for (const QStringView declaration : splitTopLevel(rule.declarations, u';')) {
         const qsizetype colon = declaration.indexOf(u':');
         if (colon < 0)

@@ -17,10 +17,12 @@ struct RootElements {
     QList<QPair<QString, QString>> attributes;
 };
 
-// A font a page's @font-face rule names: its family and the addresses in its src.
+// A font a page's @font-face rule names: its family, the addresses in its src and the address
+// of the sheet they are relative to (empty: the page's).
 struct FontFaceRule {
     QString family;
     QStringList sources;
+    QString baseUrl;
 };
 
 // Makes a page's style sheets safe and plain for the layout engine before it reads them:
@@ -37,8 +39,9 @@ public:
 
     explicit StyleSheetPreparer(RootElements root = {}) : m_root(std::move(root)) {}
 
-    // A whole style sheet; its custom properties are kept for the sheets and attributes after it.
-    [[nodiscard]] QString sheet(QStringView text);
+    // A whole style sheet (from the address, empty for the page's own); its custom properties
+    // are kept for the sheets and attributes after it.
+    [[nodiscard]] QString sheet(QStringView text, const QString &baseUrl = {});
     // The declarations of a style attribute.
     [[nodiscard]] QString declarations(QStringView text) const;
     // Whether the sheet at an address is read, imported by the sheet at another (empty: by the
@@ -51,10 +54,10 @@ private:
     struct Rule;
     class Writer;
 
-    void learnCustomProperties(const Rule &rule, bool rootScope);
+    void learnCustomProperties(const Rule &rule, bool rootScope, const QString &baseUrl);
     [[nodiscard]] bool isRootSelector(QStringView selector) const;
     [[nodiscard]] bool matchesRoot(QStringView simple) const;
-    void learnFontFace(const Rule &rule);
+    void learnFontFace(const Rule &rule, const QString &baseUrl);
 
     const RootElements m_root;
     CssValues::CustomProperties m_rootProperties;
