@@ -141,6 +141,18 @@ TEST(PageLook, VerticalMarginsCollapseThroughWrappersPaddedBoxesAndEmptyOnes)
         EXPECT_EQ(picture.pixel(5, y), colour) << "at " << y;
 }
 
+TEST(PageLook, CurrentColorAndUnsetBorderColoursAreTheElementsColour)
+{
+    DrawnPages pages;
+    const QImage picture = pages.draw(
+        "<style>body { margin: 0 } div { width: 50px; height: 20px }"
+        ".a { color: rgb(0, 0, 255); border: 10px solid currentColor } .b { color: rgb(0, 128, 0); border: 10px solid }"
+        ".c { color: rgb(255, 0, 0); background-color: currentColor }</style><div class=a></div><div class=b></div><div class=c></div>");
+    EXPECT_EQ(picture.pixel(5, 5), Blue);
+    EXPECT_EQ(picture.pixel(5, 45), Green);
+    EXPECT_EQ(picture.pixel(5, 85), Red);
+}
+
 // The rows of the picture with anything drawn in them.
 int inkedRows(const QImage &image)
 {

@@ -1,5 +1,7 @@
 #include "browser/builtin/view/CancellableElement.h"
 
+#include "browser/builtin/view/CurrentColor.h"
+
 #include <litehtml/el_anchor.h>
 #include <litehtml/el_body.h>
 #include <litehtml/el_div.h>
@@ -33,6 +35,12 @@ public:
         if (m_cancelled.load(std::memory_order_relaxed))
             return 0;
         return Box::render_inline(container, max_width);
+    }
+
+    void parse_styles(bool is_reparse) override
+    {
+        Box::parse_styles(is_reparse);
+        applyCurrentColor(*this);
     }
 
 private:

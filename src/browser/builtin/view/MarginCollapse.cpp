@@ -1,16 +1,10 @@
 #include "browser/builtin/view/MarginCollapse.h"
 
+#include "browser/builtin/view/EngineBoxFields.h"
+
 #include <algorithm>
 
 namespace {
-
-// The lengths the engine computed for an element's box, which it keeps to its element classes.
-struct ComputedBox : litehtml::html_tag {
-    static litehtml::css_margins &margins(litehtml::html_tag &tag) { return tag.*(&ComputedBox::m_css_margins); }
-    static const litehtml::css_margins &padding(const litehtml::html_tag &tag) { return tag.*(&ComputedBox::m_css_padding); }
-    static const litehtml::css_borders &borders(const litehtml::html_tag &tag) { return tag.*(&ComputedBox::m_css_borders); }
-    static const litehtml::css_length &minHeight(const litehtml::html_tag &tag) { return tag.*(&ComputedBox::m_css_min_height); }
-};
 
 [[nodiscard]] bool nonZero(const litehtml::css_length &length)
 {
@@ -58,15 +52,15 @@ struct ComputedBox : litehtml::html_tag {
         || box.get_overflow() != litehtml::overflow_visible || box.is_replaced() || !box.have_parent();
 }
 
-[[nodiscard]] bool topAdjoinsChild(const litehtml::html_tag &tag)
+[[nodiscard]] bool topAdjoinsChild(litehtml::html_tag &tag)
 {
-    return !nonZero(ComputedBox::padding(tag).top) && !drawn(ComputedBox::borders(tag).top);
+    return !nonZero(EngineBoxFields::padding(tag).top) && !drawn(EngineBoxFields::borders(tag).top);
 }
 
-[[nodiscard]] bool bottomAdjoinsChild(const litehtml::html_tag &tag)
+[[nodiscard]] bool bottomAdjoinsChild(litehtml::html_tag &tag)
 {
-    return !nonZero(ComputedBox::padding(tag).bottom) && !drawn(ComputedBox::borders(tag).bottom)
-        && tag.get_css_height().is_predefined() && !nonZero(ComputedBox::minHeight(tag));
+    return !nonZero(EngineBoxFields::padding(tag).bottom) && !drawn(EngineBoxFields::borders(tag).bottom)
+        && tag.get_css_height().is_predefined() && !nonZero(EngineBoxFields::minHeight(tag));
 }
 
 } // namespace
@@ -122,7 +116,7 @@ void MarginCollapse::flow(litehtml::element &box, Run &run)
 
 void MarginCollapse::join(Run &run, litehtml::html_tag &tag, bool top)
 {
-    litehtml::css_margins &margins = ComputedBox::margins(tag);
+    litehtml::css_margins &margins = EngineBoxFields::margins(tag);
     const litehtml::css_length &current = top ? margins.top : margins.bottom;
     auto known = m_own.find(&tag);
     if (known == m_own.end())
