@@ -113,6 +113,21 @@ TEST(PageLook, NestedRulesCustomPropertiesAndComputedValuesApply)
     EXPECT_EQ(custom.pixel(5, 50), Red);
 }
 
+TEST(PageLook, StyleAttributesTakeCustomPropertiesFromTheirAncestorsAndTheSheets)
+{
+    DrawnPages pages;
+    const QImage picture = pages.draw(
+        "<style>:root { --r: rgb(255, 0, 0) } body { margin: 0 } p { margin: 0 }</style>"
+        "<div style=\"--x: rgb(0, 0, 255); --h: 20px\"><p style=\"height: var(--h); background: var(--x)\"></p>"
+        "<p style=\"height: calc(var(--h) / 2); background: var(--missing, rgb(0, 128, 0))\"></p>"
+        "<p style=\"height: 10px; background: var(--r)\"></p></div>");
+    EXPECT_EQ(picture.pixel(5, 19), Blue);
+    EXPECT_EQ(picture.pixel(5, 20), Green);
+    EXPECT_EQ(picture.pixel(5, 29), Green);
+    EXPECT_EQ(picture.pixel(5, 35), Red);
+    EXPECT_EQ(picture.pixel(5, 40), White);
+}
+
 TEST(PageLook, PresentationalAttributesAndClosedDetails)
 {
     DrawnPages pages;

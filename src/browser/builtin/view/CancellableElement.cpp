@@ -1,6 +1,7 @@
 #include "browser/builtin/view/CancellableElement.h"
 
 #include "browser/builtin/view/CurrentColor.h"
+#include "browser/builtin/view/PainterContainer.h"
 
 #include <litehtml/el_anchor.h>
 #include <litehtml/el_body.h>
@@ -35,6 +36,13 @@ public:
         if (m_cancelled.load(std::memory_order_relaxed))
             return 0;
         return Box::render_inline(container, max_width);
+    }
+
+    void parse_attributes() override
+    {
+        if (const char *style = this->get_attr("style"))
+            this->set_attr("style", PainterContainer::of(*this).preparedStyle(*this, style).c_str());
+        Box::parse_attributes();
     }
 
     void parse_styles(bool is_reparse) override

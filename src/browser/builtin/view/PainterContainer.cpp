@@ -262,6 +262,22 @@ const QImage *PainterContainer::image(const char *src, const char *baseUrl)
     return m_resources.image(resolve(src, baseUrl));
 }
 
+std::string PainterContainer::preparedStyle(const litehtml::element &box, const char *style) const
+{
+    if (!m_styles)
+        return style;
+    const QString text = QString::fromUtf8(style);
+    CssValues::CustomProperties inherited;
+    const char *index = box.get_attr(dom::DisplayIndexAttribute);
+    if (index && m_elements && text.contains(QLatin1StringView("var("), Qt::CaseInsensitive)) {
+        const size_t position = std::strtoul(index, nullptr, 10);
+        for (const dom::Element *element = position < m_elements->size() ? (*m_elements)[position] : nullptr; element;
+             element = element->parentElement())
+            StyleSheetPreparer::learnDeclaredProperties(element->attributeOrEmpty(u"style"), inherited);
+    }
+    return m_styles->declarations(text, inherited).toStdString();
+}
+
 litehtml::uint_ptr PainterContainer::create_font(const litehtml::tchar_t *faceName, int size, int weight,
                                                  litehtml::font_style italic, unsigned int decoration,
                                                  litehtml::font_metrics *fm)

@@ -70,6 +70,9 @@ public:
     // An image a page names (src or url(), resolved against the page or base URL), or null.
     [[nodiscard]] const QImage *image(const char *src, const char *baseUrl);
     [[nodiscard]] const FieldFocus &focus() const { return m_focus; }
+    // An element's style attribute made plain for the layout engine as the page's sheets are:
+    // var() taken from the custom properties it and its ancestors set, else from the sheets.
+    [[nodiscard]] std::string preparedStyle(const litehtml::element &box, const char *style) const;
     // The cursor the element under the mouse asks for ("pointer", "text", "auto", ...).
     [[nodiscard]] const QString &cursor() const { return m_cursor; }
 

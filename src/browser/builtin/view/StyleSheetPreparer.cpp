@@ -430,9 +430,32 @@ QString StyleSheetPreparer::sheet(QStringView text, const QString &baseUrl)
     return std::move(writer).text();
 }
 
-QString StyleSheetPreparer::declarations(QStringView text) const
+QString StyleSheetPreparer::declarations(QStringView text, const CssValues::CustomProperties &inherited) const
 {
-    const CssValues values(m_properties);
+    if (inherited.isEmpty())
+        return prepared(text, m_properties);
+    CssValues::CustomProperties properties = m_properties;
+    properties.insert(inherited);
+    return prepared(text, properties);
+}
+
+void StyleSheetPreparer::learnDeclaredProperties(QStringView declarations, CssValues::CustomProperties &into)
+{
+    for (const QStringView declaration : splitTopLevel(declarations, u';')) {
+        if (!declaration.startsWith(QLatin1StringView("--")))
+            continue;
+        const qsizetype colon = declaration.indexOf(u':');
+        if (colon < 0)
+            continue;
+        const QString name = declaration.first(colon).trimmed().toString();
+        if (!into.contains(name))
+            into.insert(name, declaration.sliced(colon + 1).trimmed().toString());
+    }
+}
+
+QString StyleSheetPreparer::prepared(QStringView text, const CssValues::CustomProperties &properties)
+{
+    const CssValues values(properties);
     QString prepared;
     for (const QStringView declaration : splitTopLevel(text, u';')) {
         const qsizetype colon = declaration.indexOf(u':');
@@ -485,19 +508,12 @@ void StyleSheetPreparer::learnCustomProperties(const Rule &rule, bool rootScope,
         }
         if (child.kind != Rule::Kind::Style)
             continue;
-        const bool root = rootScope && isRootSelector(child.prelude);
-        for (const QStringView declaration : splitTopLevel(child.declarations, u';')) {
-            if (!declaration.startsWith(QLatin1StringView("--")))
-                continue;
-            const qsizetype colon = declaration.indexOf(u':');
-            if (colon < 0)
-                continue;
-            const QString name = declaration.first(colon).trimmed().toString();
-            const QString value = declaration.sliced(colon + 1).trimmed().toString();
-            if (root)
-                m_rootProperties[name] = value;
-            else if (!m_otherProperties.contains(name))
-                m_otherProperties[name] = value;
+        if (rootScope && isRootSelector(child.prelude)) {
+            CssValues::CustomProperties declared;
+            learnDeclaredProperties(child.declarations, declared);
+            m_rootProperties.insert(declared);
+        } else {
+            learnDeclaredProperties(child.declarations, m_otherProperties);
         }
         learnCustomProperties(child, false, baseUrl);
     }

@@ -42,8 +42,11 @@ public:
     // A whole style sheet (from the address, empty for the page's own); its custom properties
     // are kept for the sheets and attributes after it.
     [[nodiscard]] QString sheet(QStringView text, const QString &baseUrl = {});
-    // The declarations of a style attribute.
-    [[nodiscard]] QString declarations(QStringView text) const;
+    // The declarations of a style attribute, with custom properties set on the element and its
+    // ancestors (`inherited`) before those of the sheets.
+    [[nodiscard]] QString declarations(QStringView text, const CssValues::CustomProperties &inherited = {}) const;
+    // Adds the custom properties the declarations set that `into` does not hold yet.
+    static void learnDeclaredProperties(QStringView declarations, CssValues::CustomProperties &into);
     // Whether the sheet at an address is read, imported by the sheet at another (empty: by the
     // page): each address once a page (which also cuts every cycle), and not too deep.
     [[nodiscard]] bool admitImport(const QString &address, const QString &importedBy);
@@ -58,6 +61,7 @@ private:
     [[nodiscard]] bool isRootSelector(QStringView selector) const;
     [[nodiscard]] bool matchesRoot(QStringView simple) const;
     void learnFontFace(const Rule &rule, const QString &baseUrl);
+    [[nodiscard]] static QString prepared(QStringView text, const CssValues::CustomProperties &properties);
 
     const RootElements m_root;
     CssValues::CustomProperties m_rootProperties;
