@@ -17,24 +17,14 @@ constexpr qsizetype GrowthAllowance = 64 * 1024;
 [[nodiscard]] bool balanced(QStringView text)
 {
     int depth = 0;
-    QChar quote;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (!quote.isNull()) {
-            if (c == u'\\')
-                ++i;
-            else if (c == quote)
-                quote = QChar();
-        } else if (c == u'"' || c == u'\'') {
-            quote = c;
-        } else if (c == u'(' || c == u'[') {
-            if (++depth > StyleSheetPreparer::MaxNesting)
-                return false;
-        } else if ((c == u')' || c == u']') && --depth < 0) {
-            return false;
-        }
-    }
-    return depth == 0 && quote.isNull();
+    const bool stringsClosed = scanOutsideStrings(text, 0, [&depth](qsizetype, QChar c) {
+        if (c == u'(' || c == u'[')
+            ++depth;
+        else if (c == u')' || c == u']')
+            --depth;
+        return depth >= 0 && depth <= StyleSheetPreparer::MaxNesting;
+    });
+    return stringsClosed && depth == 0;
 }
 
 // The parts of a list at its top-level separators (commas of a selector list, semicolons of
@@ -44,25 +34,17 @@ constexpr qsizetype GrowthAllowance = 64 * 1024;
     QList<QStringView> parts;
     qsizetype start = 0;
     int depth = 0;
-    QChar quote;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (!quote.isNull()) {
-            if (c == u'\\')
-                ++i;
-            else if (c == quote)
-                quote = QChar();
-        } else if (c == u'"' || c == u'\'') {
-            quote = c;
-        } else if (c == u'(' || c == u'[') {
+    scanOutsideStrings(text, 0, [&](qsizetype i, QChar c) {
+        if (c == u'(' || c == u'[')
             ++depth;
-        } else if (c == u')' || c == u']') {
+        else if (c == u')' || c == u']')
             --depth;
-        } else if (c == separator && depth == 0) {
+        else if (c == separator && depth == 0) {
             parts.append(text.sliced(start, i - start).trimmed());
             start = i + 1;
         }
-    }
+        return true;
+    });
     parts.append(text.sliced(std::min(start, text.size())).trimmed());
     parts.removeIf([](QStringView part) { return part.isEmpty(); });
     return parts;
