@@ -139,6 +139,10 @@ TEST(PageLook, PresentationalAttributesAndClosedDetails)
                                       "<details open><summary>Open</summary><div style=\"height: 20px; background: blue\"></div></details>");
     EXPECT_EQ(countOf(details, Red), 0) << "closed content is hidden";
     EXPECT_GT(countOf(details, Blue), 1000) << "open content is shown";
+
+    const int summaryOnly = inkOf(pages.draw("<details><summary>More</summary></details>"));
+    const int closedText = inkOf(pages.draw("<details><summary>More</summary>Words of the closed part<p>and more</p></details>"));
+    EXPECT_EQ(closedText, summaryOnly) << "bare text of a closed disclosure is hidden too";
 }
 
 TEST(PageLook, VerticalMarginsCollapseThroughWrappersPaddedBoxesAndEmptyOnes)

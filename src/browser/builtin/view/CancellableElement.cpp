@@ -8,12 +8,26 @@
 #include <litehtml/el_div.h>
 #include <litehtml/el_para.h>
 #include <litehtml/el_table.h>
+#include <litehtml/el_text.h>
 #include <litehtml/el_td.h>
 #include <litehtml/el_tr.h>
 
 #include <array>
+#include <vector>
 
 namespace {
+
+// A closed disclosure shows its summary only: its own text is taken out of the layout as its other
+// children are by the default style sheet.
+void removeText(litehtml::element &details)
+{
+    std::vector<litehtml::element::ptr> texts;
+    for (size_t i = 0; i < details.get_children_count(); ++i)
+        if (const litehtml::element::ptr child = details.get_child(int(i)); dynamic_cast<litehtml::el_text *>(child.get()))
+            texts.push_back(child);
+    for (const litehtml::element::ptr &text : texts)
+        details.removeChild(text);
+}
 
 template <class Box>
 class Cancellable final : public Box {
@@ -49,6 +63,8 @@ public:
     {
         Box::parse_styles(is_reparse);
         applyCurrentColor(*this);
+        if (std::string_view(this->get_tagName()) == "details" && !this->get_attr("open"))
+            removeText(*this);
     }
 
 private:
