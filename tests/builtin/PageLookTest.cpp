@@ -111,21 +111,16 @@ TEST(PageLook, NestedRulesCustomPropertiesAndComputedValuesApply)
     EXPECT_EQ(custom.pixel(111, 10), White);
     EXPECT_EQ(custom.pixel(5, 30), Blue) << "sticky stays in the flow";
     EXPECT_EQ(custom.pixel(5, 50), Red);
-}
 
-TEST(PageLook, StyleAttributesTakeCustomPropertiesFromTheirAncestorsAndTheSheets)
-{
-    DrawnPages pages;
-    const QImage picture = pages.draw(
+    // Style attributes take custom properties from their element and its ancestors, then the sheets'.
+    const QImage attributes = pages.draw(
         "<style>:root { --r: rgb(255, 0, 0) } body { margin: 0 } p { margin: 0 }</style>"
         "<div style=\"--x: rgb(0, 0, 255); --h: 20px\"><p style=\"height: var(--h); background: var(--x)\"></p>"
         "<p style=\"height: calc(var(--h) / 2); background: var(--missing, rgb(0, 128, 0))\"></p>"
         "<p style=\"height: 10px; background: var(--r)\"></p></div>");
-    EXPECT_EQ(picture.pixel(5, 19), Blue);
-    EXPECT_EQ(picture.pixel(5, 20), Green);
-    EXPECT_EQ(picture.pixel(5, 29), Green);
-    EXPECT_EQ(picture.pixel(5, 35), Red);
-    EXPECT_EQ(picture.pixel(5, 40), White);
+    const std::vector<std::pair<int, QRgb>> column = {{19, Blue}, {20, Green}, {29, Green}, {35, Red}, {40, White}};
+    for (const auto &[y, colour] : column)
+        EXPECT_EQ(attributes.pixel(5, y), colour) << "at " << y;
 }
 
 TEST(PageLook, PresentationalAttributesAndClosedDetails)
@@ -134,6 +129,11 @@ TEST(PageLook, PresentationalAttributesAndClosedDetails)
     const QImage body = pages.draw("<body bgcolor=\"#008000\" text=\"#0000ff\"><p>words</p>");
     EXPECT_GT(countOf(body, Green), 350 * 250);
     EXPECT_GT(countOf(body, Blue) + inkOf(body) - countOf(body, Green), 0);
+
+    const QImage cells = pages.draw("<style>body { margin: 0 }</style><table cellpadding=10>"
+                                    "<tr><td style=\"background: rgb(0, 0, 255)\">x</td></tr></table>");
+    EXPECT_EQ(cells.pixel(5, 35), Blue) << "the cell's padding around its line";
+    EXPECT_EQ(cells.pixel(5, 50), White);
 
     const QImage details = pages.draw("<details><summary>More</summary><div style=\"height: 50px; background: red\"></div></details>"
                                       "<details open><summary>Open</summary><div style=\"height: 20px; background: blue\"></div></details>");

@@ -54,8 +54,8 @@ public:
 
     void parse_attributes() override
     {
-        if (const char *style = this->get_attr("style"))
-            this->set_attr("style", PainterContainer::of(*this).preparedStyle(*this, style).c_str());
+        if (const std::string style = PainterContainer::of(*this).styleAttribute(*this); !style.empty())
+            this->set_attr("style", style.c_str());
         Box::parse_attributes();
     }
 

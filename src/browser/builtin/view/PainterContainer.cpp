@@ -154,6 +154,19 @@ void drawBackgroundImage(QPainter &painter, const QImage &image, const litehtml:
     painter.fillRect(area, brush);
 }
 
+// The padding a table cell takes from its table's cellpadding attribute, as a style.
+[[nodiscard]] QString cellPadding(const dom::Element &cell)
+{
+    if (!cell.is(QLatin1StringView("td")) && !cell.is(QLatin1StringView("th")))
+        return {};
+    const dom::Element *table = cell.parentElement();
+    while (table && !table->is(QLatin1StringView("table")))
+        table = table->parentElement();
+    bool number = false;
+    const int padding = table ? table->attributeOrEmpty(u"cellpadding").trimmed().toInt(&number) : 0;
+    return number && padding >= 0 ? QStringLiteral("padding:%1px;").arg(std::min(padding, 1000)) : QString();
+}
+
 // The names of the page's html and body elements, which decide the custom properties of the page.
 [[nodiscard]] RootElements rootElements(const std::vector<dom::Element *> &elements)
 {
@@ -262,20 +275,29 @@ const QImage *PainterContainer::image(const char *src, const char *baseUrl)
     return m_resources.image(resolve(src, baseUrl));
 }
 
-std::string PainterContainer::preparedStyle(const litehtml::element &box, const char *style) const
+const dom::Element *PainterContainer::elementOf(const litehtml::element &box) const
 {
-    if (!m_styles)
-        return style;
-    const QString text = QString::fromUtf8(style);
-    CssValues::CustomProperties inherited;
     const char *index = box.get_attr(dom::DisplayIndexAttribute);
-    if (index && m_elements && text.contains(QLatin1StringView("var("), Qt::CaseInsensitive)) {
-        const size_t position = std::strtoul(index, nullptr, 10);
-        for (const dom::Element *element = position < m_elements->size() ? (*m_elements)[position] : nullptr; element;
-             element = element->parentElement())
-            StyleSheetPreparer::learnDeclaredProperties(element->attributeOrEmpty(u"style"), inherited);
-    }
-    return m_styles->declarations(text, inherited).toStdString();
+    if (!index || !m_elements)
+        return nullptr;
+    const size_t position = std::strtoul(index, nullptr, 10);
+    return position < m_elements->size() ? (*m_elements)[position] : nullptr;
+}
+
+std::string PainterContainer::styleAttribute(const litehtml::element &box) const
+{
+    const dom::Element *element = elementOf(box);
+    QString style = element ? cellPadding(*element) : QString();
+    const char *own = box.get_attr("style");
+    if (!own || !m_styles)
+        return (style + QString::fromUtf8(own ? own : "")).toStdString();
+    const QString text = QString::fromUtf8(own);
+    CssValues::CustomProperties inherited;
+    if (text.contains(QLatin1StringView("var("), Qt::CaseInsensitive))
+        for (const dom::Element *each = element; each; each = each->parentElement())
+            StyleSheetPreparer::learnDeclaredProperties(each->attributeOrEmpty(u"style"), inherited);
+    style += m_styles->declarations(text, inherited);
+    return style.toStdString();
 }
 
 litehtml::uint_ptr PainterContainer::create_font(const litehtml::tchar_t *faceName, int size, int weight,
