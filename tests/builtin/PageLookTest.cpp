@@ -10,6 +10,7 @@
 #include "browser/builtin/view/PainterContainer.h"
 #include "browser/builtin/view/PageResources.h"
 
+#include <QFile>
 #include <QFontInfo>
 #include <QImage>
 #include <QScrollBar>
@@ -110,6 +111,16 @@ TEST(PageLook, NestedRulesCustomPropertiesAndComputedValuesApply)
     EXPECT_EQ(custom.pixel(111, 10), White);
     EXPECT_EQ(custom.pixel(5, 30), Blue) << "sticky stays in the flow";
     EXPECT_EQ(custom.pixel(5, 50), Red);
+
+    // Style attributes take custom properties from their element and its ancestors, then the sheets'.
+    const QImage attributes = pages.draw(
+        "<style>:root { --r: rgb(255, 0, 0) } body { margin: 0 } p { margin: 0 }</style>"
+        "<div style=\"--x: rgb(0, 0, 255); --h: 20px\"><p style=\"height: var(--h); background: var(--x)\"></p>"
+        "<p style=\"height: calc(var(--h) / 2); background: var(--missing, rgb(0, 128, 0))\"></p>"
+        "<p style=\"height: 10px; background: var(--r)\"></p></div>");
+    const std::vector<std::pair<int, QRgb>> column = {{19, Blue}, {20, Green}, {29, Green}, {35, Red}, {40, White}};
+    for (const auto &[y, colour] : column)
+        EXPECT_EQ(attributes.pixel(5, y), colour) << "at " << y;
 }
 
 TEST(PageLook, PresentationalAttributesAndClosedDetails)
@@ -119,10 +130,46 @@ TEST(PageLook, PresentationalAttributesAndClosedDetails)
     EXPECT_GT(countOf(body, Green), 350 * 250);
     EXPECT_GT(countOf(body, Blue) + inkOf(body) - countOf(body, Green), 0);
 
+    const QImage cells = pages.draw("<style>body { margin: 0 }</style><table cellpadding=10>"
+                                    "<tr><td style=\"background: rgb(0, 0, 255)\">x</td></tr></table>");
+    EXPECT_EQ(cells.pixel(5, 35), Blue) << "the cell's padding around its line";
+    EXPECT_EQ(cells.pixel(5, 50), White);
+
     const QImage details = pages.draw("<details><summary>More</summary><div style=\"height: 50px; background: red\"></div></details>"
                                       "<details open><summary>Open</summary><div style=\"height: 20px; background: blue\"></div></details>");
     EXPECT_EQ(countOf(details, Red), 0) << "closed content is hidden";
     EXPECT_GT(countOf(details, Blue), 1000) << "open content is shown";
+
+    const int summaryOnly = inkOf(pages.draw("<details><summary>More</summary></details>"));
+    const int closedText = inkOf(pages.draw("<details><summary>More</summary>Words of the closed part<p>and more</p></details>"));
+    EXPECT_EQ(closedText, summaryOnly) << "bare text of a closed disclosure is hidden too";
+}
+
+TEST(PageLook, VerticalMarginsCollapseThroughWrappersPaddedBoxesAndEmptyOnes)
+{
+    DrawnPages pages;
+    const QImage picture = pages.draw(
+        "<style>body { margin: 0 } div { height: 10px } .w { height: auto }"
+        "#a { margin-top: 30px; background: rgb(0, 0, 255) } #b { padding: 5px; margin-bottom: 20px; background: rgb(255, 0, 0) }"
+        "#c { margin: 20px 0 25px; background: rgb(0, 128, 0) } #d { margin-top: 10px; background: rgb(0, 0, 255) }</style>"
+        "<div class=w><div class=w><div id=a></div></div></div><div id=b></div>"
+        "<div class=w><div class=w><div id=c></div></div></div><div class=w style=\"margin: 15px 0\"></div><div id=d></div>");
+    const std::vector<std::pair<int, QRgb>> column = {{29, White}, {30, Blue},  {39, Blue},   {40, Red},  {59, Red},
+                                                      {79, White}, {80, Green}, {89, Green}, {114, White}, {115, Blue}};
+    for (const auto &[y, colour] : column)
+        EXPECT_EQ(picture.pixel(5, y), colour) << "at " << y;
+}
+
+TEST(PageLook, CurrentColorAndUnsetBorderColoursAreTheElementsColour)
+{
+    DrawnPages pages;
+    const QImage picture = pages.draw(
+        "<style>body { margin: 0 } div { width: 50px; height: 20px }"
+        ".a { color: rgb(0, 0, 255); border: 10px solid currentColor } .b { color: rgb(0, 128, 0); border: 10px solid }"
+        ".c { color: rgb(255, 0, 0); background-color: currentColor }</style><div class=a></div><div class=b></div><div class=c></div>");
+    EXPECT_EQ(picture.pixel(5, 5), Blue);
+    EXPECT_EQ(picture.pixel(5, 45), Green);
+    EXPECT_EQ(picture.pixel(5, 85), Red);
 }
 
 // The rows of the picture with anything drawn in them.
@@ -181,6 +228,33 @@ TEST(PageLook, ChecksStandOnTheBaselineAndShortPagesHaveNoScrollBar)
     pages.draw("<div style=\"height: 2000px\">tall</div>");
     EXPECT_TRUE(waitUntil([&] { return pages.view.verticalScrollBar()->isVisible(); }, 2000))
         << "a page longer than the window scrolls";
+}
+
+// The rightmost column with anything drawn in it.
+int rightOfInk(const QImage &image)
+{
+    for (int x = image.width() - 1; x >= 0; --x)
+        for (int y = 0; y < image.height(); ++y)
+            if (image.pixel(x, y) != White)
+                return x;
+    return -1;
+}
+
+TEST(PageLook, FontFacesLoadThroughThePageAndApplyByFamily)
+{
+    DrawnPages pages;
+    QFile font(QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf"));
+    ASSERT_TRUE(font.open(QIODevice::ReadOnly));
+    pages.server.page("/fonts/mono.ttf", font.readAll().toStdString(), "font/ttf");
+    pages.server.page("/css/face.css",
+                      "@font-face { font-family: 'Page Face'; src: url(missing.woff2) format('woff2'), url(../fonts/mono.ttf) }"
+                      "p { font-family: 'Page Face', serif; font-size: 20px }",
+                      "text/css");
+    const std::string text = "<p>iiiiiiiiii</p>";
+    const int plain = rightOfInk(pages.draw("<style>p { font-size: 20px }</style>" + text));
+    const int faced = rightOfInk(pages.draw("<link rel=stylesheet href=/css/face.css>" + text,
+                                            [plain](const QImage &picture) { return rightOfInk(picture) > plain + 40; }));
+    EXPECT_GT(faced, plain + 40) << "ten letters as wide as a fixed-width font draws them: " << plain << " " << faced;
 }
 
 TEST(PageLook, GenericFamiliesAreTheFontsOtherBrowsersUseHere)

@@ -1,16 +1,33 @@
 #include "browser/builtin/view/CancellableElement.h"
 
+#include "browser/builtin/view/CurrentColor.h"
+#include "browser/builtin/view/PainterContainer.h"
+
 #include <litehtml/el_anchor.h>
 #include <litehtml/el_body.h>
 #include <litehtml/el_div.h>
 #include <litehtml/el_para.h>
 #include <litehtml/el_table.h>
+#include <litehtml/el_text.h>
 #include <litehtml/el_td.h>
 #include <litehtml/el_tr.h>
 
 #include <array>
+#include <vector>
 
 namespace {
+
+// A closed disclosure shows its summary only: its own text is taken out of the layout as its other
+// children are by the default style sheet.
+void removeText(litehtml::element &details)
+{
+    std::vector<litehtml::element::ptr> texts;
+    for (size_t i = 0; i < details.get_children_count(); ++i)
+        if (const litehtml::element::ptr child = details.get_child(int(i)); dynamic_cast<litehtml::el_text *>(child.get()))
+            texts.push_back(child);
+    for (const litehtml::element::ptr &text : texts)
+        details.removeChild(text);
+}
 
 template <class Box>
 class Cancellable final : public Box {
@@ -33,6 +50,21 @@ public:
         if (m_cancelled.load(std::memory_order_relaxed))
             return 0;
         return Box::render_inline(container, max_width);
+    }
+
+    void parse_attributes() override
+    {
+        if (const std::string style = PainterContainer::of(*this).styleAttribute(*this); !style.empty())
+            this->set_attr("style", style.c_str());
+        Box::parse_attributes();
+    }
+
+    void parse_styles(bool is_reparse) override
+    {
+        Box::parse_styles(is_reparse);
+        applyCurrentColor(*this);
+        if (std::string_view(this->get_tagName()) == "details" && !this->get_attr("open"))
+            removeText(*this);
     }
 
 private:

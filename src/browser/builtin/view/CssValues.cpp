@@ -21,29 +21,6 @@ constexpr double ReferenceFontSize = 16;
     return c.isLetterOrNumber() || c == u'-' || c == u'_';
 }
 
-// Where the parenthesis opened just before `from` closes, or the end.
-[[nodiscard]] qsizetype closingParenthesis(QStringView text, qsizetype from)
-{
-    int depth = 1;
-    QChar quote;
-    for (qsizetype i = from; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (!quote.isNull()) {
-            if (c == u'\\')
-                ++i;
-            else if (c == quote)
-                quote = QChar();
-        } else if (c == u'"' || c == u'\'') {
-            quote = c;
-        } else if (c == u'(') {
-            ++depth;
-        } else if (c == u')' && --depth == 0) {
-            return i;
-        }
-    }
-    return text.size();
-}
-
 // The arguments of a function, split at its top-level commas.
 [[nodiscard]] QList<QStringView> arguments(QStringView inner)
 {
@@ -409,6 +386,20 @@ private:
 }
 
 } // namespace
+
+qsizetype closingParenthesis(QStringView text, qsizetype from)
+{
+    int depth = 1;
+    qsizetype closing = text.size();
+    scanOutsideStrings(text, from, [&](qsizetype i, QChar c) {
+        if (c == u'(')
+            ++depth;
+        else if (c == u')' && --depth == 0)
+            closing = i;
+        return closing == text.size();
+    });
+    return closing;
+}
 
 QString computeFunctions(QStringView value)
 {

@@ -28,6 +28,30 @@ private:
     const CustomProperties &m_custom;
 };
 
+// Calls `visit(index, character)` for each character of the text from `from` on that lies
+// outside quoted strings, until it returns false; whether the scan ended outside a string.
+template <typename Visit> bool scanOutsideStrings(QStringView text, qsizetype from, Visit visit)
+{
+    QChar quote;
+    for (qsizetype i = from; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (!quote.isNull()) {
+            if (c == u'\\')
+                ++i;
+            else if (c == quote)
+                quote = QChar();
+        } else if (c == u'"' || c == u'\'') {
+            quote = c;
+        } else if (!visit(i, c)) {
+            break;
+        }
+    }
+    return quote.isNull();
+}
+
+// Where the parenthesis opened just before `from` closes, or the end.
+[[nodiscard]] qsizetype closingParenthesis(QStringView text, qsizetype from);
+
 // The value with calc(), min(), max() and clamp() computed and hsl(), hsla(), light-dark() and
 // space-separated rgb() written as the colours the layout engine reads.
 [[nodiscard]] QString computeFunctions(QStringView value);

@@ -70,6 +70,8 @@ PageLayout::~PageLayout() = default;
 void PageLayout::layOut()
 {
     m_container.setPlacingBoxes(true);
+    if (const litehtml::element::ptr root = m_document->root())
+        m_margins.apply(*root);
     m_document->render(m_width);
     m_container.setPlacingBoxes(false);
     m_size = QSize(m_document->width(), m_document->height());

@@ -2,6 +2,7 @@
 
 #include "browser/builtin/dom/Editing.h"
 #include "browser/builtin/dom/HtmlSerializer.h"
+#include "browser/builtin/view/MarginCollapse.h"
 #include "browser/builtin/view/PainterContainer.h"
 
 #include <litehtml.h>
@@ -106,6 +107,7 @@ private:
     mutable PainterContainer m_container;
     int m_width;
     litehtml::document::ptr m_document;
+    MarginCollapse m_margins;
     QSize m_size;
     std::vector<Leaf> m_leaves;
     std::unordered_map<const dom::Element *, Mapped> m_mapped;

@@ -9,6 +9,7 @@
 #include "browser/builtin/view/SvgImage.h"
 
 #include <QBuffer>
+#include <QFontDatabase>
 #include <QImageReader>
 
 #include <algorithm>
@@ -81,7 +82,18 @@ PageResources::PageResources(NetworkAccess &network, const LoadLimits &limits, Q
 {
 }
 
-PageResources::~PageResources() = default;
+PageResources::~PageResources()
+{
+    removePageFonts();
+}
+
+void PageResources::removePageFonts()
+{
+    for (const int id : std::as_const(m_pageFonts))
+        if (id >= 0)
+            QFontDatabase::removeApplicationFont(id);
+    m_pageFonts.clear();
+}
 
 void PageResources::startPage(const QUrl &page, const QByteArray &pageEncoding)
 {
@@ -92,6 +104,7 @@ void PageResources::startPage(const QUrl &page, const QByteArray &pageEncoding)
     m_pageBytes = 0;
     m_chargedBytes = 0;
     m_skipped.clear();
+    removePageFonts();
     for (const QUrl &url : m_waiting)
         m_entries.remove(url);
     m_waiting.clear();
@@ -128,6 +141,20 @@ const QImage *PageResources::image(const QUrl &url)
     if (!entry || !entry->arrived || entry->image.isNull())
         return nullptr;
     return charge(url.adjusted(QUrl::RemoveFragment), *entry) ? &entry->image : nullptr;
+}
+
+QStringList PageResources::fontFamilies(const QUrl &url)
+{
+    const Entry *entry = entryFor(url, Kind::Font);
+    if (!entry || !entry->arrived || entry->font.isEmpty())
+        return {};
+    const QUrl address = url.adjusted(QUrl::RemoveFragment);
+    if (!charge(address, *entry))
+        return {};
+    auto registered = m_pageFonts.constFind(address);
+    if (registered == m_pageFonts.cend())
+        registered = m_pageFonts.insert(address, QFontDatabase::addApplicationFontFromData(entry->font));
+    return *registered < 0 ? QStringList() : QFontDatabase::applicationFontFamilies(*registered);
 }
 
 bool PageResources::charge(const QUrl &address, const Entry &entry)
@@ -231,7 +258,10 @@ void PageResources::take(Entry &entry, const LoadedResponse &response)
     if (entry.kind == Kind::StyleSheet && answered) {
         entry.text = decodeStyleSheet(response.body, response.contentType, m_pageEncoding);
         entry.bytes = entry.text.size() * qint64(sizeof(QChar));
-    } else if (answered && m_imageBytes <= MaxKeptImageBytes) {
+    } else if (entry.kind == Kind::Font && answered) {
+        entry.font = response.body;
+        entry.bytes = entry.font.size();
+    } else if (entry.kind == Kind::Image && answered && m_imageBytes <= MaxKeptImageBytes) {
         entry.image = looksLikeSvg(response.body, response.contentType) ? drawSvg(response.body, MaxImagePixels)
                                                                         : decodeImage(response.body);
         entry.bytes = entry.image.sizeInBytes();

@@ -19,11 +19,12 @@ class PageLoader;
 class NetworkAccess;
 struct LoadedResponse;
 
-// The style sheets and images the shown page names, fetched through the browser's own network
-// access (its cookies, its limits, its cache) a few at a time. A resource is fetched the first
-// time the page asks for it; until it has arrived, or when it failed, the page is drawn without
-// it. A later page uses it as it was read (decoded) only while the browser's cache holds it
-// fresh: otherwise it is fetched again, and the cache asks its server whether it changed. A page and what it names share one budget, PageBudgetBytes:
+// The style sheets, images and fonts the shown page names, fetched through the browser's own
+// network access (its cookies, its limits, its cache) a few at a time. A resource is fetched the
+// first time the page asks for it; until it has arrived, or when it failed, the page is drawn
+// without it. A later page uses it as it was read (decoded) only while the browser's cache holds
+// it fresh: otherwise it is fetched again, and the cache asks its server whether it changed. A
+// page and what it names share one budget, PageBudgetBytes:
 // a resource past it is skipped, and named in skipped().
 class PageResources final : public QObject {
     Q_OBJECT
@@ -46,6 +47,9 @@ public:
     [[nodiscard]] std::optional<QString> styleSheet(const QUrl &url);
     // The image, or null while it is on its way or when it failed or is not an image.
     [[nodiscard]] const QImage *image(const QUrl &url);
+    // The families of the font file at the address, registered with the application's fonts
+    // until the next page starts; empty while it is on its way or when it failed or is no font.
+    [[nodiscard]] QStringList fontFamilies(const QUrl &url);
     // The addresses the page asked for that have neither arrived nor failed yet.
     [[nodiscard]] QStringList unfinished() const;
     [[nodiscard]] bool styleSheetsUnfinished() const;
@@ -57,12 +61,13 @@ signals:
     void resourceFinished();
 
 private:
-    enum class Kind { StyleSheet, Image };
+    enum class Kind { StyleSheet, Image, Font };
     struct Entry {
         Kind kind;
         bool arrived = false;
         QString text;
         QImage image;
+        QByteArray font;
         qint64 bytes = 0; // what it holds in memory
     };
 
@@ -78,6 +83,7 @@ private:
     void take(Entry &entry, const LoadedResponse &response);
     // Drops what earlier pages read that may not be used as it is any longer.
     void forgetStale();
+    void removePageFonts();
 
     NetworkAccess &m_network;
     const LoadLimits m_limits;
@@ -90,6 +96,9 @@ private:
     qint64 m_pageBytes = 0;
     qint64 m_chargedBytes = 0;
     QStringList m_skipped;
+    // The fonts registered for the page shown, by address: their ids with the font database (-1
+    // for data it could not read).
+    QHash<QUrl, int> m_pageFonts;
     std::deque<QUrl> m_waiting;
     std::vector<std::unique_ptr<PageLoader>> m_loading;
     qint64 m_imageBytes = 0;

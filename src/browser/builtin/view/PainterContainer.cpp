@@ -154,6 +154,19 @@ void drawBackgroundImage(QPainter &painter, const QImage &image, const litehtml:
     painter.fillRect(area, brush);
 }
 
+// The padding a table cell takes from its table's cellpadding attribute, as a style.
+[[nodiscard]] QString cellPadding(const dom::Element &cell)
+{
+    if (!cell.is(QLatin1StringView("td")) && !cell.is(QLatin1StringView("th")))
+        return {};
+    const dom::Element *table = cell.parentElement();
+    while (table && !table->is(QLatin1StringView("table")))
+        table = table->parentElement();
+    bool number = false;
+    const int padding = table ? table->attributeOrEmpty(u"cellpadding").trimmed().toInt(&number) : 0;
+    return number && padding >= 0 ? QStringLiteral("padding:%1px;").arg(std::min(padding, 1000)) : QString();
+}
+
 // The names of the page's html and body elements, which decide the custom properties of the page.
 [[nodiscard]] RootElements rootElements(const std::vector<dom::Element *> &elements)
 {
@@ -231,6 +244,30 @@ QUrl PainterContainer::resolve(const char *src, const char *baseUrl) const
     return base.resolved(QUrl(QString::fromUtf8(src).trimmed()));
 }
 
+QStringList PainterContainer::withPageFonts(const QStringList &families)
+{
+    if (!m_styles || m_styles->fontFaces().isEmpty())
+        return families;
+    QStringList chosen;
+    for (const QString &family : families) {
+        for (const FontFaceRule &face : m_styles->fontFaces()) {
+            if (face.family.compare(family, Qt::CaseInsensitive) != 0)
+                continue;
+            for (const QString &source : face.sources) {
+                const QStringList registered = m_resources.fontFamilies(
+                    resolve(source.toUtf8().constData(), face.baseUrl.toUtf8().constData()));
+                if (!registered.isEmpty()) {
+                    chosen += registered;
+                    break;
+                }
+            }
+        }
+        chosen.append(family);
+    }
+    chosen.removeDuplicates();
+    return chosen;
+}
+
 const QImage *PainterContainer::image(const char *src, const char *baseUrl)
 {
     if (!src || !*src)
@@ -238,11 +275,36 @@ const QImage *PainterContainer::image(const char *src, const char *baseUrl)
     return m_resources.image(resolve(src, baseUrl));
 }
 
+const dom::Element *PainterContainer::elementOf(const litehtml::element &box) const
+{
+    const char *index = box.get_attr(dom::DisplayIndexAttribute);
+    if (!index || !m_elements)
+        return nullptr;
+    const size_t position = std::strtoul(index, nullptr, 10);
+    return position < m_elements->size() ? (*m_elements)[position] : nullptr;
+}
+
+std::string PainterContainer::styleAttribute(const litehtml::element &box) const
+{
+    const dom::Element *element = elementOf(box);
+    QString style = element ? cellPadding(*element) : QString();
+    const char *own = box.get_attr("style");
+    if (!own || !m_styles)
+        return (style + QString::fromUtf8(own ? own : "")).toStdString();
+    const QString text = QString::fromUtf8(own);
+    CssValues::CustomProperties inherited;
+    if (text.contains(QLatin1StringView("var("), Qt::CaseInsensitive))
+        for (const dom::Element *each = element; each; each = each->parentElement())
+            StyleSheetPreparer::learnDeclaredProperties(each->attributeOrEmpty(u"style"), inherited);
+    style += m_styles->declarations(text, inherited);
+    return style.toStdString();
+}
+
 litehtml::uint_ptr PainterContainer::create_font(const litehtml::tchar_t *faceName, int size, int weight,
                                                  litehtml::font_style italic, unsigned int decoration,
                                                  litehtml::font_metrics *fm)
 {
-    const QStringList families = fontFamilies(faceName);
+    const QStringList families = withPageFonts(fontFamilies(faceName));
     QFont qtFont;
     qtFont.setFamilies(families);
     qtFont.setStyleHint(styleHint(families));
@@ -474,7 +536,7 @@ void PainterContainer::import_css(litehtml::tstring &text, const litehtml::tstri
         return;
     }
     if (const std::optional<QString> sheet = m_resources.styleSheet(address))
-        text = m_styles->sheet(*sheet).toStdString();
+        text = m_styles->sheet(*sheet, key).toStdString();
     baseurl = key.toStdString();
 }
 

@@ -70,6 +70,10 @@ public:
     // An image a page names (src or url(), resolved against the page or base URL), or null.
     [[nodiscard]] const QImage *image(const char *src, const char *baseUrl);
     [[nodiscard]] const FieldFocus &focus() const { return m_focus; }
+    // The style an element's box is given before its own rules: its style attribute made plain
+    // for the layout engine as the page's sheets are (var() taken from the custom properties it
+    // and its ancestors set, else from the sheets) after what presentational attributes ask for.
+    [[nodiscard]] std::string styleAttribute(const litehtml::element &box) const;
     // The cursor the element under the mouse asks for ("pointer", "text", "auto", ...).
     [[nodiscard]] const QString &cursor() const { return m_cursor; }
 
@@ -108,6 +112,11 @@ public:
 
 private:
     [[nodiscard]] QUrl resolve(const char *src, const char *baseUrl) const;
+    // The page's element a box shows, or null.
+    [[nodiscard]] const dom::Element *elementOf(const litehtml::element &box) const;
+    // The families with those the page's @font-face rules name put before them once their fonts
+    // have arrived.
+    [[nodiscard]] QStringList withPageFonts(const QStringList &families);
 
     PageResources &m_resources;
     const FieldFocus &m_focus;

@@ -17,24 +17,14 @@ constexpr qsizetype GrowthAllowance = 64 * 1024;
 [[nodiscard]] bool balanced(QStringView text)
 {
     int depth = 0;
-    QChar quote;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (!quote.isNull()) {
-            if (c == u'\\')
-                ++i;
-            else if (c == quote)
-                quote = QChar();
-        } else if (c == u'"' || c == u'\'') {
-            quote = c;
-        } else if (c == u'(' || c == u'[') {
-            if (++depth > StyleSheetPreparer::MaxNesting)
-                return false;
-        } else if ((c == u')' || c == u']') && --depth < 0) {
-            return false;
-        }
-    }
-    return depth == 0 && quote.isNull();
+    const bool stringsClosed = scanOutsideStrings(text, 0, [&depth](qsizetype, QChar c) {
+        if (c == u'(' || c == u'[')
+            ++depth;
+        else if (c == u')' || c == u']')
+            --depth;
+        return depth >= 0 && depth <= StyleSheetPreparer::MaxNesting;
+    });
+    return stringsClosed && depth == 0;
 }
 
 // The parts of a list at its top-level separators (commas of a selector list, semicolons of
@@ -44,25 +34,17 @@ constexpr qsizetype GrowthAllowance = 64 * 1024;
     QList<QStringView> parts;
     qsizetype start = 0;
     int depth = 0;
-    QChar quote;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (!quote.isNull()) {
-            if (c == u'\\')
-                ++i;
-            else if (c == quote)
-                quote = QChar();
-        } else if (c == u'"' || c == u'\'') {
-            quote = c;
-        } else if (c == u'(' || c == u'[') {
+    scanOutsideStrings(text, 0, [&](qsizetype i, QChar c) {
+        if (c == u'(' || c == u'[')
             ++depth;
-        } else if (c == u')' || c == u']') {
+        else if (c == u')' || c == u']')
             --depth;
-        } else if (c == separator && depth == 0) {
+        else if (c == separator && depth == 0) {
             parts.append(text.sliced(start, i - start).trimmed());
             start = i + 1;
         }
-    }
+        return true;
+    });
     parts.append(text.sliced(std::min(start, text.size())).trimmed());
     parts.removeIf([](QStringView part) { return part.isEmpty(); });
     return parts;
@@ -420,19 +402,42 @@ private:
     QString m_out;
 };
 
-QString StyleSheetPreparer::sheet(QStringView text)
+QString StyleSheetPreparer::sheet(QStringView text, const QString &baseUrl)
 {
     Rule sheet;
     RuleReader(text).readBlock(sheet, 0);
-    learnCustomProperties(sheet, true);
+    learnCustomProperties(sheet, true, baseUrl);
     Writer writer(*this, text.size() * MaxGrowth + GrowthAllowance);
     writer.write(sheet, {});
     return std::move(writer).text();
 }
 
-QString StyleSheetPreparer::declarations(QStringView text) const
+QString StyleSheetPreparer::declarations(QStringView text, const CssValues::CustomProperties &inherited) const
 {
-    const CssValues values(m_properties);
+    if (inherited.isEmpty())
+        return prepared(text, m_properties);
+    CssValues::CustomProperties properties = m_properties;
+    properties.insert(inherited);
+    return prepared(text, properties);
+}
+
+void StyleSheetPreparer::learnDeclaredProperties(QStringView declarations, CssValues::CustomProperties &into)
+{
+    for (const QStringView declaration : splitTopLevel(declarations, u';')) {
+        if (!declaration.startsWith(QLatin1StringView("--")))
+            continue;
+        const qsizetype colon = declaration.indexOf(u':');
+        if (colon < 0)
+            continue;
+        const QString name = declaration.first(colon).trimmed().toString();
+        if (!into.contains(name))
+            into.insert(name, declaration.sliced(colon + 1).trimmed().toString());
+    }
+}
+
+QString StyleSheetPreparer::prepared(QStringView text, const CssValues::CustomProperties &properties)
+{
+    const CssValues values(properties);
     QString prepared;
     for (const QStringView declaration : splitTopLevel(text, u';')) {
         const qsizetype colon = declaration.indexOf(u':');
@@ -471,35 +476,28 @@ bool StyleSheetPreparer::admitImport(const QString &address, const QString &impo
     return true;
 }
 
-void StyleSheetPreparer::learnCustomProperties(const Rule &rule, bool rootScope)
+void StyleSheetPreparer::learnCustomProperties(const Rule &rule, bool rootScope, const QString &baseUrl)
 {
     for (const Rule &child : rule.children) {
         if (child.kind == Rule::Kind::FontFace) {
-            learnFontFace(child);
+            learnFontFace(child, baseUrl);
             continue;
         }
         if (child.kind == Rule::Kind::Group) {
             if (holdsOnEveryScreen(child.prelude))
-                learnCustomProperties(child, rootScope);
+                learnCustomProperties(child, rootScope, baseUrl);
             continue;
         }
         if (child.kind != Rule::Kind::Style)
             continue;
-        const bool root = rootScope && isRootSelector(child.prelude);
-        for (const QStringView declaration : splitTopLevel(child.declarations, u';')) {
-            if (!declaration.startsWith(QLatin1StringView("--")))
-                continue;
-            const qsizetype colon = declaration.indexOf(u':');
-            if (colon < 0)
-                continue;
-            const QString name = declaration.first(colon).trimmed().toString();
-            const QString value = declaration.sliced(colon + 1).trimmed().toString();
-            if (root)
-                m_rootProperties[name] = value;
-            else if (!m_otherProperties.contains(name))
-                m_otherProperties[name] = value;
+        if (rootScope && isRootSelector(child.prelude)) {
+            CssValues::CustomProperties declared;
+            learnDeclaredProperties(child.declarations, declared);
+            m_rootProperties.insert(declared);
+        } else {
+            learnDeclaredProperties(child.declarations, m_otherProperties);
         }
-        learnCustomProperties(child, false);
+        learnCustomProperties(child, false, baseUrl);
     }
     m_properties = m_otherProperties;
     m_properties.insert(m_rootProperties);
@@ -546,11 +544,12 @@ bool StyleSheetPreparer::matchesRoot(QStringView simple) const
     return true;
 }
 
-void StyleSheetPreparer::learnFontFace(const Rule &rule)
+void StyleSheetPreparer::learnFontFace(const Rule &rule, const QString &baseUrl)
 {
     static const QRegularExpression source(QStringLiteral(R"(url\(\s*["']?([^"')]+)["']?\s*\))"),
                                            QRegularExpression::CaseInsensitiveOption);
     FontFaceRule face;
+    face.baseUrl = baseUrl;
     for (const QStringView declaration : splitTopLevel(rule.declarations, u';')) {
         const qsizetype colon = declaration.indexOf(u':');
         if (colon < 0)

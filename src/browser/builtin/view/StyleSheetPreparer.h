@@ -17,10 +17,12 @@ struct RootElements {
     QList<QPair<QString, QString>> attributes;
 };
 
-// A font a page's @font-face rule names: its family and the addresses in its src.
+// A font a page's @font-face rule names: its family, the addresses in its src and the address
+// of the sheet they are relative to (empty: the page's).
 struct FontFaceRule {
     QString family;
     QStringList sources;
+    QString baseUrl;
 };
 
 // Makes a page's style sheets safe and plain for the layout engine before it reads them:
@@ -37,10 +39,14 @@ public:
 
     explicit StyleSheetPreparer(RootElements root = {}) : m_root(std::move(root)) {}
 
-    // A whole style sheet; its custom properties are kept for the sheets and attributes after it.
-    [[nodiscard]] QString sheet(QStringView text);
-    // The declarations of a style attribute.
-    [[nodiscard]] QString declarations(QStringView text) const;
+    // A whole style sheet (from the address, empty for the page's own); its custom properties
+    // are kept for the sheets and attributes after it.
+    [[nodiscard]] QString sheet(QStringView text, const QString &baseUrl = {});
+    // The declarations of a style attribute, with custom properties set on the element and its
+    // ancestors (`inherited`) before those of the sheets.
+    [[nodiscard]] QString declarations(QStringView text, const CssValues::CustomProperties &inherited = {}) const;
+    // Adds the custom properties the declarations set that `into` does not hold yet.
+    static void learnDeclaredProperties(QStringView declarations, CssValues::CustomProperties &into);
     // Whether the sheet at an address is read, imported by the sheet at another (empty: by the
     // page): each address once a page (which also cuts every cycle), and not too deep.
     [[nodiscard]] bool admitImport(const QString &address, const QString &importedBy);
@@ -51,10 +57,11 @@ private:
     struct Rule;
     class Writer;
 
-    void learnCustomProperties(const Rule &rule, bool rootScope);
+    void learnCustomProperties(const Rule &rule, bool rootScope, const QString &baseUrl);
     [[nodiscard]] bool isRootSelector(QStringView selector) const;
     [[nodiscard]] bool matchesRoot(QStringView simple) const;
-    void learnFontFace(const Rule &rule);
+    void learnFontFace(const Rule &rule, const QString &baseUrl);
+    [[nodiscard]] static QString prepared(QStringView text, const CssValues::CustomProperties &properties);
 
     const RootElements m_root;
     CssValues::CustomProperties m_rootProperties;
