@@ -21,6 +21,18 @@ public:
     {
     }
 
+    void apply_stylesheet(const litehtml::css &stylesheet) override
+    {
+        if (!m_cancelled.load(std::memory_order_relaxed))
+            Box::apply_stylesheet(stylesheet);
+    }
+
+    void parse_styles(bool is_reparse) override
+    {
+        if (!m_cancelled.load(std::memory_order_relaxed))
+            Box::parse_styles(is_reparse);
+    }
+
     int render(int x, int y, int max_width, bool second_pass) override
     {
         if (m_cancelled.load(std::memory_order_relaxed))

@@ -2,18 +2,22 @@
 
 #include <QDeadlineTimer>
 
+#include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 class PageLayout;
 class QObject;
 
-// Places the boxes of one page layout at a time on a thread of its own, so that a page that takes
-// long to lay out never holds up the thread that shows it. The finished layout is announced on
-// the receiver's thread; a layout started anew or cancelled is never announced.
+// Reads and lays out one page layout at a time on threads of their own, so that a page that takes
+// long to read, style or lay out never holds up the thread that shows it; the step between
+// (PageLayout::prepare) runs on the receiver's thread. The finished layout is announced on the
+// receiver's thread; a layout started anew or cancelled is never announced. Cancelling never
+// waits: a cancelled layout ends and frees its boxes beside the window, and is dropped when it has.
 class LayoutWorker final {
 public:
     LayoutWorker(QObject &receiver, std::function<void()> finished);
@@ -21,27 +25,39 @@ public:
     LayoutWorker(const LayoutWorker &) = delete;
     LayoutWorker &operator=(const LayoutWorker &) = delete;
 
-    // Starts placing the layout's boxes, cancelling the one still being placed.
+    // Starts reading and laying out the layout, cancelling the one still on its way.
     void start(std::unique_ptr<PageLayout> layout);
     // A layout was started and has not been taken or cancelled.
-    [[nodiscard]] bool busy() const { return m_layout != nullptr; }
-    // Waits until the started layout is finished or the deadline passes; true when finished.
+    [[nodiscard]] bool busy() const { return m_job != nullptr; }
+    // Waits until the started layout is finished or the deadline passes, taking the step between
+    // on this thread; true when finished.
     [[nodiscard]] bool wait(QDeadlineTimer deadline);
     // The finished layout, or null while it is not finished.
     [[nodiscard]] std::unique_ptr<PageLayout> take();
-    // Stops the layout being placed and drops it.
+    // Stops the layout on its way and drops it.
     void cancel();
+    // Frees a layout no longer shown beside the window: a large page's boxes take a while to free.
+    void dispose(std::unique_ptr<PageLayout> layout);
 
 private:
-    [[nodiscard]] bool finished();
+    struct Job;
+
+    // Runs the step on a thread of its own, announcing its end on the receiver's thread.
+    void runStep(const std::function<void(PageLayout &)> &step);
+    // The step of the started layout that has ended: the next one starts, or the layout is done.
+    void stepEnded();
+    [[nodiscard]] bool stepDone() const;
+    // Frees the boxes of the cancelled job beside the window.
+    void disposeCancelled(std::unique_ptr<Job> job);
+    // Joins and drops the cancelled layouts that have ended; all of them when `all`.
+    void dropCancelled(bool all);
 
     QObject &m_receiver;
     const std::function<void()> m_announce;
-    std::unique_ptr<PageLayout> m_layout;
-    std::thread m_thread;
-    std::mutex m_mutex;
-    std::condition_variable m_finishedChanged;
-    bool m_finished = false;
-    // Tells an announcement of a layout since replaced from the one awaited.
-    unsigned m_started = 0;
+    std::unique_ptr<Job> m_job;
+    std::vector<std::unique_ptr<Job>> m_cancelled;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_stepDoneChanged;
+    // Tells an announcement of a step since replaced from the one awaited.
+    unsigned m_steps = 0;
 };

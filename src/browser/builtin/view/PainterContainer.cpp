@@ -184,7 +184,7 @@ LayoutFont::LayoutFont(const QFont &qtFont)
     lineHeight = ascent + descent + std::max(0, qRound(exact.leading()));
 }
 
-PainterContainer::PainterContainer(PageResources &resources, const FieldFocus &focus)
+PainterContainer::PainterContainer(ArrivedResources &resources, const FieldFocus &focus)
     : m_resources(resources)
     , m_focus(focus)
 {
@@ -198,6 +198,13 @@ void PainterContainer::setPage(const QUrl &baseUrl, const std::vector<dom::Eleme
     m_elements = &elements;
     m_styles = std::make_unique<StyleSheetPreparer>(rootElements(elements));
     m_disclosureMarkers = false;
+    m_controlKinds.clear();
+    for (size_t index = 0; index < elements.size(); ++index) {
+        const dom::Element &element = *elements[index];
+        if (element.is(QLatin1StringView("input")) || element.is(QLatin1StringView("select"))
+            || element.is(QLatin1StringView("textarea")))
+            m_controlKinds.emplace(index, controlKind(element));
+    }
 }
 
 void PainterContainer::setPainter(QPainter *painter)
@@ -343,21 +350,12 @@ void PainterContainer::draw_list_marker(litehtml::uint_ptr hdc, const litehtml::
 
 void PainterContainer::load_image(const litehtml::tchar_t *src, const litehtml::tchar_t *baseurl, bool)
 {
-    litehtml::size &size = m_imageSizes[resolve(src, baseurl).toString().toStdString()];
-    if (const QImage *picture = image(src, baseurl)) {
-        size.width = picture->width();
-        size.height = picture->height();
-    }
+    (void)image(src, baseurl);
 }
 
 void PainterContainer::get_image_size(const litehtml::tchar_t *src, const litehtml::tchar_t *baseurl,
                                       litehtml::size &sz)
 {
-    if (m_placingBoxes) {
-        const auto known = m_imageSizes.find(resolve(src, baseurl).toString().toStdString());
-        sz = known == m_imageSizes.end() ? litehtml::size() : known->second;
-        return;
-    }
     const QImage *picture = image(src, baseurl);
     sz.width = picture ? picture->width() : 0;
     sz.height = picture ? picture->height() : 0;
@@ -469,7 +467,7 @@ void PainterContainer::import_css(litehtml::tstring &text, const litehtml::tstri
 {
     const QUrl address = resolve(url.c_str(), baseurl.c_str());
     const QString key = address.toString();
-    if (!m_styles || !m_styles->admitImport(key, QString::fromStdString(baseurl))) {
+    if (m_cancelled || !m_styles || !m_styles->admitImport(key, QString::fromStdString(baseurl))) {
         text.clear();
         return;
     }
@@ -528,15 +526,14 @@ std::shared_ptr<litehtml::element> PainterContainer::create_element(const liteht
         doc->add_stylesheet(disclosureMarkerStyleSheet(), nullptr, nullptr);
     if (tag != "input" && tag != "select" && tag != "textarea")
         return createCancellableElement(tag, doc, m_cancelled);
-    if (!m_elements)
-        return nullptr;
     const auto index = attributes.find(dom::DisplayIndexAttribute);
     if (index == attributes.end())
         return nullptr;
     const size_t position = std::strtoul(index->second.c_str(), nullptr, 10);
-    if (position >= m_elements->size())
+    const auto kind = m_controlKinds.find(position);
+    if (!m_elements || position >= m_elements->size() || kind == m_controlKinds.end())
         return nullptr;
-    auto control = std::make_shared<ControlElement>(doc, *(*m_elements)[position]);
+    auto control = std::make_shared<ControlElement>(doc, *(*m_elements)[position], kind->second);
     control->set_attr(ControlKindAttribute, controlKindName(control->kind()));
     return control;
 }
