@@ -1,7 +1,8 @@
 #include "browser/builtin/view/CancellableElement.h"
 
+#include "browser/builtin/view/BodyBox.h"
+
 #include <litehtml/el_anchor.h>
-#include <litehtml/el_body.h>
 #include <litehtml/el_div.h>
 #include <litehtml/el_para.h>
 #include <litehtml/el_table.h>
@@ -38,6 +39,15 @@ public:
         if (m_cancelled.load(std::memory_order_relaxed))
             return 0;
         return Box::render(x, y, max_width, second_pass);
+    }
+
+    // A box's own loop over what it holds goes on after they stop: placing them (floats above
+    // all) is skipped too.
+    int place_element(const litehtml::element::ptr &el, int max_width) override
+    {
+        if (m_cancelled.load(std::memory_order_relaxed))
+            return 0;
+        return Box::place_element(el, max_width);
     }
 
     int render_inline(const litehtml::element::ptr &container, int max_width) override
@@ -83,7 +93,7 @@ std::shared_ptr<litehtml::element> createCancellableElement(std::string_view tag
     if (tag == "a")
         return make<litehtml::el_anchor>(document, cancelled);
     if (tag == "body")
-        return make<litehtml::el_body>(document, cancelled);
+        return make<BodyBox>(document, cancelled);
     for (const std::string_view own : EngineOwnTags)
         if (tag == own)
             return nullptr;

@@ -10,8 +10,8 @@
 
 struct LayoutWorker::Job {
     std::unique_ptr<PageLayout> layout;
-    std::thread thread;
-    // Under the worker's mutex: a step that ends cancelled frees the layout's boxes.
+    // Under the worker's mutex: whether the step queued last has ended (for a cancelled job, its
+    // boxes are freed), and whether the job was cancelled.
     bool stepDone = false;
     bool cancelled = false;
     bool placing = false;
@@ -21,13 +21,34 @@ struct LayoutWorker::Job {
 LayoutWorker::LayoutWorker(QObject &receiver, std::function<void()> finished)
     : m_receiver(receiver)
     , m_announce(std::move(finished))
+    , m_thread([this] { serve(); })
 {
 }
 
 LayoutWorker::~LayoutWorker()
 {
     cancel();
-    dropCancelled(true);
+    {
+        const std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_changed.notify_all();
+    m_thread.join();
+}
+
+void LayoutWorker::serve()
+{
+    std::unique_lock lock(m_mutex);
+    while (true) {
+        m_changed.wait(lock, [this] { return m_stopping || !m_tasks.empty(); });
+        if (m_stopping)
+            return;
+        const std::function<void()> task = std::move(m_tasks.front());
+        m_tasks.pop_front();
+        lock.unlock();
+        task();
+        lock.lock();
+    }
 }
 
 void LayoutWorker::start(std::unique_ptr<PageLayout> layout)
@@ -35,18 +56,23 @@ void LayoutWorker::start(std::unique_ptr<PageLayout> layout)
     cancel();
     m_job = std::make_unique<Job>();
     m_job->layout = std::move(layout);
-    runStep([](PageLayout &reading) { reading.read(); });
+    queueStep([](PageLayout &reading) { reading.read(); });
 }
 
-void LayoutWorker::runStep(const std::function<void(PageLayout &)> &step)
+void LayoutWorker::queueStep(void (*step)(PageLayout &))
 {
     Job *job = m_job.get();
-    job->stepDone = false;
     const unsigned serial = ++m_steps;
-    job->thread = std::thread([this, job, step, serial] {
-        step(*job->layout);
+    const std::lock_guard lock(m_mutex);
+    job->stepDone = false;
+    m_tasks.emplace_back([this, job, step, serial] {
         {
             std::unique_lock lock(m_mutex);
+            const bool cancelled = job->cancelled;
+            lock.unlock();
+            if (!cancelled)
+                step(*job->layout);
+            lock.lock();
             if (job->cancelled) {
                 lock.unlock();
                 job->layout->discard();
@@ -54,11 +80,11 @@ void LayoutWorker::runStep(const std::function<void(PageLayout &)> &step)
             }
             job->stepDone = true;
         }
-        m_stepDoneChanged.notify_all();
+        m_changed.notify_all();
         QMetaObject::invokeMethod(
             &m_receiver,
             [this, serial] {
-                dropCancelled(false);
+                dropDiscarded();
                 if (serial != m_steps || !busy() || m_job->finished || !stepDone())
                     return;
                 stepEnded();
@@ -67,18 +93,18 @@ void LayoutWorker::runStep(const std::function<void(PageLayout &)> &step)
             },
             Qt::QueuedConnection);
     });
+    m_changed.notify_all();
 }
 
 void LayoutWorker::stepEnded()
 {
-    m_job->thread.join();
     if (m_job->placing) {
         m_job->finished = true;
         return;
     }
     m_job->layout->prepare();
     m_job->placing = true;
-    runStep([](PageLayout &placing) { placing.layOut(); });
+    queueStep([](PageLayout &placing) { placing.layOut(); });
 }
 
 bool LayoutWorker::stepDone() const
@@ -93,8 +119,8 @@ bool LayoutWorker::wait(QDeadlineTimer deadline)
         {
             std::unique_lock lock(m_mutex);
             const auto remaining = std::chrono::milliseconds(std::max<qint64>(0, deadline.remainingTime()));
-            if (!m_stepDoneChanged.wait_for(lock, deadline.isForever() ? std::chrono::hours(24) : remaining,
-                                            [this] { return m_job->stepDone; }))
+            if (!m_changed.wait_for(lock, deadline.isForever() ? std::chrono::hours(24) : remaining,
+                                    [this] { return m_job->stepDone; }))
                 return false;
         }
         stepEnded();
@@ -116,18 +142,18 @@ void LayoutWorker::cancel()
     if (!m_job)
         return;
     m_job->layout->cancel();
-    bool stepRunning = false;
+    bool stepPending = false;
     {
         const std::lock_guard lock(m_mutex);
         m_job->cancelled = true;
-        stepRunning = m_job->thread.joinable() && !m_job->stepDone;
+        stepPending = !m_job->stepDone;
     }
-    // A step still running frees the boxes itself when it ends.
-    if (stepRunning)
+    // A step still queued or running frees the boxes itself.
+    if (stepPending)
         m_cancelled.push_back(std::move(m_job));
     else
-        disposeCancelled(std::move(m_job));
-    dropCancelled(false);
+        queueDiscard(std::move(m_job));
+    dropDiscarded();
 }
 
 void LayoutWorker::dispose(std::unique_ptr<PageLayout> layout)
@@ -136,33 +162,30 @@ void LayoutWorker::dispose(std::unique_ptr<PageLayout> layout)
         return;
     auto job = std::make_unique<Job>();
     job->layout = std::move(layout);
-    disposeCancelled(std::move(job));
-    dropCancelled(false);
+    job->cancelled = true;
+    queueDiscard(std::move(job));
+    dropDiscarded();
 }
 
-void LayoutWorker::disposeCancelled(std::unique_ptr<Job> job)
+void LayoutWorker::queueDiscard(std::unique_ptr<Job> job)
 {
-    if (job->thread.joinable())
-        job->thread.join();
-    job->stepDone = false;
-    job->thread = std::thread([this, job = job.get()] {
-        job->layout->discard();
+    {
         const std::lock_guard lock(m_mutex);
-        job->stepDone = true;
-    });
+        job->stepDone = false;
+        m_tasks.emplace_back([this, discarded = job.get()] {
+            discarded->layout->discard();
+            const std::lock_guard lock(m_mutex);
+            discarded->stepDone = true;
+        });
+    }
+    m_changed.notify_all();
     m_cancelled.push_back(std::move(job));
 }
 
-void LayoutWorker::dropCancelled(bool all)
+void LayoutWorker::dropDiscarded()
 {
-    const auto ended = [this, all](const std::unique_ptr<Job> &job) {
-        if (!all) {
-            const std::lock_guard lock(m_mutex);
-            if (!job->stepDone)
-                return false;
-        }
-        job->thread.join();
-        return true;
-    };
-    m_cancelled.erase(std::remove_if(m_cancelled.begin(), m_cancelled.end(), ended), m_cancelled.end());
+    const std::lock_guard lock(m_mutex);
+    m_cancelled.erase(std::remove_if(m_cancelled.begin(), m_cancelled.end(),
+                                     [](const std::unique_ptr<Job> &job) { return job->stepDone; }),
+                      m_cancelled.end());
 }

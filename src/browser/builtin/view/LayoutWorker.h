@@ -2,8 +2,8 @@
 
 #include <QDeadlineTimer>
 
-#include <atomic>
 #include <condition_variable>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -13,11 +13,12 @@
 class PageLayout;
 class QObject;
 
-// Reads and lays out one page layout at a time on threads of their own, so that a page that takes
+// Reads and lays out one page layout at a time on a thread of its own, so that a page that takes
 // long to read, style or lay out never holds up the thread that shows it; the step between
 // (PageLayout::prepare) runs on the receiver's thread. The finished layout is announced on the
 // receiver's thread; a layout started anew or cancelled is never announced. Cancelling never
-// waits: a cancelled layout ends and frees its boxes beside the window, and is dropped when it has.
+// waits: a cancelled layout ends and frees its boxes on the worker's thread, and is dropped when
+// it has. One thread serves every layout of a view, so that the fonts it has loaded serve the next.
 class LayoutWorker final {
 public:
     LayoutWorker(QObject &receiver, std::function<void()> finished);
@@ -36,28 +37,33 @@ public:
     [[nodiscard]] std::unique_ptr<PageLayout> take();
     // Stops the layout on its way and drops it.
     void cancel();
-    // Frees a layout no longer shown beside the window: a large page's boxes take a while to free.
+    // Frees a layout no longer shown on the worker's thread: a large page's boxes take a while.
     void dispose(std::unique_ptr<PageLayout> layout);
 
 private:
     struct Job;
 
-    // Runs the step on a thread of its own, announcing its end on the receiver's thread.
-    void runStep(const std::function<void(PageLayout &)> &step);
-    // The step of the started layout that has ended: the next one starts, or the layout is done.
+    // Queues the step of the started layout, its end announced on the receiver's thread.
+    void queueStep(void (*step)(PageLayout &));
+    // The step of the started layout that has ended: the next one is queued, or the layout is done.
     void stepEnded();
     [[nodiscard]] bool stepDone() const;
-    // Frees the boxes of the cancelled job beside the window.
-    void disposeCancelled(std::unique_ptr<Job> job);
-    // Joins and drops the cancelled layouts that have ended; all of them when `all`.
-    void dropCancelled(bool all);
+    // Queues the freeing of a cancelled job's boxes.
+    void queueDiscard(std::unique_ptr<Job> job);
+    // Drops the cancelled jobs whose boxes are freed.
+    void dropDiscarded();
+    void serve();
 
     QObject &m_receiver;
     const std::function<void()> m_announce;
     std::unique_ptr<Job> m_job;
     std::vector<std::unique_ptr<Job>> m_cancelled;
+    // Under the mutex: the work for the thread, and whether it is to end.
     mutable std::mutex m_mutex;
-    std::condition_variable m_stepDoneChanged;
+    std::condition_variable m_changed;
+    std::deque<std::function<void()>> m_tasks;
+    bool m_stopping = false;
     // Tells an announcement of a step since replaced from the one awaited.
     unsigned m_steps = 0;
+    std::thread m_thread;
 };

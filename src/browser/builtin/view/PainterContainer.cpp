@@ -3,7 +3,6 @@
 #include "browser/builtin/dom/HtmlSerializer.h"
 #include "browser/builtin/dom/Node.h"
 #include "browser/builtin/view/CancellableElement.h"
-#include "browser/builtin/view/BodyBox.h"
 #include "browser/builtin/view/ControlElement.h"
 #include "browser/builtin/view/FontElement.h"
 #include "browser/builtin/view/ImageBox.h"
@@ -518,8 +517,6 @@ std::shared_ptr<litehtml::element> PainterContainer::create_element(const liteht
         return std::make_shared<FontElement>(doc);
     if (tag == "style" && m_styles)
         return std::make_shared<StyleElement>(doc, *m_styles);
-    if (tag == "body")
-        return std::make_shared<BodyBox>(doc);
     if (tag == "img")
         return std::make_shared<ImageBox>(doc);
     if (tag == "summary" && !std::exchange(m_disclosureMarkers, true))
