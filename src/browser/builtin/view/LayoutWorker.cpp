@@ -45,10 +45,23 @@ void LayoutWorker::serve()
             return;
         const std::function<void()> task = std::move(m_tasks.front());
         m_tasks.pop_front();
+        m_serving = true;
         lock.unlock();
         task();
         lock.lock();
+        m_serving = false;
+        m_changed.notify_all();
     }
+}
+
+void LayoutWorker::settle()
+{
+    cancel();
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_tasks.empty() && !m_serving; });
+    }
+    dropDiscarded();
 }
 
 void LayoutWorker::start(std::unique_ptr<PageLayout> layout)

@@ -39,6 +39,9 @@ public:
     void cancel();
     // Frees a layout no longer shown on the worker's thread: a large page's boxes take a while.
     void dispose(std::unique_ptr<PageLayout> layout);
+    // Cancels the layout on its way and waits until the worker's thread has nothing left to do,
+    // for a view about to go: nothing of it then runs on while the program ends.
+    void settle();
 
 private:
     struct Job;
@@ -62,6 +65,7 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<std::function<void()>> m_tasks;
+    bool m_serving = false;
     bool m_stopping = false;
     // Tells an announcement of a step since replaced from the one awaited.
     unsigned m_steps = 0;

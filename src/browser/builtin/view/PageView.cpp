@@ -223,6 +223,14 @@ QStringList PageView::skippedResources() const
     return m_resources->skipped();
 }
 
+void PageView::stopLayouts()
+{
+    m_refreshTimer.stop();
+    m_pending = Refresh::None;
+    m_layoutBound.stop();
+    m_worker.settle();
+}
+
 void PageView::forgetResources()
 {
     m_resources->forgetArrived();

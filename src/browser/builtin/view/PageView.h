@@ -59,6 +59,9 @@ public:
     [[nodiscard]] QStringList unfinishedResources() const;
     // The resources of the shown page skipped, its budget spent.
     [[nodiscard]] QStringList skippedResources() const;
+    // Stops the layout on its way and waits until nothing is laid out beside the window: the
+    // view is about to go.
+    void stopLayouts();
     // The style sheets and images are fetched again for the next page shown.
     void forgetResources();
     // Puts the text of the page's selection on the clipboard.
