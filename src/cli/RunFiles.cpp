@@ -11,15 +11,17 @@
 
 namespace {
 
-// A run that ended at its deadline still gets a picture of what its page had by then, and a
-// picture never holds a run up for long, whatever time the run had left.
-constexpr qint64 MinPictureWait = 2000;
+// A picture waits for its page's resources until the run's deadline, and never long whatever
+// time the run had left; the picture of a run that ended at its deadline gets a moment past it,
+// and is given up (and said so) when that is not enough.
+constexpr qint64 PictureGrace = 500;
 constexpr qint64 MaxPictureWait = 15'000;
+// A trace picture never holds a line up for long, nor a run past its deadline.
+constexpr qint64 MaxTracePictureWait = 2000;
 
-[[nodiscard]] QDeadlineTimer pictureDeadline(QDeadlineTimer runDeadline)
+[[nodiscard]] qint64 timeLeft(QDeadlineTimer runDeadline)
 {
-    const qint64 left = runDeadline.isForever() ? MaxPictureWait : runDeadline.remainingTime();
-    return QDeadlineTimer(std::clamp(left, MinPictureWait, MaxPictureWait));
+    return runDeadline.isForever() ? MaxPictureWait : std::max<qint64>(0, runDeadline.remainingTime());
 }
 
 } // namespace
@@ -70,11 +72,12 @@ void RunFiles::write(const LineRecord &record)
     m_report.write(record);
 }
 
-void RunFiles::keepTracePicture(BrowserConnection &connection)
+void RunFiles::keepTracePicture(BrowserConnection &connection, QDeadlineTimer runDeadline)
 {
     if (!m_options.trace || m_options.evidenceDir.isEmpty() || m_tracePictures >= kMaxTracePictures)
         return;
-    const QByteArray png = pagePicture(connection, m_windowParts, QDeadlineTimer(MinPictureWait));
+    const QByteArray png = pagePicture(connection, m_windowParts,
+                                       QDeadlineTimer(std::min(timeLeft(runDeadline), MaxTracePictureWait)));
     if (png.isEmpty())
         return;
     ++m_tracePictures;
@@ -91,7 +94,8 @@ void RunFiles::keepEvidence(BrowserConnection &connection, const QStringList &sc
         return;
     QString error;
     const QStringList written = writeEvidence(m_options.evidenceDir, evidenceFileStem(m_identity), scriptLines, end.line, end.message,
-                                              capturePage(connection, m_windowParts, pictureDeadline(runDeadline)), m_mask, error);
+                                              capturePage(connection, m_windowParts,
+                                                          QDeadlineTimer(std::clamp(timeLeft(runDeadline), PictureGrace, MaxPictureWait))), m_mask, error);
     if (!error.isEmpty())
         printError(QStringLiteral("cannot write evidence into %1: %2").arg(m_options.evidenceDir, error));
     for (const QString &path : written)

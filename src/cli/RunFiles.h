@@ -33,9 +33,11 @@ public:
     void start();
     void write(const LineRecord &record);
     // With --trace and --evidence: keeps the picture of the page the last written line brought,
-    // as STEM.trace-N.png, N the line record's number in the run.
-    void keepTracePicture(BrowserConnection &connection);
-    // The page's picture waits for its resources until the run's deadline (a moment at least).
+    // as STEM.trace-N.png, N the line record's number in the run, if it is made before the run's
+    // deadline.
+    void keepTracePicture(BrowserConnection &connection, QDeadlineTimer runDeadline);
+    // The page's picture waits for its resources until the run's deadline (half a second at
+    // least); past that it is given up, and the evidence says so.
     void keepEvidence(BrowserConnection &connection, const QStringList &scriptLines, const RunEnd &end,
                       QDeadlineTimer runDeadline);
     void finish(const RunSummary &summary, const QList<FailedLoad> &failedLoads = {});

@@ -163,11 +163,13 @@ int runAttached(const RunContext &run, Automation &automation, TerminalHost &hos
     RunFiles &files = run.files;
     QElapsedTimer clock;
     clock.start();
+    // The run's time counts from its attached browser: starting Chromium takes what it takes.
+    const QDeadlineTimer deadline{std::chrono::seconds(options.timeoutSeconds)};
     RunRecorder recorder([&clock] { return clock.elapsed(); }, files.wantsPages() ? &automation.connection : nullptr,
-                         [&files, &automation](const LineRecord &record) {
+                         [&files, &automation, deadline](const LineRecord &record) {
                              files.write(record);
                              if (record.pageArrived)
-                                 files.keepTracePicture(automation.connection);
+                                 files.keepTracePicture(automation.connection, deadline);
                          });
     LoadWatch loads(automation.connection, options.strict ? LoadWatch::Statuses::Fail : LoadWatch::Statuses::Pass,
                     [&](const FailedLoad &load) { recorder.loadFailed(load.reason, options.strict); });
@@ -179,9 +181,6 @@ int runAttached(const RunContext &run, Automation &automation, TerminalHost &hos
     automation.runner.tickTimer().setInterval(options.tickMs);
     automation.runner.runScript(scriptText);
     files.setMask(SecretMask(automation.state.variableText));
-
-    // The run's time counts from its attached browser: starting Chromium takes what it takes.
-    const QDeadlineTimer deadline{std::chrono::seconds(options.timeoutSeconds)};
     RunEnd end = waitForRun(automation, recorder, loads, {deadline, options.timeoutSeconds, &run.stopSignals, options.strict});
     automation.runner.removeObserver(waitNotice);
     automation.runner.removeObserver(loads);

@@ -273,3 +273,28 @@ TEST_F(RunControlTest, ASleepKeepsTheWindowAliveAndStopEndsIt)
     EXPECT_EQ(runner().tickTimer().interval(), ScriptRunner::kTickInterval) << "the pace before the sleep comes back";
     EXPECT_NE(panel1(), "Finished Executing ") << "the line after the sleep never ran";
 }
+
+TEST_F(RunControlTest, APageThatRunsAwayInTheWindowLeavesItAnsweringAndStopEndsTheRun)
+{
+    TestServer &server = this->server();
+    std::string page = "<html><body>";
+    for (int i = 0; i < 1000; ++i)
+        page += "<table><tr><td>cell";
+    for (int i = 0; i < 1000; ++i)
+        page += "</td></tr></table>";
+    server.page("/deep", page + "</body></html>");
+    start();
+    setEditorText(editor(), "nav;" + server.url("/deep") + "\r\nwaitfor;words the page lacks;60");
+    int probeTicks = 0;
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout, [&] { ++probeTicks; });
+    choose("runAction");
+    ASSERT_TRUE(waitUntil([&] { return attachedWindow().locationUrl() == server.url("/deep") && !attachedWindow().isBusy(); },
+                          30000));
+    // The page is read, styled and laid out for seconds beside the window.
+    probe.start(50);
+    spinEvents(1000);
+    EXPECT_GE(probeTicks, 10) << "events go on while the page is laid out";
+    choose("stopAction");
+    EXPECT_EQ(runner().status(), RunStatus::Stopped);
+}

@@ -260,7 +260,7 @@ TEST(PageLook, FontFacesLoadThroughThePageAndApplyByFamily)
 TEST(PageLook, GenericFamiliesAreTheFontsOtherBrowsersUseHere)
 {
     DrawnPages pages;
-    PageResources resources(pages.browser.network(), pages.browser.limits());
+    ArrivedResources resources = PageResources(pages.browser.network(), pages.browser.limits()).arrived();
     const FieldFocus focus;
     PainterContainer container(resources, focus);
     litehtml::font_metrics metrics;

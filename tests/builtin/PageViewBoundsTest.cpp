@@ -1,5 +1,6 @@
-// A page whose layout runs away never holds up the window that shows it: the layout goes on away
-// from the window's thread, is given up after its bound, and the page is shown as plain text.
+// A page whose reading, styling, layout or painting runs away never holds up the window that shows
+// it: all but the painting go on away from the window's thread, are given up after their bound,
+// and the page is shown as plain text; painting paints only the window's part of the page.
 // A page is laid out a few times while its resources arrive, not once for each, and what it
 // loads stays within its budget.
 #include "QtWait.h"
@@ -12,6 +13,7 @@
 #include <QBuffer>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTimer>
 
@@ -119,6 +121,53 @@ TEST(PageViewBounds, APageTooSlowToLayOutIsShownAsPlainTextWhileTheWindowAnswers
     view.refreshNow();
     EXPECT_FALSE(view.shownAsPlainText());
     EXPECT_TRUE(view.isLaidOut());
+}
+
+TEST(PageViewBounds, TheWindowAnswersWhileAHostilePageIsReadStyledLaidOutAndPainted)
+{
+    // What the window's thread does for a page (its display serialisation, mapping the boxes to
+    // the nodes, painting) takes tens of milliseconds at the view's bounds; a sanitizer build
+    // takes several times that.
+#ifdef NAVRELAY_SANITIZED
+    constexpr qint64 kLongestGapMs = 3000;
+#else
+    constexpr qint64 kLongestGapMs = 1000;
+#endif
+    TestServer server;
+    server.page("/tables", "<html><body>" + repeated("<table><tr><td>cell", 1000) + "deep"
+                               + repeated("</td></tr></table>", 1000) + "</body></html>");
+    server.page("/floats", "<html><body>"
+                               + repeated("<div style=\"float:left;width:3px;height:7px\">a</div>"
+                                          "<div style=\"float:right;width:5px;height:3px\">b</div>",
+                                          50'000)
+                               + "</body></html>");
+    // Every element is matched against every rule: the styles alone take seconds.
+    std::string rules;
+    for (int i = 0; i < 3000; ++i)
+        rules += "body div > p.c" + std::to_string(i) + " em, div p:first-child span.c" + std::to_string(i) + " { color: red }\n";
+    server.page("/rules.css", rules, "text/css");
+    server.page("/rules", "<html><head><link rel=stylesheet href=/rules.css></head><body>"
+                              + repeated("<div><p class=c1>text <em>x</em> <span>y</span></p></div>", 8000) + "</body></html>");
+    BuiltinBrowser browser;
+    const auto window = browser.openWindow();
+    PageView view(browser.network(), browser.limits());
+    view.resize(800, 600);
+    view.show();
+    for (const char *path : {"/tables", "/floats", "/rules"}) {
+        window->navigate(server.url(path));
+        ASSERT_TRUE(waitUntil([&] { return window->document() && !window->isBusy(); }, 30000)) << path;
+        const LoopWatch watch;
+        view.showDocument(window->document(), QUrl(server.url(path)));
+        ASSERT_TRUE(waitUntil([&] { return view.isSettled(); }, PageView::MaxLayoutTime + 10000)) << path;
+        // Painting paints what is in the window, wherever on the page that is.
+        for (const int scrolled : {view.verticalScrollBar()->maximum() / 2, view.verticalScrollBar()->maximum()}) {
+            view.verticalScrollBar()->setValue(scrolled);
+            QImage shown(view.viewport()->size(), QImage::Format_RGB32);
+            view.viewport()->render(&shown);
+            spinEvents(30);
+        }
+        EXPECT_LT(watch.longestGap(), kLongestGapMs) << path << ": milliseconds the window did not answer";
+    }
 }
 
 TEST(PageViewBounds, APageIsLaidOutOnceItsStyleSheetsAreInAndAFewTimesMoreAtMost)

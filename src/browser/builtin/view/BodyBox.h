@@ -5,7 +5,7 @@
 
 // The <body> element, its presentational attributes (bgcolor, text, link, background) taken as
 // the style they stand for, under the page's own style attribute.
-class BodyBox final : public litehtml::el_body {
+class BodyBox : public litehtml::el_body {
 public:
     explicit BodyBox(const std::shared_ptr<litehtml::document> &doc) : litehtml::el_body(doc) {}
 

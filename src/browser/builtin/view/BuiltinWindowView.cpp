@@ -83,6 +83,7 @@ void BuiltinWindowView::closeEvent(QCloseEvent *event)
 {
     if (const auto window = m_window.lock())
         window->close();
+    m_page->stopLayouts();
     event->accept();
 }
 

@@ -1,10 +1,10 @@
 #include "browser/builtin/view/CancellableElement.h"
 
+#include "browser/builtin/view/BodyBox.h"
 #include "browser/builtin/view/CurrentColor.h"
 #include "browser/builtin/view/PainterContainer.h"
 
 #include <litehtml/el_anchor.h>
-#include <litehtml/el_body.h>
 #include <litehtml/el_div.h>
 #include <litehtml/el_para.h>
 #include <litehtml/el_table.h>
@@ -38,11 +38,36 @@ public:
     {
     }
 
+    void apply_stylesheet(const litehtml::css &stylesheet) override
+    {
+        if (!m_cancelled.load(std::memory_order_relaxed))
+            Box::apply_stylesheet(stylesheet);
+    }
+
+    void parse_styles(bool is_reparse) override
+    {
+        if (m_cancelled.load(std::memory_order_relaxed))
+            return;
+        Box::parse_styles(is_reparse);
+        applyCurrentColor(*this);
+        if (std::string_view(this->get_tagName()) == "details" && !this->get_attr("open"))
+            removeText(*this);
+    }
+
     int render(int x, int y, int max_width, bool second_pass) override
     {
         if (m_cancelled.load(std::memory_order_relaxed))
             return 0;
         return Box::render(x, y, max_width, second_pass);
+    }
+
+    // A box's own loop over what it holds goes on after they stop: placing them (floats above
+    // all) is skipped too.
+    int place_element(const litehtml::element::ptr &el, int max_width) override
+    {
+        if (m_cancelled.load(std::memory_order_relaxed))
+            return 0;
+        return Box::place_element(el, max_width);
     }
 
     int render_inline(const litehtml::element::ptr &container, int max_width) override
@@ -57,14 +82,6 @@ public:
         if (const std::string style = PainterContainer::of(*this).styleAttribute(*this); !style.empty())
             this->set_attr("style", style.c_str());
         Box::parse_attributes();
-    }
-
-    void parse_styles(bool is_reparse) override
-    {
-        Box::parse_styles(is_reparse);
-        applyCurrentColor(*this);
-        if (std::string_view(this->get_tagName()) == "details" && !this->get_attr("open"))
-            removeText(*this);
     }
 
 private:
@@ -103,7 +120,7 @@ std::shared_ptr<litehtml::element> createCancellableElement(std::string_view tag
     if (tag == "a")
         return make<litehtml::el_anchor>(document, cancelled);
     if (tag == "body")
-        return make<litehtml::el_body>(document, cancelled);
+        return make<BodyBox>(document, cancelled);
     for (const std::string_view own : EngineOwnTags)
         if (tag == own)
             return nullptr;

@@ -5,10 +5,10 @@
 
 #include <algorithm>
 
-ControlElement::ControlElement(const std::shared_ptr<litehtml::document> &document, dom::Element &control)
+ControlElement::ControlElement(const std::shared_ptr<litehtml::document> &document, dom::Element &control, ControlKind kind)
     : litehtml::html_tag(document)
     , m_control(control)
-    , m_kind(controlKind(control))
+    , m_kind(kind)
 {
 }
 

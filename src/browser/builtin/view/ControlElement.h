@@ -13,7 +13,8 @@ class Element;
 // new value shows without a new layout.
 class ControlElement final : public litehtml::html_tag {
 public:
-    ControlElement(const std::shared_ptr<litehtml::document> &document, dom::Element &control);
+    // The kind is told, as the element is not read while the page is.
+    ControlElement(const std::shared_ptr<litehtml::document> &document, dom::Element &control, ControlKind kind);
 
     [[nodiscard]] dom::Element &control() const { return m_control; }
     [[nodiscard]] ControlKind kind() const { return m_kind; }

@@ -54,27 +54,44 @@ PageLayout::PageLayout(std::shared_ptr<dom::DocumentModel> model, dom::DisplayHt
                        const FieldFocus &focus, const QSize &viewport, litehtml::context &context)
     : m_model(std::move(model))
     , m_display(std::move(display))
-    , m_container(resources, focus)
+    , m_pageResources(resources)
+    , m_resources(resources.arrived())
+    , m_context(context)
+    , m_container(m_resources, focus)
     , m_width(std::max(viewport.width(), 1))
 {
     m_container.setViewportSize(viewport);
     m_container.setPage(m_model->baseUrl(), m_display.elements);
-    m_document = litehtml::document::createFromUTF8(m_display.html.toUtf8().constData(), &m_container, &context);
+}
+
+PageLayout::~PageLayout() = default;
+
+void PageLayout::read()
+{
+    m_document = litehtml::document::createFromUTF8(m_display.html.toUtf8().constData(), &m_container, &m_context);
+}
+
+void PageLayout::prepare()
+{
+    m_pageResources.adopt(m_resources);
     mapNodes();
     for (ControlElement *control : controls())
         control->measure();
 }
 
-PageLayout::~PageLayout() = default;
-
 void PageLayout::layOut()
 {
-    m_container.setPlacingBoxes(true);
     if (const litehtml::element::ptr root = m_document->root())
         m_margins.apply(*root);
     m_document->render(m_width);
-    m_container.setPlacingBoxes(false);
     m_size = QSize(m_document->width(), m_document->height());
+}
+
+void PageLayout::discard()
+{
+    m_leaves.clear();
+    m_mapped.clear();
+    m_document.reset();
 }
 
 void PageLayout::paint(QPainter &painter, const QRect &clip) const

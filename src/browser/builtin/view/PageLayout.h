@@ -3,6 +3,7 @@
 #include "browser/builtin/dom/Editing.h"
 #include "browser/builtin/dom/HtmlSerializer.h"
 #include "browser/builtin/view/MarginCollapse.h"
+#include "browser/builtin/view/PageResources.h"
 #include "browser/builtin/view/PainterContainer.h"
 
 #include <litehtml.h>
@@ -16,7 +17,6 @@
 #include <vector>
 
 class ControlElement;
-class PageResources;
 class QPainter;
 
 namespace dom {
@@ -26,10 +26,13 @@ class DocumentModel;
 // One layout of an engine document: its display serialisation laid out by litehtml, with the
 // way back from each box to the engine's node, so that a click, a drag or an outline finds its
 // element. The layout keeps the document model alive, so its nodes stay valid.
-// The page is read, styled and mapped on the thread that owns the document; its boxes may be
-// placed on another, which touches nothing but the layout itself.
+// It is made in three steps: read() (litehtml's parse of the page and its style sheets, and the
+// styles) and layOut() may run on another thread than the one that owns the document, as they
+// touch nothing but the layout itself and copies made when it was constructed; prepare(), between
+// them, and everything after them run on the document's thread.
 class PageLayout {
 public:
+    // The resources that had arrived are copied, the rest is asked for by prepare().
     PageLayout(std::shared_ptr<dom::DocumentModel> model, dom::DisplayHtml display, PageResources &resources,
                const FieldFocus &focus, const QSize &viewport, litehtml::context &context);
     ~PageLayout();
@@ -43,10 +46,19 @@ public:
     // The cursor the element under the mouse asks for ("pointer", "text", "auto", ...).
     [[nodiscard]] const QString &cursor() const { return m_container.cursor(); }
 
+    // Reads the page and its style sheets into boxes and styles them.
+    void read();
+    // Fetches what the reading asked for and had not arrived, maps the boxes to the engine's nodes
+    // and measures the form controls from their elements.
+    void prepare();
     // Places the boxes for the viewport's width; the size of the page follows.
     void layOut();
-    // Makes a layOut() running on another thread end soon, its boxes unplaced; from any thread.
+    // Makes a read() or layOut() running on another thread end soon, its boxes unstyled or
+    // unplaced; from any thread.
     void cancel() { m_container.cancelLayout(); }
+    // Frees the boxes of a layout that is no longer used, on any thread: nothing of it is used
+    // after.
+    void discard();
     [[nodiscard]] QSize size() const { return m_size; }
     // Draws the part of the page in the clip (page coordinates) with the painter.
     void paint(QPainter &painter, const QRect &clip) const;
@@ -102,6 +114,9 @@ private:
 
     std::shared_ptr<dom::DocumentModel> m_model;
     dom::DisplayHtml m_display;
+    PageResources &m_pageResources;
+    ArrivedResources m_resources;
+    litehtml::context &m_context;
     // Declared before the document whose boxes use it, so that it ends after them; a paint
     // changes only what it draws with.
     mutable PainterContainer m_container;

@@ -73,7 +73,82 @@ constexpr qint64 MaxKeptImageBytes = 256 * 1024 * 1024;
     return image;
 }
 
+// A style sheet's text as the page may use it: nullopt while it is on its way, an empty text
+// when it failed, is not a style sheet, or the budget cannot hold it.
+[[nodiscard]] std::optional<QString> styleSheetOf(const PageResource *entry, const QUrl &address, PageBudget &budget)
+{
+    if (!entry || (entry->arrived && entry->kind != PageResource::Kind::StyleSheet))
+        return QString();
+    if (!entry->arrived)
+        return std::nullopt;
+    return budget.charge(address, entry->bytes) ? entry->text : QString();
+}
+
+[[nodiscard]] const QImage *imageOf(const PageResource *entry, const QUrl &address, PageBudget &budget)
+{
+    if (!entry || !entry->arrived || entry->image.isNull())
+        return nullptr;
+    return budget.charge(address, entry->bytes) ? &entry->image : nullptr;
+}
+
 } // namespace
+
+bool PageBudget::charge(const QUrl &address, qint64 bytes)
+{
+    if (m_charged.contains(address))
+        return true;
+    if (bytes > left()) {
+        skip(address.toString());
+        return false;
+    }
+    m_charged.insert(address);
+    m_chargedBytes += bytes;
+    return true;
+}
+
+void PageBudget::skip(const QString &address)
+{
+    if (!m_skipped.contains(address))
+        m_skipped.append(address);
+}
+
+qint64 PageBudget::left() const
+{
+    return std::max<qint64>(0, PageResources::PageBudgetBytes - m_pageBytes - m_chargedBytes);
+}
+
+std::optional<QString> ArrivedResources::styleSheet(const QUrl &url)
+{
+    return styleSheetOf(entryFor(url, PageResource::Kind::StyleSheet), url.adjusted(QUrl::RemoveFragment), m_budget);
+}
+
+const QImage *ArrivedResources::image(const QUrl &url)
+{
+    return imageOf(entryFor(url, PageResource::Kind::Image), url.adjusted(QUrl::RemoveFragment), m_budget);
+}
+
+QStringList ArrivedResources::fontFamilies(const QUrl &url)
+{
+    const PageResource *entry = entryFor(url, PageResource::Kind::Font);
+    if (!entry || !entry->arrived || entry->font.isEmpty())
+        return {};
+    const QUrl address = url.adjusted(QUrl::RemoveFragment);
+    return m_budget.charge(address, entry->bytes) ? m_fontFamilies.value(address) : QStringList();
+}
+
+const PageResource *ArrivedResources::entryFor(const QUrl &url, PageResource::Kind kind)
+{
+    static const PageResource onItsWay{};
+    if (!url.isValid() || !mayFetch(m_page, url))
+        return nullptr;
+    const QUrl address = url.adjusted(QUrl::RemoveFragment);
+    if (!m_askedAddresses.contains(address)) {
+        m_askedAddresses.insert(address);
+        m_asked.emplace_back(url, kind);
+    }
+    const auto found = m_entries.constFind(address);
+    return found == m_entries.cend() ? &onItsWay : &found.value();
+}
 
 PageResources::PageResources(NetworkAccess &network, const LoadLimits &limits, QObject *parent)
     : QObject(parent)
@@ -100,10 +175,7 @@ void PageResources::startPage(const QUrl &page, const QByteArray &pageEncoding)
     m_page = page;
     m_pageEncoding = pageEncoding;
     m_pageAsked.clear();
-    m_pageCharged.clear();
-    m_pageBytes = 0;
-    m_chargedBytes = 0;
-    m_skipped.clear();
+    m_budget = {};
     removePageFonts();
     for (const QUrl &url : m_waiting)
         m_entries.remove(url);
@@ -127,20 +199,12 @@ void PageResources::forgetStale()
 
 std::optional<QString> PageResources::styleSheet(const QUrl &url)
 {
-    const Entry *entry = entryFor(url, Kind::StyleSheet);
-    if (!entry || (entry->arrived && entry->kind != Kind::StyleSheet))
-        return QString();
-    if (!entry->arrived)
-        return std::nullopt;
-    return charge(url.adjusted(QUrl::RemoveFragment), *entry) ? entry->text : QString();
+    return styleSheetOf(entryFor(url, Kind::StyleSheet), url.adjusted(QUrl::RemoveFragment), m_budget);
 }
 
 const QImage *PageResources::image(const QUrl &url)
 {
-    const Entry *entry = entryFor(url, Kind::Image);
-    if (!entry || !entry->arrived || entry->image.isNull())
-        return nullptr;
-    return charge(url.adjusted(QUrl::RemoveFragment), *entry) ? &entry->image : nullptr;
+    return imageOf(entryFor(url, Kind::Image), url.adjusted(QUrl::RemoveFragment), m_budget);
 }
 
 QStringList PageResources::fontFamilies(const QUrl &url)
@@ -149,31 +213,39 @@ QStringList PageResources::fontFamilies(const QUrl &url)
     if (!entry || !entry->arrived || entry->font.isEmpty())
         return {};
     const QUrl address = url.adjusted(QUrl::RemoveFragment);
-    if (!charge(address, *entry))
-        return {};
+    return m_budget.charge(address, entry->bytes) ? registeredFamilies(address, *entry) : QStringList();
+}
+
+QStringList PageResources::registeredFamilies(const QUrl &address, const Entry &entry)
+{
     auto registered = m_pageFonts.constFind(address);
     if (registered == m_pageFonts.cend())
-        registered = m_pageFonts.insert(address, QFontDatabase::addApplicationFontFromData(entry->font));
+        registered = m_pageFonts.insert(address, QFontDatabase::addApplicationFontFromData(entry.font));
     return *registered < 0 ? QStringList() : QFontDatabase::applicationFontFamilies(*registered);
 }
 
-bool PageResources::charge(const QUrl &address, const Entry &entry)
+ArrivedResources PageResources::arrived()
 {
-    if (m_pageCharged.contains(address))
-        return true;
-    if (entry.bytes > budgetLeft()) {
-        if (!m_skipped.contains(address.toString()))
-            m_skipped.append(address.toString());
-        return false;
-    }
-    m_pageCharged.insert(address);
-    m_chargedBytes += entry.bytes;
-    return true;
+    ArrivedResources arrived;
+    arrived.m_page = m_page;
+    arrived.m_entries = m_entries;
+    arrived.m_budget = m_budget;
+    for (const QUrl &address : std::as_const(m_pageAsked))
+        if (const auto entry = m_entries.constFind(address);
+            entry != m_entries.cend() && entry->kind == Kind::Font && entry->arrived && !entry->font.isEmpty())
+            arrived.m_fontFamilies.insert(address, registeredFamilies(address, *entry));
+    return arrived;
 }
 
-qint64 PageResources::budgetLeft() const
+void PageResources::adopt(const ArrivedResources &arrived)
 {
-    return std::max<qint64>(0, PageBudgetBytes - m_pageBytes - m_chargedBytes);
+    for (const auto &[url, kind] : arrived.m_asked) {
+        switch (kind) {
+        case Kind::StyleSheet: (void)styleSheet(url); break;
+        case Kind::Image: (void)image(url); break;
+        case Kind::Font: (void)fontFamilies(url); break;
+        }
+    }
 }
 
 bool PageResources::styleSheetsUnfinished() const
@@ -224,7 +296,7 @@ void PageResources::fetchNext()
         m_waiting.pop_front();
         // An answer bigger than what is left of the page's budget is not read to its end.
         LoadLimits limits = m_limits;
-        limits.maxBodyBytes = std::clamp<qint64>(budgetLeft(), 1, m_limits.maxBodyBytes);
+        limits.maxBodyBytes = std::clamp<qint64>(m_budget.left(), 1, m_limits.maxBodyBytes);
         auto loader = std::make_unique<PageLoader>(m_network, limits, request,
                                                    m_reloading ? CacheUse::Reload : CacheUse::Normal);
         PageLoader *started = loader.get();
@@ -253,8 +325,8 @@ void PageResources::take(Entry &entry, const LoadedResponse &response)
 {
     entry.arrived = true;
     const bool answered = !response.failure && response.httpStatus < 400;
-    if (response.failure && response.failure->kind == LoadFailureKind::TooLarge && budgetLeft() < m_limits.maxBodyBytes)
-        m_skipped.append(response.request.url.toString());
+    if (response.failure && response.failure->kind == LoadFailureKind::TooLarge && m_budget.left() < m_limits.maxBodyBytes)
+        m_budget.skip(response.request.url.toString());
     if (entry.kind == Kind::StyleSheet && answered) {
         entry.text = decodeStyleSheet(response.body, response.contentType, m_pageEncoding);
         entry.bytes = entry.text.size() * qint64(sizeof(QChar));

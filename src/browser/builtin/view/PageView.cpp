@@ -138,7 +138,7 @@ void PageView::showDocument(const ShownDocument &shown)
     m_address = address;
     m_worker.cancel();
     m_layoutBound.stop();
-    m_layout.reset();
+    m_worker.dispose(std::move(m_layout));
     m_latestDisplay = {};
     m_plainText = false;
     m_focus = {};
@@ -223,6 +223,14 @@ QStringList PageView::skippedResources() const
     return m_resources->skipped();
 }
 
+void PageView::stopLayouts()
+{
+    m_refreshTimer.stop();
+    m_pending = Refresh::None;
+    m_layoutBound.stop();
+    m_worker.settle();
+}
+
 void PageView::reloadResources()
 {
     m_resources->reloadNextPage();
@@ -253,7 +261,7 @@ void PageView::rebuild(bool onlyIfChanged)
 {
     if (!m_model) {
         m_worker.cancel();
-        m_layout.reset();
+        m_worker.dispose(std::move(m_layout));
         return;
     }
     // A page shown as plain text stays so: its own layout was given up.
@@ -300,6 +308,8 @@ void PageView::giveUpLayout()
     }
     m_latestDisplay = plainTextDisplay(tr("This page took too long to lay out, and so did its text."), QString());
     auto layout = std::make_unique<PageLayout>(m_model, m_latestDisplay, *m_resources, m_focus, viewport()->size(), m_context);
+    layout->read();
+    layout->prepare();
     layout->layOut();
     showLayout(std::move(layout));
 }
@@ -309,7 +319,7 @@ void PageView::showLayout(std::unique_ptr<PageLayout> layout)
     m_layoutBound.stop();
     m_dragFrom.reset();
     m_dragTo.reset();
-    m_layout = std::move(layout);
+    m_worker.dispose(std::exchange(m_layout, std::move(layout)));
     updateScrollBars();
     if (m_scrollToFragment) {
         m_scrollToFragment = false;

@@ -29,8 +29,8 @@ class Element;
 // lets a person use it: a click goes through the engine's click path as a script's does, typing
 // changes a field's value in the document as fill does, a drag selects the document's contents.
 // Style sheets and images are fetched through the browser's network access while a page is shown.
-// A page is laid out away from the window's thread, so the window answers while it is; a page
-// not laid out within MaxLayoutTime is shown as plain text under a note.
+// A page is read, styled and laid out away from the window's thread, so the window answers while
+// it is; a page not laid out within MaxLayoutTime is shown as plain text under a note.
 class PageView final : public QAbstractScrollArea {
     Q_OBJECT
 public:
@@ -59,6 +59,9 @@ public:
     [[nodiscard]] QStringList unfinishedResources() const;
     // The resources of the shown page skipped, its budget spent.
     [[nodiscard]] QStringList skippedResources() const;
+    // Stops the layout on its way and waits until nothing is laid out beside the window: the
+    // view is about to go.
+    void stopLayouts();
     // The next page shown fetches its style sheets and images again from their servers.
     void reloadResources();
     // Puts the text of the page's selection on the clipboard.

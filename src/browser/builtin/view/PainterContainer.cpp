@@ -3,7 +3,6 @@
 #include "browser/builtin/dom/HtmlSerializer.h"
 #include "browser/builtin/dom/Node.h"
 #include "browser/builtin/view/CancellableElement.h"
-#include "browser/builtin/view/BodyBox.h"
 #include "browser/builtin/view/ControlElement.h"
 #include "browser/builtin/view/FontElement.h"
 #include "browser/builtin/view/ImageBox.h"
@@ -197,7 +196,7 @@ LayoutFont::LayoutFont(const QFont &qtFont)
     lineHeight = ascent + descent + std::max(0, qRound(exact.leading()));
 }
 
-PainterContainer::PainterContainer(PageResources &resources, const FieldFocus &focus)
+PainterContainer::PainterContainer(ArrivedResources &resources, const FieldFocus &focus)
     : m_resources(resources)
     , m_focus(focus)
 {
@@ -211,6 +210,14 @@ void PainterContainer::setPage(const QUrl &baseUrl, const std::vector<dom::Eleme
     m_elements = &elements;
     m_styles = std::make_unique<StyleSheetPreparer>(rootElements(elements));
     m_disclosureMarkers = false;
+    m_controlKinds.clear();
+    for (size_t index = 0; index < elements.size(); ++index) {
+        const dom::Element &element = *elements[index];
+        if (element.is(QLatin1StringView("input")) || element.is(QLatin1StringView("select"))
+            || element.is(QLatin1StringView("textarea")))
+            m_controlKinds.emplace(index, controlKind(element));
+    }
+    learnInheritedStyles(elements);
 }
 
 void PainterContainer::setPainter(QPainter *painter)
@@ -275,29 +282,30 @@ const QImage *PainterContainer::image(const char *src, const char *baseUrl)
     return m_resources.image(resolve(src, baseUrl));
 }
 
-const dom::Element *PainterContainer::elementOf(const litehtml::element &box) const
+void PainterContainer::learnInheritedStyles(const std::vector<dom::Element *> &elements)
 {
-    const char *index = box.get_attr(dom::DisplayIndexAttribute);
-    if (!index || !m_elements)
-        return nullptr;
-    const size_t position = std::strtoul(index, nullptr, 10);
-    return position < m_elements->size() ? (*m_elements)[position] : nullptr;
+    m_inheritedStyles.clear();
+    for (size_t index = 0; index < elements.size(); ++index) {
+        const dom::Element &element = *elements[index];
+        InheritedStyle inherited{cellPadding(element), {}};
+        if (element.attributeOrEmpty(u"style").contains(QLatin1StringView("var("), Qt::CaseInsensitive))
+            for (const dom::Element *each = &element; each; each = each->parentElement())
+                StyleSheetPreparer::learnDeclaredProperties(each->attributeOrEmpty(u"style"), inherited.customProperties);
+        if (!inherited.cellPadding.isEmpty() || !inherited.customProperties.isEmpty())
+            m_inheritedStyles.emplace(index, std::move(inherited));
+    }
 }
 
 std::string PainterContainer::styleAttribute(const litehtml::element &box) const
 {
-    const dom::Element *element = elementOf(box);
-    QString style = element ? cellPadding(*element) : QString();
+    const char *index = box.get_attr(dom::DisplayIndexAttribute);
+    const auto found = index ? m_inheritedStyles.find(std::strtoul(index, nullptr, 10)) : m_inheritedStyles.end();
+    const InheritedStyle none;
+    const InheritedStyle &inherited = found == m_inheritedStyles.end() ? none : found->second;
     const char *own = box.get_attr("style");
     if (!own || !m_styles)
-        return (style + QString::fromUtf8(own ? own : "")).toStdString();
-    const QString text = QString::fromUtf8(own);
-    CssValues::CustomProperties inherited;
-    if (text.contains(QLatin1StringView("var("), Qt::CaseInsensitive))
-        for (const dom::Element *each = element; each; each = each->parentElement())
-            StyleSheetPreparer::learnDeclaredProperties(each->attributeOrEmpty(u"style"), inherited);
-    style += m_styles->declarations(text, inherited);
-    return style.toStdString();
+        return (inherited.cellPadding + QString::fromUtf8(own ? own : "")).toStdString();
+    return (inherited.cellPadding + m_styles->declarations(QString::fromUtf8(own), inherited.customProperties)).toStdString();
 }
 
 litehtml::uint_ptr PainterContainer::create_font(const litehtml::tchar_t *faceName, int size, int weight,
@@ -405,21 +413,12 @@ void PainterContainer::draw_list_marker(litehtml::uint_ptr hdc, const litehtml::
 
 void PainterContainer::load_image(const litehtml::tchar_t *src, const litehtml::tchar_t *baseurl, bool)
 {
-    litehtml::size &size = m_imageSizes[resolve(src, baseurl).toString().toStdString()];
-    if (const QImage *picture = image(src, baseurl)) {
-        size.width = picture->width();
-        size.height = picture->height();
-    }
+    (void)image(src, baseurl);
 }
 
 void PainterContainer::get_image_size(const litehtml::tchar_t *src, const litehtml::tchar_t *baseurl,
                                       litehtml::size &sz)
 {
-    if (m_placingBoxes) {
-        const auto known = m_imageSizes.find(resolve(src, baseurl).toString().toStdString());
-        sz = known == m_imageSizes.end() ? litehtml::size() : known->second;
-        return;
-    }
     const QImage *picture = image(src, baseurl);
     sz.width = picture ? picture->width() : 0;
     sz.height = picture ? picture->height() : 0;
@@ -531,7 +530,7 @@ void PainterContainer::import_css(litehtml::tstring &text, const litehtml::tstri
 {
     const QUrl address = resolve(url.c_str(), baseurl.c_str());
     const QString key = address.toString();
-    if (!m_styles || !m_styles->admitImport(key, QString::fromStdString(baseurl))) {
+    if (m_cancelled || !m_styles || !m_styles->admitImport(key, QString::fromStdString(baseurl))) {
         text.clear();
         return;
     }
@@ -582,23 +581,20 @@ std::shared_ptr<litehtml::element> PainterContainer::create_element(const liteht
         return std::make_shared<FontElement>(doc);
     if (tag == "style" && m_styles)
         return std::make_shared<StyleElement>(doc, *m_styles);
-    if (tag == "body")
-        return std::make_shared<BodyBox>(doc);
     if (tag == "img")
         return std::make_shared<ImageBox>(doc);
     if (tag == "summary" && !std::exchange(m_disclosureMarkers, true))
         doc->add_stylesheet(disclosureMarkerStyleSheet(), nullptr, nullptr);
     if (tag != "input" && tag != "select" && tag != "textarea")
         return createCancellableElement(tag, doc, m_cancelled);
-    if (!m_elements)
-        return nullptr;
     const auto index = attributes.find(dom::DisplayIndexAttribute);
     if (index == attributes.end())
         return nullptr;
     const size_t position = std::strtoul(index->second.c_str(), nullptr, 10);
-    if (position >= m_elements->size())
+    const auto kind = m_controlKinds.find(position);
+    if (!m_elements || position >= m_elements->size() || kind == m_controlKinds.end())
         return nullptr;
-    auto control = std::make_shared<ControlElement>(doc, *(*m_elements)[position]);
+    auto control = std::make_shared<ControlElement>(doc, *(*m_elements)[position], kind->second);
     control->set_attr(ControlKindAttribute, controlKindName(control->kind()));
     return control;
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "browser/builtin/view/CssValues.h"
+#include "browser/builtin/view/FormControlPainting.h"
+
 #include <litehtml.h>
 
 #include <QFont>
@@ -14,7 +17,7 @@
 #include <unordered_map>
 #include <vector>
 
-class PageResources;
+class ArrivedResources;
 class StyleSheetPreparer;
 class QImage;
 class QPainter;
@@ -44,23 +47,22 @@ struct FieldFocus {
 };
 
 // The layout engine's window on Qt: fonts and text through QFont, drawing with the QPainter
-// passed as the drawing context, style sheets and images from the page's resources, and the
-// boxes of the form controls it draws from the engine's elements.
+// passed as the drawing context, style sheets and images from the page's resources as they had
+// arrived, and the boxes of the form controls it draws from the engine's elements. The page is
+// read and its boxes placed on another thread than the one that owns the engine's document: only
+// setPage() and drawing read the document.
 class PainterContainer final : public litehtml::document_container {
 public:
-    PainterContainer(PageResources &resources, const FieldFocus &focus);
+    PainterContainer(ArrivedResources &resources, const FieldFocus &focus);
     ~PainterContainer();
 
     // The page the next layout is of: its base URL and its elements by display index (kept by
-    // the caller for as long as the layout lives).
+    // the caller for as long as the layout lives); on the thread that owns them.
     void setPage(const QUrl &baseUrl, const std::vector<dom::Element *> &elements);
     void setViewportSize(const QSize &size) { m_viewport = size; }
     // The painter of the drawing that begins, for the clips the layout sets; null when it ends.
     void setPainter(QPainter *painter);
-    // While the boxes are placed (on a thread of their own), images are known by the sizes they
-    // had when the page was read; the page's resources are not asked.
-    void setPlacingBoxes(bool placing) { m_placingBoxes = placing; }
-    // Makes the placing of the boxes stop short, from any thread.
+    // Makes the reading of the page and the placing of its boxes stop short, from any thread.
     void cancelLayout() { m_cancelled = true; }
 
     [[nodiscard]] static const LayoutFont &layoutFont(litehtml::uint_ptr font);
@@ -112,16 +114,24 @@ public:
 
 private:
     [[nodiscard]] QUrl resolve(const char *src, const char *baseUrl) const;
-    // The page's element a box shows, or null.
-    [[nodiscard]] const dom::Element *elementOf(const litehtml::element &box) const;
+    // What a box's style attribute takes from the page beyond its own text, by display index.
+    struct InheritedStyle {
+        QString cellPadding;
+        CssValues::CustomProperties customProperties;
+    };
+    void learnInheritedStyles(const std::vector<dom::Element *> &elements);
     // The families with those the page's @font-face rules name put before them once their fonts
     // have arrived.
     [[nodiscard]] QStringList withPageFonts(const QStringList &families);
 
-    PageResources &m_resources;
+    ArrivedResources &m_resources;
     const FieldFocus &m_focus;
     QUrl m_baseUrl;
     const std::vector<dom::Element *> *m_elements = nullptr;
+    // The kinds of the page's form controls by display index, known before the page is read.
+    std::unordered_map<size_t, ControlKind> m_controlKinds;
+    // Known before the page is read, so that its boxes are styled without reading the document.
+    std::unordered_map<size_t, InheritedStyle> m_inheritedStyles;
     QSize m_viewport;
     QString m_cursor;
     std::unordered_map<litehtml::uint_ptr, std::unique_ptr<LayoutFont>> m_fonts;
@@ -129,8 +139,5 @@ private:
     bool m_disclosureMarkers = false;
     QPainter *m_painter = nullptr;
     int m_clips = 0;
-    bool m_placingBoxes = false;
     std::atomic<bool> m_cancelled = false;
-    // The images the page named while it was read, by address, with their sizes then.
-    std::unordered_map<std::string, litehtml::size> m_imageSizes;
 };
