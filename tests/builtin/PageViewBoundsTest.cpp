@@ -2,6 +2,7 @@
 // from the window's thread, is given up after its bound, and the page is shown as plain text.
 // A page is laid out a few times while its resources arrive, not once for each, and what it
 // loads stays within its budget.
+#include "PagePictures.h"
 #include "QtWait.h"
 #include "TestServer.h"
 
@@ -9,7 +10,6 @@
 #include "browser/builtin/BuiltinWindow.h"
 #include "browser/builtin/view/PageView.h"
 
-#include <QBuffer>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QSignalSpy>
@@ -18,25 +18,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-std::string repeated(const std::string &part, int times)
-{
-    std::string whole;
-    for (int i = 0; i < times; ++i)
-        whole += part;
-    return whole;
-}
-
-std::string pngOf(const QColor &colour, const QSize &size)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(colour);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes.toStdString();
-}
 
 // A built-in window with a page loaded, and a view of its own to show it in.
 struct LoadedPage {
@@ -106,11 +87,7 @@ TEST(PageViewBounds, APageTooSlowToLayOutIsShownAsPlainTextWhileTheWindowAnswers
     QImage shown(view.viewport()->size(), QImage::Format_RGB32);
     shown.fill(Qt::white);
     view.viewport()->render(&shown);
-    int ink = 0;
-    for (int y = 0; y < shown.height(); ++y)
-        for (int x = 0; x < shown.width(); ++x)
-            ink += shown.pixel(x, y) != qRgb(255, 255, 255);
-    EXPECT_GT(ink, 500) << "the note and the page's text are drawn";
+    EXPECT_GT(inkIn(shown, shown.rect()), 500) << "the note and the page's text are drawn";
 
     // The next page is laid out as usual, the runaway layout long cancelled.
     window->navigate(server.url("/plain"));
