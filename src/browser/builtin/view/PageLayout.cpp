@@ -51,7 +51,7 @@ struct PageLayout::TextRun {
 };
 
 PageLayout::PageLayout(std::shared_ptr<dom::DocumentModel> model, dom::DisplayHtml display, PageResources &resources,
-                       const FieldFocus &focus, const QSize &viewport, litehtml::context &context)
+                       const FieldFocus &focus, const QSize &viewport)
     : m_model(std::move(model))
     , m_display(std::move(display))
     , m_container(resources, focus)
@@ -59,7 +59,8 @@ PageLayout::PageLayout(std::shared_ptr<dom::DocumentModel> model, dom::DisplayHt
 {
     m_container.setViewportSize(viewport);
     m_container.setPage(m_model->baseUrl(), m_display.elements);
-    m_document = litehtml::document::createFromUTF8(m_display.html.toUtf8().constData(), &m_container, &context);
+    m_context.load_master_stylesheet(m_container.userAgentStyleSheet().c_str());
+    m_document = litehtml::document::createFromUTF8(m_display.html.toUtf8().constData(), &m_container, &m_context);
     mapNodes();
     for (ControlElement *control : controls())
         control->measure();

@@ -30,7 +30,7 @@ class DocumentModel;
 class PageLayout {
 public:
     PageLayout(std::shared_ptr<dom::DocumentModel> model, dom::DisplayHtml display, PageResources &resources,
-               const FieldFocus &focus, const QSize &viewport, litehtml::context &context);
+               const FieldFocus &focus, const QSize &viewport);
     ~PageLayout();
     PageLayout(const PageLayout &) = delete;
     PageLayout &operator=(const PageLayout &) = delete;
@@ -104,6 +104,8 @@ private:
     // Declared before the document whose boxes use it, so that it ends after them; a paint
     // changes only what it draws with.
     mutable PainterContainer m_container;
+    // The user agent's rules that may match an element of this page, which the document uses.
+    litehtml::context m_context;
     int m_width;
     litehtml::document::ptr m_document;
     QSize m_size;
