@@ -20,7 +20,8 @@ TEST(SelectorFilter, LeavesOutOnlyRulesThatNoElementOfThePageCanMatch)
     // part the parser puts in, and what the filter cannot read.
     for (const char *selector :
          {"p", "div.note", ".WIDE", "#main", "html.light p", "div > p + table", "*", ":root", "a:hover::before",
-          "td:not(.absent)", "[data-absent]", "tbody td", "p:nth-child(2n+1)", ".md\\:flex", "svg|a", "p.note"})
+          "td:not(.absent)", "[data-absent]", "tbody td", "p:nth-child(2n+1)", ".md\\:flex", "svg|a", "p.note",
+          "a[title=\"x] .absent\"]"})
         EXPECT_TRUE(filter.mayMatch(QString::fromUtf8(selector))) << selector;
     for (const char *selector : {".absent", "#absent", "article p", "div .absent span", "span", "a.nav-absent:hover",
                                  "table ~ ul"})

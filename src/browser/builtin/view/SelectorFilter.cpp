@@ -20,26 +20,15 @@ namespace {
     return text.sliced(position, end - position);
 }
 
-// The position after the bracket or parenthesis that closes the one at the position, quotes
-// inside skipped.
+// The position after the bracket or parenthesis that closes the one at the position.
 [[nodiscard]] qsizetype afterGroup(QStringView text, qsizetype position)
 {
     int depth = 0;
-    QChar quote;
     for (qsizetype i = position; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (!quote.isNull()) {
-            if (c == u'\\')
-                ++i;
-            else if (c == quote)
-                quote = QChar();
-        } else if (c == u'"' || c == u'\'') {
-            quote = c;
-        } else if (c == u'(' || c == u'[') {
+        if (text[i] == u'(' || text[i] == u'[')
             ++depth;
-        } else if ((c == u')' || c == u']') && --depth == 0) {
+        else if ((text[i] == u')' || text[i] == u']') && --depth == 0)
             return i + 1;
-        }
     }
     return text.size();
 }
@@ -68,8 +57,9 @@ SelectorFilter::SelectorFilter(const std::vector<dom::Element *> &elements)
 
 bool SelectorFilter::mayMatch(QStringView selector) const
 {
-    // Escaped names and namespaces are taken as they may match.
-    if (m_keepsAll || selector.contains(u'\\') || selector.contains(u'|'))
+    // Escaped names, namespaces and quoted values are taken as they may match.
+    if (m_keepsAll || selector.contains(u'\\') || selector.contains(u'|') || selector.contains(u'"')
+        || selector.contains(u'\''))
         return true;
     bool compoundStart = true;
     for (qsizetype i = 0; i < selector.size();) {
