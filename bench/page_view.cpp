@@ -185,6 +185,8 @@ void BM_ShowPage(benchmark::State &state)
     view.resize(1000, 700);
     // The same width for every layout: the pages are longer than the window.
     view.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    view.setAttribute(Qt::WA_DontShowOnScreen);
+    view.show();
     QImage shown(view.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
     // The style sheets arrive once and are kept, as they are for the pages of a site that follow.
     view.showDocument(document, address);
