@@ -1,4 +1,5 @@
 #include "BuiltinTesting.h"
+#include "PagePictures.h"
 #include "QtPrinters.h"
 #include "QtWait.h"
 #include "TestServer.h"
@@ -14,7 +15,6 @@
 #include "browser/builtin/view/WindowPicture.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QClipboard>
 #include <QImage>
 #include <QLineEdit>
@@ -39,17 +39,6 @@ std::vector<BuiltinWindowView *> views()
             found.push_back(view);
     }
     return found;
-}
-
-std::string pngOf(const QColor &colour, const QSize &size)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(colour);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes.toStdString();
 }
 
 // The window shown for a browser window, and what a test looks at in it.
@@ -85,17 +74,6 @@ struct ShownWindow {
         return page->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
     }
 };
-
-// How many pixels of the area are not white.
-int inkIn(const QImage &image, const QRect &area)
-{
-    int ink = 0;
-    const QRect inside = area & image.rect();
-    for (int y = inside.top(); y <= inside.bottom(); ++y)
-        for (int x = inside.left(); x <= inside.right(); ++x)
-            ink += image.pixel(x, y) != qRgb(255, 255, 255);
-    return ink;
-}
 
 TEST(BuiltinWindowView, ShowsEveryWindowAndFollowsItsState)
 {

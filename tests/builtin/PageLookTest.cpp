@@ -1,5 +1,6 @@
 // Small pages drawn by the page view offscreen, each showing one thing a browser draws and the
 // layout engine alone does not, counted in pixels.
+#include "PagePictures.h"
 #include "QtPrinters.h"
 #include "QtWait.h"
 #include "TestServer.h"
@@ -64,18 +65,9 @@ private:
     int m_pages = 0;
 };
 
-int countOf(const QImage &image, QRgb colour)
-{
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            count += image.pixel(x, y) == colour;
-    return count;
-}
-
 int inkOf(const QImage &image)
 {
-    return image.width() * image.height() - countOf(image, White);
+    return inkIn(image, image.rect());
 }
 
 TEST(PageLook, NumericWeightsDrawBoldAndTheLightSchemeApplies)
@@ -88,8 +80,8 @@ TEST(PageLook, NumericWeightsDrawBoldAndTheLightSchemeApplies)
 
     const QImage light = pages.draw("<style>body { background: rgb(255, 0, 0) }"
                                     "@media (prefers-color-scheme: dark) { body { background: rgb(0, 0, 255) } }</style><p>x");
-    EXPECT_EQ(countOf(light, Blue), 0);
-    EXPECT_GT(countOf(light, Red), 300 * 200) << "the body's background fills the window";
+    EXPECT_EQ(pixelsOf(light, Blue), 0);
+    EXPECT_GT(pixelsOf(light, Red), 300 * 200) << "the body's background fills the window";
 }
 
 TEST(PageLook, NestedRulesCustomPropertiesAndComputedValuesApply)
@@ -127,8 +119,8 @@ TEST(PageLook, PresentationalAttributesAndClosedDetails)
 {
     DrawnPages pages;
     const QImage body = pages.draw("<body bgcolor=\"#008000\" text=\"#0000ff\"><p>words</p>");
-    EXPECT_GT(countOf(body, Green), 350 * 250);
-    EXPECT_GT(countOf(body, Blue) + inkOf(body) - countOf(body, Green), 0);
+    EXPECT_GT(pixelsOf(body, Green), 350 * 250);
+    EXPECT_GT(pixelsOf(body, Blue) + inkOf(body) - pixelsOf(body, Green), 0);
 
     const QImage cells = pages.draw("<style>body { margin: 0 }</style><table cellpadding=10>"
                                     "<tr><td style=\"background: rgb(0, 0, 255)\">x</td></tr></table>");
@@ -137,8 +129,8 @@ TEST(PageLook, PresentationalAttributesAndClosedDetails)
 
     const QImage details = pages.draw("<details><summary>More</summary><div style=\"height: 50px; background: red\"></div></details>"
                                       "<details open><summary>Open</summary><div style=\"height: 20px; background: blue\"></div></details>");
-    EXPECT_EQ(countOf(details, Red), 0) << "closed content is hidden";
-    EXPECT_GT(countOf(details, Blue), 1000) << "open content is shown";
+    EXPECT_EQ(pixelsOf(details, Red), 0) << "closed content is hidden";
+    EXPECT_GT(pixelsOf(details, Blue), 1000) << "open content is shown";
 
     const int summaryOnly = inkOf(pages.draw("<details><summary>More</summary></details>"));
     const int closedText = inkOf(pages.draw("<details><summary>More</summary>Words of the closed part<p>and more</p></details>"));
@@ -192,8 +184,8 @@ TEST(PageLook, SvgPicturesAltTextsLineBreaksAndDisclosureTriangles)
                       "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"40\" height=\"30\"><rect width=\"40\" height=\"30\" fill=\"#ff0000\"/>"
                       "<image href=\"file:///usr/share/pixmaps/debian-logo.png\" width=\"40\" height=\"30\"/></svg>",
                       "image/svg+xml");
-    const QImage svg = pages.draw("<img src=/box.svg>", [](const QImage &picture) { return countOf(picture, Red) >= 40 * 30; });
-    EXPECT_EQ(countOf(svg, Red), 40 * 30) << "drawn at its size, without the local file it names";
+    const QImage svg = pages.draw("<img src=/box.svg>", [](const QImage &picture) { return pixelsOf(picture, Red) >= 40 * 30; });
+    EXPECT_EQ(pixelsOf(svg, Red), 40 * 30) << "drawn at its size, without the local file it names";
 
     EXPECT_GT(inkOf(pages.draw("<img src=/missing.png alt=\"A picture that failed\">")), 100);
 

@@ -3,6 +3,7 @@
 // and the page is shown as plain text; painting paints only the window's part of the page.
 // A page is laid out a few times while its resources arrive, not once for each, and what it
 // loads stays within its budget.
+#include "PagePictures.h"
 #include "QtWait.h"
 #include "TestServer.h"
 
@@ -10,7 +11,6 @@
 #include "browser/builtin/BuiltinWindow.h"
 #include "browser/builtin/view/PageView.h"
 
-#include <QBuffer>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QScrollBar>
@@ -20,25 +20,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-std::string repeated(const std::string &part, int times)
-{
-    std::string whole;
-    for (int i = 0; i < times; ++i)
-        whole += part;
-    return whole;
-}
-
-std::string pngOf(const QColor &colour, const QSize &size)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(colour);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes.toStdString();
-}
 
 // A built-in window with a page loaded, and a view of its own to show it in.
 struct LoadedPage {
@@ -108,11 +89,7 @@ TEST(PageViewBounds, APageTooSlowToLayOutIsShownAsPlainTextWhileTheWindowAnswers
     QImage shown(view.viewport()->size(), QImage::Format_RGB32);
     shown.fill(Qt::white);
     view.viewport()->render(&shown);
-    int ink = 0;
-    for (int y = 0; y < shown.height(); ++y)
-        for (int x = 0; x < shown.width(); ++x)
-            ink += shown.pixel(x, y) != qRgb(255, 255, 255);
-    EXPECT_GT(ink, 500) << "the note and the page's text are drawn";
+    EXPECT_GT(inkIn(shown, shown.rect()), 500) << "the note and the page's text are drawn";
 
     // The next page is laid out as usual, the runaway layout long cancelled.
     window->navigate(server.url("/plain"));

@@ -2,11 +2,11 @@
 // picture shows the page with its style sheets and images, a resource too slow for the run's
 // deadline is given up and named, and a page whose layout runs away never holds the run past
 // its deadline, with --evidence or --show.
+#include "PagePictures.h"
 #include "QtPrinters.h"
 #include "RunProcess.h"
 #include "TestServer.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -26,14 +26,6 @@ using namespace std::chrono_literals;
 // program's start, the page's load and the writing of its files.
 constexpr qint64 kAfterTimeoutMs = 4000;
 
-std::string repeated(const std::string &part, int times)
-{
-    std::string whole;
-    for (int i = 0; i < times; ++i)
-        whole += part;
-    return whole;
-}
-
 std::string nestedTables(int depth)
 {
     return "<html><body>" + repeated("<table><tr><td>cell", depth) + "deep" + repeated("</td></tr></table>", depth)
@@ -46,26 +38,6 @@ std::string alternatingFloats(int count)
         + repeated("<div style=\"float:left;width:3px;height:7px\">a</div><div style=\"float:right;width:5px;height:3px\">b</div>",
                    count / 2)
         + "</body></html>";
-}
-
-std::string pngOf(const QColor &colour, const QSize &size)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(colour);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes.toStdString();
-}
-
-int pixelsOf(const QImage &image, QRgb colour)
-{
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            count += image.pixel(x, y) == colour;
-    return count;
 }
 
 class PagePicture : public ::testing::Test {

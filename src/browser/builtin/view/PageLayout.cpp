@@ -51,12 +51,11 @@ struct PageLayout::TextRun {
 };
 
 PageLayout::PageLayout(std::shared_ptr<dom::DocumentModel> model, dom::DisplayHtml display, PageResources &resources,
-                       const FieldFocus &focus, const QSize &viewport, litehtml::context &context)
+                       const FieldFocus &focus, const QSize &viewport)
     : m_model(std::move(model))
     , m_display(std::move(display))
     , m_pageResources(resources)
     , m_resources(resources.arrived())
-    , m_context(context)
     , m_container(m_resources, focus)
     , m_width(std::max(viewport.width(), 1))
 {
@@ -68,6 +67,7 @@ PageLayout::~PageLayout() = default;
 
 void PageLayout::read()
 {
+    m_context.load_master_stylesheet(m_container.userAgentStyleSheet().c_str());
     m_document = litehtml::document::createFromUTF8(m_display.html.toUtf8().constData(), &m_container, &m_context);
 }
 

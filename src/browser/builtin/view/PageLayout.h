@@ -34,7 +34,7 @@ class PageLayout {
 public:
     // The resources that had arrived are copied, the rest is asked for by prepare().
     PageLayout(std::shared_ptr<dom::DocumentModel> model, dom::DisplayHtml display, PageResources &resources,
-               const FieldFocus &focus, const QSize &viewport, litehtml::context &context);
+               const FieldFocus &focus, const QSize &viewport);
     ~PageLayout();
     PageLayout(const PageLayout &) = delete;
     PageLayout &operator=(const PageLayout &) = delete;
@@ -116,10 +116,11 @@ private:
     dom::DisplayHtml m_display;
     PageResources &m_pageResources;
     ArrivedResources m_resources;
-    litehtml::context &m_context;
     // Declared before the document whose boxes use it, so that it ends after them; a paint
     // changes only what it draws with.
     mutable PainterContainer m_container;
+    // The user agent's rules that may match an element of this page, which the document uses.
+    litehtml::context m_context;
     int m_width;
     litehtml::document::ptr m_document;
     MarginCollapse m_margins;

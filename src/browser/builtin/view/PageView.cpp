@@ -15,7 +15,6 @@
 #include "browser/builtin/view/PageResources.h"
 #include "browser/builtin/view/PlainTextPage.h"
 #include "browser/builtin/view/SelectPopup.h"
-#include "browser/builtin/view/UserAgentStyle.h"
 #include "engine/ScriptError.h"
 
 #include <QApplication>
@@ -98,7 +97,6 @@ PageView::PageView(NetworkAccess &network, const LoadLimits &limits, QWidget *pa
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setMouseTracking(true);
     viewport()->setAutoFillBackground(false);
-    m_context.load_master_stylesheet(userAgentStyleSheet());
     m_refreshTimer.setSingleShot(true);
     m_refreshTimer.setInterval(0);
     connect(&m_refreshTimer, &QTimer::timeout, this, &PageView::startRefresh);
@@ -281,8 +279,7 @@ void PageView::rebuild(bool onlyIfChanged)
 void PageView::startLayout(dom::DisplayHtml display)
 {
     m_latestDisplay = display;
-    m_worker.start(std::make_unique<PageLayout>(m_model, std::move(display), *m_resources, m_focus, viewport()->size(),
-                                                m_context));
+    m_worker.start(std::make_unique<PageLayout>(m_model, std::move(display), *m_resources, m_focus, viewport()->size()));
     // A layout started again before the last one finished keeps the last one's time.
     if (!m_layoutBound.isActive())
         m_layoutBound.start();
@@ -307,7 +304,7 @@ void PageView::giveUpLayout()
         return;
     }
     m_latestDisplay = plainTextDisplay(tr("This page took too long to lay out, and so did its text."), QString());
-    auto layout = std::make_unique<PageLayout>(m_model, m_latestDisplay, *m_resources, m_focus, viewport()->size(), m_context);
+    auto layout = std::make_unique<PageLayout>(m_model, m_latestDisplay, *m_resources, m_focus, viewport()->size());
     layout->read();
     layout->prepare();
     layout->layOut();

@@ -136,10 +136,9 @@ private:
 
     PageResources *m_resources;
     FieldFocus m_focus;
-    litehtml::context m_context;
     std::shared_ptr<dom::DocumentModel> m_model;
     QUrl m_address;
-    // Declared after the context they use, so that they end before it; the worker first.
+    // The worker is declared after the layout it may be placing, so that it ends first.
     std::unique_ptr<PageLayout> m_layout;
     LayoutWorker m_worker;
     // What the last layout started lays out.

@@ -208,7 +208,9 @@ void PainterContainer::setPage(const QUrl &baseUrl, const std::vector<dom::Eleme
 {
     m_baseUrl = baseUrl;
     m_elements = &elements;
-    m_styles = std::make_unique<StyleSheetPreparer>(rootElements(elements));
+    const SelectorFilter selectors(elements);
+    m_styles = std::make_unique<StyleSheetPreparer>(rootElements(elements), selectors);
+    m_userAgentStyles = StyleSheetPreparer({}, selectors).sheet(QString::fromUtf8(::userAgentStyleSheet())).toStdString();
     m_disclosureMarkers = false;
     m_controlKinds.clear();
     for (size_t index = 0; index < elements.size(); ++index) {

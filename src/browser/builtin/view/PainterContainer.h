@@ -78,6 +78,8 @@ public:
     [[nodiscard]] std::string styleAttribute(const litehtml::element &box) const;
     // The cursor the element under the mouse asks for ("pointer", "text", "auto", ...).
     [[nodiscard]] const QString &cursor() const { return m_cursor; }
+    // The user agent's style sheet with the rules that may match an element of the page.
+    [[nodiscard]] const std::string &userAgentStyleSheet() const { return m_userAgentStyles; }
 
     litehtml::uint_ptr create_font(const litehtml::tchar_t *faceName, int size, int weight, litehtml::font_style italic,
                                    unsigned int decoration, litehtml::font_metrics *fm) override;
@@ -136,6 +138,7 @@ private:
     QString m_cursor;
     std::unordered_map<litehtml::uint_ptr, std::unique_ptr<LayoutFont>> m_fonts;
     std::unique_ptr<StyleSheetPreparer> m_styles;
+    std::string m_userAgentStyles;
     bool m_disclosureMarkers = false;
     QPainter *m_painter = nullptr;
     int m_clips = 0;

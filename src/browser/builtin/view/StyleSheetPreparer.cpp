@@ -386,12 +386,16 @@ private:
 
     void writeDeclarations(const QStringList &selectors, const QString &declarations)
     {
-        if (selectors.isEmpty() || declarations.isEmpty())
+        if (declarations.isEmpty())
+            return;
+        QStringList matching = selectors;
+        matching.removeIf([this](const QString &selector) { return !m_preparer.m_selectors.mayMatch(selector); });
+        if (matching.isEmpty())
             return;
         const QString prepared = m_preparer.declarations(declarations);
         if (prepared.isEmpty())
             return;
-        m_out += selectors.join(u',');
+        m_out += matching.join(u',');
         m_out += u'{';
         m_out += prepared;
         m_out += QLatin1StringView("}\n");

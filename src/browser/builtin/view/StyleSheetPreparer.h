@@ -1,6 +1,7 @@
 #pragma once
 
 #include "browser/builtin/view/CssValues.h"
+#include "browser/builtin/view/SelectorFilter.h"
 
 #include <QHash>
 #include <QList>
@@ -30,14 +31,19 @@ struct FontFaceRule {
 // by recursion and copying), nested rules are written out flat, media queries on the colour
 // scheme and other features it does not know are decided (a light screen with a mouse), custom
 // properties and computed values are put in, and the quoted form of @import is written as
-// url(). The text it returns is at most a bounded multiple of what it was given.
+// url(). Selectors that can match no element of the page are left out. The text it returns is
+// at most a bounded multiple of what it was given.
 class StyleSheetPreparer {
 public:
     static constexpr int MaxNesting = 64;
     // Imports within imports deeper than this are not followed.
     static constexpr int MaxImportDepth = 8;
 
-    explicit StyleSheetPreparer(RootElements root = {}) : m_root(std::move(root)) {}
+    explicit StyleSheetPreparer(RootElements root = {}, SelectorFilter selectors = {})
+        : m_root(std::move(root))
+        , m_selectors(std::move(selectors))
+    {
+    }
 
     // A whole style sheet (from the address, empty for the page's own); its custom properties
     // are kept for the sheets and attributes after it.
@@ -64,6 +70,7 @@ private:
     [[nodiscard]] static QString prepared(QStringView text, const CssValues::CustomProperties &properties);
 
     const RootElements m_root;
+    const SelectorFilter m_selectors;
     CssValues::CustomProperties m_rootProperties;
     CssValues::CustomProperties m_otherProperties;
     CssValues::CustomProperties m_properties;
