@@ -121,26 +121,12 @@ void BuiltinWindowView::navigateToTyped()
 
 void BuiltinWindowView::goBack()
 {
-    const auto window = m_window.lock();
-    if (!window || window->isClosed())
-        return;
-    try {
-        window->goBackAsPerson();
-    } catch (const ScriptError &error) {
-        qWarning() << "Going back failed:" << error.what();
-    }
+    actOnOpenWindow("Going back", [](BuiltinWindow &window) { window.goBackAsPerson(); });
 }
 
 void BuiltinWindowView::goForward()
 {
-    const auto window = m_window.lock();
-    if (!window || window->isClosed())
-        return;
-    try {
-        window->goForwardAsPerson();
-    } catch (const ScriptError &error) {
-        qWarning() << "Going forward failed:" << error.what();
-    }
+    actOnOpenWindow("Going forward", [](BuiltinWindow &window) { window.goForwardAsPerson(); });
 }
 
 void BuiltinWindowView::reload()
@@ -149,10 +135,18 @@ void BuiltinWindowView::reload()
     if (!window || window->isClosed() || window->locationUrl().isEmpty())
         return;
     m_page->reloadResources();
+    actOnOpenWindow("Reload", [](BuiltinWindow &open) { open.reloadAsPerson(); });
+}
+
+void BuiltinWindowView::actOnOpenWindow(const char *what, const std::function<void(BuiltinWindow &)> &action)
+{
+    const auto window = m_window.lock();
+    if (!window || window->isClosed())
+        return;
     try {
-        window->reloadAsPerson();
+        action(*window);
     } catch (const ScriptError &error) {
-        qWarning() << "Reload failed:" << error.what();
+        qWarning() << what << "failed:" << error.what();
     }
 }
 

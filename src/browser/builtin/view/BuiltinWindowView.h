@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 
+#include <functional>
 #include <memory>
 
 class BuiltinWindow;
@@ -30,6 +31,8 @@ private:
     void goBack();
     void goForward();
     void reload();
+    // A person's action on the window, unless it is closed; a failure is only logged.
+    void actOnOpenWindow(const char *what, const std::function<void(BuiltinWindow &)> &action);
     void addZoomKeys();
 
     std::weak_ptr<BuiltinWindow> m_window;
